@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds vexil and runs every test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh build
+ctest --test-dir build --output-on-failure -j2
