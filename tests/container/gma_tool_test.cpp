@@ -1,0 +1,101 @@
+// vexil-gma as a user runs it: pack and unpack round trips, usage and error exits, and
+// agreement with the player's own decoder.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "container_cipher.h"
+
+namespace {
+
+const std::string kTool = std::string(VEXIL_BIN_DIR) + "/vexil-gma";
+
+std::string Dir() {
+  return ::testing::TempDir();
+}
+
+int RunTool(const std::string& args, std::string* err = nullptr) {
+  const std::string err_path = Dir() + "/vexil_gma_stderr.txt";
+  const int status = std::system((kTool + " " + args + " 2>" + err_path + " >/dev/null").c_str());
+  if (err) {
+    std::ifstream in(err_path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    *err = ss.str();
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(GmaTool, PackThenUnpackGivesTheScriptBack) {
+  const std::string script =
+      "<demo name=\"tool\">\n  <settings><width value=\"640\"/></settings>\n</demo>\n";
+  const std::string plain = Dir() + "/gma_plain.xml", packed = Dir() + "/gma_packed.gma",
+                    back = Dir() + "/gma_back.xml";
+  Write(plain, script);
+  ASSERT_EQ(0, RunTool("pack " + plain + " " + packed));
+  const std::string container = Read(packed);
+  EXPECT_EQ(script.size(), container.size()) << "a container has no header or padding";
+  EXPECT_NE(script, container);
+
+  // The player's decoder reads what the tool packs.
+  std::string decoded, error;
+  ASSERT_TRUE(vexil::LoadContainerFile(packed, &decoded, &error)) << error;
+  EXPECT_EQ(script, decoded);
+
+  ASSERT_EQ(0, RunTool("unpack " + packed + " " + back));
+  EXPECT_EQ(script, Read(back));
+}
+
+TEST(GmaTool, InPlacePackingIsSafe) {
+  const std::string path = Dir() + "/gma_inplace.xml";
+  Write(path, "<a/>");
+  ASSERT_EQ(0, RunTool("pack " + path + " " + path));
+  ASSERT_EQ(0, RunTool("unpack " + path + " " + path));
+  EXPECT_EQ("<a/>", Read(path));
+}
+
+TEST(GmaTool, BadArgumentsPrintUsage) {
+  std::string err;
+  EXPECT_EQ(2, RunTool("", &err));
+  EXPECT_NE(std::string::npos, err.find("usage: vexil-gma pack IN OUT")) << err;
+  EXPECT_EQ(2, RunTool("squash a b", &err));
+  EXPECT_EQ(2, RunTool("pack onlyone", &err));
+  EXPECT_EQ(0, RunTool("--help"));
+}
+
+TEST(GmaTool, MissingInputAndUnwritableOutputFail) {
+  std::string err;
+  EXPECT_EQ(1, RunTool("pack " + Dir() + "/gma_nothing_here.xml " + Dir() + "/gma_out.gma", &err));
+  EXPECT_NE(std::string::npos, err.find("gma_nothing_here.xml")) << err;
+
+  const std::string plain = Dir() + "/gma_plain2.xml";
+  Write(plain, "<a/>");
+  EXPECT_EQ(1, RunTool("pack " + plain + " " + Dir() + "/no/such/folder/out.gma", &err));
+  EXPECT_NE(std::string::npos, err.find("cannot create")) << err;
+}
+
+TEST(GmaTool, UnpackingAPlainFileWarns) {
+  const std::string plain = Dir() + "/gma_plain3.xml", out = Dir() + "/gma_out3.xml";
+  Write(plain, "<demo name=\"not packed\"/>");
+  std::string err;
+  EXPECT_EQ(0, RunTool("unpack " + plain + " " + out, &err));
+  EXPECT_NE(std::string::npos, err.find("does not look like XML")) << err;
+}
+
+}  // namespace
