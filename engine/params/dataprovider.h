@@ -1,0 +1,41 @@
+// CDataProvider: a scriptable object with named values (modules, resources, parameters).
+// Its Parse binds each "param" child element to the value it names through a new parameter.
+#pragma once
+
+#include "script/xmlhandler.h"
+
+class CWidgetManager;
+class CValue;
+class CParam;
+
+class CDataProvider : public CXmlHandler {
+ public:
+  CDataProvider();
+  ~CDataProvider() override;
+
+  // Dispatches the children to registered handlers, then binds every "param" child: the
+  // value it names gets a new parameter of its "type", which then reads the element.
+  void Parse(TiXmlElement* element) override;
+  // Releases device resources just before the widget manager destroys the object.
+  virtual void Free();
+  // The object's current time in milliseconds; parameters are evaluated at it.
+  virtual float GetTime() const;
+
+  void SetWidgetManager(CWidgetManager* manager) { m_widgetManager = manager; }
+  CWidgetManager* GetWidgetManager() const { return m_widgetManager; }
+
+  // Names `value` (the text is copied) and lists it for binding. Call once per value,
+  // from the constructor; the value must live as long as this object.
+  void AddValue(CValue* value, const char* name);
+
+  // The first registered value whose name matches (without regard to case), or null.
+  CValue* FindValue(const char* name) const;
+
+ private:
+  // Address of the parameter slot of the value named `name`, or null.
+  CParam** GetParam(const char* name) const;
+  void BindParam(TiXmlElement* paramElement);
+
+  CWidgetManager* m_widgetManager = nullptr;
+  CLinkedList<CValue> m_values;
+};

@@ -1,0 +1,20 @@
+// vexil engine core (libscenecore.so): the one header the player, the effect library and the
+// tests include. It brings the XML classes, script dispatch, plug-ins, parameters and values.
+#pragma once
+
+#include <tinyxml.h>
+
+#include "script/linkedlist.h"
+#include "script/plugin.h"
+#include "script/widgetmanager.h"
+#include "script/xmlhandler.h"
+
+#include "params/dataprovider.h"
+#include "params/param.h"
+#include "params/paramkeyed.h"
+#include "params/paramvar.h"
+#include "params/value.h"
+
+// ---- Timeline, modules, device and resources (engine/timeline/*.h) --------------------------
+// The timeline headers are added here by their owner.
+// ---- end of timeline headers ----------------------------------------------------------------

@@ -1,0 +1,122 @@
+// Plug-in library loading, creation of objects by type name, and ordered shutdown.
+#include "script/widgetmanager.h"
+
+#include <strings.h>
+
+#include <cstring>
+
+#include "params/dataprovider.h"
+#include "system/dynlib.h"
+
+namespace {
+
+// Any object of this library will do: its address tells where libscenecore.so was loaded from.
+const char kEngineAnchor = 0;
+
+bool EndsWithDll(const std::string& text) {
+  return text.size() > 4 && strcasecmp(text.c_str() + text.size() - 4, ".dll") == 0;
+}
+
+}  // namespace
+
+CWidgetManager::CWidgetManager() = default;
+
+CWidgetManager::~CWidgetManager() {
+  // Every object goes before any library is unloaded: its code lives in the library.
+  for (const auto& entry : m_objects) {
+    CPluginLibrary* library = entry.first;
+    CDataProvider* object = entry.second;
+    object->Free();
+    library->free(object);
+  }
+  m_objects.Clear();
+  for (CPluginLibrary* library : m_libraries) {
+    vexil::sys::DynLibClose(library->module);
+    delete library;
+  }
+  m_libraries.Clear();
+}
+
+std::string CWidgetManager::GetEngineFolder() {
+  return vexil::sys::DynLibFolderOf(&kEngineAnchor);
+}
+
+std::vector<std::string> CWidgetManager::GetCandidates(const char* name) {
+  std::vector<std::string> candidates;
+  if (!name || !*name) return candidates;
+  const std::string given = name;
+  const std::string::size_type slash = given.rfind('/');
+  const bool bare = slash == std::string::npos;
+  const std::string folder = bare ? std::string() : given.substr(0, slash + 1);
+  const std::string base = bare ? given : given.substr(slash + 1);
+
+  std::string file = given;
+  if (EndsWithDll(base)) file = folder + "lib" + base.substr(0, base.size() - 4) + ".so";
+  if (bare) {
+    const std::string engine = GetEngineFolder();
+    if (!engine.empty()) candidates.push_back(engine + "/" + file);
+  }
+  candidates.push_back(file);
+  // A file that really carries the name it was given (a plug-in named "x.dll") comes last.
+  if (file != given) candidates.push_back(given);
+  return candidates;
+}
+
+bool CWidgetManager::Load(const char* name) {
+  m_lastError.clear();
+  std::string errors;
+  for (const std::string& candidate : GetCandidates(name)) {
+    void* module = vexil::sys::DynLibOpen(candidate.c_str());
+    if (!module) {
+      if (!errors.empty()) errors += "; ";
+      errors += vexil::sys::DynLibLastError();
+      continue;
+    }
+    auto create = reinterpret_cast<PFN_PLUGIN_CREATEINSTANCE>(
+        vexil::sys::DynLibSymbol(module, "CreateInstance"));
+    auto release =
+        reinterpret_cast<PFN_PLUGIN_FREEINSTANCE>(vexil::sys::DynLibSymbol(module, "FreeInstance"));
+    auto getName =
+        reinterpret_cast<PFN_PLUGIN_GETNAME>(vexil::sys::DynLibSymbol(module, "GetName"));
+    if (!create || !release || !getName) {
+      // Not a plug-in: it takes no further part, so it need not stay mapped either.
+      vexil::sys::DynLibClose(module);
+      m_lastError = candidate + ": not a plug-in library (needs GetName, CreateInstance and "
+                                "FreeInstance)";
+      return false;
+    }
+    auto* library = new CPluginLibrary;
+    library->create = create;
+    library->free = release;
+    library->getName = getName;
+    library->module = module;
+    library->path = candidate;
+    m_libraries.Append(library);
+    return true;
+  }
+  m_lastError = errors.empty() ? std::string("no library name given") : errors;
+  return false;
+}
+
+CDataProvider* CWidgetManager::CreateInstance(const char* type, uint8_t kind) {
+  if (!type) return nullptr;
+  for (CPluginLibrary* library : m_libraries) {
+    char entry[PLUGIN_NAME_SIZE];
+    uint8_t entryKind = 0;
+    for (int32_t index = 0;; ++index) {
+      entry[0] = '\0';
+      if (!library->getName(index, entry, &entryKind)) break;
+      entry[PLUGIN_NAME_SIZE - 1] = '\0';  // a name of 260 characters or more stops here
+      if (strcasecmp(entry, type) != 0) continue;
+      // The first entry of that name decides. An entry of another kind would hand the
+      // caller an object it cannot use (a module where a parameter is expected).
+      if (entryKind != kind) return nullptr;
+      CDataProvider* object = library->create(type, entryKind);
+      if (!object) return nullptr;
+      object->SetWidgetManager(this);
+      m_objects.Append(library, object);
+      return object;
+    }
+  }
+  return nullptr;
+}

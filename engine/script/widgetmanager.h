@@ -1,0 +1,58 @@
+// CWidgetManager: loads plug-in libraries, creates objects by type name through them and
+// owns both. Objects are freed in creation order before any library is unloaded.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "script/linkedlist.h"
+#include "script/plugin.h"
+
+class CDataProvider;
+
+// One loaded plug-in library with its three entry points.
+struct CPluginLibrary {
+  PFN_PLUGIN_CREATEINSTANCE create = nullptr;
+  PFN_PLUGIN_FREEINSTANCE free = nullptr;
+  PFN_PLUGIN_GETNAME getName = nullptr;
+  void* module = nullptr;  // platform loader handle
+  std::string path;        // the file the loader opened
+};
+
+class CWidgetManager {
+ public:
+  CWidgetManager();
+  virtual ~CWidgetManager();
+  CWidgetManager(const CWidgetManager&) = delete;
+  CWidgetManager& operator=(const CWidgetManager&) = delete;
+
+  // Loads a plug-in library and enters it after those already loaded. Scripts name
+  // libraries the Windows way: "NAME.dll" (any case of the extension) means "libNAME.so".
+  // A bare name is looked for first in the folder that holds the engine core library, then
+  // through the loader's search path; a path is opened as given. False when no candidate
+  // loads or the library lacks one of the three exports (it is then unloaded again).
+  bool Load(const char* name);
+
+  // Creates an object of the named type (compared without regard to case) through the
+  // first loaded library whose catalogue lists the name; the lowest index wins within a
+  // library. Null when no catalogue lists it, when the listed entry is of another kind
+  // than `kind`, or when the library makes nothing. The manager owns the new object.
+  CDataProvider* CreateInstance(const char* type, uint8_t kind);
+
+  int GetLibraryCount() const { return m_libraries.GetCount(); }
+  const CPluginLibrary* GetLibrary(int index) const { return m_libraries.Get(index); }
+  int GetObjectCount() const { return m_objects.GetCount(); }
+  // Why the most recent Load failed ("" after a success).
+  const std::string& GetLastError() const { return m_lastError; }
+
+  // Folder of the engine core library (where the plug-ins shipped with it live).
+  static std::string GetEngineFolder();
+  // File names Load tries for `name`, in order.
+  static std::vector<std::string> GetCandidates(const char* name);
+
+ private:
+  CLinkedList<CPluginLibrary> m_libraries;
+  CLinkedPairList<CPluginLibrary, CDataProvider> m_objects;
+  std::string m_lastError;
+};

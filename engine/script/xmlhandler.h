@@ -1,0 +1,38 @@
+// CXmlHandler: base of every object that consumes part of the script. Loads a script file
+// and dispatches an element's child elements, in document order, to handlers registered by name.
+#pragma once
+
+#include <tinyxml.h>
+
+#include "script/linkedlist.h"
+
+class CXmlHandler {
+ public:
+  CXmlHandler();
+  virtual ~CXmlHandler();
+  CXmlHandler(const CXmlHandler&) = delete;
+  CXmlHandler& operator=(const CXmlHandler&) = delete;
+
+  // Dispatches each child element of `element` to every handler registered under its name
+  // (compared without regard to case), in registration order. Only direct children count.
+  virtual void Parse(TiXmlElement* element);
+
+  // Registers `handler` for child elements named `name`. The name text is not copied: it
+  // must live as long as this object (string literals do). Duplicates are kept.
+  void AddHandler(const char* name, CXmlHandler* handler);
+
+  // Loads and parses a script file into a document owned by this handler. True when the
+  // file was read and is well-formed XML. A second call replaces the previous document.
+  bool LoadXML(const char* path);
+
+  // Parses script text held in memory into a document owned by this handler, like LoadXML.
+  bool LoadXMLText(const char* text);
+
+  TiXmlDocument* GetDocument() const { return m_document; }
+  // The document's root element, or null when nothing is loaded.
+  TiXmlElement* GetRootElement() const;
+
+ private:
+  TiXmlDocument* m_document = nullptr;
+  CLinkedPairList<const char, CXmlHandler> m_handlers;
+};

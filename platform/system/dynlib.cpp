@@ -1,0 +1,62 @@
+// Dynamic libraries over libdl: dlopen/dlsym/dlclose, and dladdr to locate a loaded file.
+// Symbols stay local to each plug-in (RTLD_LOCAL) so two plug-ins may export the same names.
+#include "system/dynlib.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace vexil {
+namespace sys {
+
+namespace {
+thread_local std::string g_last_error;
+
+void RememberError() {
+  const char* message = dlerror();
+  g_last_error = message ? message : "";
+}
+}  // namespace
+
+DynLibHandle DynLibOpen(const char* file) {
+  if (!file || !*file) {
+    g_last_error = "empty library name";
+    return nullptr;
+  }
+  dlerror();
+  void* handle = dlopen(file, RTLD_NOW | RTLD_LOCAL);
+  if (!handle) RememberError();
+  return handle;
+}
+
+void* DynLibSymbol(DynLibHandle library, const char* name) {
+  if (!library || !name) return nullptr;
+  dlerror();
+  void* symbol = dlsym(library, name);
+  if (!symbol) RememberError();
+  return symbol;
+}
+
+void DynLibClose(DynLibHandle library) {
+  if (library) dlclose(library);
+}
+
+std::string DynLibLastError() { return g_last_error; }
+
+std::string DynLibFolderOf(const void* address) {
+  Dl_info info{};
+  if (!address || !dladdr(address, &info) || !info.dli_fname || !*info.dli_fname) return {};
+  // dli_fname is the path the object was loaded under, possibly relative: make it absolute.
+  std::unique_ptr<char, decltype(&std::free)> resolved(realpath(info.dli_fname, nullptr),
+                                                       &std::free);
+  std::string path = resolved ? resolved.get() : info.dli_fname;
+  const std::string::size_type slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace sys
+}  // namespace vexil

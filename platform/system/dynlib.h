@@ -1,0 +1,31 @@
+// Dynamic libraries for the plug-in manager: open, resolve exports, close, and find the
+// folder a loaded library lives in. Thin layer over the platform loader (dlopen on Linux).
+#pragma once
+
+#include <string>
+
+namespace vexil {
+namespace sys {
+
+// Opaque handle of a loaded library; null means "not loaded".
+using DynLibHandle = void*;
+
+// Loads a library by file name (the loader's search path applies) or by path.
+// Returns null on failure; DynLibLastError() then says why.
+DynLibHandle DynLibOpen(const char* file);
+
+// Resolves an exported symbol by its undecorated name; null when absent.
+void* DynLibSymbol(DynLibHandle library, const char* name);
+
+// Releases one reference to the library; null is ignored.
+void DynLibClose(DynLibHandle library);
+
+// The loader's message for the most recent failure on this thread, or "".
+std::string DynLibLastError();
+
+// Folder (without trailing slash) of the loaded file that contains `address`, e.g. the
+// address of a function of a library. Empty when it cannot be told.
+std::string DynLibFolderOf(const void* address);
+
+}  // namespace sys
+}  // namespace vexil
