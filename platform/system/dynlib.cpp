@@ -3,6 +3,7 @@
 #include "system/dynlib.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include <cstdlib>
 #include <memory>
@@ -35,7 +36,21 @@ void* DynLibSymbol(DynLibHandle library, const char* name) {
   if (!library || !name) return nullptr;
   dlerror();
   void* symbol = dlsym(library, name);
-  if (!symbol) RememberError();
+  if (!symbol) {
+    RememberError();
+    return nullptr;
+  }
+  // dlsym also searches the libraries this one depends on. A plug-in linked against the
+  // engine would otherwise "export" the engine's own GetName/CreateInstance/FreeInstance.
+  struct link_map* own = nullptr;
+  struct link_map* owner = nullptr;
+  Dl_info info{};
+  if (dlinfo(library, RTLD_DI_LINKMAP, &own) != 0 ||
+      !dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) ||
+      own != owner) {
+    g_last_error = std::string(name) + ": not defined by the library itself";
+    return nullptr;
+  }
   return symbol;
 }
 

@@ -14,7 +14,8 @@ using DynLibHandle = void*;
 // Returns null on failure; DynLibLastError() then says why.
 DynLibHandle DynLibOpen(const char* file);
 
-// Resolves an exported symbol by its undecorated name; null when absent.
+// Resolves a symbol that the library itself exports, by its undecorated name; null when
+// absent (symbols of the libraries it depends on do not count).
 void* DynLibSymbol(DynLibHandle library, const char* name);
 
 // Releases one reference to the library; null is ignored.

@@ -1,0 +1,150 @@
+// CWidgetManager: library search, catalogue walks and ties, creation, and the order in which
+// objects and libraries go at destruction. Uses the test plug-ins of tests/plugins.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pluginlog.h"
+#include "scenecore.h"
+
+namespace {
+
+std::string OriginOf(CDataProvider* object) {
+  CValue* origin = object ? object->FindValue("origin") : nullptr;
+  return origin ? static_cast<CValueString*>(origin)->GetDefault() : "(none)";
+}
+
+std::vector<std::string> EventsStartingWith(const std::string& prefix) {
+  std::vector<std::string> events;
+  for (const std::string& event : PluginLog()) {
+    if (event.compare(0, prefix.size(), prefix) == 0) events.push_back(event);
+  }
+  return events;
+}
+
+class WidgetManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { PluginLog().clear(); }
+};
+
+TEST_F(WidgetManagerTest, MapsDllNamesAndSearchesTheEngineFolderFirst) {
+  const std::string engine = CWidgetManager::GetEngineFolder();
+  ASSERT_FALSE(engine.empty());
+  EXPECT_EQ(std::string(VEXIL_BIN_DIR), engine) << "libscenecore.so lives in the bin folder";
+
+  EXPECT_EQ((std::vector<std::string>{engine + "/libeffectpack.so", "libeffectpack.so",
+                                      "effectpack.dll"}),
+            CWidgetManager::GetCandidates("effectpack.dll"));
+  EXPECT_EQ((std::vector<std::string>{engine + "/libFx.so", "libFx.so", "Fx.DLL"}),
+            CWidgetManager::GetCandidates("Fx.DLL"));
+  EXPECT_EQ((std::vector<std::string>{"plugins/libfx.so", "plugins/fx.dll"}),
+            CWidgetManager::GetCandidates("plugins/fx.dll"))
+      << "a path is not looked for in the engine folder";
+  EXPECT_EQ((std::vector<std::string>{"/opt/libfx.so"}),
+            CWidgetManager::GetCandidates("/opt/libfx.so"));
+  EXPECT_EQ((std::vector<std::string>{engine + "/libfx.so", "libfx.so"}),
+            CWidgetManager::GetCandidates("libfx.so"));
+  EXPECT_TRUE(CWidgetManager::GetCandidates("").empty());
+  EXPECT_TRUE(CWidgetManager::GetCandidates(nullptr).empty());
+}
+
+TEST_F(WidgetManagerTest, LoadsByDllNameAndByPath) {
+  CWidgetManager manager;
+  ASSERT_TRUE(manager.Load("test_plugin_alpha.DLL")) << manager.GetLastError();
+  EXPECT_EQ(std::string(VEXIL_BIN_DIR) + "/libtest_plugin_alpha.so",
+            manager.GetLibrary(0)->path);
+  const std::string path = std::string(VEXIL_BIN_DIR) + "/libtest_plugin_beta.so";
+  ASSERT_TRUE(manager.Load(path.c_str())) << manager.GetLastError();
+  EXPECT_EQ(2, manager.GetLibraryCount());
+  EXPECT_TRUE(manager.GetLastError().empty());
+}
+
+TEST_F(WidgetManagerTest, RefusesMissingLibrariesAndLibrariesWithoutAllExports) {
+  CWidgetManager manager;
+  EXPECT_FALSE(manager.Load("no_such_plugin.dll"));
+  EXPECT_FALSE(manager.GetLastError().empty());
+  EXPECT_FALSE(manager.Load(""));
+  EXPECT_FALSE(manager.Load(nullptr));
+  EXPECT_FALSE(manager.Load("test_plugin_noexport.dll")) << "FreeInstance is missing";
+  EXPECT_NE(std::string::npos, manager.GetLastError().find("FreeInstance"));
+  EXPECT_EQ(0, manager.GetLibraryCount());
+  EXPECT_EQ(nullptr, manager.CreateInstance("ghost", 0)) << "the refused library takes no part";
+  EXPECT_EQ((std::vector<std::string>{"unload noexport"}), EventsStartingWith("unload"))
+      << "a library that is not a plug-in is unloaded again at once";
+}
+
+TEST_F(WidgetManagerTest, FindsNamesWithoutRegardToCaseAndEarlierLibrariesWin) {
+  CWidgetManager manager;
+  ASSERT_TRUE(manager.Load("test_plugin_alpha.dll"));
+  ASSERT_TRUE(manager.Load("test_plugin_beta.dll"));
+
+  CDataProvider* blur = manager.CreateInstance("Blur", 0);
+  EXPECT_EQ("alpha:blur:0", OriginOf(blur)) << "the library loaded first wins";
+  EXPECT_EQ(&manager, blur->GetWidgetManager()) << "the manager marks its objects";
+  EXPECT_EQ("alpha:shared:2", OriginOf(manager.CreateInstance("SHARED", 2)));
+  EXPECT_EQ("beta:betaonly:0", OriginOf(manager.CreateInstance("betaonly", 0)));
+  EXPECT_EQ("alpha:twin:0", OriginOf(manager.CreateInstance("twin", 0)))
+      << "within a library the lower index wins";
+  EXPECT_EQ(4, manager.GetObjectCount());
+
+  EXPECT_EQ(nullptr, manager.CreateInstance("nothing", 0));
+  EXPECT_EQ(nullptr, manager.CreateInstance(nullptr, 0));
+  EXPECT_EQ(nullptr, manager.CreateInstance("twin", 2))
+      << "the first entry named twin is a module, so no resource is made";
+  EXPECT_EQ(4, manager.GetObjectCount()) << "failed requests add nothing";
+}
+
+TEST_F(WidgetManagerTest, WalksCatalogueIndexesFromZeroUpToTheFirstFalse) {
+  CWidgetManager manager;
+  ASSERT_TRUE(manager.Load("test_plugin_alpha.dll"));
+  ASSERT_TRUE(manager.Load("test_plugin_beta.dll"));
+  PluginLog().clear();
+  ASSERT_NE(nullptr, manager.CreateInstance("betaonly", 0));
+  EXPECT_EQ((std::vector<std::string>{"GetName alpha 0", "GetName alpha 1", "GetName alpha 2",
+                                      "GetName alpha 3", "GetName alpha 4", "GetName alpha 5",
+                                      "GetName beta 0", "GetName beta 1"}),
+            EventsStartingWith("GetName"));
+  PluginLog().clear();
+  ASSERT_NE(nullptr, manager.CreateInstance("betaonly", 0));
+  EXPECT_EQ(8u, EventsStartingWith("GetName").size()) << "nothing is cached between requests";
+}
+
+TEST_F(WidgetManagerTest, SameLibraryTwiceIsEnteredTwiceAndTheFirstCopyServes) {
+  {
+    CWidgetManager manager;
+    ASSERT_TRUE(manager.Load("test_plugin_beta.dll"));
+    ASSERT_TRUE(manager.Load("test_plugin_beta.dll"));
+    EXPECT_EQ(2, manager.GetLibraryCount());
+    PluginLog().clear();
+    ASSERT_NE(nullptr, manager.CreateInstance("blur", 0));
+    EXPECT_EQ(3u, EventsStartingWith("GetName").size()) << "the second copy is never asked";
+  }
+  EXPECT_EQ((std::vector<std::string>{"unload beta"}), EventsStartingWith("unload"))
+      << "both references are released; the library goes with the last";
+}
+
+TEST_F(WidgetManagerTest, FreesObjectsInCreationOrderThenUnloadsLibrariesInLoadOrder) {
+  {
+    CWidgetManager manager;
+    ASSERT_TRUE(manager.Load("test_plugin_alpha.dll"));
+    ASSERT_TRUE(manager.Load("test_plugin_beta.dll"));
+    ASSERT_TRUE(manager.Load("scenecore.dll")) << manager.GetLastError();
+    ASSERT_NE(nullptr, manager.CreateInstance("betaonly", 0));
+    ASSERT_NE(nullptr, manager.CreateInstance("blur", 0));
+    ASSERT_NE(nullptr, manager.CreateInstance("linearfloat", 1)) << "served by scenecore";
+    ASSERT_NE(nullptr, manager.CreateInstance("shared", 2));
+    PluginLog().clear();
+  }
+  EXPECT_EQ((std::vector<std::string>{
+                "free beta:betaonly:0", "FreeInstance beta", "destroy beta:betaonly:0",
+                "free alpha:blur:0", "FreeInstance alpha", "destroy alpha:blur:0",
+                "free alpha:shared:2", "FreeInstance alpha", "destroy alpha:shared:2",
+                "unload alpha", "unload beta"}),
+            PluginLog())
+      << "Free right before FreeInstance, one object at a time, libraries last";
+}
+
+}  // namespace
