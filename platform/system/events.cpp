@@ -1,0 +1,48 @@
+// Event pumping over SDL2. Key presses also reach the key state through its event watch.
+#include "system/events.h"
+
+#include <SDL.h>
+
+#include "system/keys.h"
+
+namespace vexil {
+namespace sys {
+
+bool PollEvent(Event* event) {
+  SDL_Event e;
+  if (SDL_PollEvent(&e) == 0) return false;
+  *event = Event{};
+  switch (e.type) {
+    case SDL_QUIT:
+      event->kind = EventKind::kQuit;
+      break;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) event->kind = EventKind::kQuit;
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      event->kind = e.type == SDL_KEYDOWN ? EventKind::kKeyDown : EventKind::kKeyUp;
+      event->virtual_key = VirtualKeyFromSdlKeycode(e.key.keysym.sym);
+      event->repeat = e.key.repeat != 0;
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+PumpResult PumpEvents() {
+  PumpResult result;
+  Event event;
+  while (PollEvent(&event)) {
+    ++result.events;
+    if (event.kind == EventKind::kQuit) result.quit_requested = true;
+    if (event.kind == EventKind::kKeyDown && event.virtual_key == kVkEscape) {
+      result.escape_pressed = true;
+    }
+  }
+  return result;
+}
+
+}  // namespace sys
+}  // namespace vexil
