@@ -1,0 +1,186 @@
+// .x import without a device: the generated cube must come back with the file's coordinates,
+// UVs, winding and materials untouched, grouped by material, with closed adjacency; frame
+// transforms apply in row-vector order; bad files fail with clear codes.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "d3dx9/d3dx9math.h"
+#include "d3dx9/xfile_import.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Vertex112 {
+  D3DXVECTOR3 p, n;
+  float u, v;
+};
+
+class XFileImportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vexil-xfile-XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Generate(const std::string& args) {
+    const std::string out = dir_ + "/cube.x";
+    const std::string cmd = std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + out + " " + args;
+    EXPECT_EQ(0, std::system(cmd.c_str())) << cmd;
+    return out;
+  }
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = dir_ + "/" + name;
+    std::ofstream(path) << text;
+    return path;
+  }
+  static Vertex112 VertexAt(const d3dx::MeshData& m, uint32_t i) {
+    Vertex112 v;
+    std::memcpy(&v, &m.vertices[static_cast<size_t>(i) * m.stride], sizeof v);
+    return v;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(XFileImportTest, CubeKeepsLayoutCoordinatesAndMaterials) {
+  d3dx::MeshData mesh;
+  std::string error;
+  ASSERT_EQ(S_OK, d3dx::ImportXFile(Generate("--offset 1 2 3 --texture wall.png"), &mesh, &error))
+      << error;
+  EXPECT_EQ(static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1), mesh.fvf);
+  ASSERT_EQ(32u, mesh.stride);
+  EXPECT_EQ(24u, mesh.numVertices) << "4 corners for each of 6 faces";
+  ASSERT_EQ(12u, mesh.attributes.size()) << "6 quads split into 12 triangles";
+  ASSERT_EQ(2u, mesh.materials.size());
+
+  const D3DMATERIAL9& m0 = mesh.materials[0].material;
+  EXPECT_FLOAT_EQ(1.0f, m0.Diffuse.r);
+  EXPECT_FLOAT_EQ(0.5f, m0.Diffuse.g);
+  EXPECT_FLOAT_EQ(0.25f, m0.Diffuse.b);
+  EXPECT_FLOAT_EQ(1.0f, m0.Diffuse.a);
+  EXPECT_FLOAT_EQ(20.0f, m0.Power);
+  EXPECT_FLOAT_EQ(0.8f, m0.Specular.g);
+  EXPECT_FLOAT_EQ(0.1f, m0.Emissive.r);
+  EXPECT_FLOAT_EQ(0.0f, m0.Ambient.r) << ".x materials have no ambient colour";
+  EXPECT_EQ("wall.png", mesh.materials[0].textureFile);
+  EXPECT_FLOAT_EQ(0.5f, mesh.materials[1].material.Diffuse.a) << "face colour alpha kept";
+  EXPECT_FLOAT_EQ(0.2f, mesh.materials[1].material.Emissive.b);
+  EXPECT_TRUE(mesh.materials[1].textureFile.empty());
+
+  for (size_t f = 0; f < 12; ++f)
+    EXPECT_EQ(f < 6 ? 0u : 1u, mesh.attributes[f]) << "faces grouped by material, face " << f;
+
+  // The file's first vertex: (2, 3, 2) on the +x face with UV (0, 0). Assimp's own
+  // right-handed form would have z = -2 and v = 1.
+  bool found = false;
+  for (uint32_t i = 0; i < mesh.numVertices; ++i) {
+    const Vertex112 v = VertexAt(mesh, i);
+    EXPECT_GE(v.p.z, 2.0f) << "z must not be negated";
+    EXPECT_LE(v.p.z, 4.0f);
+    if (v.p == D3DXVECTOR3(2, 3, 2) && v.n == D3DXVECTOR3(1, 0, 0)) {
+      found = true;
+      EXPECT_EQ(0.0f, v.u);
+      EXPECT_EQ(0.0f, v.v) << "v must not be flipped";
+    }
+  }
+  EXPECT_TRUE(found);
+
+  // Direct3D front faces: (v1 - v0) x (v2 - v0) points out, along the stored normal.
+  for (size_t f = 0; f < 12; ++f) {
+    const Vertex112 a = VertexAt(mesh, mesh.indices[f * 3]);
+    const Vertex112 b = VertexAt(mesh, mesh.indices[f * 3 + 1]);
+    const Vertex112 c = VertexAt(mesh, mesh.indices[f * 3 + 2]);
+    D3DXVECTOR3 e1 = b.p - a.p, e2 = c.p - a.p, cross;
+    D3DXVec3Cross(&cross, &e1, &e2);
+    EXPECT_GT(D3DXVec3Dot(&cross, &a.n), 0.0f) << "winding of face " << f;
+  }
+}
+
+TEST_F(XFileImportTest, ClosedCubeHasFullSymmetricAdjacencyAndTwoRanges) {
+  d3dx::MeshData mesh;
+  std::string error;
+  ASSERT_EQ(S_OK, d3dx::ImportXFile(Generate(""), &mesh, &error)) << error;
+  const std::vector<DWORD> adj = d3dx::ComputeAdjacency(mesh);
+  ASSERT_EQ(36u, adj.size());
+  for (size_t f = 0; f < 12; ++f) {
+    for (int e = 0; e < 3; ++e) {
+      const DWORD other = adj[f * 3 + e];
+      ASSERT_LT(other, 12u) << "split vertices at the cube's edges must not open it";
+      EXPECT_NE(f, other);
+      const DWORD* back = &adj[other * 3];
+      EXPECT_TRUE(back[0] == f || back[1] == f || back[2] == f) << "symmetric";
+    }
+  }
+
+  const auto table = d3dx::BuildAttributeTable(mesh.attributes, mesh.indices);
+  ASSERT_EQ(2u, table.size());
+  EXPECT_EQ(0u, table[0].AttribId);
+  EXPECT_EQ(0u, table[0].FaceStart);
+  EXPECT_EQ(6u, table[0].FaceCount);
+  EXPECT_EQ(1u, table[1].AttribId);
+  EXPECT_EQ(6u, table[1].FaceStart);
+  EXPECT_EQ(6u, table[1].FaceCount);
+  for (const auto& r : table) {
+    for (DWORD f = r.FaceStart; f < r.FaceStart + r.FaceCount; ++f)
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_GE(mesh.indices[f * 3 + k], r.VertexStart);
+        EXPECT_LT(mesh.indices[f * 3 + k], r.VertexStart + r.VertexCount);
+      }
+  }
+}
+
+TEST_F(XFileImportTest, FrameTransformsApplyInnerFirst) {
+  const std::string path = Write("frames.x", R"(xof 0303txt 0032
+Frame Outer {
+ FrameTransformMatrix { 1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0,0.0,10.0,0.0,0.0,1.0;; }
+ Frame Inner {
+  FrameTransformMatrix { 2.0,0.0,0.0,0.0,0.0,2.0,0.0,0.0,0.0,0.0,2.0,0.0,0.0,0.0,0.0,1.0;; }
+  Mesh Tri {
+   3;
+   0.0;0.0;1.0;,
+   0.0;1.0;1.0;,
+   1.0;0.0;1.0;;
+   1;
+   3;0,1,2;;
+  }
+ }
+}
+)");
+  d3dx::MeshData mesh;
+  std::string error;
+  ASSERT_EQ(S_OK, d3dx::ImportXFile(path, &mesh, &error)) << error;
+  EXPECT_EQ(static_cast<DWORD>(D3DFVF_XYZ), mesh.fvf) << "no normals or UVs in the file";
+  ASSERT_EQ(3u, mesh.numVertices);
+  ASSERT_EQ(1u, mesh.attributes.size());
+  EXPECT_GE(mesh.materials.size(), 1u) << "a file without materials still gets one";
+  D3DXVECTOR3 p[3];
+  for (int i = 0; i < 3; ++i) std::memcpy(&p[i], &mesh.vertices[mesh.indices[i] * mesh.stride], 12);
+  EXPECT_EQ(D3DXVECTOR3(10, 0, 2), p[0]) << "scaled by the inner frame, then moved";
+  EXPECT_EQ(D3DXVECTOR3(10, 2, 2), p[1]);
+  EXPECT_EQ(D3DXVECTOR3(12, 0, 2), p[2]);
+}
+
+TEST_F(XFileImportTest, MissingAndBrokenFilesFail) {
+  d3dx::MeshData mesh;
+  std::string error;
+  EXPECT_EQ(D3DERR_NOTAVAILABLE, d3dx::ImportXFile(dir_ + "/none.x", &mesh, &error));
+  EXPECT_EQ(D3DERR_NOTAVAILABLE, d3dx::ImportXFile(dir_, &mesh, &error)) << "a directory";
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            d3dx::ImportXFile(Write("junk.x", "this is no mesh"), &mesh, &error));
+  EXPECT_FALSE(error.empty());
+  const HRESULT truncated = d3dx::ImportXFile(
+      Write("cut.x", "xof 0303txt 0032\nMesh M {\n 3;\n 0.0;0.0;0.0;,\n"), &mesh, &error);
+  EXPECT_TRUE(FAILED(truncated)) << "a truncated mesh is not a success";
+}
+
+}  // namespace
