@@ -52,11 +52,14 @@ std::vector<std::string> CWidgetManager::GetCandidates(const char* name) {
 
   std::string file = given;
   if (EndsWithDll(base)) file = folder + "lib" + base.substr(0, base.size() - 4) + ".so";
-  if (bare) {
-    const std::string engine = GetEngineFolder();
-    if (!engine.empty()) candidates.push_back(engine + "/" + file);
-  }
+  const std::string engine = bare ? GetEngineFolder() : std::string();
+  if (!engine.empty()) candidates.push_back(engine + "/" + file);
   candidates.push_back(file);
+  // Scripts written for case-blind file systems may spell the name in any case.
+  if (!engine.empty()) {
+    const std::string match = vexil::sys::DynLibFindIgnoringCase(engine, file);
+    if (!match.empty() && match != candidates.front()) candidates.push_back(match);
+  }
   // A file that really carries the name it was given (a plug-in named "x.dll") comes last.
   if (file != given) candidates.push_back(given);
   return candidates;

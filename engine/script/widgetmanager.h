@@ -30,7 +30,8 @@ class CWidgetManager {
   // Loads a plug-in library and enters it after those already loaded. Scripts name
   // libraries the Windows way: "NAME.dll" (any case of the extension) means "libNAME.so".
   // A bare name is looked for first in the folder that holds the engine core library, then
-  // through the loader's search path; a path is opened as given. False when no candidate
+  // through the loader's search path, then in the engine's folder without regard to case;
+  // a path is opened as given. False when no candidate
   // loads or the library lacks one of the three exports (it is then unloaded again).
   bool Load(const char* name);
 

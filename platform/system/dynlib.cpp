@@ -2,8 +2,10 @@
 // Symbols stay local to each plug-in (RTLD_LOCAL) so two plug-ins may export the same names.
 #include "system/dynlib.h"
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <link.h>
+#include <strings.h>
 
 #include <cstdlib>
 #include <memory>
@@ -71,6 +73,20 @@ std::string DynLibFolderOf(const void* address) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+std::string DynLibFindIgnoringCase(const std::string& folder, const std::string& file) {
+  DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
+  if (!directory) return {};
+  std::string found;
+  while (const dirent* entry = readdir(directory)) {
+    if (strcasecmp(entry->d_name, file.c_str()) == 0) {
+      found = folder + "/" + entry->d_name;
+      break;
+    }
+  }
+  closedir(directory);
+  return found;
 }
 
 }  // namespace sys

@@ -28,5 +28,9 @@ std::string DynLibLastError();
 // address of a function of a library. Empty when it cannot be told.
 std::string DynLibFolderOf(const void* address);
 
+// Path of the file in `folder` whose name equals `file` without regard to case (library
+// names written for case-blind file systems), or "" when there is none.
+std::string DynLibFindIgnoringCase(const std::string& folder, const std::string& file);
+
 }  // namespace sys
 }  // namespace vexil

@@ -60,6 +60,9 @@ TEST_F(WidgetManagerTest, LoadsByDllNameAndByPath) {
   ASSERT_TRUE(manager.Load(path.c_str())) << manager.GetLastError();
   EXPECT_EQ(2, manager.GetLibraryCount());
   EXPECT_TRUE(manager.GetLastError().empty());
+  ASSERT_TRUE(manager.Load("Test_Plugin_ALPHA.dll")) << "names written for Windows, any case";
+  EXPECT_EQ(std::string(VEXIL_BIN_DIR) + "/libtest_plugin_alpha.so",
+            manager.GetLibrary(2)->path);
 }
 
 TEST_F(WidgetManagerTest, RefusesMissingLibrariesAndLibrariesWithoutAllExports) {
