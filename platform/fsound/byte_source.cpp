@@ -1,0 +1,130 @@
+// Memory and file-window byte sources with libsndfile virtual I/O callbacks.
+// A file source keeps its FILE* open and is read only by the thread that decodes the stream.
+#include "byte_source.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include <sys/stat.h>
+
+#include "fsound/fsound.h"
+
+namespace vexil::fsound {
+
+int64_t ByteSource::Seek(int64_t offset, int whence) {
+  int64_t base = 0;
+  if (whence == SEEK_CUR) base = pos_;
+  if (whence == SEEK_END) base = Size();
+  const int64_t target = base + offset;
+  if (target < 0) return -1;
+  pos_ = target;  // seeking past the end is allowed; reads there return nothing
+  return pos_;
+}
+
+namespace {
+
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  int64_t Size() const override { return static_cast<int64_t>(bytes_.size()); }
+  int64_t Read(void* dst, int64_t count) override {
+    const int64_t available = Size() - pos_;
+    const int64_t n = count < available ? count : available;
+    if (n <= 0) return 0;
+    std::memcpy(dst, bytes_.data() + pos_, static_cast<size_t>(n));
+    pos_ += n;
+    return n;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+class FileWindowSource final : public ByteSource {
+ public:
+  FileWindowSource(FILE* file, int64_t base, int64_t size)
+      : file_(file), base_(base), size_(size) {}
+  ~FileWindowSource() override { std::fclose(file_); }
+  int64_t Size() const override { return size_; }
+  int64_t Read(void* dst, int64_t count) override {
+    const int64_t available = size_ - pos_;
+    const int64_t n = count < available ? count : available;
+    if (n <= 0) return 0;
+    if (file_pos_ != base_ + pos_) {
+      if (fseeko(file_, static_cast<off_t>(base_ + pos_), SEEK_SET) != 0) return 0;
+      file_pos_ = base_ + pos_;
+    }
+    const size_t got = std::fread(dst, 1, static_cast<size_t>(n), file_);
+    pos_ += static_cast<int64_t>(got);
+    file_pos_ += static_cast<int64_t>(got);
+    return static_cast<int64_t>(got);
+  }
+
+ private:
+  FILE* file_;
+  int64_t base_;
+  int64_t size_;
+  int64_t file_pos_ = -1;  // where the FILE* stands, to skip redundant seeks
+};
+
+ByteSource* Self(void* user) {
+  return static_cast<ByteSource*>(user);
+}
+
+sf_count_t VioLength(void* user) {
+  return Self(user)->Size();
+}
+sf_count_t VioSeek(sf_count_t offset, int whence, void* user) {
+  return Self(user)->Seek(offset, whence);
+}
+sf_count_t VioRead(void* ptr, sf_count_t count, void* user) {
+  return Self(user)->Read(ptr, count);
+}
+sf_count_t VioWrite(const void*, sf_count_t, void*) {
+  return 0;
+}  // sources are read-only
+sf_count_t VioTell(void* user) {
+  return Self(user)->Tell();
+}
+
+}  // namespace
+
+SF_VIRTUAL_IO* ByteSource::VirtualIo() {
+  static SF_VIRTUAL_IO io = {VioLength, VioSeek, VioRead, VioWrite, VioTell};
+  return &io;
+}
+
+std::unique_ptr<ByteSource> MakeMemorySource(const void* data, int64_t size) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  try {
+    return std::make_unique<MemorySource>(std::vector<uint8_t>(bytes, bytes + size));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<ByteSource> OpenFileSource(const char* path, int64_t offset, int64_t length,
+                                           int* fmod_error) {
+  FILE* file = std::fopen(path, "rb");
+  if (!file) {
+    *fmod_error = (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)
+                      ? FMOD_ERR_FILE_NOTFOUND
+                      : FMOD_ERR_FILE_BAD;
+    return nullptr;
+  }
+  // Decoders seek: only regular files will do (not a directory, a pipe or a device).
+  struct stat info;
+  int64_t file_size = -1;
+  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) file_size = info.st_size;
+  if (file_size < 0 || offset > file_size) {
+    std::fclose(file);
+    *fmod_error = file_size < 0 ? FMOD_ERR_FILE_BAD : FMOD_ERR_INVALID_PARAM;
+    return nullptr;
+  }
+  int64_t size = file_size - offset;
+  if (length > 0 && length < size) size = length;
+  return std::make_unique<FileWindowSource>(file, offset, size);
+}
+
+}  // namespace vexil::fsound

@@ -1,0 +1,38 @@
+// Random-access byte sources behind libsndfile's virtual I/O: a private copy of a memory block,
+// or a window (offset, length) of a file. Lets one decoder path serve both ways of opening.
+#pragma once
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace vexil::fsound {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual int64_t Size() const = 0;
+  // Reads up to `count` bytes at the current position; returns the bytes read.
+  virtual int64_t Read(void* dst, int64_t count) = 0;
+  int64_t Seek(int64_t offset, int whence);
+  int64_t Tell() const { return pos_; }
+
+  // libsndfile callbacks that take a ByteSource* as their user data.
+  static SF_VIRTUAL_IO* VirtualIo();
+
+ protected:
+  int64_t pos_ = 0;
+};
+
+// Copies the bytes: the caller's block may be freed as soon as the stream is open.
+std::unique_ptr<ByteSource> MakeMemorySource(const void* data, int64_t size);
+
+// Opens `path` and exposes `length` bytes after `offset` (length <= 0: up to the end).
+// On failure returns null and sets *fmod_error to an FMOD_ERRORS code.
+std::unique_ptr<ByteSource> OpenFileSource(const char* path, int64_t offset, int64_t length,
+                                           int* fmod_error);
+
+}  // namespace vexil::fsound

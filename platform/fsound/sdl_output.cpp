@@ -1,0 +1,62 @@
+// SDL2 audio device for real-time playback; the callback only mixes decoded blocks.
+#include "sdl_output.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "fsound/fsound.h"
+#include "mixer.h"
+
+namespace vexil::fsound {
+
+namespace {
+
+// 512 frames is ~12 ms at 44100 Hz: seeks and starts are heard promptly, and the feeder keeps
+// hundreds of ms decoded ahead, so the small device buffer does not risk underruns.
+constexpr Uint16 kDeviceFrames = 512;
+
+void SDLCALL FillDevice(void* userdata, Uint8* stream, int len) {
+  static_cast<Mixer*>(userdata)->Render(reinterpret_cast<int16_t*>(stream),
+                                        len / (2 * static_cast<int>(sizeof(int16_t))));
+}
+
+}  // namespace
+
+int SdlOutput::Open(Mixer& mixer) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "vexil sound: cannot start SDL audio: %s\n", SDL_GetError());
+    return FMOD_ERR_INIT;
+  }
+  subsystem_started_ = true;
+  SDL_AudioSpec want{};
+  want.freq = mixer.rate();
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = kDeviceFrames;
+  want.callback = FillDevice;
+  want.userdata = &mixer;
+  SDL_AudioSpec have{};
+  // No allowed changes: SDL converts our format and rate to the device's own.
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (device_ == 0) {
+    std::fprintf(stderr, "vexil sound: cannot open audio device: %s\n", SDL_GetError());
+    Close();
+    return FMOD_ERR_INIT;
+  }
+  SDL_PauseAudioDevice(device_, 0);
+  return FMOD_ERR_NONE;
+}
+
+void SdlOutput::Close() {
+  if (device_ != 0) {
+    SDL_CloseAudioDevice(device_);  // waits for a running callback to return
+    device_ = 0;
+  }
+  if (subsystem_started_) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystem_started_ = false;
+  }
+}
+
+}  // namespace vexil::fsound
