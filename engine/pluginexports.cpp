@@ -11,4 +11,6 @@ VEXIL_PLUGIN_EXPORT CDataProvider* CreateInstance(const char* name, uint8_t kind
   return ParamCatalogueCreate(name, kind);
 }
 
-VEXIL_PLUGIN_EXPORT void FreeInstance(CDataProvider* object) { ParamCatalogueFree(object); }
+VEXIL_PLUGIN_EXPORT void FreeInstance(CDataProvider* object) {
+  ParamCatalogueFree(object);
+}

@@ -32,8 +32,8 @@ struct Bound {
 std::string KeyedParam(const char* type, int keys) {
   std::string xml = std::string("<param name=\"v\" type=\"") + type + "\">";
   for (int i = 0; i < keys; ++i) {
-    xml += "<key time=\"" + std::to_string(i * 100) + "\" value=\"" + std::to_string(i % 7) +
-           "\"/>";
+    xml +=
+        "<key time=\"" + std::to_string(i * 100) + "\" value=\"" + std::to_string(i % 7) + "\"/>";
   }
   return xml + "</param>";
 }

@@ -14,7 +14,9 @@ CDataProvider::~CDataProvider() = default;
 
 void CDataProvider::Free() {}
 
-float CDataProvider::GetTime() const { return 0.0f; }
+float CDataProvider::GetTime() const {
+  return 0.0f;
+}
 
 void CDataProvider::AddValue(CValue* value, const char* name) {
   if (!value) return;
@@ -50,10 +52,9 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   CParam** slot = value->GetParam();
   // Without a manager no parameter can be made; the value then keeps its default, as it
   // does for a type that no library lists.
-  CDataProvider* object =
-      m_widgetManager ? m_widgetManager->CreateInstance(paramElement->Attribute("type"),
-                                                        PLUGIN_KIND_PARAM)
-                      : nullptr;
+  CDataProvider* object = m_widgetManager ? m_widgetManager->CreateInstance(
+                                                paramElement->Attribute("type"), PLUGIN_KIND_PARAM)
+                                          : nullptr;
   // A parameter of another value type would be read as the wrong type: refuse it and leave
   // the value unbound. The refused object stays with the manager, which frees it.
   if (!object || !value->Accepts(object)) {

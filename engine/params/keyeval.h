@@ -20,7 +20,9 @@ void ForEachKey(TiXmlElement* element, ReadKey read) {
 }
 
 // Payloads that hold the value itself rather than a pointer to it.
-inline void* PackInline(uint32_t value) { return reinterpret_cast<void*>(uintptr_t{value}); }
+inline void* PackInline(uint32_t value) {
+  return reinterpret_cast<void*>(uintptr_t{value});
+}
 inline uint32_t UnpackInline(const void* payload) {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(payload));
 }
@@ -109,10 +111,10 @@ void ComputeTcbTangents(const CLinkedList<CParamKeyframe>& keys) {
       const float incoming = before ? key.position[k] - before->position[k] : 0.0f;
       const float outgoing = after ? after->position[k] - key.position[k] : 0.0f;
       if (before && after) {
-        key.ds[k] = (1 - t) * (1 - c) * (1 + b) / 2 * incoming +
-                    (1 - t) * (1 + c) * (1 - b) / 2 * outgoing;
-        key.dd[k] = (1 - t) * (1 + c) * (1 + b) / 2 * incoming +
-                    (1 - t) * (1 - c) * (1 - b) / 2 * outgoing;
+        key.ds[k] =
+            (1 - t) * (1 - c) * (1 + b) / 2 * incoming + (1 - t) * (1 + c) * (1 - b) / 2 * outgoing;
+        key.dd[k] =
+            (1 - t) * (1 + c) * (1 + b) / 2 * incoming + (1 - t) * (1 - c) * (1 - b) / 2 * outgoing;
       } else if (after) {
         key.dd[k] = (1 - t) * (1 - c) * (1 - b) / 2 * outgoing;
       } else {

@@ -55,7 +55,9 @@ static_assert(kCount == 25, "the catalogue has 25 parameter types");
 
 }  // namespace
 
-int32_t ParamCatalogueCount() { return kCount; }
+int32_t ParamCatalogueCount() {
+  return kCount;
+}
 
 bool ParamCatalogueGetName(int32_t index, char* name, uint8_t* kind) {
   if (index < 0 || index >= kCount || !name || !kind) return false;
@@ -72,4 +74,6 @@ CDataProvider* ParamCatalogueCreate(const char* name, uint8_t kind) {
   return nullptr;
 }
 
-void ParamCatalogueFree(CDataProvider* object) { delete object; }
+void ParamCatalogueFree(CDataProvider* object) {
+  delete object;
+}

@@ -10,7 +10,9 @@ using keyeval::Span;
 
 namespace {
 
-inline float Lerp(float a, float b, float u) { return a + (b - a) * u; }
+inline float Lerp(float a, float b, float u) {
+  return a + (b - a) * u;
+}
 inline D3DXVECTOR2 Lerp(const D3DXVECTOR2& a, const D3DXVECTOR2& b, float u) {
   return D3DXVECTOR2(Lerp(a.x, b.x, u), Lerp(a.y, b.y, u));
 }
@@ -38,7 +40,9 @@ V EvaluateLinear(const CLinkedList<CParamKeyframe>& keys, float time, const V& e
 
 }  // namespace
 
-CParamLinearFloat::~CParamLinearFloat() { keyeval::FreeKeys<float>(&m_keys); }
+CParamLinearFloat::~CParamLinearFloat() {
+  keyeval::FreeKeys<float>(&m_keys);
+}
 
 void CParamLinearFloat::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -51,7 +55,9 @@ float CParamLinearFloat::GetValue(float time) const {
   return EvaluateLinear<float>(m_keys, GetLoopTime(time), 0.0f);
 }
 
-CParamLinearLong::~CParamLinearLong() { keyeval::FreeKeys<float>(&m_keys); }
+CParamLinearLong::~CParamLinearLong() {
+  keyeval::FreeKeys<float>(&m_keys);
+}
 
 void CParamLinearLong::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -64,7 +70,9 @@ int32_t CParamLinearLong::GetValue(float time) const {
   return TruncateToLong(EvaluateLinear<float>(m_keys, GetLoopTime(time), 0.0f));
 }
 
-CParamLinearColor::~CParamLinearColor() { keyeval::FreeInlineKeys(&m_keys); }
+CParamLinearColor::~CParamLinearColor() {
+  keyeval::FreeInlineKeys(&m_keys);
+}
 
 void CParamLinearColor::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -98,7 +106,9 @@ uint32_t CParamLinearColor::GetValue(float time) const {
   return result;
 }
 
-CParamLinearVec2::~CParamLinearVec2() { keyeval::FreeKeys<D3DXVECTOR2>(&m_keys); }
+CParamLinearVec2::~CParamLinearVec2() {
+  keyeval::FreeKeys<D3DXVECTOR2>(&m_keys);
+}
 
 void CParamLinearVec2::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -112,7 +122,9 @@ D3DXVECTOR2 CParamLinearVec2::GetValue(float time) const {
   return EvaluateLinear<D3DXVECTOR2>(m_keys, GetLoopTime(time), D3DXVECTOR2(0.0f, 0.0f));
 }
 
-CParamLinearVec3::~CParamLinearVec3() { keyeval::FreeKeys<D3DXVECTOR3>(&m_keys); }
+CParamLinearVec3::~CParamLinearVec3() {
+  keyeval::FreeKeys<D3DXVECTOR3>(&m_keys);
+}
 
 void CParamLinearVec3::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);

@@ -17,7 +17,9 @@ V EvaluateStep(const CLinkedList<CParamKeyframe>& keys, float time, const V& emp
 
 }  // namespace
 
-CParamSquareFloat::~CParamSquareFloat() { keyeval::FreeKeys<float>(&m_keys); }
+CParamSquareFloat::~CParamSquareFloat() {
+  keyeval::FreeKeys<float>(&m_keys);
+}
 
 void CParamSquareFloat::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -30,7 +32,9 @@ float CParamSquareFloat::GetValue(float time) const {
   return EvaluateStep<float>(m_keys, GetLoopTime(time), 0.0f);
 }
 
-CParamSquareLong::~CParamSquareLong() { keyeval::FreeInlineKeys(&m_keys); }
+CParamSquareLong::~CParamSquareLong() {
+  keyeval::FreeInlineKeys(&m_keys);
+}
 
 void CParamSquareLong::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -45,7 +49,9 @@ int32_t CParamSquareLong::GetValue(float time) const {
   return key ? static_cast<int32_t>(keyeval::UnpackInline(key->GetValue())) : 0;
 }
 
-CParamSquareColor::~CParamSquareColor() { keyeval::FreeInlineKeys(&m_keys); }
+CParamSquareColor::~CParamSquareColor() {
+  keyeval::FreeInlineKeys(&m_keys);
+}
 
 void CParamSquareColor::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -80,7 +86,9 @@ const char* CParamSquareString::GetValue(float time) {
   return key ? static_cast<const char*>(key->GetValue()) : "";
 }
 
-CParamSquareVec2::~CParamSquareVec2() { keyeval::FreeKeys<D3DXVECTOR2>(&m_keys); }
+CParamSquareVec2::~CParamSquareVec2() {
+  keyeval::FreeKeys<D3DXVECTOR2>(&m_keys);
+}
 
 void CParamSquareVec2::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -94,7 +102,9 @@ D3DXVECTOR2 CParamSquareVec2::GetValue(float time) const {
   return EvaluateStep<D3DXVECTOR2>(m_keys, GetLoopTime(time), D3DXVECTOR2(0.0f, 0.0f));
 }
 
-CParamSquareVec3::~CParamSquareVec3() { keyeval::FreeKeys<D3DXVECTOR3>(&m_keys); }
+CParamSquareVec3::~CParamSquareVec3() {
+  keyeval::FreeKeys<D3DXVECTOR3>(&m_keys);
+}
 
 void CParamSquareVec3::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);

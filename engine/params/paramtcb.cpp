@@ -7,7 +7,9 @@ using keyeval::EvaluateTcb;
 using keyeval::ForEachKey;
 using keyeval::NewTcbKey;
 
-CParamTCBFloat::~CParamTCBFloat() { keyeval::FreeKeys<CTcbKey<2>>(&m_keys); }
+CParamTCBFloat::~CParamTCBFloat() {
+  keyeval::FreeKeys<CTcbKey<2>>(&m_keys);
+}
 
 void CParamTCBFloat::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -24,7 +26,9 @@ float CParamTCBFloat::GetValue(float time) const {
   return EvaluateTcb<2>(m_keys, GetLoopTime(time), point) ? point[1] : 0.0f;
 }
 
-CParamTCBLong::~CParamTCBLong() { keyeval::FreeKeys<CTcbKey<2>>(&m_keys); }
+CParamTCBLong::~CParamTCBLong() {
+  keyeval::FreeKeys<CTcbKey<2>>(&m_keys);
+}
 
 void CParamTCBLong::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -40,17 +44,19 @@ int32_t CParamTCBLong::GetValue(float time) const {
   return EvaluateTcb<2>(m_keys, GetLoopTime(time), point) ? TruncateToLong(point[1]) : 0;
 }
 
-CParamTCBColor::~CParamTCBColor() { keyeval::FreeKeys<CTcbKey<4>>(&m_keys); }
+CParamTCBColor::~CParamTCBColor() {
+  keyeval::FreeKeys<CTcbKey<4>>(&m_keys);
+}
 
 void CParamTCBColor::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
     const uint32_t color = ScriptKeyColor(AttributeText(key, "value"));
-    AddKeyframe(AttributeFloat(key, "time"),
-                NewTcbKey<4>({static_cast<float>((color >> 16) & 0xFF),
-                              static_cast<float>((color >> 8) & 0xFF),
-                              static_cast<float>(color & 0xFF),
-                              static_cast<float>((color >> 24) & 0xFF)}));
+    AddKeyframe(
+        AttributeFloat(key, "time"),
+        NewTcbKey<4>({static_cast<float>((color >> 16) & 0xFF),
+                      static_cast<float>((color >> 8) & 0xFF), static_cast<float>(color & 0xFF),
+                      static_cast<float>((color >> 24) & 0xFF)}));
   });
   keyeval::ComputeTcbTangents<4>(m_keys);
 }
@@ -63,7 +69,9 @@ uint32_t CParamTCBColor::GetValue(float time) const {
                             keyeval::ChannelByte(rgba[1]), keyeval::ChannelByte(rgba[2]));
 }
 
-CParamTCBVec2::~CParamTCBVec2() { keyeval::FreeKeys<CTcbKey<2>>(&m_keys); }
+CParamTCBVec2::~CParamTCBVec2() {
+  keyeval::FreeKeys<CTcbKey<2>>(&m_keys);
+}
 
 void CParamTCBVec2::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
@@ -80,7 +88,9 @@ D3DXVECTOR2 CParamTCBVec2::GetValue(float time) const {
   return D3DXVECTOR2(point[0], point[1]);
 }
 
-CParamTCBVec3::~CParamTCBVec3() { keyeval::FreeKeys<CTcbKey<3>>(&m_keys); }
+CParamTCBVec3::~CParamTCBVec3() {
+  keyeval::FreeKeys<CTcbKey<3>>(&m_keys);
+}
 
 void CParamTCBVec3::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);

@@ -23,7 +23,9 @@ CValue::CValue(EValueType type) : m_type(type) {}
 
 CValue::~CValue() = default;
 
-void CValue::SetName(const char* name) { CopyText(m_name, sizeof m_name, name); }
+void CValue::SetName(const char* name) {
+  CopyText(m_name, sizeof m_name, name);
+}
 
 bool CValue::Accepts(const CDataProvider* object) const {
   switch (m_type) {

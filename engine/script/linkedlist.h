@@ -32,7 +32,7 @@ class CLinkedList {
   // Entry at a 0-based position from the head; null outside the list.
   T* Get(int index) const {
     return index >= 0 && static_cast<std::size_t>(index) < m_items.size() ? m_items[index]
-                                                                            : nullptr;
+                                                                          : nullptr;
   }
 
   iterator begin() const { return m_items.begin(); }

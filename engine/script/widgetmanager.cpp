@@ -13,6 +13,8 @@ namespace {
 // Any object of this library will do: its address tells where libscenecore.so was loaded from.
 const char kEngineAnchor = 0;
 
+constexpr int32_t kMaxCatalogueEntries = 1 << 20;
+
 bool EndsWithDll(const std::string& text) {
   return text.size() > 4 && strcasecmp(text.c_str() + text.size() - 4, ".dll") == 0;
 }
@@ -84,8 +86,9 @@ bool CWidgetManager::Load(const char* name) {
     if (!create || !release || !getName) {
       // Not a plug-in: it takes no further part, so it need not stay mapped either.
       vexil::sys::DynLibClose(module);
-      m_lastError = candidate + ": not a plug-in library (needs GetName, CreateInstance and "
-                                "FreeInstance)";
+      m_lastError = candidate +
+                    ": not a plug-in library (needs GetName, CreateInstance and "
+                    "FreeInstance)";
       return false;
     }
     auto* library = new CPluginLibrary;
@@ -106,7 +109,9 @@ CDataProvider* CWidgetManager::CreateInstance(const char* type, uint8_t kind) {
   for (CPluginLibrary* library : m_libraries) {
     char entry[PLUGIN_NAME_SIZE];
     uint8_t entryKind = 0;
-    for (int32_t index = 0;; ++index) {
+    // A catalogue ends at its first false answer; the bound only stops a broken library
+    // that never says false from hanging the player.
+    for (int32_t index = 0; index < kMaxCatalogueEntries; ++index) {
       entry[0] = '\0';
       if (!library->getName(index, entry, &entryKind)) break;
       entry[PLUGIN_NAME_SIZE - 1] = '\0';  // a name of 260 characters or more stops here

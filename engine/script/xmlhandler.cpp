@@ -5,7 +5,9 @@
 
 CXmlHandler::CXmlHandler() = default;
 
-CXmlHandler::~CXmlHandler() { delete m_document; }
+CXmlHandler::~CXmlHandler() {
+  delete m_document;
+}
 
 void CXmlHandler::AddHandler(const char* name, CXmlHandler* handler) {
   // A registration without a name or handler could never be called safely.

@@ -48,8 +48,7 @@ void* DynLibSymbol(DynLibHandle library, const char* name) {
   struct link_map* owner = nullptr;
   Dl_info info{};
   if (dlinfo(library, RTLD_DI_LINKMAP, &own) != 0 ||
-      !dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) ||
-      own != owner) {
+      !dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) || own != owner) {
     g_last_error = std::string(name) + ": not defined by the library itself";
     return nullptr;
   }
@@ -60,7 +59,9 @@ void DynLibClose(DynLibHandle library) {
   if (library) dlclose(library);
 }
 
-std::string DynLibLastError() { return g_last_error; }
+std::string DynLibLastError() {
+  return g_last_error;
+}
 
 std::string DynLibFolderOf(const void* address) {
   Dl_info info{};

@@ -150,8 +150,8 @@ TEST_F(Binding, LongNamesAndDefaultTextsAreCutSafely) {
   CValueFloat value(1.0f);
   owner.AddValue(&value, longName.c_str());
   EXPECT_EQ(std::string(255, 'n'), value.GetName());
-  ParseElement(&owner, "<m><param name=\"" + std::string(255, 'N') +
-                           "\" type=\"float\" value=\"3\"/></m>");
+  ParseElement(&owner,
+               "<m><param name=\"" + std::string(255, 'N') + "\" type=\"float\" value=\"3\"/></m>");
   EXPECT_EQ(3.0f, static_cast<float>(value));
 
   CValueString text(std::string(400, 't').c_str());

@@ -1,4 +1,5 @@
 // Constant and array parameters and the conversion of attribute text (numbers, colours).
+#include <clocale>
 #include <string>
 
 #include "params/scripttext.h"
@@ -20,7 +21,8 @@ TEST_F(Constant, NumbersFollowAtoiAndAtof) {
 }
 
 TEST_F(Constant, ColourTextIsHashThenAlphaRedGreenBlue) {
-  EXPECT_EQ(0x00FF0000u, static_cast<uint32_t>(Bind<CValueColor>("color", "", "value=\"#FF0000\"")->v))
+  EXPECT_EQ(0x00FF0000u,
+            static_cast<uint32_t>(Bind<CValueColor>("color", "", "value=\"#FF0000\"")->v))
       << "a constant colour keeps alpha 0 when it is not written";
   EXPECT_EQ(0x80FF0000u,
             static_cast<uint32_t>(Bind<CValueColor>("color", "", "value=\"#80FF0000\"")->v));
@@ -52,9 +54,10 @@ TEST_F(Constant, StringsVectorsAndLongsKeepTheirValues) {
 }
 
 TEST_F(Constant, ArraysHoldTheirPointsInReverseDocumentOrder) {
-  auto points = Bind<CValueArrayVec2>(
-      "arrayvec2", "<key x=\"1\" y=\"2\"/><other x=\"9\" y=\"9\"/><KEY x=\"3\" y=\"4\"/>"
-                   "<Key x=\"5\" y=\"6\"/>");
+  auto points =
+      Bind<CValueArrayVec2>("arrayvec2",
+                            "<key x=\"1\" y=\"2\"/><other x=\"9\" y=\"9\"/><KEY x=\"3\" y=\"4\"/>"
+                            "<Key x=\"5\" y=\"6\"/>");
   ASSERT_EQ(3, points->v.GetCount());
   EXPECT_EQ(D3DXVECTOR2(5, 6), points->v[0]);
   EXPECT_EQ(D3DXVECTOR2(3, 4), points->v[1]);
@@ -80,7 +83,8 @@ TEST_F(Constant, KeyTextIsReadPerType) {
   auto spline = Bind<CValueLong>("tcblong", Keys({{"0", "12.9"}, {"1000", "0"}}));
   const auto* tcb = dynamic_cast<const CParamVar*>(spline->v.GetBoundParam());
   ASSERT_NE(nullptr, tcb);
-  EXPECT_EQ(12.9f, static_cast<const CTcbKey<2>*>(tcb->GetKeys().GetHead()->GetValue())->position[1])
+  EXPECT_EQ(12.9f,
+            static_cast<const CTcbKey<2>*>(tcb->GetKeys().GetHead()->GetValue())->position[1])
       << "tcblong keeps the key as a float";
 
   auto texts = Bind<CValueString>("squarestring", Keys({{"0", "a"}, {"10", "bb"}, {"20", "ccc"}}),
@@ -91,6 +95,21 @@ TEST_F(Constant, KeyTextIsReadPerType) {
   const char* first = texts->v[0.0f];
   const char* second = texts->v[10.0f];
   EXPECT_NE(first, second) << "each key holds its own copy";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScriptText, NumbersIgnoreTheProcessLocale) {
+  const char* previous = setlocale(LC_NUMERIC, nullptr);
+  const std::string saved = previous ? previous : "C";
+  if (!setlocale(LC_NUMERIC, "de_DE.UTF-8") && !setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
+    GTEST_SKIP() << "no locale with a decimal comma installed";
+  }
+  const float value = ScriptFloat("1.5");
+  setlocale(LC_NUMERIC, saved.c_str());
+  EXPECT_EQ(1.5f, value) << "a toolkit that sets the user's locale must not change scripts";
 }
 
 }  // namespace

@@ -67,8 +67,8 @@ TEST_F(Keyframes, LinearFloatBetweenAtAndBeyondKeys) {
   auto linear = Bind<CValueFloat>("linearfloat", Keys({{"0", "10"}, {"1000", "20"}}));
   ExpectFloats(linear->v, {{-5, 10}, {0, 10}, {250, 12.5f}, {1000, 20}, {5000, 20}});
 
-  auto jump = Bind<CValueFloat>(
-      "linearfloat", Keys({{"0", "0"}, {"100", "10"}, {"100", "50"}, {"200", "60"}}));
+  auto jump = Bind<CValueFloat>("linearfloat",
+                                Keys({{"0", "0"}, {"100", "10"}, {"100", "50"}, {"200", "60"}}));
   ExpectFloats(jump->v, {{100, 10}, {150, 55}});
 
   auto none = Bind<CValueFloat>("linearfloat", "<notakey time=\"0\" value=\"1\"/>");
@@ -90,12 +90,13 @@ TEST_F(Keyframes, LinearLongInterpolatesAndTruncatesTowardZero) {
 }
 
 TEST_F(Keyframes, LinearVectorsPerComponent) {
-  auto vec2 = Bind<CValueVec2>("linearvec2",
-                               "<key time=\"0\" x=\"0\" y=\"10\"/><key time=\"100\" x=\"4\" y=\"0\"/>");
+  auto vec2 = Bind<CValueVec2>(
+      "linearvec2", "<key time=\"0\" x=\"0\" y=\"10\"/><key time=\"100\" x=\"4\" y=\"0\"/>");
   EXPECT_EQ(D3DXVECTOR2(1, 7.5f), vec2->v[25.0f]);
   EXPECT_EQ(D3DXVECTOR2(4, 0), vec2->v[200.0f]);
-  auto vec3 = Bind<CValueVec3>("linearvec3", "<key time=\"0\" x=\"0\" y=\"0\" z=\"0\"/>"
-                                             "<key time=\"10\" x=\"2\" y=\"-4\" z=\"8\"/>");
+  auto vec3 = Bind<CValueVec3>("linearvec3",
+                               "<key time=\"0\" x=\"0\" y=\"0\" z=\"0\"/>"
+                               "<key time=\"10\" x=\"2\" y=\"-4\" z=\"8\"/>");
   EXPECT_EQ(D3DXVECTOR3(1, -2, 4), vec3->v[5.0f]);
   EXPECT_EQ(D3DXVECTOR3(0, 0, 0), Bind<CValueVec3>("linearvec3", "")->v[1.0f]);
 }
@@ -118,8 +119,8 @@ TEST_F(Keyframes, SquareHoldsEachKeyAndShowsTheLastBeforeTheFirst) {
   auto steps = Bind<CValueFloat>("squarefloat", Keys({{"100", "1"}, {"200", "2"}, {"300", "3"}}));
   ExpectFloats(steps->v, {{50, 3}, {100, 1}, {199, 1}, {200, 2}, {1000, 3}});
 
-  auto twins =
-      Bind<CValueFloat>("squarefloat", Keys({{"100", "1"}, {"200", "2"}, {"200", "5"}, {"300", "3"}}));
+  auto twins = Bind<CValueFloat>("squarefloat",
+                                 Keys({{"100", "1"}, {"200", "2"}, {"200", "5"}, {"300", "3"}}));
   ExpectFloats(twins->v, {{200, 5}, {150, 1}});
 
   auto longs = Bind<CValueLong>("squarelong", Keys({{"0", "-7"}, {"10", "4"}}));
@@ -130,8 +131,9 @@ TEST_F(Keyframes, SquareHoldsEachKeyAndShowsTheLastBeforeTheFirst) {
   EXPECT_EQ(0xFF123456u, colours->v[5.0f]);
   EXPECT_EQ(0x01020304u, colours->v[10.0f]);
 
-  auto vec3 = Bind<CValueVec3>("squarevec3", "<key time=\"0\" x=\"1\" y=\"2\" z=\"3\"/>"
-                                             "<key time=\"10\" x=\"4\" y=\"5\" z=\"6\"/>");
+  auto vec3 = Bind<CValueVec3>("squarevec3",
+                               "<key time=\"0\" x=\"1\" y=\"2\" z=\"3\"/>"
+                               "<key time=\"10\" x=\"4\" y=\"5\" z=\"6\"/>");
   EXPECT_EQ(D3DXVECTOR3(1, 2, 3), vec3->v[9.0f]);
   EXPECT_EQ(D3DXVECTOR3(4, 5, 6), vec3->v[-1.0f]);
 }

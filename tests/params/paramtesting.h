@@ -32,7 +32,9 @@ class CSingleValueOwner : public CTestOwner {
 
 class ParamTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(m_manager.Load("scenecore.dll")) << m_manager.GetLastError(); }
+  void SetUp() override {
+    ASSERT_TRUE(m_manager.Load("scenecore.dll")) << m_manager.GetLastError();
+  }
 
   // Parses `xml` (one element) as the script element of `owner`.
   void ParseElement(CDataProvider* owner, const std::string& xml) {

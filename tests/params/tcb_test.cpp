@@ -58,12 +58,12 @@ TEST_F(Tcb, ColourChannelsAreTruncatedAndClamped) {
   EXPECT_EQ(0x00000001u, faint->v[100.0f]);
 
   // Blue rises to 255 and holds: the spline overshoots above 255 between the last two keys.
-  auto over = Bind<CValueColor>("tcbcolor", Keys({{"0", "#000000"}, {"1000", "#0000FF"},
-                                                  {"2000", "#0000FF"}}));
+  auto over = Bind<CValueColor>("tcbcolor",
+                                Keys({{"0", "#000000"}, {"1000", "#0000FF"}, {"2000", "#0000FF"}}));
   EXPECT_EQ(0xFF0000FFu, over->v[1500.0f]);
   // Blue falls to 0 and holds: it undershoots below 0.
-  auto under = Bind<CValueColor>("tcbcolor", Keys({{"0", "#0000FF"}, {"1000", "#000000"},
-                                                   {"2000", "#000000"}}));
+  auto under = Bind<CValueColor>(
+      "tcbcolor", Keys({{"0", "#0000FF"}, {"1000", "#000000"}, {"2000", "#000000"}}));
   EXPECT_EQ(0xFF000000u, under->v[1500.0f]);
 
   auto channels = Bind<CValueColor>("tcbcolor", Keys({{"0", "#80402010"}}));
@@ -76,16 +76,18 @@ TEST_F(Tcb, ColourChannelsAreTruncatedAndClamped) {
 }
 
 TEST_F(Tcb, VectorsFollowTheSplineThroughTheirCoordinates) {
-  auto line = Bind<CValueVec2>("tcbvec2", "<key time=\"0\" x=\"0\" y=\"0\"/>"
-                                          "<key time=\"100\" x=\"10\" y=\"-20\"/>");
+  auto line = Bind<CValueVec2>("tcbvec2",
+                               "<key time=\"0\" x=\"0\" y=\"0\"/>"
+                               "<key time=\"100\" x=\"10\" y=\"-20\"/>");
   const D3DXVECTOR2 middle = line->v[50.0f];
   EXPECT_FLOAT_EQ(5.0f, middle.x);
   EXPECT_FLOAT_EQ(-10.0f, middle.y);
   EXPECT_EQ(D3DXVECTOR2(10, -20), line->v[150.0f]);
 
-  auto space = Bind<CValueVec3>("tcbvec3", "<key time=\"0\" x=\"0\" y=\"0\" z=\"0\"/>"
-                                           "<key time=\"100\" x=\"1\" y=\"2\" z=\"3\"/>"
-                                           "<key time=\"200\" x=\"0\" y=\"0\" z=\"0\"/>");
+  auto space = Bind<CValueVec3>("tcbvec3",
+                                "<key time=\"0\" x=\"0\" y=\"0\" z=\"0\"/>"
+                                "<key time=\"100\" x=\"1\" y=\"2\" z=\"3\"/>"
+                                "<key time=\"200\" x=\"0\" y=\"0\" z=\"0\"/>");
   EXPECT_EQ(D3DXVECTOR3(1, 2, 3), space->v[100.0f]);
   EXPECT_EQ(D3DXVECTOR3(0, 0, 0), space->v[-5.0f]);
   const CTcbKey<3>& first = KeyAt<3>(space->v, 0);

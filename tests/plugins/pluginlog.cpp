@@ -6,4 +6,6 @@ std::vector<std::string>& PluginLog() {
   return log;
 }
 
-void PluginLogAdd(const std::string& event) { PluginLog().push_back(event); }
+void PluginLogAdd(const std::string& event) {
+  PluginLog().push_back(event);
+}

@@ -54,15 +54,13 @@ TEST_F(WidgetManagerTest, MapsDllNamesAndSearchesTheEngineFolderFirst) {
 TEST_F(WidgetManagerTest, LoadsByDllNameAndByPath) {
   CWidgetManager manager;
   ASSERT_TRUE(manager.Load("test_plugin_alpha.DLL")) << manager.GetLastError();
-  EXPECT_EQ(std::string(VEXIL_BIN_DIR) + "/libtest_plugin_alpha.so",
-            manager.GetLibrary(0)->path);
+  EXPECT_EQ(std::string(VEXIL_BIN_DIR) + "/libtest_plugin_alpha.so", manager.GetLibrary(0)->path);
   const std::string path = std::string(VEXIL_BIN_DIR) + "/libtest_plugin_beta.so";
   ASSERT_TRUE(manager.Load(path.c_str())) << manager.GetLastError();
   EXPECT_EQ(2, manager.GetLibraryCount());
   EXPECT_TRUE(manager.GetLastError().empty());
   ASSERT_TRUE(manager.Load("Test_Plugin_ALPHA.dll")) << "names written for Windows, any case";
-  EXPECT_EQ(std::string(VEXIL_BIN_DIR) + "/libtest_plugin_alpha.so",
-            manager.GetLibrary(2)->path);
+  EXPECT_EQ(std::string(VEXIL_BIN_DIR) + "/libtest_plugin_alpha.so", manager.GetLibrary(2)->path);
 }
 
 TEST_F(WidgetManagerTest, RefusesMissingLibrariesAndLibrariesWithoutAllExports) {
@@ -141,12 +139,12 @@ TEST_F(WidgetManagerTest, FreesObjectsInCreationOrderThenUnloadsLibrariesInLoadO
     ASSERT_NE(nullptr, manager.CreateInstance("shared", 2));
     PluginLog().clear();
   }
-  EXPECT_EQ((std::vector<std::string>{
-                "free beta:betaonly:0", "FreeInstance beta", "destroy beta:betaonly:0",
-                "free alpha:blur:0", "FreeInstance alpha", "destroy alpha:blur:0",
-                "free alpha:shared:2", "FreeInstance alpha", "destroy alpha:shared:2",
-                "unload alpha", "unload beta"}),
-            PluginLog())
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          "free beta:betaonly:0", "FreeInstance beta", "destroy beta:betaonly:0",
+          "free alpha:blur:0", "FreeInstance alpha", "destroy alpha:blur:0", "free alpha:shared:2",
+          "FreeInstance alpha", "destroy alpha:shared:2", "unload alpha", "unload beta"}),
+      PluginLog())
       << "Free right before FreeInstance, one object at a time, libraries last";
 }
 

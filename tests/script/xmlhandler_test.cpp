@@ -13,9 +13,7 @@ class CRecorder : public CXmlHandler {
  public:
   CRecorder(std::vector<std::string>* log, std::string label)
       : m_log(log), m_label(std::move(label)) {}
-  void Parse(TiXmlElement* element) override {
-    m_log->push_back(m_label + ":" + element->Value());
-  }
+  void Parse(TiXmlElement* element) override { m_log->push_back(m_label + ":" + element->Value()); }
 
  private:
   std::vector<std::string>* m_log;
@@ -36,8 +34,7 @@ TEST(XmlHandler, DispatchesChildrenInDocumentOrderWithoutRegardToCase) {
   CRecorder settings(&log, "S"), timeline(&log, "T");
   root.AddHandler("settings", &settings);
   root.AddHandler("timeline", &timeline);
-  Dispatch(&root,
-           "<demo><TimeLine/><!-- note -->text<Settings/><unknown/><SETTINGS/></demo>");
+  Dispatch(&root, "<demo><TimeLine/><!-- note -->text<Settings/><unknown/><SETTINGS/></demo>");
   EXPECT_EQ((std::vector<std::string>{"T:TimeLine", "S:Settings", "S:SETTINGS"}), log)
       << "comments, text and unknown elements reach no handler";
 }
