@@ -9,8 +9,10 @@ namespace vexil::fsound {
 
 namespace {
 
-// A ring holds ~370 ms; refilling every 5 ms keeps it near full at a negligible wake-up cost.
-constexpr std::chrono::milliseconds kRefillPeriod(5);
+// A ring holds ~370 ms, so refilling every 20 ms keeps it near full with few wake-ups. Right
+// after a seek the new audio waits for the mixer to drop the stale blocks: poll quickly then.
+constexpr std::chrono::milliseconds kRefillPeriod(20);
+constexpr std::chrono::milliseconds kSeekPollPeriod(1);
 
 }  // namespace
 
@@ -35,14 +37,16 @@ void Feeder::Wake() {
 
 void Feeder::Run() {
   for (;;) {
+    bool seek_waiting = false;
     {
       // Decoding happens outside every lock; a stream closed meanwhile stays alive through the
       // snapshot's reference until this pass is over.
       auto streams = mixer_.Snapshot();
-      for (const auto& stream : streams) stream->Fill();
+      for (const auto& stream : streams) seek_waiting |= stream->Fill();
     }
     std::unique_lock<std::mutex> lock(mutex_);
-    wake_.wait_for(lock, kRefillPeriod, [this] { return woken_ || stopping_; });
+    wake_.wait_for(lock, seek_waiting ? kSeekPollPeriod : kRefillPeriod,
+                   [this] { return woken_ || stopping_; });
     if (stopping_) return;
     woken_ = false;
   }

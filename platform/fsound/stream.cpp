@@ -75,7 +75,8 @@ bool Stream::Finished() const {
          GenerationOf(request_.load(std::memory_order_acquire));
 }
 
-void Stream::Fill() {
+bool Stream::Fill() {
+  bool fresh = false;  // whether this call has written a block of the current generation
   for (;;) {
     const uint64_t request = request_.load(std::memory_order_acquire);
     const uint32_t generation = GenerationOf(request);
@@ -86,7 +87,7 @@ void Stream::Fill() {
       produce_position_ = SourceToMix(frame);
       if (!decoder_->Seek(frame)) {
         // An unseekable position: tell the mixer the stream ends here rather than play wrong audio.
-        if (!ring_.CanWrite()) return;
+        if (!ring_.CanWrite()) return true;
         AudioBlock& block = ring_.WriteSlot();
         block.frames = 0;
         block.generation = generation;
@@ -96,7 +97,8 @@ void Stream::Fill() {
         producer_done_ = true;
       }
     }
-    if (producer_done_ || !ring_.CanWrite()) return;
+    if (producer_done_) return false;
+    if (!ring_.CanWrite()) return !fresh && ring_.ReadSlot().generation != generation;
 
     AudioBlock& block = ring_.WriteSlot();
     bool ended = false;
@@ -107,6 +109,7 @@ void Stream::Fill() {
     ring_.Publish();
     produce_position_ += block.frames;
     producer_done_ = ended;
+    fresh = true;
   }
 }
 

@@ -32,7 +32,8 @@ class Stream {
 
   // ---- producer ----
   // Decodes until the ring is full or the stream has ended; reacts to seek requests first.
-  void Fill();
+  // Returns true when audio for a new position waits for the mixer to drop stale blocks.
+  bool Fill();
 
   // ---- mixer (audio thread, or the offline renderer) ----
   // Drops blocks of an older generation, so a stopped stream is ready at its new position.
