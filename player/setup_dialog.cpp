@@ -1,0 +1,333 @@
+// The setup dialog's window: SDL window with an OpenGL 3.3 context, Dear ImGui widgets,
+// keyboard shortcuts (Enter runs, Escape cancels, Alt+F/L/R), and dragging by the
+// background through SDL's hit test. Decisions live in SetupDialogModel.
+#include "setup_dialog.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+#include <imgui.h>
+#include <imgui_impl_opengl3.h>
+#include <imgui_impl_sdl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "setup_dialog_mark.h"
+#include "setup_dialog_model.h"
+#include "system/video.h"
+
+namespace {
+
+constexpr int kWindowWidth = 440;
+constexpr int kWindowHeight = 168;
+constexpr float kMargin = 16.0f;
+constexpr float kLabelColumn = 136.0f;
+constexpr float kButtonWidth = 92.0f;
+constexpr float kButtonHeight = 28.0f;
+constexpr float kFontSize = 15.0f;
+const char* const kFontPaths[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+    "/usr/share/fonts/TTF/DejaVuSans.ttf",
+};
+
+// Where a press may start a window drag: everywhere except over a control, and nowhere
+// while the mode list is dropped down (it covers the background).
+struct DragAreas {
+  std::vector<SDL_Rect> controls;
+  bool popup_open = false;
+};
+
+SDL_HitTestResult SDLCALL HitTest(SDL_Window*, const SDL_Point* point, void* data) {
+  const DragAreas* areas = static_cast<const DragAreas*>(data);
+  if (areas->popup_open) return SDL_HITTEST_NORMAL;
+  for (const SDL_Rect& r : areas->controls) {
+    if (SDL_PointInRect(point, &r)) return SDL_HITTEST_NORMAL;
+  }
+  return SDL_HITTEST_DRAGGABLE;
+}
+
+void RememberLastItem(DragAreas* areas) {
+  const ImVec2 min = ImGui::GetItemRectMin();
+  const ImVec2 max = ImGui::GetItemRectMax();
+  areas->controls.push_back({static_cast<int>(min.x), static_cast<int>(min.y),
+                             static_cast<int>(max.x - min.x) + 1,
+                             static_cast<int>(max.y - min.y) + 1});
+}
+
+// Underlines the mnemonic letter (the first one) of a label drawn at `text_pos`.
+void UnderlineFirstLetter(const char* label, const ImVec2& text_pos) {
+  const float width = ImGui::CalcTextSize(label, label + 1).x;
+  const float y = text_pos.y + ImGui::GetFontSize() + 0.5f;
+  ImGui::GetWindowDrawList()->AddLine(ImVec2(text_pos.x, y), ImVec2(text_pos.x + width, y),
+                                      ImGui::GetColorU32(ImGuiCol_Text), 1.0f);
+}
+
+bool CheckboxWithMnemonic(const char* label, bool* value) {
+  const bool changed = ImGui::Checkbox(label, value);
+  const ImVec2 min = ImGui::GetItemRectMin();
+  const ImGuiStyle& style = ImGui::GetStyle();
+  UnderlineFirstLetter(label, ImVec2(min.x + ImGui::GetFrameHeight() + style.ItemInnerSpacing.x,
+                                     min.y + style.FramePadding.y));
+  return changed;
+}
+
+void ApplyStyle() {
+  ImGui::StyleColorsDark();
+  ImGuiStyle& style = ImGui::GetStyle();
+  style.WindowRounding = 0.0f;
+  style.WindowBorderSize = 0.0f;
+  style.FrameRounding = 4.0f;
+  style.PopupRounding = 4.0f;
+  style.GrabRounding = 4.0f;
+  style.FramePadding = ImVec2(8.0f, 5.0f);
+  ImVec4* c = style.Colors;
+  c[ImGuiCol_WindowBg] = ImVec4(0.105f, 0.115f, 0.145f, 1.0f);
+  c[ImGuiCol_PopupBg] = ImVec4(0.13f, 0.14f, 0.18f, 1.0f);
+  c[ImGuiCol_FrameBg] = ImVec4(0.18f, 0.20f, 0.25f, 1.0f);
+  c[ImGuiCol_FrameBgHovered] = ImVec4(0.24f, 0.26f, 0.33f, 1.0f);
+  c[ImGuiCol_FrameBgActive] = ImVec4(0.28f, 0.30f, 0.38f, 1.0f);
+  c[ImGuiCol_CheckMark] = ImVec4(1.0f, 0.54f, 0.24f, 1.0f);
+  c[ImGuiCol_Button] = ImVec4(0.22f, 0.24f, 0.30f, 1.0f);
+  c[ImGuiCol_ButtonHovered] = ImVec4(0.30f, 0.32f, 0.40f, 1.0f);
+  c[ImGuiCol_ButtonActive] = ImVec4(0.36f, 0.38f, 0.47f, 1.0f);
+  c[ImGuiCol_Header] = ImVec4(1.0f, 0.54f, 0.24f, 0.45f);
+  c[ImGuiCol_HeaderHovered] = ImVec4(1.0f, 0.54f, 0.24f, 0.65f);
+  c[ImGuiCol_HeaderActive] = ImVec4(1.0f, 0.54f, 0.24f, 0.85f);
+  c[ImGuiCol_Separator] = ImVec4(0.30f, 0.32f, 0.38f, 1.0f);
+}
+
+void LoadFont() {
+  ImGuiIO& io = ImGui::GetIO();
+  for (const char* path : kFontPaths) {
+    if (FILE* f = std::fopen(path, "rb")) {
+      std::fclose(f);
+      if (io.Fonts->AddFontFromFileTTF(path, kFontSize) != nullptr) return;
+    }
+  }
+  io.Fonts->AddFontDefault();  // the built-in bitmap font when no DejaVu is installed
+}
+
+void SetWindowIcon(SDL_Window* window) {
+  constexpr int kIconSize = 32;
+  std::vector<uint8_t> pixels = vexil::MakeMarkPixels(kIconSize);
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kIconSize, kIconSize, 32,
+                                                         kIconSize * 4, SDL_PIXELFORMAT_RGBA32);
+  if (icon == nullptr) return;
+  SDL_SetWindowIcon(window, icon);
+  SDL_FreeSurface(icon);
+}
+
+// One frame of the dialog's widgets. Fills `areas` with the controls of this frame.
+void DrawDialog(vexil::SetupDialogModel* model, DragAreas* areas) {
+  areas->controls.clear();
+  const ImGuiIO& io = ImGui::GetIO();
+  ImGui::SetNextWindowPos(ImVec2(0, 0));
+  ImGui::SetNextWindowSize(io.DisplaySize);
+  ImGui::Begin("##setup", nullptr,
+               ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
+                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
+
+  const float frame = ImGui::GetFrameHeight();
+  const float width = io.DisplaySize.x;
+  const vexil::ModeList& modes = model->modes();
+
+  ImGui::SetCursorPos(ImVec2(kMargin, kMargin + (frame - ImGui::GetFontSize()) * 0.5f));
+  ImGui::TextUnformatted("Display mode");
+
+  ImGui::SetCursorPos(ImVec2(kLabelColumn, kMargin));
+  ImGui::SetNextItemWidth(width - kLabelColumn - kMargin);
+  const vexil::DisplayModeRecord* selected = modes.Selected();
+  const char* preview =
+      selected ? modes.entries[modes.selection].label.c_str() : "no display modes";
+  ImGui::BeginDisabled(modes.entries.empty());
+  if (ImGui::BeginCombo("##mode", preview, ImGuiComboFlags_HeightLarge)) {
+    for (int i = 0; i < static_cast<int>(modes.entries.size()); ++i) {
+      const bool is_selected = i == modes.selection;
+      if (ImGui::Selectable(modes.entries[i].label.c_str(), is_selected)) model->Select(i);
+      if (is_selected) ImGui::SetItemDefaultFocus();
+    }
+    ImGui::EndCombo();
+  }
+  ImGui::EndDisabled();
+  RememberLastItem(areas);
+
+  ImGui::SetCursorPos(ImVec2(kMargin - 4.0f, kMargin + frame + 10.0f));
+  CheckboxWithMnemonic("Fullscreen", &model->fullscreen);
+  RememberLastItem(areas);
+  ImGui::SetCursorPos(ImVec2(kMargin - 4.0f, kMargin + 2.0f * frame + 16.0f));
+  CheckboxWithMnemonic("Loop", &model->loop);
+  RememberLastItem(areas);
+
+  const float line_y = io.DisplaySize.y - kMargin - kButtonHeight - 12.0f;
+  ImDrawList* draw = ImGui::GetWindowDrawList();
+  draw->AddLine(ImVec2(0.0f, line_y), ImVec2(width, line_y), ImGui::GetColorU32(ImGuiCol_Separator),
+                1.0f);
+
+  const float row_y = io.DisplaySize.y - kMargin - kButtonHeight;
+  const float mark = 24.0f;
+  vexil::DrawMark(draw, ImVec2(kMargin, row_y + (kButtonHeight - mark) * 0.5f), mark);
+  ImGui::SetCursorPos(
+      ImVec2(kMargin + mark + 8.0f, row_y + (kButtonHeight - ImGui::GetFontSize()) * 0.5f));
+  ImGui::TextDisabled("powered by vexil");
+
+  // Run is the default button: accent-coloured, and what Enter presses.
+  ImGui::SetCursorPos(ImVec2(width - kMargin - 2.0f * kButtonWidth - 8.0f, row_y));
+  ImGui::BeginDisabled(selected == nullptr);
+  ImGui::PushStyleColor(ImGuiCol_Button, ImVec4(0.85f, 0.42f, 0.16f, 1.0f));
+  ImGui::PushStyleColor(ImGuiCol_ButtonHovered, ImVec4(0.95f, 0.50f, 0.22f, 1.0f));
+  ImGui::PushStyleColor(ImGuiCol_ButtonActive, ImVec4(1.0f, 0.58f, 0.30f, 1.0f));
+  if (ImGui::Button("Run", ImVec2(kButtonWidth, kButtonHeight))) model->Run();
+  ImGui::PopStyleColor(3);
+  ImGui::EndDisabled();
+  {
+    const ImVec2 min = ImGui::GetItemRectMin();
+    const float text_w = ImGui::CalcTextSize("Run").x;
+    UnderlineFirstLetter("Run", ImVec2(min.x + (kButtonWidth - text_w) * 0.5f,
+                                       min.y + (kButtonHeight - ImGui::GetFontSize()) * 0.5f));
+  }
+  RememberLastItem(areas);
+
+  ImGui::SetCursorPos(ImVec2(width - kMargin - kButtonWidth, row_y));
+  if (ImGui::Button("Cancel", ImVec2(kButtonWidth, kButtonHeight))) model->Cancel();
+  RememberLastItem(areas);
+
+  areas->popup_open = ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
+  ImGui::End();
+}
+
+// Keyboard and window events the dialog answers itself; everything also goes to ImGui.
+void HandleEvent(const SDL_Event& e, SDL_Window* window, bool popup_open,
+                 vexil::SetupDialogModel* model) {
+  if (e.type == SDL_QUIT) {
+    model->Cancel();
+  } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE &&
+             e.window.windowID == SDL_GetWindowID(window)) {
+    model->Cancel();
+  } else if (e.type == SDL_KEYDOWN && !popup_open) {
+    const SDL_Keycode key = e.key.keysym.sym;
+    const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+    if (key == SDLK_RETURN || key == SDLK_KP_ENTER || (alt && key == SDLK_r)) {
+      model->Run();  // with an empty list this does nothing and the dialog stays
+    } else if (key == SDLK_ESCAPE) {
+      model->Cancel();
+    } else if (alt && key == SDLK_f) {
+      model->fullscreen = !model->fullscreen;
+    } else if (alt && key == SDLK_l) {
+      model->loop = !model->loop;
+    }
+  }
+}
+
+}  // namespace
+
+CSetupDialog::CSetupDialog(const char* demo_name, int preferred_width, int preferred_height,
+                           int preferred_refresh_rate, bool fullscreen, IDirect3D9* d3d)
+    : demo_name_(demo_name ? demo_name : ""),
+      preferred_width_(preferred_width),
+      preferred_height_(preferred_height),
+      preferred_refresh_rate_(preferred_refresh_rate),
+      d3d_(d3d),
+      fullscreen_(fullscreen) {}
+
+CSetupDialog::~CSetupDialog() = default;
+
+bool CSetupDialog::KeepScriptSettings(const std::string& why) {
+  std::fprintf(stderr, "vexil: setup dialog not shown (%s); using the script's display settings\n",
+               why.c_str());
+  chosen_.width = static_cast<uint32_t>(preferred_width_);
+  chosen_.height = static_cast<uint32_t>(preferred_height_);
+  chosen_.refresh_rate = static_cast<uint32_t>(preferred_refresh_rate_);
+  chosen_.format = 22;  // D3DFMT_X8R8G8B8, the only format the player lists
+  loop_ = false;
+  shown_ = false;
+  return true;
+}
+
+bool CSetupDialog::Run() {
+  if (vexil::sys::IsHeadless() && !show_when_headless_) {
+    return KeepScriptSettings("no display to show it on");
+  }
+  vexil::SetupDialogModel model(
+      vexil::BuildModeListFromD3D(d3d_, preferred_width_, preferred_height_,
+                                  preferred_refresh_rate_),
+      fullscreen_);
+
+  std::string error;
+  if (!vexil::sys::InitVideo(&error)) return KeepScriptSettings(error);
+
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  const std::string caption = vexil::FormatDialogCaption(demo_name_);
+  SDL_Window* window =
+      SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                       kWindowWidth, kWindowHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+  if (context == nullptr) {
+    const std::string why = std::string("cannot open its window: ") + SDL_GetError();
+    if (window) SDL_DestroyWindow(window);
+    vexil::sys::QuitVideo();
+    return KeepScriptSettings(why);
+  }
+  SDL_GL_MakeCurrent(window, context);
+  SDL_GL_SetSwapInterval(1);
+  SetWindowIcon(window);
+
+  IMGUI_CHECKVERSION();
+  ImGuiContext* imgui = ImGui::CreateContext();
+  ImGuiIO& io = ImGui::GetIO();
+  io.IniFilename = nullptr;  // the script is the only configuration: no imgui.ini
+  io.LogFilename = nullptr;
+  io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+  ApplyStyle();
+  LoadFont();
+  ImGui_ImplSDL2_InitForOpenGL(window, context);
+  ImGui_ImplOpenGL3_Init("#version 330 core");
+
+  DragAreas areas;
+  SDL_SetWindowHitTest(window, HitTest, &areas);
+  SDL_ShowWindow(window);
+  SDL_RaiseWindow(window);
+  shown_ = true;
+
+  while (!model.finished()) {
+    // Sleep until something happens; the timeout keeps hover effects and the caret alive.
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, 100)) {
+      do {
+        ImGui_ImplSDL2_ProcessEvent(&e);
+        HandleEvent(e, window, areas.popup_open, &model);
+      } while (!model.finished() && SDL_PollEvent(&e));
+    }
+    if (model.finished()) break;
+
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    DrawDialog(&model, &areas);
+    ImGui::Render();
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    glViewport(0, 0, w, h);
+    glClearColor(0.105f, 0.115f, 0.145f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    SDL_GL_SwapWindow(window);
+  }
+
+  SDL_SetWindowHitTest(window, nullptr, nullptr);
+  ImGui_ImplOpenGL3_Shutdown();
+  ImGui_ImplSDL2_Shutdown();
+  ImGui::DestroyContext(imgui);
+  SDL_GL_DeleteContext(context);
+  SDL_DestroyWindow(window);
+  SDL_GL_ResetAttributes();  // the demo's device asks for its own context
+  vexil::sys::QuitVideo();
+
+  if (!model.result()) return false;
+  chosen_ = model.chosen_mode();
+  fullscreen_ = model.fullscreen;
+  loop_ = model.loop;
+  return true;
+}
