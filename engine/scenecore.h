@@ -16,5 +16,11 @@
 #include "params/value.h"
 
 // ---- Timeline, modules, device and resources (engine/timeline/*.h) --------------------------
-// The timeline headers are added here by their owner.
+#include "timeline/demodevice.h"
+#include "timeline/module.h"
+#include "timeline/resource.h"
+#include "timeline/resourcemanager.h"
+#include "timeline/statescope.h"
+#include "timeline/texturemanager.h"
+#include "timeline/timeline.h"
 // ---- end of timeline headers ----------------------------------------------------------------

@@ -1,0 +1,12 @@
+// Bounded copies into fixed-size name fields.
+#include "timeline/fixedname.h"
+
+#include <cstring>
+
+void CopyFixedName(char* field, std::size_t size, const char* text) {
+  if (!field || size == 0) return;
+  if (!text) text = "";
+  const std::size_t length = strnlen(text, size - 1);
+  std::memcpy(field, text, length);
+  field[length] = '\0';
+}

@@ -1,0 +1,52 @@
+// The texture registry: entries in order of addition, first match wins, one owned reference
+// of each texture and depth-stencil surface released at destruction.
+#include "timeline/texturemanager.h"
+
+#include <strings.h>
+
+#include "timeline/fixedname.h"
+
+CTextureManager::~CTextureManager() {
+  for (Entry* entry : m_entries) {
+    entry->texture->Release();
+    if (entry->depthStencil) entry->depthStencil->Release();
+    delete entry;
+  }
+}
+
+void CTextureManager::AddTexture(const char* name, IDirect3DTexture9* texture) {
+  AddTexture(name, texture, nullptr);
+}
+
+void CTextureManager::AddTexture(const char* name, IDirect3DTexture9* texture,
+                                 IDirect3DSurface9* depthStencil) {
+  // Entries never hold a null texture, so lookups can lend it without checks. The caller's
+  // depth-stencil reference is kept by nobody in that case: release it rather than leak it.
+  if (!texture) {
+    if (depthStencil) depthStencil->Release();
+    return;
+  }
+  Entry* entry = new Entry;
+  CopyFixedName(entry->name, sizeof entry->name, name);
+  entry->texture = texture;
+  entry->depthStencil = depthStencil;
+  m_entries.push_back(entry);
+}
+
+const CTextureManager::Entry* CTextureManager::Find(const char* name) const {
+  if (!name) return nullptr;
+  for (const Entry* entry : m_entries) {
+    if (strcasecmp(entry->name, name) == 0) return entry;
+  }
+  return nullptr;
+}
+
+IDirect3DTexture9* CTextureManager::GetTexture(const char* name) const {
+  const Entry* entry = Find(name);
+  return entry ? entry->texture : nullptr;
+}
+
+IDirect3DSurface9* CTextureManager::GetDepthStencil(const char* name) const {
+  const Entry* entry = Find(name);
+  return entry ? entry->depthStencil : nullptr;
+}

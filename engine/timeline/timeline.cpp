@@ -1,0 +1,99 @@
+// The timeline: module creation from the script, the layer sort and the per-frame passes.
+// Rendering walks the list by index and allocates nothing.
+#include "timeline/timeline.h"
+
+#include <strings.h>
+
+#include <vector>
+
+#include "params/scripttext.h"
+#include "script/plugin.h"
+#include "script/widgetmanager.h"
+#include "timeline/demodevice.h"
+#include "timeline/module.h"
+
+CTimeline::~CTimeline() = default;
+
+void CTimeline::Parse(TiXmlElement* element) {
+  CWidgetManager* widgets = m_pDemoDevice ? m_pDemoDevice->m_pWidgetManager : nullptr;
+  if (element && widgets && strcasecmp(element->Value(), "timeline") == 0) {
+    for (TiXmlElement* child = element->FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+      const char* type = child->Attribute("type");
+      if (!type) continue;
+      // A catalogue entry of kind "module" whose object is no CModule cannot be driven; it
+      // stays with the widget manager, which owns it.
+      CModule* module = dynamic_cast<CModule*>(widgets->CreateInstance(type, PLUGIN_KIND_MODULE));
+      if (!module) continue;
+      module->SetDemoDevice(m_pDemoDevice);
+      // Absent attributes read as 0, like text without a number.
+      module->SetStart(AttributeFloat(child, "start"));
+      module->SetEnd(AttributeFloat(child, "end"));
+      module->SetLayer(static_cast<int16_t>(AttributeInt(child, "layer")));
+      module->Parse(child);
+      module->SetTimeLine(this);
+      module->SetViewportRect({0, 0, m_pDemoDevice->m_width, m_pDemoDevice->m_height});
+      module->Init();
+      m_modules.Append(module);
+    }
+  }
+  Sort();
+}
+
+void CTimeline::Sort() {
+  std::vector<CModule*> order;
+  order.reserve(m_modules.GetCount());
+  for (CModule* module : m_modules) {
+    if (module->GetEndTime() > m_end) m_end = module->GetEndTime();
+    order.push_back(module);
+  }
+  // Bubble sort swapping only strictly greater left layers: equal layers keep script order.
+  for (std::size_t pass = 0; pass + 1 < order.size(); ++pass) {
+    bool swapped = false;
+    for (std::size_t i = 0; i + 1 < order.size() - pass; ++i) {
+      if (order[i]->GetLayer() > order[i + 1]->GetLayer()) {
+        std::swap(order[i], order[i + 1]);
+        swapped = true;
+      }
+    }
+    if (!swapped) break;
+  }
+  m_modules.Clear();
+  for (CModule* module : order) m_modules.Append(module);
+}
+
+bool CTimeline::Render(float t) {
+  m_time = t;
+  for (int pass = 1; pass <= 3; ++pass) {
+    const int count = m_modules.GetCount();
+    for (int i = 0; i < count; ++i) {
+      CModule* module = m_modules.Get(i);
+      if (module->GetEndTime() < t) {
+        if (module->IsStarted()) module->EndModule();
+        continue;
+      }
+      if (t < module->GetStartTime()) continue;
+      // Active: start <= t <= end, both ends included.
+      if (!module->IsStarted()) module->StartModule();
+      if (pass == 1) {
+        module->BeforeRender();
+      } else if (pass == 2) {
+        module->SetRenderTarget();
+        module->Render();
+        module->RestoreRenderTarget();
+      } else {
+        module->AfterRender();
+      }
+    }
+  }
+
+  if (m_end < t) {
+    for (CModule* module : m_modules) {
+      if (module->IsStarted()) module->EndModule();
+    }
+    return false;
+  }
+  IDirect3DDevice9* device = m_pDemoDevice ? m_pDemoDevice->m_pD3DDevice : nullptr;
+  if (device) device->Present(nullptr, nullptr, nullptr, nullptr);
+  return true;
+}
