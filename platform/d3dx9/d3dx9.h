@@ -4,6 +4,7 @@
 
 #include "d3dx9/d3dx9buffer.h"
 #include "d3dx9/d3dx9err.h"
+#include "d3dx9/d3dx9font.h"
 #include "d3dx9/d3dx9math.h"
 #include "d3dx9/d3dx9mesh.h"
 #include "d3dx9/d3dx9tex.h"
