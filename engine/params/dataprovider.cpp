@@ -32,11 +32,6 @@ CValue* CDataProvider::FindValue(const char* name) const {
   return nullptr;
 }
 
-CParam** CDataProvider::GetParam(const char* name) const {
-  CValue* value = FindValue(name);
-  return value ? value->GetParam() : nullptr;
-}
-
 void CDataProvider::Parse(TiXmlElement* element) {
   if (!element) return;
   CXmlHandler::Parse(element);

@@ -32,8 +32,6 @@ class CDataProvider : public CXmlHandler {
   CValue* FindValue(const char* name) const;
 
  private:
-  // Address of the parameter slot of the value named `name`, or null.
-  CParam** GetParam(const char* name) const;
   void BindParam(TiXmlElement* paramElement);
 
   CWidgetManager* m_widgetManager = nullptr;
