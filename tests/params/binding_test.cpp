@@ -71,12 +71,6 @@ TEST_F(Binding, MinimumAndMaximumAreStoredButNeverApplied) {
   EXPECT_EQ(7.0f, static_cast<float>(module.extent));
   EXPECT_EQ(0.0f, module.extent.GetMinimum());
   EXPECT_EQ(1.0f, module.extent.GetMaximum());
-  CValueFloat plain;
-  EXPECT_EQ(1.17549435e-38f, plain.GetMinimum());
-  EXPECT_EQ(3.40282347e+38f, plain.GetMaximum());
-  CValueLong count;
-  EXPECT_EQ(INT32_MIN, count.GetMinimum());
-  EXPECT_EQ(INT32_MAX, count.GetMaximum());
 }
 
 TEST_F(Binding, RefusesParametersOfAnotherValueType) {
@@ -159,20 +153,6 @@ TEST_F(Binding, LongNamesAndDefaultTextsAreCutSafely) {
   CValue* none = &value;
   none->SetName(nullptr);
   EXPECT_STREQ("", value.GetName());
-}
-
-TEST_F(Binding, ChildHandlersSeeTheirElementsBeforeParamsAreBound) {
-  struct CSeen : public CXmlHandler {
-    void Parse(TiXmlElement*) override { boundWhenSeen = value->GetBoundParam() != nullptr; }
-    CValue* value = nullptr;
-    bool boundWhenSeen = true;
-  } seen;
-  CSpeedModule module;
-  seen.value = &module.speed;
-  module.AddHandler("extra", &seen);
-  ParseElement(&module, "<m><param name=\"speed\" type=\"float\" value=\"1\"/><extra/></m>");
-  EXPECT_FALSE(seen.boundWhenSeen);
-  EXPECT_EQ(1.0f, static_cast<float>(module.speed));
 }
 
 }  // namespace
