@@ -1,0 +1,188 @@
+// Note and drum renderers of the synthesizer.
+#include "instruments.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace synth {
+
+namespace {
+
+long ToFrame(double seconds) {
+  return std::lround(seconds * kRate);
+}
+
+// Attack-decay-sustain-release level at time `t` into a note held for `length` seconds.
+double Adsr(double t, double length, double attack, double decay, double sustain, double release) {
+  double level;
+  if (t < attack) {
+    level = t / attack;
+  } else if (t < attack + decay) {
+    level = 1.0 - (1.0 - sustain) * (t - attack) / decay;
+  } else {
+    level = sustain;
+  }
+  if (t > length) {
+    // Release from wherever the envelope was when the note was let go.
+    const double held = Adsr(length, length + 1.0, attack, decay, sustain, release);
+    level = held * std::max(0.0, 1.0 - (t - length) / release);
+  }
+  return level;
+}
+
+}  // namespace
+
+void Kick(Track& track, double start, double velocity) {
+  const long first = ToFrame(start);
+  const long frames = ToFrame(0.45);
+  Oscillator body(Oscillator::Shape::kSine);
+  Noise click(7);
+  for (long i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    // Pitch falls from 160 Hz to 45 Hz: the punch, then the boom.
+    const double hz = 45.0 + 115.0 * std::exp(-t * 28.0);
+    const double amp = std::exp(-t * 7.0) * std::min(1.0, t * 2000.0);
+    const double transient = click.Next() * std::exp(-t * 400.0) * 0.3;
+    const double value = std::tanh(1.6 * body.Next(hz) * amp) + transient;
+    track.Add(first + i, value * velocity, 0.0);
+  }
+}
+
+void Snare(Track& track, double start, double velocity, uint32_t seed) {
+  const long first = ToFrame(start);
+  const long frames = ToFrame(0.3);
+  Oscillator body(Oscillator::Shape::kTriangle);
+  Noise noise(seed);
+  Svf filter;
+  for (long i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double tone = body.Next(185.0 + 60.0 * std::exp(-t * 40.0)) * std::exp(-t * 30.0);
+    const double hiss = filter.Process(noise.Next(), 5200.0, 0.2).band * std::exp(-t * 16.0);
+    track.Add(first + i, (0.55 * tone + 1.1 * hiss) * velocity, 0.05);
+  }
+}
+
+void HiHat(Track& track, double start, double velocity, bool open, uint32_t seed) {
+  const long first = ToFrame(start);
+  const double decay = open ? 9.0 : 55.0;
+  const long frames = ToFrame(open ? 0.35 : 0.08);
+  Noise noise(seed);
+  Svf filter;
+  for (long i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double value = filter.Process(noise.Next(), 8000.0, 0.3).high * std::exp(-t * decay);
+    track.Add(first + i, value * velocity, 0.25);
+  }
+}
+
+void Crash(Track& track, double start, double velocity, uint32_t seed) {
+  const long first = ToFrame(start);
+  const long frames = ToFrame(2.2);
+  Noise left_noise(seed), right_noise(seed * 31 + 1);
+  Svf left_filter, right_filter;
+  for (long i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double env = std::exp(-t * 2.2) * std::min(1.0, t * 500.0) * velocity;
+    const long at = first + i;
+    if (at >= track.frames()) break;
+    track.left[at] +=
+        static_cast<float>(left_filter.Process(left_noise.Next(), 6000, 0.1).high * env);
+    track.right[at] +=
+        static_cast<float>(right_filter.Process(right_noise.Next(), 6000, 0.1).high * env);
+  }
+}
+
+void Riser(Track& track, double start, double length, double velocity, uint32_t seed) {
+  const long first = ToFrame(start);
+  const long frames = ToFrame(length);
+  Noise noise(seed);
+  Svf filter;
+  for (long i = 0; i < frames; ++i) {
+    const double x = static_cast<double>(i) / frames;  // 0..1 through the rise
+    const double cutoff = 300.0 * std::pow(40.0, x);
+    const double value = filter.Process(noise.Next(), cutoff, 0.6).band * x * x;
+    track.Add(first + i, value * velocity, std::sin(x * 12.0) * 0.5);
+  }
+}
+
+void Bass(Track& track, double start, double length, double note, double velocity) {
+  const long first = ToFrame(start);
+  const long frames = ToFrame(length + 0.05);
+  const double hz = MidiToHz(note);
+  Oscillator saw(Oscillator::Shape::kSaw), sub(Oscillator::Shape::kSine);
+  Svf filter;
+  for (long i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double env = Adsr(t, length, 0.004, 0.12, 0.75, 0.04);
+    // The filter opens on each note and closes again: the bass "talks".
+    const double cutoff = 180.0 + 1400.0 * std::exp(-t * 14.0);
+    const double raw = 0.6 * saw.Next(hz) + 0.7 * sub.Next(hz);
+    track.Add(first + i, filter.Process(raw, cutoff, 0.35).low * env * velocity, 0.0);
+  }
+}
+
+void Pad(Track& track, double start, double length, double note, double velocity,
+         double brightness) {
+  const long first = ToFrame(start);
+  const double release = 1.2;
+  const long frames = ToFrame(length + release);
+  const double hz = MidiToHz(note);
+  // Three voices per side, a few cents apart; different start phases keep them from beating
+  // in unison at the onset.
+  const double detune[] = {-0.11, 0.0, 0.13};
+  Oscillator left[] = {Oscillator(Oscillator::Shape::kSaw, 0.1),
+                       Oscillator(Oscillator::Shape::kSaw, 0.6),
+                       Oscillator(Oscillator::Shape::kSaw, 0.3)};
+  Oscillator right[] = {Oscillator(Oscillator::Shape::kSaw, 0.8),
+                        Oscillator(Oscillator::Shape::kSaw, 0.2),
+                        Oscillator(Oscillator::Shape::kSaw, 0.5)};
+  Svf left_filter, right_filter;
+  for (long i = 0; i < frames; ++i) {
+    const long at = first + i;
+    if (at >= track.frames()) break;
+    const double t = static_cast<double>(i) / kRate;
+    const double env = Adsr(t, length, 0.5, 0.8, 0.8, release) * velocity;
+    const double cutoff = (600.0 + 2600.0 * brightness) * (1.0 + 0.15 * std::sin(t * 1.7));
+    double l = 0.0, r = 0.0;
+    for (int v = 0; v < 3; ++v) {
+      l += left[v].Next(hz * std::pow(2.0, (detune[v] - 0.03) / 12.0));
+      r += right[v].Next(hz * std::pow(2.0, (detune[v] + 0.03) / 12.0));
+    }
+    track.left[at] += static_cast<float>(left_filter.Process(l / 3.0, cutoff, 0.1).low * env);
+    track.right[at] += static_cast<float>(right_filter.Process(r / 3.0, cutoff, 0.1).low * env);
+  }
+}
+
+void Lead(Track& track, double start, double length, double note, double velocity) {
+  const long first = ToFrame(start);
+  const long frames = ToFrame(length + 0.25);
+  const double hz = MidiToHz(note);
+  Oscillator saw(Oscillator::Shape::kSaw), square(Oscillator::Shape::kSquare, 0.25);
+  Svf filter;
+  for (long i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double env = Adsr(t, length, 0.01, 0.2, 0.7, 0.2);
+    // Vibrato fades in on held notes only.
+    const double vibrato = 1.0 + 0.006 * std::sin(2.0 * kPi * 5.5 * t) * std::min(1.0, t * 2.5);
+    const double raw = 0.55 * saw.Next(hz * vibrato) + 0.45 * square.Next(hz * vibrato * 1.003);
+    const double cutoff = 1800.0 + 2500.0 * std::exp(-t * 6.0);
+    track.Add(first + i, filter.Process(raw, cutoff, 0.25).low * env * velocity, -0.1);
+  }
+}
+
+void Pluck(Track& track, double start, double note, double velocity, double brightness,
+           double pan) {
+  const long first = ToFrame(start);
+  const long frames = ToFrame(0.35);
+  const double hz = MidiToHz(note);
+  Oscillator saw(Oscillator::Shape::kSaw);
+  Svf filter;
+  for (long i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double env = std::exp(-t * 11.0) * std::min(1.0, t * 400.0);
+    const double cutoff = 400.0 + 5000.0 * brightness * std::exp(-t * 25.0);
+    track.Add(first + i, filter.Process(saw.Next(hz), cutoff, 0.4).low * env * velocity, pan);
+  }
+}
+
+}  // namespace synth

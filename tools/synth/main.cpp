@@ -1,0 +1,88 @@
+// vexil-synth OUT.ogg: renders the demo tune and writes it with libsndfile (OGG/Vorbis for .ogg,
+// FLAC for .flac, 16-bit PCM for .wav), then prints its length and levels.
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "dsp.h"
+#include "ogg_serial.h"
+#include "song.h"
+
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  if (text.size() < suffix.size()) return false;
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    const char a = text[text.size() - suffix.size() + i];
+    if (std::tolower(static_cast<unsigned char>(a)) != suffix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 || std::string(argv[1]).empty() || argv[1][0] == '-') {
+    std::fprintf(stderr, "usage: vexil-synth OUT.ogg|OUT.flac|OUT.wav\n");
+    return 2;
+  }
+  const std::string path = argv[1];
+  int format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  if (EndsWith(path, ".wav")) format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  if (EndsWith(path, ".flac")) format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+
+  // Peak at -1.5 dBFS: Vorbis overshoots a little around transients.
+  const synth::Mix mix = synth::RenderSong(0.84);
+  const long frames = static_cast<long>(mix.left.size());
+  std::vector<float> interleaved(static_cast<size_t>(frames) * 2);
+  double peak = 0.0, energy = 0.0;
+  for (long i = 0; i < frames; ++i) {
+    interleaved[2 * i] = mix.left[i];
+    interleaved[2 * i + 1] = mix.right[i];
+    peak = std::max({peak, std::fabs(static_cast<double>(mix.left[i])),
+                     std::fabs(static_cast<double>(mix.right[i]))});
+    energy += mix.left[i] * mix.left[i] + mix.right[i] * mix.right[i];
+  }
+
+  SF_INFO info{};
+  info.samplerate = synth::kRate;
+  info.channels = 2;
+  info.format = format;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file) {
+    std::fprintf(stderr, "vexil-synth: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
+    return 1;
+  }
+  if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS) {
+    double quality = 0.6;  // libsndfile's scale 0..1, about 160 kbit/s for this material
+    sf_command(file, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof(quality));
+  }
+  sf_set_string(file, SF_STR_TITLE, "Vexil Drive");
+  sf_set_string(file, SF_STR_SOFTWARE, "vexil-synth");
+  // Modest pieces: libvorbis, under libsndfile, fails on one write of a whole minute.
+  constexpr long kChunk = 4096;
+  sf_count_t written = 0;
+  for (long at = 0; at < frames; at += kChunk) {
+    const long n = std::min(kChunk, frames - at);
+    written += sf_writef_float(file, interleaved.data() + 2 * at, n);
+  }
+  const int close_error = sf_close(file);
+  if (written != frames || close_error != 0) {
+    std::fprintf(stderr, "vexil-synth: writing %s failed\n", path.c_str());
+    return 1;
+  }
+  if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS && !synth::SetOggSerial(path, 0x56455849)) {
+    std::fprintf(stderr, "vexil-synth: %s is not the Ogg file just written\n", path.c_str());
+    return 1;
+  }
+  const double rms = std::sqrt(energy / (2.0 * frames));
+  std::printf("%s: %.2f s, 44100 Hz stereo, peak %.1f dBFS, RMS %.1f dBFS\n", path.c_str(),
+              static_cast<double>(frames) / synth::kRate, 20 * std::log10(peak),
+              20 * std::log10(rms));
+  return 0;
+}
