@@ -1,0 +1,160 @@
+// Fixed-rate headless rendering into PNG frames and a WAV file.
+#include "capture_session.h"
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <system_error>
+
+#include "fsound/fsound.h"
+#include "timeline/timeline.h"
+
+namespace vexil {
+
+namespace {
+constexpr int kDefaultMixRate = 44100;
+}  // namespace
+
+double CaptureFrameTime(const CaptureOptions& options, int64_t k) {
+  return options.first_ms + static_cast<double>(k) * 1000.0 / options.fps;
+}
+
+int64_t AudioFramesBefore(int64_t k, int fps, int rate) {
+  return k * rate / fps;
+}
+
+std::string FramePath(const std::string& dir, int64_t k) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%06" PRId64 ".png", k);
+  return (std::filesystem::path(dir) / name).string();
+}
+
+void PrepareOfflineSound() {
+  FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME);
+}
+
+void PrepareSilentSound() {
+  FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND);
+}
+
+CaptureSession::CaptureSession(CaptureOptions options) : options_(std::move(options)) {}
+
+CaptureSession::~CaptureSession() {
+  if (wav_ != nullptr) VexilSound_WavClose(wav_);
+}
+
+bool CaptureSession::Prepare(std::string* error) {
+  std::error_code ec;
+  std::filesystem::create_directories(options_.dir, ec);
+  if (ec || !std::filesystem::is_directory(options_.dir)) {
+    *error = "cannot create the capture folder \"" + options_.dir + "\"" +
+             (ec ? ": " + ec.message() : std::string());
+    return false;
+  }
+  return true;
+}
+
+void CaptureSession::OnFrame(const uint8_t* rgba, UINT width, UINT height, void* user) {
+  auto* self = static_cast<CaptureSession*>(user);
+  if (self->frame_failed_) return;
+  const size_t pixels = static_cast<size_t>(width) * height;
+  self->rgb_.resize(pixels * 3);
+  for (size_t i = 0; i < pixels; ++i) {
+    self->rgb_[i * 3 + 0] = rgba[i * 4 + 0];
+    self->rgb_[i * 3 + 1] = rgba[i * 4 + 1];
+    self->rgb_[i * 3 + 2] = rgba[i * 4 + 2];
+  }
+  const std::string path = FramePath(self->options_.dir, self->frames_written_);
+  if (stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 3,
+                     self->rgb_.data(), static_cast<int>(width) * 3) == 0) {
+    self->frame_failed_ = true;
+    self->frame_error_ = "cannot write \"" + path + "\"";
+    return;
+  }
+  ++self->frames_written_;
+}
+
+bool CaptureSession::WriteAudio(int64_t picture_frame, std::string* error) {
+  if (wav_ == nullptr) {
+    // Asked after the first frame, when a music module has initialised the sound layer.
+    const int rate = FSOUND_GetOutputRate();
+    audio_rate_ = rate > 0 ? rate : kDefaultMixRate;
+    const std::string path = (std::filesystem::path(options_.dir) / "audio.wav").string();
+    wav_ = VexilSound_WavOpen(path.c_str(), audio_rate_);
+    if (wav_ == nullptr) {
+      *error = "cannot write \"" + path + "\": " + VexilSound_WavError();
+      return false;
+    }
+  }
+  const int64_t count = AudioFramesBefore(picture_frame + 1, options_.fps, audio_rate_) -
+                        AudioFramesBefore(picture_frame, options_.fps, audio_rate_);
+  samples_.assign(static_cast<size_t>(count) * 2, 0);
+  // Without a music module nothing is initialised and the span stays silent.
+  VexilSound_RenderOffline(samples_.data(), static_cast<int>(count));
+  if (VexilSound_WavWrite(wav_, samples_.data(), static_cast<long>(count)) == 0) {
+    *error = std::string("cannot write the capture's audio: ") + VexilSound_WavError();
+    return false;
+  }
+  return true;
+}
+
+void CaptureSession::RemoveStaleFrames() {
+  // Frames of an earlier, longer capture into the same folder would look like part of this
+  // one; only files of exactly our naming pattern beyond the last frame are removed.
+  static const std::regex pattern("frame-([0-9]{6})\\.png");
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(options_.dir, ec)) {
+    std::smatch match;
+    const std::string name = entry.path().filename().string();
+    if (!std::regex_match(name, match, pattern)) continue;
+    if (std::stoll(match[1].str()) >= frames_written_) {
+      std::filesystem::remove(entry.path(), ec);
+    }
+  }
+}
+
+bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, std::string* error) {
+  if (VexilSetFrameReader(device, &CaptureSession::OnFrame, this) != D3D_OK) {
+    *error = "this device cannot hand its frames to a capture";
+    return false;
+  }
+  bool ok = true;
+  for (int64_t k = 0;; ++k) {
+    const double t = CaptureFrameTime(options_, k);
+    if (options_.has_last && t > options_.last_ms) break;
+    if (!timeline->Render(static_cast<float>(t))) break;
+    if (frame_failed_) {
+      *error = frame_error_;
+      ok = false;
+      break;
+    }
+    if (frames_written_ != k + 1) {
+      *error = "the frame for " + std::to_string(t) + " ms was not presented";
+      ok = false;
+      break;
+    }
+    if (!WriteAudio(k, error)) {
+      ok = false;
+      break;
+    }
+  }
+  VexilSetFrameReader(device, nullptr, nullptr);
+  if (wav_ != nullptr) {
+    const bool closed = VexilSound_WavClose(wav_) != 0;
+    wav_ = nullptr;
+    if (!closed && ok) {
+      *error = std::string("cannot finish the capture's audio: ") + VexilSound_WavError();
+      ok = false;
+    }
+  }
+  if (ok) RemoveStaleFrames();
+  return ok;
+}
+
+}  // namespace vexil

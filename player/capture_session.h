@@ -1,0 +1,70 @@
+// Headless capture: renders the timeline at a fixed frame rate, writes every presented frame
+// as DIR/frame-NNNNNN.png and the music of the same span as DIR/audio.wav. Frame k shows
+// demo time first + k * 1000 / fps, so two runs of a script give the same files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "d3d9/d3d9.h"
+
+class CTimeline;
+struct VexilWavWriter;
+
+namespace vexil {
+
+struct CaptureOptions {
+  std::string dir;
+  int fps = 60;
+  double first_ms = 0.0;  // demo time of frame 0
+  bool has_last = false;
+  double last_ms = 0.0;   // no frame later than this
+};
+
+// Demo time of frame k, computed in double so that long captures do not drift.
+double CaptureFrameTime(const CaptureOptions& options, int64_t k);
+// Audio frames (at `rate` per second) that belong before picture frame k: the audio of
+// frame k is AudioFramesBefore(k + 1) - AudioFramesBefore(k), and the sum never drifts.
+int64_t AudioFramesBefore(int64_t k, int fps, int rate);
+// "DIR/frame-000042.png".
+std::string FramePath(const std::string& dir, int64_t k);
+
+class CaptureSession {
+ public:
+  explicit CaptureSession(CaptureOptions options);
+  ~CaptureSession();
+  CaptureSession(const CaptureSession&) = delete;
+  CaptureSession& operator=(const CaptureSession&) = delete;
+
+  // Creates the folder. False with a message when it cannot be made.
+  bool Prepare(std::string* error);
+
+  // Renders frames until the timeline ends or the last time is passed. False with a message
+  // when a frame could not be presented or written; the files written so far stay.
+  bool Run(CTimeline* timeline, IDirect3DDevice9* device, std::string* error);
+
+  int64_t frames_written() const { return frames_written_; }
+
+ private:
+  static void OnFrame(const uint8_t* rgba, UINT width, UINT height, void* self);
+  bool WriteAudio(int64_t picture_frame, std::string* error);
+  void RemoveStaleFrames();
+
+  CaptureOptions options_;
+  int64_t frames_written_ = 0;
+  bool frame_failed_ = false;
+  std::string frame_error_;
+  std::vector<uint8_t> rgb_;
+  VexilWavWriter* wav_ = nullptr;
+  int audio_rate_ = 0;
+  std::vector<int16_t> samples_;
+};
+
+// Puts the sound layer into offline mixing before anything initialises it, so the music of
+// a capture is mixed in step with the pictures instead of playing on a device.
+void PrepareOfflineSound();
+// Keeps the sound layer silent (no device opened) for runs that only build the demo.
+void PrepareSilentSound();
+
+}  // namespace vexil

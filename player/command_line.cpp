@@ -1,0 +1,144 @@
+// Parsing of the player's options and the script path that follows them.
+#include "command_line.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace vexil {
+namespace {
+
+// Whole text must be a finite decimal number; no silent zero for typos in tooling options.
+bool ReadNumber(const std::string& text, double* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double parsed = std::strtod(text.c_str(), &end);
+  if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(parsed)) return false;
+  *value = parsed;
+  return true;
+}
+
+bool IsOption(const std::string& word) {
+  return word.size() > 1 && word[0] == '-' && word[1] == '-';
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* options,
+                      std::string* error) {
+  PlayerOptions result;
+  bool capture = false;
+  bool check = false;
+  size_t i = 0;
+  // Takes the value of the option at args[i]; false (with the error set) when none follows.
+  auto take_value = [&](std::string* value) {
+    if (i + 1 >= args.size()) {
+      *error = "option " + args[i] + " needs a value";
+      return false;
+    }
+    *value = args[++i];
+    return true;
+  };
+
+  for (; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (word == "--") {
+      ++i;
+      break;
+    }
+    if (!IsOption(word)) break;
+    std::string value;
+    if (word == "--help") {
+      options->mode = PlayerMode::kHelp;
+      return true;
+    } else if (word == "--version") {
+      options->mode = PlayerMode::kVersion;
+      return true;
+    } else if (word == "--check") {
+      check = true;
+    } else if (word == "--capture") {
+      if (!take_value(&value)) return false;
+      if (value.empty()) {
+        *error = "--capture needs a folder name";
+        return false;
+      }
+      capture = true;
+      result.capture_dir = value;
+    } else if (word == "--fps") {
+      if (!take_value(&value)) return false;
+      double fps = 0.0;
+      if (!ReadNumber(value, &fps) || fps != std::floor(fps) || fps < 1 || fps > 1000) {
+        *error = "--fps needs a whole number of frames per second from 1 to 1000, not \"" +
+                 value + "\"";
+        return false;
+      }
+      result.fps = static_cast<int>(fps);
+    } else if (word == "--from" || word == "--to") {
+      if (!take_value(&value)) return false;
+      double ms = 0.0;
+      if (!ReadNumber(value, &ms)) {
+        *error = word + " needs a time in milliseconds, not \"" + value + "\"";
+        return false;
+      }
+      if (word == "--from") {
+        result.has_from = true;
+        result.from_ms = ms;
+      } else {
+        result.has_to = true;
+        result.to_ms = ms;
+      }
+    } else {
+      *error = "unknown option " + word + " (see --help)";
+      return false;
+    }
+  }
+
+  if (capture && check) {
+    *error = "--capture and --check cannot be used together";
+    return false;
+  }
+  if (!capture && (result.has_from || result.has_to || result.fps != 60)) {
+    *error = "--fps, --from and --to only apply to --capture";
+    return false;
+  }
+  if (result.has_from && result.has_to && result.to_ms < result.from_ms) {
+    *error = "--to must not be earlier than --from";
+    return false;
+  }
+  result.mode = capture ? PlayerMode::kCapture : check ? PlayerMode::kCheck : PlayerMode::kPlay;
+
+  // The path is every remaining word, joined as the system's single command-line text.
+  std::string path;
+  for (; i < args.size(); ++i) {
+    if (!path.empty()) path += ' ';
+    path += args[i];
+  }
+  if (!path.empty()) result.script_path = path;
+  *options = result;
+  return true;
+}
+
+std::string UsageText() {
+  return "usage: vexil [options] [--] [script]\n"
+         "\n"
+         "Plays the demo described by the script (plain XML, or a .gma container).\n"
+         "Without a script, \"demo.gma\" in the current folder is played.\n"
+         "\n"
+         "options:\n"
+         "  --capture DIR  render without a window at a fixed frame rate and write\n"
+         "                 DIR/frame-000000.png, ... and DIR/audio.wav\n"
+         "  --fps N        frames per second of a capture (default 60)\n"
+         "  --from MS      first demo time of a capture, in milliseconds\n"
+         "  --to MS        last demo time of a capture, in milliseconds\n"
+         "  --check        build the demo without drawing and list what playback would\n"
+         "                 skip; exit status 1 when something was found\n"
+         "  --help         show this text\n"
+         "  --version      show the version\n";
+}
+
+std::string VersionText() {
+  return "vexil 0.1.0\n";
+}
+
+}  // namespace vexil

@@ -1,0 +1,39 @@
+// The player's command line: tooling options first, then optionally "--", then the script
+// path (the remaining words joined by single spaces; none means "demo.gma").
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vexil {
+
+enum class PlayerMode {
+  kPlay,     // real-time playback in a window
+  kCapture,  // headless rendering of PNG frames (and the music as WAV) at a fixed rate
+  kCheck,    // build on the null device and report what playback would silently skip
+  kHelp,
+  kVersion,
+};
+
+struct PlayerOptions {
+  PlayerMode mode = PlayerMode::kPlay;
+  std::string script_path = "demo.gma";
+  std::string capture_dir;
+  int fps = 60;
+  bool has_from = false;
+  double from_ms = 0.0;
+  bool has_to = false;
+  double to_ms = 0.0;
+};
+
+// Reads the words after the program name. False with a message in *error for an unknown
+// option, a missing or malformed option value, or options that do not go together.
+bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* options,
+                      std::string* error);
+
+// The text printed for --help.
+std::string UsageText();
+// The text printed for --version.
+std::string VersionText();
+
+}  // namespace vexil

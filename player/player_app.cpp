@@ -1,0 +1,343 @@
+// The application object: script loading and dispatch, settings, libraries, display and
+// the run in one of the three modes (play, capture, check).
+#include "player_app.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "capture_session.h"
+#include "d3d9/d3d9.h"
+#include "display_setup.h"
+#include "frame_limiter.h"
+#include "script_check.h"
+#include "script_source.h"
+#include "setup_dialog.h"
+#include "system/clock.h"
+#include "system/desktop.h"
+#include "system/events.h"
+#include "system/keys.h"
+#include "system/window.h"
+
+namespace {
+
+// A frame-limited loop waiting this long or more for its next frame gives the time back to
+// the system in small naps instead of spinning a core at full load.
+constexpr float kNapThresholdMs = 2.0f;
+
+}  // namespace
+
+void CDisplayGate::Parse(TiXmlElement* element) {
+  if (*m_open) m_target->Parse(element);
+}
+
+CPlayerApp::WindowHolder::~WindowHolder() {
+  vexil::sys::DestroyAppWindow(handle);
+}
+
+CPlayerApp::CPlayerApp(const char* path, float starttime)
+    : CPlayerApp(path, starttime, vexil::PlayerOptions()) {}
+
+CPlayerApp::CPlayerApp(const char* path, float starttime, const vexil::PlayerOptions& options)
+    : m_options(options) {
+  m_settings.starttime = starttime;
+  m_demoDevice.SetWidgetManager(&m_widgetManager);
+  m_demoDevice.SetResourceManager(&m_resourceManager);
+  m_demoDevice.SetTextureManager(&m_textureManager);
+  m_resourceManager.SetDemoDevice(&m_demoDevice);
+  m_timeline.SetDemoDevice(&m_demoDevice);
+  Run(path ? path : "");
+}
+
+CPlayerApp::~CPlayerApp() {
+  m_timeline.Free();
+  if (m_demoDevice.m_pD3DDevice) m_demoDevice.m_pD3DDevice->Release();
+  if (m_demoDevice.m_pD3D) m_demoDevice.m_pD3D->Release();
+  // The members go in reverse order of declaration: texture manager, resource manager,
+  // widget manager (which frees every plug-in object and unloads the libraries), demo
+  // device, timeline, and last the window.
+}
+
+void CPlayerApp::Fail(const std::string& message) {
+  std::fprintf(stderr, "vexil: %s\n", message.c_str());
+  if (m_exitStatus == 0) m_exitStatus = 1;
+}
+
+void CPlayerApp::Run(const char* path) {
+  const vexil::PlayerMode mode = m_options.mode;
+  if (mode == vexil::PlayerMode::kCapture) {
+    // No window and no device a person could see: render on the offscreen driver.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    vexil::PrepareOfflineSound();
+  } else if (mode == vexil::PlayerMode::kCheck) {
+    vexil::PrepareSilentSound();
+  }
+
+  CXmlHandler loader;
+  std::string error;
+  if (!vexil::LoadScript(path, &loader, &error)) {
+    Fail(error);
+    return;
+  }
+  TiXmlElement* root = loader.GetRootElement();
+  const char* name = root->Attribute("name");
+  std::snprintf(m_name, sizeof m_name, "%s", name ? name : "");
+
+  if (mode == vexil::PlayerMode::kCapture) {
+    vexil::CaptureOptions capture;
+    capture.dir = m_options.capture_dir;
+    vexil::CaptureSession probe(capture);
+    if (!probe.Prepare(&error)) {
+      Fail(error);
+      return;
+    }
+  }
+
+  CDisplayGate timelineGate(&m_timeline, &m_displayOpen);
+  CDisplayGate resourcesGate(&m_resourceManager, &m_displayOpen);
+  loader.AddHandler("settings", this);
+  loader.AddHandler("libraries", this);
+  loader.AddHandler("timeline", &timelineGate);
+  loader.AddHandler("resources", &resourcesGate);
+  loader.Parse(root);
+
+  if (!m_displayTried) {
+    const std::string message =
+        "the script \"" + std::string(path) + "\" has no \"settings\" element: there is no "
+        "display to play the demo on";
+    if (mode == vexil::PlayerMode::kCheck) {
+      m_findings.push_back(message);
+    } else {
+      Fail(message);
+    }
+  }
+  if (!m_displayOpen) {
+    if (mode == vexil::PlayerMode::kCheck) RunCheck(root);
+    if (m_exitStatus == 0) m_exitStatus = 1;
+    return;
+  }
+
+  switch (mode) {
+    case vexil::PlayerMode::kCapture:
+      RunCapture();
+      break;
+    case vexil::PlayerMode::kCheck:
+      RunCheck(root);
+      break;
+    default:
+      MainLoop();
+      break;
+  }
+}
+
+void CPlayerApp::Parse(TiXmlElement* element) {
+  if (!element) return;
+  if (strcasecmp(element->Value(), "settings") == 0) {
+    ApplySettings(element);
+  } else if (strcasecmp(element->Value(), "libraries") == 0) {
+    LoadLibraries(element);
+  }
+}
+
+void CPlayerApp::ApplySettings(TiXmlElement* element) {
+  if (m_displayTried) {
+    // The display exists already: later settings could only contradict it.
+    const std::string message = "line " + std::to_string(element->Row()) +
+                                ": a second \"settings\" element is ignored";
+    if (m_options.mode == vexil::PlayerMode::kCheck) {
+      m_findings.push_back(message);
+    } else {
+      std::fprintf(stderr, "vexil: %s\n", message.c_str());
+    }
+    return;
+  }
+  vexil::ApplySettingsElement(element, &m_settings);
+  m_displayTried = true;
+  m_displayOpen = CreateDisplay();
+}
+
+void CPlayerApp::LoadLibraries(TiXmlElement* element) {
+  const bool check = m_options.mode == vexil::PlayerMode::kCheck;
+  if (!m_widgetManager.Load("scenecore.dll") && check) {
+    m_findings.push_back("the engine library \"scenecore.dll\" cannot be loaded: " +
+                         m_widgetManager.GetLastError());
+  }
+  for (TiXmlElement* child = element->FirstChildElement(); child;
+       child = child->NextSiblingElement()) {
+    const char* file = child->Attribute("file");
+    const std::string where = "line " + std::to_string(child->Row()) + ": ";
+    if (!file) {
+      if (check) m_findings.push_back(where + "library entry without a \"file\" attribute");
+      continue;
+    }
+    // A library that does not load is skipped; only a check says so.
+    if (!m_widgetManager.Load(file) && check) {
+      m_findings.push_back(where + "library \"" + file +
+                           "\" cannot be loaded: " + m_widgetManager.GetLastError());
+    }
+  }
+}
+
+bool CPlayerApp::CreateDisplay() {
+  if (m_settings.width <= 0 || m_settings.height <= 0) {
+    Fail("the script's settings give no usable display size (width " +
+         std::to_string(m_settings.width) + ", height " + std::to_string(m_settings.height) +
+         ")");
+    return false;
+  }
+  const bool ok = m_options.mode == vexil::PlayerMode::kPlay ? CreateWindowedDevice()
+                                                             : CreateHeadlessDevice();
+  if (!ok) return false;
+  IDirect3DDevice9* device = m_demoDevice.m_pD3DDevice;
+  vexil::InstallCameraAndClear(device, m_settings.width, m_settings.height);
+  m_demoDevice.m_width = m_settings.width;
+  m_demoDevice.m_height = m_settings.height;
+  m_timeline.SetDemoDevice(&m_demoDevice);
+  return true;
+}
+
+bool CPlayerApp::CreateWindowedDevice() {
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  if (!d3d) {
+    Fail("cannot initialise the graphics device");
+    return false;
+  }
+  m_demoDevice.SetD3D(d3d);
+
+  if (m_settings.setupdialog) {
+    CSetupDialog dialog(m_name, m_settings.width, m_settings.height, m_settings.framerate,
+                        m_settings.fullscreen, d3d);
+    // Cancel ends the program at once, before any window exists.
+    if (!dialog.Run()) std::exit(0);
+    if (dialog.WasShown()) {
+      const vexil::DisplayModeRecord& mode = dialog.GetChosenMode();
+      m_settings.width = static_cast<int16_t>(mode.width);
+      m_settings.height = static_cast<int16_t>(mode.height);
+      m_settings.framerate = static_cast<int16_t>(mode.refresh_rate);
+      m_settings.fullscreen = dialog.GetFullscreen();
+    }
+  }
+
+  vexil::sys::WindowOptions window;
+  window.title = m_name[0] ? m_name : "vexil";
+  window.width = m_settings.width;
+  window.height = m_settings.height;
+  window.fullscreen = m_settings.fullscreen;
+  window.refresh_rate = m_settings.fullscreen ? m_settings.framerate : 0;
+  std::string error;
+  m_window.handle = vexil::sys::CreateAppWindow(window, &error);
+  if (!m_window.handle) {
+    Fail(error);
+    return false;
+  }
+  // Reported once on stderr when the system refuses; the demo plays on regardless.
+  vexil::sys::RaiseThreadPriority();
+
+  D3DDISPLAYMODE desktop{};
+  if (d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop) != D3D_OK) {
+    Fail("cannot read the desktop's display mode");
+    return false;
+  }
+  D3DPRESENT_PARAMETERS params = vexil::MakePresentParameters(m_settings, desktop.Format);
+  IDirect3DDevice9* device = nullptr;
+  if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window.handle,
+                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK ||
+      !device) {
+    Fail("cannot create the graphics device for a " + std::to_string(m_settings.width) + "x" +
+         std::to_string(m_settings.height) + " display");
+    return false;
+  }
+  m_demoDevice.SetD3DDevice(device);
+  return true;
+}
+
+bool CPlayerApp::CreateHeadlessDevice() {
+  const bool check = m_options.mode == vexil::PlayerMode::kCheck;
+  IDirect3D9* d3d = check ? VexilCreateNullDirect3D9() : Direct3DCreate9(D3D_SDK_VERSION);
+  if (!d3d) {
+    Fail("cannot initialise the graphics device");
+    return false;
+  }
+  m_demoDevice.SetD3D(d3d);
+  D3DPRESENT_PARAMETERS params = vexil::MakeHeadlessPresentParameters(m_settings);
+  IDirect3DDevice9* device = nullptr;
+  if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK ||
+      !device) {
+    Fail("cannot create an offscreen graphics device of " + std::to_string(m_settings.width) +
+         "x" + std::to_string(m_settings.height) + " pixels");
+    return false;
+  }
+  m_demoDevice.SetD3DDevice(device);
+  return true;
+}
+
+bool CPlayerApp::StartClock() {
+  int64_t frequency = 0;
+  if (!vexil::sys::QueryPerformanceFrequency(&frequency)) return false;
+  m_ticksPerMillisecond = frequency / 1000;
+  if (m_ticksPerMillisecond <= 0) m_ticksPerMillisecond = 1;  // a coarse counter still counts
+  vexil::sys::QueryPerformanceCounter(&m_clockStart);
+  return true;
+}
+
+float CPlayerApp::GetCurrentTime() const {
+  int64_t now = 0;
+  vexil::sys::QueryPerformanceCounter(&now);
+  return static_cast<float>(static_cast<double>(now - m_clockStart) /
+                                static_cast<double>(m_ticksPerMillisecond) +
+                            m_settings.starttime);
+}
+
+void CPlayerApp::MainLoop() {
+  vexil::sys::ShowAppWindow(m_window.handle);
+  vexil::sys::HideMouseCursor(true);
+  vexil::sys::RefuseScreenSaver();
+  StartClock();
+  vexil::FrameLimiter limiter(m_settings.fpslimiter, m_settings.framerate);
+  for (;;) {
+    const float now = GetCurrentTime();
+    vexil::sys::Event event;
+    if (vexil::sys::PollEvent(&event)) {
+      // Closing the window or pressing Escape ends the demo; no frame in this iteration.
+      if (event.kind == vexil::sys::EventKind::kQuit) break;
+      if (event.kind == vexil::sys::EventKind::kKeyDown && event.virtual_key == VK_ESCAPE) break;
+      continue;
+    }
+    if (!limiter.ShouldRender(now)) {
+      if (limiter.TimeUntilNextFrame(now) >= kNapThresholdMs) vexil::sys::SleepMilliseconds(1);
+      continue;
+    }
+    if (!m_timeline.Render(now)) break;
+    limiter.FrameRendered(now);
+  }
+  vexil::sys::HideMouseCursor(false);
+  vexil::sys::AllowScreenSaver();
+}
+
+void CPlayerApp::RunCapture() {
+  vexil::CaptureOptions capture;
+  capture.dir = m_options.capture_dir;
+  capture.fps = m_options.fps;
+  capture.first_ms = m_options.has_from ? m_options.from_ms : m_settings.starttime;
+  capture.has_last = m_options.has_to;
+  capture.last_ms = m_options.to_ms;
+  vexil::CaptureSession session(capture);
+  std::string error;
+  if (!session.Prepare(&error) ||
+      !session.Run(&m_timeline, m_demoDevice.m_pD3DDevice, &error)) {
+    Fail(error);
+  }
+  std::printf("vexil: %lld frames at %d fps written to %s\n",
+              static_cast<long long>(session.frames_written()), capture.fps, capture.dir.c_str());
+}
+
+void CPlayerApp::RunCheck(TiXmlElement* root) {
+  vexil::ScriptChecker checker(&m_widgetManager, &m_textureManager);
+  checker.CheckScript(root);
+  for (const std::string& finding : checker.findings()) m_findings.push_back(finding);
+  for (const std::string& finding : m_findings) std::printf("%s\n", finding.c_str());
+  if (!m_findings.empty() && m_exitStatus == 0) m_exitStatus = 1;
+}

@@ -1,0 +1,93 @@
+// CPlayerApp: the application object. Its constructor does the whole run: loads the script,
+// dispatches "settings" and "libraries" to itself and "resources" and "timeline" to the
+// managers, then plays (or captures, or checks) the demo. The destructor frees everything.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "player_settings.h"
+#include "scenecore.h"
+#include "timeline/demodevice.h"
+#include "timeline/resourcemanager.h"
+#include "timeline/texturemanager.h"
+#include "timeline/timeline.h"
+
+// Forwards an element to its target only while the display exists: without a device the
+// resources and modules could not build, so a failed display stops them cleanly.
+class CDisplayGate : public CXmlHandler {
+ public:
+  CDisplayGate(CXmlHandler* target, const bool* open) : m_target(target), m_open(open) {}
+  void Parse(TiXmlElement* element) override;
+
+ private:
+  CXmlHandler* m_target;
+  const bool* m_open;
+};
+
+class CPlayerApp : public CXmlHandler {
+ public:
+  // Plays the script in a window against the real-time clock, as a person runs the player.
+  CPlayerApp(const char* path, float starttime);
+  // The same with a tooling mode (capture, check) from the command line.
+  CPlayerApp(const char* path, float starttime, const vexil::PlayerOptions& options);
+  ~CPlayerApp() override;
+
+  // Handles "settings" (stores the values, then creates the display) and "libraries"
+  // (loads "scenecore.dll" and then every listed library).
+  void Parse(TiXmlElement* element) override;
+
+  // 0 when the run went as it should; non-zero after a failure that was reported on stderr,
+  // or, for a check, when it found something.
+  int GetExitStatus() const { return m_exitStatus; }
+
+  const vexil::PlayerSettings& GetSettings() const { return m_settings; }
+  const char* GetName() const { return m_name; }
+  CTimeline& GetTimeline() { return m_timeline; }
+  CDemoDevice& GetDemoDevice() { return m_demoDevice; }
+  CWidgetManager& GetWidgetManager() { return m_widgetManager; }
+  CResourceManager& GetResourceManager() { return m_resourceManager; }
+  CTextureManager& GetTextureManager() { return m_textureManager; }
+
+  // Findings of a check run, one line each (empty in the other modes).
+  const std::vector<std::string>& GetFindings() const { return m_findings; }
+
+ private:
+  void Run(const char* path);
+  void ApplySettings(TiXmlElement* element);
+  void LoadLibraries(TiXmlElement* element);
+  bool CreateDisplay();
+  bool CreateWindowedDevice();
+  bool CreateHeadlessDevice();
+  bool StartClock();
+  float GetCurrentTime() const;
+  void MainLoop();
+  void RunCapture();
+  void RunCheck(TiXmlElement* root);
+  void Fail(const std::string& message);
+
+  // Destroys the window after every member that may still draw into it.
+  struct WindowHolder {
+    ~WindowHolder();
+    void* handle = nullptr;
+  };
+
+  vexil::PlayerOptions m_options;
+  WindowHolder m_window;
+  vexil::PlayerSettings m_settings;
+  char m_name[256] = {};
+  CTimeline m_timeline;
+  CDemoDevice m_demoDevice;
+  CWidgetManager m_widgetManager;
+  CResourceManager m_resourceManager;
+  CTextureManager m_textureManager;
+  int64_t m_clockStart = 0;
+  int64_t m_ticksPerMillisecond = 1;
+
+  bool m_displayTried = false;
+  bool m_displayOpen = false;
+  int m_exitStatus = 0;
+  std::vector<std::string> m_findings;
+};
