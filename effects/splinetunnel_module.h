@@ -1,0 +1,31 @@
+// "splinetunnel": a flight through a winding, fogged tube grown from a seeded random path and
+// smoothed with Hermite splines; the camera rides the path with a light travelling ahead.
+#pragma once
+
+#include "scenecore.h"
+#include "value_registry.h"
+
+namespace effects {
+
+class CSplineTunnelModule : public CModule, public CValueRegistry {
+ public:
+  CSplineTunnelModule();
+
+ private:
+  CValueFloat m_fogStart;
+  CValueFloat m_fogEnd;
+  CValueColor m_fogColor;
+  CValueString m_texture;
+  CValueLong m_seed;
+  CValueLong m_rings;
+  CValueFloat m_space;
+  CValueLong m_ringPoints;  // accepted from scripts; the outline's point count rules
+  CValueFloat m_baseRadius;
+  CValueLong m_randRadius;
+  CValueFloat m_time;
+  CValueLong m_ringSplinePoints;
+  CValueLong m_spaceSplinePoints;
+  CValueArrayVec3 m_shape;
+};
+
+}  // namespace effects

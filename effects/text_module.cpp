@@ -1,0 +1,69 @@
+// "text" module: a D3DX font made once in Init from the script's face and size, and one
+// DrawText per frame into the box from the current position.
+#include "text_module.h"
+
+#include <cstdio>
+
+#include "effect_messages.h"
+#include "overlay_text.h"
+#include "system/message_box.h"
+
+namespace effects {
+
+CTextModule::CTextModule()
+    : CModule(0.0f, 0.0f, 0),
+      m_x(0.0f),
+      m_y(0.0f),
+      m_align("left"),
+      m_text(""),
+      m_font("Verdana"),
+      m_fontSize(12),
+      m_color(0xFFFFFFFFu) {
+  Register(this, &m_x, "x");
+  Register(this, &m_y, "y");
+  Register(this, &m_align, "align");
+  Register(this, &m_text, "text");
+  Register(this, &m_font, "font");
+  Register(this, &m_fontSize, "fontsize");
+  Register(this, &m_color, "color");
+}
+
+CTextModule::~CTextModule() {
+  if (m_font3d) m_font3d->Release();
+}
+
+void CTextModule::Init() {
+  m_pDevice = m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  if (!m_pDevice) return;
+  if (m_font3d) {
+    m_font3d->Release();
+    m_font3d = nullptr;
+  }
+
+  LOGFONT logFont = {};
+  logFont.lfHeight = m_fontSize;
+  logFont.lfWeight = FW_NORMAL;
+  logFont.lfCharSet = DEFAULT_CHARSET;
+  // At most 31 characters of the face name fit the LOGFONT field.
+  std::snprintf(logFont.lfFaceName, LF_FACESIZE, "%s", static_cast<const char*>(m_font));
+  if (FAILED(D3DXCreateFontIndirect(m_pDevice, &logFont, &m_font3d))) {
+    m_font3d = nullptr;
+    ShowEffectMessage(kMsgFontFailed, kCaptionError, MB_ICONERROR);
+  }
+  m_pDevice->GetViewport(&m_viewport);
+}
+
+void CTextModule::Render() {
+  if (!m_pDevice || !m_font3d) return;
+  const DWORD flags = OverlayFormatFlags(m_align);
+  PrepareOverlayText(m_text, m_textBuffer);
+  RECT box = OverlayTextBox(m_x, m_y, m_viewport);
+
+  if (FAILED(m_pDevice->BeginScene())) return;
+  m_font3d->Begin();
+  m_font3d->DrawTextA(m_textBuffer, -1, &box, flags, static_cast<uint32_t>(m_color));
+  m_font3d->End();
+  m_pDevice->EndScene();
+}
+
+}  // namespace effects

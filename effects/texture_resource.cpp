@@ -1,0 +1,79 @@
+// "texture" resource: D3DX loading for pictures (sizes rounded to powers of two, full mip chain,
+// colour key), or a 1-level X8R8G8B8 render target paired with a D16 depth-stencil surface.
+#include "texture_resource.h"
+
+#include <cstdio>
+
+#include "d3dx9/d3dx9.h"
+#include "effect_messages.h"
+#include "system/message_box.h"
+
+namespace effects {
+
+CTextureResource::CTextureResource()
+    : m_filename(""), m_width(0), m_height(0), m_type(kTypeImage), m_colorKey(0u) {
+  Register(this, &m_filename, "filename");
+  Register(this, &m_width, "width");
+  Register(this, &m_height, "height");
+  Register(this, &m_type, "type");
+  Register(this, &m_colorKey, "colorkey");
+}
+
+bool CTextureResource::Init() {
+  const int32_t type = m_type;
+  if (type != kTypeImage && type != kTypeRenderTarget) {
+    // Nothing can be made of an unknown kind; say so rather than fail without a word.
+    std::fprintf(stderr, "texture resource \"%s\": unknown type %d (0 image, 1 render target)\n",
+                 GetName(), type);
+    return false;
+  }
+  CTextureManager* textures = m_pDemoDevice ? m_pDemoDevice->m_pTextureManager : nullptr;
+  IDirect3DTexture9* texture = nullptr;
+  IDirect3DSurface9* depthStencil = nullptr;
+
+  if (type == kTypeImage) {
+    if (!m_pD3DDevice ||
+        FAILED(D3DXCreateTextureFromFileExA(m_pD3DDevice, m_filename, D3DX_DEFAULT, D3DX_DEFAULT,
+                                            D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                            D3DX_DEFAULT, D3DX_DEFAULT,
+                                            static_cast<uint32_t>(m_colorKey), nullptr, nullptr,
+                                            &texture))) {
+      ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
+      return false;
+    }
+  } else {
+    const int32_t width = m_width;
+    const int32_t height = m_height;
+    if (!m_pD3DDevice ||
+        FAILED(D3DXCreateTexture(m_pD3DDevice, static_cast<UINT>(width), static_cast<UINT>(height), 1, D3DUSAGE_RENDERTARGET,
+                                 D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &texture))) {
+      ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
+      return false;
+    }
+    // The depth buffer matches the texture as made (D3DX picks a size for 0).
+    D3DSURFACE_DESC desc;
+    texture->GetLevelDesc(0, &desc);
+    if (FAILED(m_pD3DDevice->CreateDepthStencilSurface(desc.Width, desc.Height, D3DFMT_D16,
+                                                       D3DMULTISAMPLE_NONE, 0, TRUE,
+                                                       &depthStencil, nullptr))) {
+      texture->Release();  // nobody else holds it: it would leak
+      ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
+      return false;
+    }
+  }
+
+  if (!textures) {
+    // Without a registry the texture would be unreachable: release it rather than leak it.
+    texture->Release();
+    if (depthStencil) depthStencil->Release();
+    return false;
+  }
+  if (depthStencil) {
+    textures->AddTexture(GetName(), texture, depthStencil);
+  } else {
+    textures->AddTexture(GetName(), texture);
+  }
+  return true;
+}
+
+}  // namespace effects

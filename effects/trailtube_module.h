@@ -1,0 +1,34 @@
+// "zuravisnurr": a lit, textured star-section tube trailing behind a moving emitter that
+// releases a ring at fixed intervals; each released ring drifts on along its own direction.
+#pragma once
+
+#include "scenecore.h"
+#include "value_registry.h"
+
+namespace effects {
+
+class CTrailTubeModule : public CModule, public CValueRegistry {
+ public:
+  CTrailTubeModule();
+
+ private:
+  CValueVarFloat m_speed;
+  CValueFloat m_startPosX, m_startPosY, m_startPosZ;
+  CValueFloat m_startDirX, m_startDirY, m_startDirZ;
+  CValueFloat m_startUpDirX, m_startUpDirY, m_startUpDirZ;
+  CValueVarFloat m_gravity;
+  CValueVarFloat m_groundPosX, m_groundPosY, m_groundPosZ;
+  CValueVarFloat m_groundDirX, m_groundDirY, m_groundDirZ;
+  CValueLong m_numSegments;
+  CValueFloat m_segmentTimeInterval;
+  CValueVarFloat m_outRadius;
+  CValueVarFloat m_inRadius;
+  CValueLong m_numEdges;
+  CValueString m_texture;
+  CValueVarFloat m_startRotX, m_startRotY, m_startRotZ;
+  CValueVarFloat m_camPosX, m_camPosY, m_camPosZ;
+  CValueVarFloat m_camTargetX, m_camTargetY, m_camTargetZ;
+  CValueVarFloat m_camUpDirX, m_camUpDirY, m_camUpDirZ;
+};
+
+}  // namespace effects
