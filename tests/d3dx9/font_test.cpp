@@ -22,7 +22,9 @@ class D3DXFontTest : public D3DXNullDeviceTest {
     ASSERT_EQ(D3D_OK, D3DXCreateFontIndirect(dev_, &lf, &font_));
   }
   void TearDown() override {
-    if (font_) EXPECT_EQ(0u, font_->Release());
+    if (font_) {
+      EXPECT_EQ(0u, font_->Release());
+    }
     D3DXNullDeviceTest::TearDown();
   }
   std::vector<VexilRecordedCall> Draws() {
