@@ -54,6 +54,7 @@ bool LockOffset(const RECT* rect, UINT width, UINT height, UINT pitch, UINT bpp,
 
 Surface::Surface(Device* device, SurfaceKind kind, const D3DSURFACE_DESC& desc, bool lockable)
     : ResourceCore(device), kind_(kind), desc_(desc), lockable_(lockable) {
+  gpuObject = kind == SurfaceKind::kDepthStencil ? GpuObject::kRenderbuffer : GpuObject::kTexture;
   if (kind_ == SurfaceKind::kColor && !IsRenderTarget()) {
     bytes_.assign(static_cast<size_t>(Pitch()) * desc_.Height, 0);
   }
@@ -137,6 +138,7 @@ HRESULT Surface::UnlockRect() {
 Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
                  D3DFORMAT format, D3DPOOL pool)
     : ResourceCore(device), format_(format), usage_(usage), pool_(pool) {
+  gpuObject = GpuObject::kTexture;
   UINT fullChain = 1;
   for (UINT w = width, h = height; w > 1 || h > 1; w = std::max(1u, w / 2), h = std::max(1u, h / 2)) {
     ++fullChain;
@@ -275,7 +277,9 @@ HRESULT BufferStorage::Unlock() {
 }
 
 VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : ResourceCore(device), storage(length, usage, pool), fvf_(fvf) {}
+    : ResourceCore(device), storage(length, usage, pool), fvf_(fvf) {
+  gpuObject = GpuObject::kBuffer;
+}
 
 ULONG VertexBuffer::Release() {
   if (refs_ == 0) return 0;
@@ -307,7 +311,9 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
 
 IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format,
                          D3DPOOL pool)
-    : ResourceCore(device), storage(length, usage, pool), format_(format) {}
+    : ResourceCore(device), storage(length, usage, pool), format_(format) {
+  gpuObject = GpuObject::kBuffer;
+}
 
 ULONG IndexBuffer::Release() {
   if (refs_ == 0) return 0;

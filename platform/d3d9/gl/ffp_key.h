@@ -1,0 +1,75 @@
+// The packed description of the fixed-function state that changes the generated GLSL:
+// vertex layout, lighting set-up, fog, alpha test and the texture stage cascade. Zero-filled
+// and normalised (unused stages cleared) so equal pipelines give equal keys.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "d3d9/state_mirror.h"
+#include "d3d9/vertex_layout.h"
+
+namespace vexil::d3d9 {
+
+enum class MaterialSource : uint8_t { kMaterial = 0, kDiffuse = 1, kSpecular = 2 };
+
+enum class FogKind : uint8_t {
+  kNone = 0,
+  kTable,        // per pixel, from eye depth or device z
+  kVertex,       // per vertex, from eye depth
+  kVertexAlpha,  // fog enabled with no fog mode: the vertex specular alpha is the factor
+};
+
+struct FfpStageKey {
+  uint8_t colorOp, colorArg0, colorArg1, colorArg2;
+  uint8_t alphaOp, alphaArg0, alphaArg1, alphaArg2;
+  uint8_t resultArg;
+  uint8_t texCoordSet;   // which vertex set feeds the stage
+  uint8_t texCoordGen;   // D3DTSS_TCI_* >> 16
+  uint8_t textureBound;
+};
+
+struct FfpKey {
+  // Vertex layout.
+  uint8_t pretransformed, hasNormal, hasDiffuse, hasSpecular, hasPointSize;
+  uint8_t texCoordCount;
+  uint8_t texCoordSize[8];
+  // Lighting.
+  uint8_t lighting, lightCount, normalizeNormals, localViewer, specular;
+  uint8_t lightType[kMaxActiveLights];
+  MaterialSource diffuseSource, ambientSource, specularSource, emissiveSource;
+  // Rasterisation and pixel stages.
+  uint8_t flatShading;
+  FogKind fog;
+  uint8_t fogMode;           // D3DFOG_LINEAR / EXP / EXP2
+  uint8_t fogFromDeviceZ;    // affine projection: distance is z in [0, 1]
+  uint8_t rangeFog;
+  uint8_t alphaFunc;         // 0 = alpha test off
+  uint8_t specularAdd;       // D3DRS_SPECULARENABLE
+  uint8_t pointSprite, pointScale;
+  uint8_t stageCount;
+  FfpStageKey stages[kStageCount];
+
+  bool operator==(const FfpKey& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
+};
+
+struct FfpKeyHash {
+  size_t operator()(const FfpKey& k) const {
+    // FNV-1a over the bytes: keys are small and built zero-filled.
+    const auto* p = reinterpret_cast<const uint8_t*>(&k);
+    uint64_t h = 1469598103934665603ull;
+    for (size_t i = 0; i < sizeof(k); ++i) h = (h ^ p[i]) * 1099511628211ull;
+    return static_cast<size_t>(h);
+  }
+};
+
+// Builds the key for the current state. texturesBound has bit i set when stage i has a
+// texture. activeLights receives the indices of the lights in use, in order.
+void BuildFfpKey(const StateMirror& state, const VertexLayout& layout, uint32_t texturesBound,
+                 FfpKey* key, DWORD* activeLights);
+
+// True when the projection has no perspective divide (an orthographic D3DX matrix).
+bool IsAffineProjection(const D3DMATRIX& m);
+
+}  // namespace vexil::d3d9

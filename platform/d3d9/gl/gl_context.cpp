@@ -1,0 +1,88 @@
+// SDL2 context creation: 3.3 core attributes set before SDL_GL_CreateContext, and a hidden
+// window when the caller has none (SDL_VIDEODRIVER=offscreen gives EGL on llvmpipe).
+#include "d3d9/gl/gl_context.h"
+
+#include <cstring>
+
+namespace vexil::d3d9 {
+
+std::unique_ptr<GlContext> GlContext::Create(SDL_Window* window, int width, int height,
+                                             std::string* error) {
+  std::unique_ptr<GlContext> ctx(new GlContext);
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      *error = std::string("SDL video initialisation failed: ") + SDL_GetError();
+      return nullptr;
+    }
+    ctx->quitVideo_ = true;
+  }
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  // Every target is a framebuffer object; the window only receives the final blit.
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  if (!window) {
+    window = SDL_CreateWindow("vexil", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                              width > 0 ? width : 64, height > 0 ? height : 64,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window) {
+      *error = std::string("cannot create a hidden GL window: ") + SDL_GetError();
+      return nullptr;
+    }
+    ctx->ownsWindow_ = true;
+  }
+  ctx->window_ = window;
+  ctx->context_ = SDL_GL_CreateContext(window);
+  if (!ctx->context_) {
+    *error = std::string("cannot create an OpenGL 3.3 core context: ") + SDL_GetError();
+    return nullptr;
+  }
+  SDL_GL_MakeCurrent(window, ctx->context_);
+  GLint major = 0, minor = 0;
+  glGetIntegerv(GL_MAJOR_VERSION, &major);
+  glGetIntegerv(GL_MINOR_VERSION, &minor);
+  if (major * 10 + minor < 33) {
+    *error = "OpenGL 3.3 is required, the driver offers " + std::to_string(major) + "." +
+             std::to_string(minor);
+    return nullptr;
+  }
+  return ctx;
+}
+
+GlContext::~GlContext() {
+  if (context_) SDL_GL_DeleteContext(context_);
+  if (ownsWindow_ && window_) SDL_DestroyWindow(window_);
+  if (quitVideo_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void GlContext::MakeCurrent() {
+  if (SDL_GL_GetCurrentContext() != context_) SDL_GL_MakeCurrent(window_, context_);
+}
+
+void GlContext::SetSwapInterval(int interval) {
+  MakeCurrent();
+  if (SDL_GL_SetSwapInterval(interval) != 0 && interval != 0) {
+    // Adaptive or plain vsync may be refused (offscreen drivers); present unthrottled then.
+    SDL_GL_SetSwapInterval(0);
+  }
+}
+
+void GlContext::Swap() { SDL_GL_SwapWindow(window_); }
+
+void GlContext::DrawableSize(int* width, int* height) const {
+  SDL_GL_GetDrawableSize(window_, width, height);
+}
+
+bool GlContext::HasExtension(const char* name) const {
+  GLint count = 0;
+  glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+  for (GLint i = 0; i < count; ++i) {
+    const char* ext = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, i));
+    if (ext && std::strcmp(ext, name) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace vexil::d3d9

@@ -1,0 +1,258 @@
+// GL device life cycle, clearing, presenting (blit flipped into the window or hand the
+// pixels to the frame reader) and reading targets back.
+#include "d3d9/gl/gl_device.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+namespace vexil::d3d9 {
+
+// ---- Direct3D object ------------------------------------------------------------------------
+
+GlDirect3D::~GlDirect3D() {
+  if (quitVideo_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+HRESULT GlDirect3D::MakeDevice(HWND window, const D3DPRESENT_PARAMETERS& params,
+                               IDirect3DDevice9** ppDevice) {
+  SDL_Window* sdlWindow = static_cast<SDL_Window*>(window);
+  int width = static_cast<int>(params.BackBufferWidth);
+  int height = static_cast<int>(params.BackBufferHeight);
+  if ((width == 0 || height == 0) && sdlWindow) {
+    // A windowed D3D9 device takes the window's client size when none is given.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdlWindow, &w, &h);
+    if (width == 0) width = w;
+    if (height == 0) height = h;
+  }
+  if (width <= 0) width = static_cast<int>(desktop_.Width);
+  if (height <= 0) height = static_cast<int>(desktop_.Height);
+  std::string error;
+  std::unique_ptr<GlContext> context = GlContext::Create(sdlWindow, width, height, &error);
+  if (!context) {
+    std::fprintf(stderr, "vexil d3d9: %s\n", error.c_str());
+    return D3DERR_NOTAVAILABLE;
+  }
+  auto* device = new (std::nothrow)
+      GlDevice(this, params, static_cast<UINT>(width), static_cast<UINT>(height),
+               std::move(context));
+  if (!device) return E_OUTOFMEMORY;
+  HRESULT hr = device->Init();
+  if (FAILED(hr)) {
+    device->Release();
+    return hr;
+  }
+  *ppDevice = device;
+  return D3D_OK;
+}
+
+// ---- Device -----------------------------------------------------------------------------------
+
+GlDevice::GlDevice(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UINT width,
+                   UINT height, std::unique_ptr<GlContext> context)
+    : Device(direct3d, params, width, height), ctx_(std::move(context)) {}
+
+GlDevice::~GlDevice() {
+  ctx_->MakeCurrent();
+  Shutdown();
+  programs_.Clear();
+  for (auto& f : framebuffers_) glDeleteFramebuffers(1, &f.fbo);
+  for (auto& s : samplers_) glDeleteSamplers(1, &s.second);
+  const GLuint buffers[3] = {constantsBuffer_, userVertexBuffer_, userIndexBuffer_};
+  glDeleteBuffers(3, buffers);
+  glDeleteVertexArrays(1, &vao_);
+}
+
+HRESULT GlDevice::Init() {
+  ctx_->MakeCurrent();
+  anisotropy_ = ctx_->HasExtension("GL_EXT_texture_filter_anisotropic") ||
+                ctx_->HasExtension("GL_ARB_texture_filter_anisotropic");
+  glGenVertexArrays(1, &vao_);
+  glBindVertexArray(vao_);
+  glGenBuffers(1, &constantsBuffer_);
+  glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer_);
+  glBufferData(GL_UNIFORM_BUFFER, sizeof(FfpConstants), nullptr, GL_DYNAMIC_DRAW);
+  glBindBufferBase(GL_UNIFORM_BUFFER, 0, constantsBuffer_);
+  glGenBuffers(1, &userVertexBuffer_);
+  glGenBuffers(1, &userIndexBuffer_);
+  // D3D's flat shading takes a triangle's first vertex.
+  glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+  glEnable(GL_PROGRAM_POINT_SIZE);
+  // Targets are stored top row first, so a sprite's top-left is at the window's lower left.
+  glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
+  glFrontFace(GL_CCW);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+
+  HRESULT hr = InitCommon();
+  if (FAILED(hr)) return hr;
+  const D3DPRESENT_PARAMETERS& pp = PresentParams();
+  if (!ctx_->OwnsWindow()) {
+    ctx_->SetSwapInterval(pp.PresentationInterval == static_cast<UINT>(D3DPRESENT_INTERVAL_IMMEDIATE) ? 0 : 1);
+  }
+  // The back buffer starts black rather than undefined.
+  State().dirty = kDirtyAll;
+  ApplyTargets();
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  InvalidateShadow();
+  if (glGetError() != GL_NO_ERROR) {
+    std::fprintf(stderr, "vexil d3d9: OpenGL reported an error while setting up the device\n");
+  }
+  return D3D_OK;
+}
+
+HRESULT GlDevice::SetFrameReader(VexilFrameReader reader, void* user) {
+  frameReader_ = reader;
+  frameReaderUser_ = user;
+  return D3D_OK;
+}
+
+void GlDevice::InvalidateShadow() {
+  shadow_ = GlShadow{};
+  State().dirty |= kDirtyRenderState | kDirtyScissor | kDirtyViewport;
+}
+
+HRESULT GlDevice::DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
+                          float z, DWORD stencil) {
+  ctx_->MakeCurrent();
+  ApplyTargets();
+  StateMirror& s = State();
+  // D3D9 clears the viewport, further limited by the rectangles and an enabled scissor.
+  const D3DVIEWPORT9& vp = s.viewport;
+  LONG left = static_cast<LONG>(vp.X), top = static_cast<LONG>(vp.Y);
+  LONG right = left + static_cast<LONG>(vp.Width), bottom = top + static_cast<LONG>(vp.Height);
+  if (s.render[D3DRS_SCISSORTESTENABLE]) {
+    left = std::max(left, s.scissor.left), top = std::max(top, s.scissor.top);
+    right = std::min(right, s.scissor.right), bottom = std::min(bottom, s.scissor.bottom);
+  }
+  GLbitfield bits = 0;
+  if (flags & D3DCLEAR_TARGET) {
+    bits |= GL_COLOR_BUFFER_BIT;
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, targetHasAlpha_ ? GL_TRUE : GL_FALSE);
+    glClearColor(((color >> 16) & 0xff) / 255.0f, ((color >> 8) & 0xff) / 255.0f,
+                 (color & 0xff) / 255.0f, targetHasAlpha_ ? (color >> 24) / 255.0f : 1.0f);
+  }
+  if (flags & D3DCLEAR_ZBUFFER) {
+    bits |= GL_DEPTH_BUFFER_BIT;
+    glDepthMask(GL_TRUE);
+    glClearDepth(z);
+  }
+  if (flags & D3DCLEAR_STENCIL) {
+    bits |= GL_STENCIL_BUFFER_BIT;
+    glStencilMask(0xff);
+    glClearStencil(static_cast<GLint>(stencil & 0xff));
+  }
+  glEnable(GL_SCISSOR_TEST);
+  auto clearRect = [&](LONG l, LONG t, LONG r, LONG b) {
+    l = std::max(l, left), t = std::max(t, top), r = std::min(r, right), b = std::min(b, bottom);
+    if (l >= r || t >= b) return;
+    glScissor(l, t, r - l, b - t);  // targets are stored top row first: no y flip
+    glClear(bits);
+  };
+  if (count == 0) {
+    clearRect(left, top, right, bottom);
+  } else {
+    for (DWORD i = 0; i < count; ++i) clearRect(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
+  }
+  InvalidateShadow();
+  return D3D_OK;
+}
+
+HRESULT GlDevice::DoPresent() {
+  ctx_->MakeCurrent();
+  Surface* back = BackBufferSurface();
+  const UINT w = back->Desc().Width, h = back->Desc().Height;
+  if (frameReader_) {
+    if (SUCCEEDED(ReadGpuSurface(back, &frameBytes_))) {
+      frameReader_(frameBytes_.data(), w, h, frameReaderUser_);
+    }
+  }
+  if (!ctx_->OwnsWindow()) {
+    GLint level = 0;
+    GLuint fbo = FramebufferFor(back, nullptr);
+    (void)level;
+    int dw = 0, dh = 0;
+    ctx_->DrawableSize(&dw, &dh);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // The one flip of the frame: our row 0 is the top, the window's is the bottom.
+    const bool sameSize = dw == static_cast<int>(w) && dh == static_cast<int>(h);
+    glBlitFramebuffer(0, 0, static_cast<GLint>(w), static_cast<GLint>(h), 0, dh, dw, 0,
+                      GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+    ctx_->Swap();
+    currentFbo_ = ~0u;
+    State().dirty |= kDirtyTargets;
+    InvalidateShadow();
+  } else {
+    glFlush();
+  }
+  return D3D_OK;
+}
+
+HRESULT GlDevice::ReadGpuSurface(Surface* surface, std::vector<uint8_t>* rgba) {
+  ctx_->MakeCurrent();
+  const D3DSURFACE_DESC& d = surface->Desc();
+  GLuint fbo = FramebufferFor(surface, nullptr);
+  if (!fbo) return D3DERR_INVALIDCALL;
+  rgba->resize(static_cast<size_t>(d.Width) * d.Height * 4);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+  // Rows come out bottom-up in GL terms, which is our top row first.
+  glReadPixels(0, 0, static_cast<GLsizei>(d.Width), static_cast<GLsizei>(d.Height), GL_RGBA,
+               GL_UNSIGNED_BYTE, rgba->data());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, currentFbo_ == ~0u ? 0 : currentFbo_);
+  if (d.Format == D3DFMT_X8R8G8B8) {
+    for (size_t i = 3; i < rgba->size(); i += 4) (*rgba)[i] = 255;
+  }
+  return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DRIVERINTERNALERROR;
+}
+
+}  // namespace vexil::d3d9
+
+IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
+  using vexil::d3d9::GlDirect3D;
+  if (sdkVersion != 31 && sdkVersion != 32) return nullptr;
+  bool quitVideo = false;
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      std::fprintf(stderr, "vexil d3d9: SDL video initialisation failed: %s\n", SDL_GetError());
+      return nullptr;
+    }
+    quitVideo = true;
+  }
+  std::vector<D3DDISPLAYMODE> modes;
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode m;
+    if (SDL_GetDisplayMode(0, i, &m) != 0 || SDL_BITSPERPIXEL(m.format) < 24) continue;
+    D3DDISPLAYMODE d{static_cast<UINT>(m.w), static_cast<UINT>(m.h),
+                     static_cast<UINT>(m.refresh_rate ? m.refresh_rate : 60), D3DFMT_X8R8G8B8};
+    modes.push_back(d);
+  }
+  SDL_DisplayMode desktop{};
+  D3DDISPLAYMODE desk{1024, 768, 60, D3DFMT_X8R8G8B8};
+  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    desk = {static_cast<UINT>(desktop.w), static_cast<UINT>(desktop.h),
+            static_cast<UINT>(desktop.refresh_rate ? desktop.refresh_rate : 60),
+            D3DFMT_X8R8G8B8};
+  }
+  if (modes.empty()) modes.push_back(desk);
+  // D3D9 lists modes from the smallest up; SDL lists them largest first.
+  std::sort(modes.begin(), modes.end(), [](const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b) {
+    if (a.Width != b.Width) return a.Width < b.Width;
+    if (a.Height != b.Height) return a.Height < b.Height;
+    return a.RefreshRate < b.RefreshRate;
+  });
+  modes.erase(std::unique(modes.begin(), modes.end(),
+                          [](const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b) {
+                            return a.Width == b.Width && a.Height == b.Height &&
+                                   a.RefreshRate == b.RefreshRate;
+                          }),
+              modes.end());
+  return new (std::nothrow) GlDirect3D(std::move(modes), desk, quitVideo);
+}

@@ -1,0 +1,126 @@
+// The OpenGL 3.3 backend of the device: every target (the back buffer included) is a
+// framebuffer object rendered upside down so render-target textures sample upright; the
+// fixed-function state becomes generated programs, one uniform block and cached samplers.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "d3d9/device.h"
+#include "d3d9/direct3d.h"
+#include "d3d9/gl/ffp_constants.h"
+#include "d3d9/gl/ffp_key.h"
+#include "d3d9/gl/ffp_program_cache.h"
+#include "d3d9/gl/gl_context.h"
+
+namespace vexil::d3d9 {
+
+class GlDirect3D final : public Direct3D {
+ public:
+  GlDirect3D(std::vector<D3DDISPLAYMODE> modes, const D3DDISPLAYMODE& desktop, bool quitVideo)
+      : Direct3D(std::move(modes), desktop), quitVideo_(quitVideo) {}
+  ~GlDirect3D() override;
+
+ protected:
+  HRESULT MakeDevice(HWND window, const D3DPRESENT_PARAMETERS& params,
+                     IDirect3DDevice9** ppDevice) override;
+
+ private:
+  bool quitVideo_;
+};
+
+class GlDevice final : public Device {
+ public:
+  GlDevice(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UINT width, UINT height,
+           std::unique_ptr<GlContext> context);
+  ~GlDevice() override;
+  HRESULT Init();
+
+  HRESULT SetFrameReader(VexilFrameReader reader, void* user) override;
+  void FreeGpuObjects(ResourceCore* resource) override;
+  size_t ProgramCompileCount() const { return programs_.CompileCount(); }
+
+ protected:
+  HRESULT DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override;
+  HRESULT DoDraw(const DrawCall& call) override;
+  HRESULT DoPresent() override;
+  HRESULT ReadGpuSurface(Surface* surface, std::vector<uint8_t>* rgba) override;
+
+ private:
+  struct FboEntry {
+    GLuint colorTexture;
+    GLint level;
+    GLuint depthBuffer;
+    GLuint fbo;
+  };
+  struct SamplerKey {
+    DWORD address[3], border, mag, min, mip, anisotropy, lodBias, maxMipLevel;
+    bool operator==(const SamplerKey& o) const;
+  };
+  struct SamplerKeyHash {
+    size_t operator()(const SamplerKey& k) const;
+  };
+  // Last values handed to GL, so unchanged states cost no GL call.
+  struct GlShadow {
+    int depthTest = -1, depthMask = -1, cullFace = -1, polygonMode = -1, blend = -1;
+    GLenum depthFunc = 0;
+    GLenum blendSrc = 0, blendDst = 0, blendSrcAlpha = 0, blendDstAlpha = 0;
+    GLenum blendEq = 0, blendEqAlpha = 0;
+    DWORD colorMask = 0xffffffff;
+    int scissor = -1;
+    int stencil = -1;
+    int polygonOffset = -1;
+  };
+
+  // Set-up for a draw or clear.
+  void ApplyTargets();
+  void ApplyRenderStates();
+  void ApplyViewport();
+  void ApplyScissor();
+  bool ApplyProgram();
+  void ApplyConstants();
+  void ApplyTextures();
+  void SetupVertexInput(GLuint buffer, uintptr_t offset, UINT stride, const VertexLayout& layout);
+
+  // GPU objects behind resources, created on first use.
+  GLuint ColorTextureOf(Surface* surface, GLint* level);
+  GLuint DepthBufferOf(Surface* surface);
+  GLuint TextureOf(Texture* texture);
+  void UploadDirtyLevels(Texture* texture);
+  GLuint BufferOf(ResourceCore* owner, BufferStorage& storage, GLenum target);
+  GLuint FramebufferFor(Surface* color, Surface* depth);
+  GLuint SamplerFor(DWORD stage);
+  void SetColorMask(DWORD mask);
+  void InvalidateShadow();
+
+  std::unique_ptr<GlContext> ctx_;
+  FfpProgramCache programs_;
+  GLuint vao_ = 0, constantsBuffer_ = 0, userVertexBuffer_ = 0, userIndexBuffer_ = 0;
+  std::vector<FboEntry> framebuffers_;
+  std::unordered_map<SamplerKey, GLuint, SamplerKeyHash> samplers_;
+  GlShadow shadow_;
+  GLuint currentFbo_ = 0;
+  bool targetHasAlpha_ = false;
+  FfpKey key_{};
+  bool keyValid_ = false;
+  GLuint program_ = 0;
+  DWORD activeLights_[kMaxActiveLights] = {};
+  FfpConstants constants_{};
+  // Vertex input last specified on the VAO.
+  GLuint inputBuffer_ = ~0u;
+  uintptr_t inputOffset_ = 0;
+  UINT inputStride_ = 0;
+  DWORD inputFvf_ = ~0u;
+  GLuint elementBuffer_ = ~0u;
+  std::array<GLuint, kStageCount> unitTexture_{};
+  std::array<GLuint, kStageCount> unitSampler_{};
+  VexilFrameReader frameReader_ = nullptr;
+  void* frameReaderUser_ = nullptr;
+  std::vector<uint8_t> frameBytes_;
+  bool anisotropy_ = false;
+};
+
+}  // namespace vexil::d3d9

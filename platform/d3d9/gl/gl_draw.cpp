@@ -1,0 +1,317 @@
+// The one place where draw state reaches GL: dirty groups of the state mirror are applied
+// (targets, fixed-function states, viewport, program, uniform block, textures, vertex
+// input) and the validated draw is issued.
+#include <cstring>
+
+#include "d3d9/formats.h"
+#include "d3d9/gl/gl_device.h"
+#include "d3d9/gl/gl_tables.h"
+
+namespace vexil::d3d9 {
+
+using gl_tables::Lookup;
+
+void GlDevice::ApplyTargets() {
+  StateMirror& s = State();
+  if (!(s.dirty & kDirtyTargets) && currentFbo_ != ~0u) return;
+  Surface* color = RenderTarget();
+  GLuint fbo = FramebufferFor(color, DepthStencil());
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+  currentFbo_ = fbo;
+  const bool hasAlpha = HasAlpha(color->Desc().Format);
+  if (hasAlpha != targetHasAlpha_) {
+    targetHasAlpha_ = hasAlpha;
+    shadow_.colorMask = 0xffffffff;  // re-derive the mask for the new target
+  }
+  s.dirty &= ~kDirtyTargets;
+  // Depth testing depends on whether the new target pair has a depth buffer.
+  shadow_.depthTest = -1;
+  s.dirty |= kDirtyRenderState | kDirtyViewport;
+}
+
+void GlDevice::SetColorMask(DWORD mask) {
+  // X8R8G8B8 targets keep alpha at 1, as D3D reads their alpha.
+  if (!targetHasAlpha_) mask &= ~D3DCOLORWRITEENABLE_ALPHA;
+  if (mask == shadow_.colorMask) return;
+  shadow_.colorMask = mask;
+  glColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
+}
+
+void GlDevice::ApplyRenderStates() {
+  const auto& r = State().render;
+  GlShadow& sh = shadow_;
+
+  const int depthTest = r[D3DRS_ZENABLE] != D3DZB_FALSE && DepthStencil() != nullptr;
+  if (depthTest != sh.depthTest) {
+    sh.depthTest = depthTest;
+    depthTest ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+  }
+  const GLenum depthFunc = Lookup(gl_tables::kCompare, r[D3DRS_ZFUNC]);
+  if (depthFunc != sh.depthFunc) glDepthFunc(sh.depthFunc = depthFunc);
+  const int depthMask = r[D3DRS_ZWRITEENABLE] != 0;
+  if (depthMask != sh.depthMask) glDepthMask((sh.depthMask = depthMask) ? GL_TRUE : GL_FALSE);
+
+  // Targets are rendered with y negated, so D3D's clockwise front faces are GL's
+  // counter-clockwise ones (glFrontFace(GL_CCW)): culling CCW faces culls GL back faces.
+  const int cull = r[D3DRS_CULLMODE] == D3DCULL_CW ? 2 : r[D3DRS_CULLMODE] == D3DCULL_CCW ? 1 : 0;
+  if (cull != sh.cullFace) {
+    if (cull == 0) {
+      glDisable(GL_CULL_FACE);
+    } else {
+      if (sh.cullFace <= 0) glEnable(GL_CULL_FACE);
+      glCullFace(cull == 1 ? GL_BACK : GL_FRONT);
+    }
+    sh.cullFace = cull;
+  }
+
+  const int fill = static_cast<int>(r[D3DRS_FILLMODE]);
+  if (fill != sh.polygonMode) {
+    sh.polygonMode = fill;
+    glPolygonMode(GL_FRONT_AND_BACK,
+                  fill == D3DFILL_POINT ? GL_POINT : fill == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+  }
+
+  const int blend = r[D3DRS_ALPHABLENDENABLE] != 0;
+  if (blend != sh.blend) {
+    sh.blend = blend;
+    blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+  }
+  if (blend) {
+    auto factors = [](DWORD src, DWORD dst, GLenum* s, GLenum* d) {
+      // The BOTH* modes set both factors from the source state.
+      if (src == D3DBLEND_BOTHSRCALPHA) {
+        *s = GL_SRC_ALPHA, *d = GL_ONE_MINUS_SRC_ALPHA;
+      } else if (src == D3DBLEND_BOTHINVSRCALPHA) {
+        *s = GL_ONE_MINUS_SRC_ALPHA, *d = GL_SRC_ALPHA;
+      } else {
+        *s = Lookup(gl_tables::kBlend, src), *d = Lookup(gl_tables::kBlend, dst);
+      }
+    };
+    GLenum src, dst, srcA, dstA;
+    factors(r[D3DRS_SRCBLEND], r[D3DRS_DESTBLEND], &src, &dst);
+    GLenum eq = Lookup(gl_tables::kBlendOp, r[D3DRS_BLENDOP]), eqA = eq;
+    if (r[D3DRS_SEPARATEALPHABLENDENABLE]) {
+      factors(r[D3DRS_SRCBLENDALPHA], r[D3DRS_DESTBLENDALPHA], &srcA, &dstA);
+      eqA = Lookup(gl_tables::kBlendOp, r[D3DRS_BLENDOPALPHA]);
+    } else {
+      srcA = src, dstA = dst;
+    }
+    if (src != sh.blendSrc || dst != sh.blendDst || srcA != sh.blendSrcAlpha ||
+        dstA != sh.blendDstAlpha) {
+      glBlendFuncSeparate(src, dst, srcA, dstA);
+      sh.blendSrc = src, sh.blendDst = dst, sh.blendSrcAlpha = srcA, sh.blendDstAlpha = dstA;
+    }
+    if (eq != sh.blendEq || eqA != sh.blendEqAlpha) {
+      glBlendEquationSeparate(eq, eqA);
+      sh.blendEq = eq, sh.blendEqAlpha = eqA;
+    }
+    if (r[D3DRS_SRCBLEND] >= D3DBLEND_BLENDFACTOR || r[D3DRS_DESTBLEND] >= D3DBLEND_BLENDFACTOR) {
+      const DWORD f = r[D3DRS_BLENDFACTOR];
+      glBlendColor(((f >> 16) & 0xff) / 255.0f, ((f >> 8) & 0xff) / 255.0f, (f & 0xff) / 255.0f,
+                   (f >> 24) / 255.0f);
+    }
+  }
+  SetColorMask(r[D3DRS_COLORWRITEENABLE] & 0xf);
+
+  const int stencil = r[D3DRS_STENCILENABLE] != 0 && DepthStencil() != nullptr;
+  if (stencil != sh.stencil) {
+    sh.stencil = stencil;
+    stencil ? glEnable(GL_STENCIL_TEST) : glDisable(GL_STENCIL_TEST);
+  }
+  if (stencil) {
+    const GLint ref = static_cast<GLint>(r[D3DRS_STENCILREF] & 0xff);
+    const GLuint mask = r[D3DRS_STENCILMASK];
+    glStencilFuncSeparate(GL_FRONT, Lookup(gl_tables::kCompare, r[D3DRS_STENCILFUNC]), ref, mask);
+    glStencilOpSeparate(GL_FRONT, Lookup(gl_tables::kStencilOp, r[D3DRS_STENCILFAIL]),
+                        Lookup(gl_tables::kStencilOp, r[D3DRS_STENCILZFAIL]),
+                        Lookup(gl_tables::kStencilOp, r[D3DRS_STENCILPASS]));
+    // D3D's counter-clockwise faces are GL's back faces here.
+    const bool twoSided = r[D3DRS_TWOSIDEDSTENCILMODE] != 0;
+    glStencilFuncSeparate(
+        GL_BACK,
+        Lookup(gl_tables::kCompare, twoSided ? r[D3DRS_CCW_STENCILFUNC] : r[D3DRS_STENCILFUNC]),
+        ref, mask);
+    glStencilOpSeparate(
+        GL_BACK,
+        Lookup(gl_tables::kStencilOp, twoSided ? r[D3DRS_CCW_STENCILFAIL] : r[D3DRS_STENCILFAIL]),
+        Lookup(gl_tables::kStencilOp, twoSided ? r[D3DRS_CCW_STENCILZFAIL] : r[D3DRS_STENCILZFAIL]),
+        Lookup(gl_tables::kStencilOp, twoSided ? r[D3DRS_CCW_STENCILPASS] : r[D3DRS_STENCILPASS]));
+    glStencilMask(r[D3DRS_STENCILWRITEMASK]);
+  }
+
+  const float bias = State().RenderFloat(D3DRS_DEPTHBIAS);
+  const float slope = State().RenderFloat(D3DRS_SLOPESCALEDEPTHBIAS);
+  const int offset = bias != 0.0f || slope != 0.0f;
+  if (offset || offset != sh.polygonOffset) {
+    sh.polygonOffset = offset;
+    if (offset) {
+      glEnable(GL_POLYGON_OFFSET_FILL);
+      glEnable(GL_POLYGON_OFFSET_LINE);
+      glEnable(GL_POLYGON_OFFSET_POINT);
+      // D3D's bias is in depth units; the depth buffer has 24 bits.
+      glPolygonOffset(slope, bias * 16777215.0f);
+    } else {
+      glDisable(GL_POLYGON_OFFSET_FILL);
+      glDisable(GL_POLYGON_OFFSET_LINE);
+      glDisable(GL_POLYGON_OFFSET_POINT);
+    }
+  }
+  ApplyScissor();
+}
+
+void GlDevice::ApplyScissor() {
+  const StateMirror& s = State();
+  const int scissor = s.render[D3DRS_SCISSORTESTENABLE] != 0;
+  if (scissor != shadow_.scissor) {
+    shadow_.scissor = scissor;
+    scissor ? glEnable(GL_SCISSOR_TEST) : glDisable(GL_SCISSOR_TEST);
+  }
+  if (scissor) {
+    const RECT& rc = s.scissor;
+    // Row 0 is the top of every target, so D3D's rectangle needs no flip.
+    glScissor(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+  }
+}
+
+void GlDevice::ApplyViewport() {
+  const D3DVIEWPORT9& vp = State().viewport;
+  glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y), static_cast<GLsizei>(vp.Width),
+             static_cast<GLsizei>(vp.Height));
+  glDepthRange(vp.MinZ, vp.MaxZ);
+}
+
+bool GlDevice::ApplyProgram() {
+  FfpKey key;
+  uint32_t bound = 0;
+  for (DWORD i = 0; i < kStageCount; ++i) {
+    if (BoundTexture(i)) bound |= 1u << i;
+  }
+  VertexLayout layout;
+  DecodeFvf(State().fvf, &layout);
+  BuildFfpKey(State(), layout, bound, &key, activeLights_);
+  if (keyValid_ && key == key_) return program_ != 0;
+  key_ = key;
+  keyValid_ = true;
+  program_ = programs_.Get(key);
+  if (program_) glUseProgram(program_);
+  return program_ != 0;
+}
+
+void GlDevice::ApplyConstants() {
+  FillFfpConstants(State(), activeLights_, key_.lightCount, &constants_);
+  glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer_);
+  glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(constants_), &constants_);
+}
+
+void GlDevice::ApplyTextures() {
+  for (int i = 0; i < key_.stageCount; ++i) {
+    if (!key_.stages[i].textureBound) continue;
+    auto* texture = static_cast<Texture*>(BoundTexture(i));
+    glActiveTexture(GL_TEXTURE0 + i);
+    const GLuint name = TextureOf(texture);
+    if (unitTexture_[i] != name || texture->dirtyLevels) {
+      glBindTexture(GL_TEXTURE_2D, name);
+      unitTexture_[i] = name;
+      UploadDirtyLevels(texture);
+    }
+    const GLuint sampler = SamplerFor(i);
+    if (unitSampler_[i] != sampler) {
+      glBindSampler(i, sampler);
+      unitSampler_[i] = sampler;
+    }
+  }
+}
+
+void GlDevice::SetupVertexInput(GLuint buffer, uintptr_t offset, UINT stride,
+                                const VertexLayout& l) {
+  if (buffer == inputBuffer_ && offset == inputOffset_ && stride == inputStride_ &&
+      State().fvf == inputFvf_) {
+    return;
+  }
+  inputBuffer_ = buffer, inputOffset_ = offset, inputStride_ = stride, inputFvf_ = State().fvf;
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  auto attrib = [&](int location, int fieldOffset, GLint size, GLenum type, bool normalized) {
+    if (fieldOffset < 0) {
+      glDisableVertexAttribArray(location);
+      return;
+    }
+    glEnableVertexAttribArray(location);
+    glVertexAttribPointer(location, size, type, normalized ? GL_TRUE : GL_FALSE,
+                          static_cast<GLsizei>(stride),
+                          reinterpret_cast<const void*>(offset + fieldOffset));
+  };
+  attrib(0, 0, l.positionSize, GL_FLOAT, false);
+  attrib(1, l.normalOffset, 3, GL_FLOAT, false);
+  // D3DCOLOR is B, G, R, A in memory: GL_BGRA reads it into rgba order.
+  attrib(2, l.diffuseOffset, GL_BGRA, GL_UNSIGNED_BYTE, true);
+  attrib(3, l.specularOffset, GL_BGRA, GL_UNSIGNED_BYTE, true);
+  attrib(4, l.pointSizeOffset, 1, GL_FLOAT, false);
+  for (int i = 0; i < 8; ++i) {
+    attrib(5 + i, i < static_cast<int>(l.texCoordCount) ? l.texCoordOffset[i] : -1,
+           l.texCoordSize[i] ? l.texCoordSize[i] : 2, GL_FLOAT, false);
+  }
+}
+
+HRESULT GlDevice::DoDraw(const DrawCall& call) {
+  ctx_->MakeCurrent();
+  StateMirror& s = State();
+  ApplyTargets();
+  const uint32_t dirty = s.dirty;
+  if (dirty & (kDirtyRenderState | kDirtyStage | kDirtyLights | kDirtyTextures |
+               kDirtyVertexInput | kDirtyTransform)) {
+    if (!ApplyProgram()) {
+      s.dirty &= ~(kDirtyStage | kDirtyTextures | kDirtyVertexInput);
+      return D3DERR_DRIVERINTERNALERROR;
+    }
+  }
+  if (dirty & kDirtyRenderState) ApplyRenderStates();
+  else if (dirty & kDirtyScissor) ApplyScissor();
+  if (dirty & kDirtyViewport) ApplyViewport();
+  if (dirty & (kDirtyTransform | kDirtyLights | kDirtyMaterial | kDirtyRenderState |
+               kDirtyViewport | kDirtyStage)) {
+    ApplyConstants();
+  }
+  s.dirty = 0;
+  // Textures may have been written through locks since the last draw: always check.
+  ApplyTextures();
+
+  const VertexLayout& layout = *call.layout;
+  const GLenum mode = Lookup(gl_tables::kPrimitive, call.type);
+  if (call.userVertices) {
+    glBindBuffer(GL_ARRAY_BUFFER, userVertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, call.userVertexBytes, call.userVertices, GL_STREAM_DRAW);
+    inputBuffer_ = ~0u;  // same name, new contents: respecify
+    SetupVertexInput(userVertexBuffer_, 0, call.stride, layout);
+    if (call.indexed) {
+      const size_t indexSize = call.userIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
+      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, userIndexBuffer_);
+      elementBuffer_ = userIndexBuffer_;
+      glBufferData(GL_ELEMENT_ARRAY_BUFFER, call.elementCount * indexSize, call.userIndices,
+                   GL_STREAM_DRAW);
+      glDrawElements(mode, static_cast<GLsizei>(call.elementCount),
+                     indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
+    } else {
+      glDrawArrays(mode, 0, static_cast<GLsizei>(call.elementCount));
+    }
+    return D3D_OK;
+  }
+
+  const GLuint vb = BufferOf(call.stream, call.stream->storage, GL_ARRAY_BUFFER);
+  SetupVertexInput(vb, call.streamOffset, call.stride, layout);
+  if (!call.indexed) {
+    glDrawArrays(mode, static_cast<GLint>(call.startVertex),
+                 static_cast<GLsizei>(call.elementCount));
+    return D3D_OK;
+  }
+  // Binding the element buffer is VAO state: BufferOf binds it, so track it here.
+  const GLuint ib = BufferOf(call.indices, call.indices->storage, GL_ELEMENT_ARRAY_BUFFER);
+  elementBuffer_ = ib;
+  const size_t indexSize = call.indices->IndexSize();
+  glDrawElementsBaseVertex(mode, static_cast<GLsizei>(call.elementCount),
+                           indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                           reinterpret_cast<const void*>(call.startIndex * indexSize),
+                           call.baseVertex);
+  return D3D_OK;
+}
+
+}  // namespace vexil::d3d9

@@ -1,0 +1,273 @@
+// GPU objects behind the shared resources: textures (uploaded from their CPU copies when
+// dirty), render-target and depth surfaces, buffers (orphaned on D3DLOCK_DISCARD),
+// framebuffer objects per target pair and sampler objects per sampler state.
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "d3d9/formats.h"
+#include "d3d9/gl/gl_device.h"
+#include "d3d9/gl/gl_tables.h"
+
+namespace vexil::d3d9 {
+
+namespace {
+
+void SetSwizzleForFormat(D3DFORMAT format) {
+  // Formats without alpha sample as opaque whatever the unused byte holds.
+  if (!HasAlpha(format)) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+}
+
+}  // namespace
+
+GLuint GlDevice::TextureOf(Texture* texture) {
+  if (texture->gpuName) return texture->gpuName;
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  auto& levels = texture->Levels();
+  for (size_t i = 0; i < levels.size(); ++i) {
+    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8,
+                 static_cast<GLsizei>(levels[i].width), static_cast<GLsizei>(levels[i].height), 0,
+                 GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  }
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
+  SetSwizzleForFormat(texture->Format());
+  texture->gpuName = name;
+  unitTexture_.fill(~0u);  // the active unit's binding changed behind the cache
+  return name;
+}
+
+void GlDevice::UploadDirtyLevels(Texture* texture) {
+  if (!texture->dirtyLevels) return;
+  auto& levels = texture->Levels();
+  std::vector<uint8_t> converted;
+  const D3DFORMAT format = texture->Format();
+  const bool direct = format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+  for (size_t i = 0; i < levels.size() && i < 32; ++i) {
+    if (!(texture->dirtyLevels & (1u << i))) continue;
+    const Texture::Level& l = levels[i];
+    const uint8_t* pixels = l.bytes.data();
+    if (!direct) {
+      converted.resize(static_cast<size_t>(l.width) * l.height * 4);
+      for (UINT y = 0; y < l.height; ++y) {
+        RowToBgra8(format, l.bytes.data() + static_cast<size_t>(y) * l.pitch,
+                   converted.data() + static_cast<size_t>(y) * l.width * 4, l.width);
+      }
+      pixels = converted.data();
+    }
+    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), 0, 0, static_cast<GLsizei>(l.width),
+                    static_cast<GLsizei>(l.height), GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+  }
+  texture->dirtyLevels = 0;
+}
+
+GLuint GlDevice::ColorTextureOf(Surface* surface, GLint* level) {
+  *level = 0;
+  if (surface->Kind() == SurfaceKind::kTextureLevel) {
+    *level = static_cast<GLint>(surface->Level());
+    return TextureOf(surface->Container());
+  }
+  if (surface->gpuName) return surface->gpuName;
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(surface->Desc().Width),
+               static_cast<GLsizei>(surface->Desc().Height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
+               nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  surface->gpuName = name;
+  unitTexture_.fill(~0u);
+  return name;
+}
+
+GLuint GlDevice::DepthBufferOf(Surface* surface) {
+  if (surface->gpuName) return surface->gpuName;
+  GLuint name = 0;
+  glGenRenderbuffers(1, &name);
+  glBindRenderbuffer(GL_RENDERBUFFER, name);
+  // One depth-stencil format serves every D3D depth format; more precision never hurts.
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8,
+                        static_cast<GLsizei>(surface->Desc().Width),
+                        static_cast<GLsizei>(surface->Desc().Height));
+  surface->gpuName = name;
+  return name;
+}
+
+GLuint GlDevice::FramebufferFor(Surface* color, Surface* depth) {
+  GLint level = 0;
+  // New GPU objects get defined contents (black, depth 1, stencil 0) on first attachment.
+  const bool freshColor = color->Kind() == SurfaceKind::kTextureLevel
+                              ? color->Container()->gpuName == 0
+                              : color->gpuName == 0;
+  const bool freshDepth = depth && depth->gpuName == 0;
+  const GLuint colorTexture = ColorTextureOf(color, &level);
+  const GLuint depthBuffer = depth ? DepthBufferOf(depth) : 0;
+  for (const FboEntry& f : framebuffers_) {
+    if (f.colorTexture == colorTexture && f.level == level && f.depthBuffer == depthBuffer) {
+      return f.fbo;
+    }
+  }
+  GLuint fbo = 0;
+  glGenFramebuffers(1, &fbo);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture, level);
+  if (depthBuffer) {
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              depthBuffer);
+  }
+  const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+  if (status != GL_FRAMEBUFFER_COMPLETE) {
+    std::fprintf(stderr, "vexil d3d9: render target framebuffer incomplete (0x%x)\n", status);
+  }
+  if (freshColor || freshDepth) {
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xff);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear((freshColor ? GL_COLOR_BUFFER_BIT : 0) |
+            (freshDepth ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
+    InvalidateShadow();
+  }
+  framebuffers_.push_back({colorTexture, level, depthBuffer, fbo});
+  currentFbo_ = ~0u;  // the binding changed behind ApplyTargets
+  State().dirty |= kDirtyTargets;
+  return fbo;
+}
+
+GLuint GlDevice::BufferOf(ResourceCore* owner, BufferStorage& storage, GLenum target) {
+  const GLenum usage = (storage.Usage() & D3DUSAGE_DYNAMIC) || storage.discardPending
+                           ? GL_DYNAMIC_DRAW
+                           : GL_STATIC_DRAW;
+  if (!owner->gpuName) {
+    glGenBuffers(1, &owner->gpuName);
+    glBindBuffer(target, owner->gpuName);
+    glBufferData(target, storage.Size(), storage.Data(), usage);
+    storage.dirtyBegin = storage.dirtyEnd = 0;
+    storage.discardPending = false;
+    return owner->gpuName;
+  }
+  glBindBuffer(target, owner->gpuName);
+  if (storage.dirtyEnd > storage.dirtyBegin) {
+    if (storage.discardPending || (storage.dirtyBegin == 0 && storage.dirtyEnd == storage.Size())) {
+      // Orphan: the driver hands out fresh storage instead of waiting for draws in flight.
+      glBufferData(target, storage.Size(), storage.Data(), GL_DYNAMIC_DRAW);
+    } else {
+      glBufferSubData(target, storage.dirtyBegin, storage.dirtyEnd - storage.dirtyBegin,
+                      storage.Data() + storage.dirtyBegin);
+    }
+    storage.dirtyBegin = storage.dirtyEnd = 0;
+  }
+  storage.discardPending = false;
+  return owner->gpuName;
+}
+
+void GlDevice::FreeGpuObjects(ResourceCore* resource) {
+  if (!resource->gpuName && !resource->gpuAux) return;
+  ctx_->MakeCurrent();
+  const GLuint name = resource->gpuName;
+  // Framebuffers that used the object go with it; GL may hand the name out again.
+  for (size_t i = 0; i < framebuffers_.size();) {
+    const bool uses = resource->gpuObject == ResourceCore::GpuObject::kTexture
+                          ? framebuffers_[i].colorTexture == name
+                          : resource->gpuObject == ResourceCore::GpuObject::kRenderbuffer &&
+                                framebuffers_[i].depthBuffer == name;
+    if (uses) {
+      if (currentFbo_ == framebuffers_[i].fbo) currentFbo_ = ~0u;
+      glDeleteFramebuffers(1, &framebuffers_[i].fbo);
+      framebuffers_[i] = framebuffers_.back();
+      framebuffers_.pop_back();
+    } else {
+      ++i;
+    }
+  }
+  switch (resource->gpuObject) {
+    case ResourceCore::GpuObject::kRenderbuffer:
+      glDeleteRenderbuffers(1, &name);
+      break;
+    case ResourceCore::GpuObject::kTexture:
+      glDeleteTextures(1, &name);
+      for (auto& unit : unitTexture_) {
+        if (unit == name) unit = ~0u;
+      }
+      break;
+    case ResourceCore::GpuObject::kBuffer:
+      glDeleteBuffers(1, &name);
+      if (inputBuffer_ == name) inputBuffer_ = ~0u;
+      if (elementBuffer_ == name) elementBuffer_ = ~0u;
+      break;
+    case ResourceCore::GpuObject::kNone:
+      break;
+  }
+  resource->gpuName = 0;
+  resource->gpuAux = 0;
+  State().dirty |= kDirtyTargets;
+}
+
+bool GlDevice::SamplerKey::operator==(const SamplerKey& o) const {
+  return std::memcmp(this, &o, sizeof(*this)) == 0;
+}
+
+size_t GlDevice::SamplerKeyHash::operator()(const SamplerKey& k) const {
+  const auto* p = reinterpret_cast<const DWORD*>(&k);
+  size_t h = 0;
+  for (size_t i = 0; i < sizeof(k) / sizeof(DWORD); ++i) h = h * 31 + p[i];
+  return h;
+}
+
+GLuint GlDevice::SamplerFor(DWORD stage) {
+  const auto& s = State().sampler[stage];
+  SamplerKey key;
+  std::memset(&key, 0, sizeof key);
+  key.address[0] = s[D3DSAMP_ADDRESSU];
+  key.address[1] = s[D3DSAMP_ADDRESSV];
+  key.address[2] = s[D3DSAMP_ADDRESSW];
+  key.border = s[D3DSAMP_BORDERCOLOR];
+  key.mag = s[D3DSAMP_MAGFILTER];
+  key.min = s[D3DSAMP_MINFILTER];
+  key.mip = s[D3DSAMP_MIPFILTER];
+  key.anisotropy = s[D3DSAMP_MAXANISOTROPY];
+  key.lodBias = s[D3DSAMP_MIPMAPLODBIAS];
+  key.maxMipLevel = s[D3DSAMP_MAXMIPLEVEL];
+  auto it = samplers_.find(key);
+  if (it != samplers_.end()) return it->second;
+
+  GLuint sampler = 0;
+  glGenSamplers(1, &sampler);
+  const GLenum wrap[3] = {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R};
+  for (int i = 0; i < 3; ++i) {
+    glSamplerParameteri(sampler, wrap[i],
+                        static_cast<GLint>(gl_tables::Lookup(gl_tables::kAddress, key.address[i])));
+  }
+  const bool linearMin = key.min >= D3DTEXF_LINEAR;
+  GLenum minFilter;
+  if (key.mip == D3DTEXF_NONE) {
+    minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
+  } else if (key.mip == D3DTEXF_POINT) {
+    minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+  } else {
+    minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+  }
+  glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+  glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
+                      key.mag >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+  const float border[4] = {((key.border >> 16) & 0xff) / 255.0f, ((key.border >> 8) & 0xff) / 255.0f,
+                           (key.border & 0xff) / 255.0f, (key.border >> 24) / 255.0f};
+  glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+  float bias;
+  std::memcpy(&bias, &key.lodBias, 4);
+  glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, bias);
+  glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(key.maxMipLevel));
+  if (anisotropy_ && (key.min == D3DTEXF_ANISOTROPIC || key.mag == D3DTEXF_ANISOTROPIC)) {
+    glSamplerParameterf(sampler, 0x84FE /* GL_TEXTURE_MAX_ANISOTROPY */,
+                        static_cast<float>(key.anisotropy > 0 ? key.anisotropy : 1));
+  }
+  samplers_.emplace(key, sampler);
+  return sampler;
+}
+
+}  // namespace vexil::d3d9
