@@ -43,6 +43,7 @@ class XFileImportTest : public ::testing::Test {
     std::ofstream(path) << text;
     return path;
   }
+  void CheckCube(const d3dx::MeshData& mesh);
   static Vertex112 VertexAt(const d3dx::MeshData& m, uint32_t i) {
     Vertex112 v;
     std::memcpy(&v, &m.vertices[static_cast<size_t>(i) * m.stride], sizeof v);
@@ -53,10 +54,19 @@ class XFileImportTest : public ::testing::Test {
 };
 
 TEST_F(XFileImportTest, CubeKeepsLayoutCoordinatesAndMaterials) {
-  d3dx::MeshData mesh;
-  std::string error;
-  ASSERT_EQ(S_OK, d3dx::ImportXFile(Generate("--offset 1 2 3 --texture wall.png"), &mesh, &error))
-      << error;
+  for (const char* format : {"", "--binary"}) {
+    SCOPED_TRACE(*format ? "binary .x" : "text .x");
+    d3dx::MeshData mesh;
+    std::string error;
+    ASSERT_EQ(S_OK, d3dx::ImportXFile(
+                        Generate(std::string("--offset 1 2 3 --texture wall.png ") + format), &mesh,
+                        &error))
+        << error;
+    CheckCube(mesh);
+  }
+}
+
+void XFileImportTest::CheckCube(const d3dx::MeshData& mesh) {
   EXPECT_EQ(static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1), mesh.fvf);
   ASSERT_EQ(32u, mesh.stride);
   EXPECT_EQ(24u, mesh.numVertices) << "4 corners for each of 6 faces";
