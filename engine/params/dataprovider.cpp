@@ -3,7 +3,10 @@
 
 #include <strings.h>
 
+#include <string>
+
 #include "params/param.h"
+#include "params/paramvar.h"
 #include "params/value.h"
 #include "script/plugin.h"
 #include "script/widgetmanager.h"
@@ -41,9 +44,45 @@ void CDataProvider::Parse(TiXmlElement* element) {
   }
 }
 
+namespace {
+
+std::string Quoted(const char* text) {
+  return std::string("\"") + (text ? text : "") + "\"";
+}
+
+std::string Where(const TiXmlElement* element) {
+  return "line " + std::to_string(element->Row()) + ": ";
+}
+
+// For script checking: keyed parameters assume keys in ascending time.
+void CheckKeyOrder(const CParam* param, const TiXmlElement* element,
+                   const CWidgetManager& manager) {
+  const auto* keyed = dynamic_cast<const CParamVar*>(param);
+  if (!keyed) return;
+  const CParamKeyframe* previous = nullptr;
+  for (const CParamKeyframe* key : keyed->GetKeys()) {
+    if (previous && key->GetTime() < previous->GetTime()) {
+      manager.Report(Where(element) + "keys of " + Quoted(element->Attribute("name")) +
+                     " are not in time order (" + std::to_string(key->GetTime()) + " after " +
+                     std::to_string(previous->GetTime()) + ")");
+      return;
+    }
+    previous = key;
+  }
+}
+
+}  // namespace
+
 void CDataProvider::BindParam(TiXmlElement* paramElement) {
-  CValue* value = FindValue(paramElement->Attribute("name"));
-  if (!value) return;
+  const char* name = paramElement->Attribute("name");
+  CValue* value = FindValue(name);
+  if (!value) {
+    if (m_widgetManager) {
+      m_widgetManager->Report(Where(paramElement) + "no value named " + Quoted(name) + " in " +
+                              Quoted(paramElement->Parent()->Value()));
+    }
+    return;
+  }
   CParam** slot = value->GetParam();
   // Without a manager no parameter can be made; the value then keeps its default, as it
   // does for a type that no library lists.
@@ -53,6 +92,15 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   // A parameter of another value type would be read as the wrong type: refuse it and leave
   // the value unbound. The refused object stays with the manager, which frees it.
   if (!object || !value->Accepts(object)) {
+    if (m_widgetManager && !paramElement->Attribute("type")) {
+      m_widgetManager->Report(Where(paramElement) + "\"param\" for " + Quoted(name) +
+                              " has no type");
+    }
+    if (object) {
+      m_widgetManager->Report(Where(paramElement) + "type " +
+                              Quoted(paramElement->Attribute("type")) + " does not fit value " +
+                              Quoted(value->GetName()) + "; it keeps its default");
+    }
     *slot = nullptr;
     return;
   }
@@ -60,4 +108,5 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   *slot = param;
   param->SetOwner(this);
   param->Parse(paramElement);
+  CheckKeyOrder(param, paramElement, *m_widgetManager);
 }

@@ -19,6 +19,18 @@ bool EndsWithDll(const std::string& text) {
   return text.size() > 4 && strcasecmp(text.c_str() + text.size() - 4, ".dll") == 0;
 }
 
+std::string KindName(uint8_t kind) {
+  switch (kind) {
+    case PLUGIN_KIND_MODULE:
+      return "module";
+    case PLUGIN_KIND_PARAM:
+      return "parameter";
+    case PLUGIN_KIND_RESOURCE:
+      return "resource";
+  }
+  return "kind " + std::to_string(kind) + " object";
+}
+
 }  // namespace
 
 CWidgetManager::CWidgetManager() = default;
@@ -89,6 +101,7 @@ bool CWidgetManager::Load(const char* name) {
       m_lastError = candidate +
                     ": not a plug-in library (needs GetName, CreateInstance and "
                     "FreeInstance)";
+      Report("library \"" + std::string(name) + "\" not loaded: " + m_lastError);
       return false;
     }
     auto* library = new CPluginLibrary;
@@ -101,6 +114,7 @@ bool CWidgetManager::Load(const char* name) {
     return true;
   }
   m_lastError = errors.empty() ? std::string("no library name given") : errors;
+  Report("library \"" + std::string(name ? name : "") + "\" not loaded: " + m_lastError);
   return false;
 }
 
@@ -118,7 +132,11 @@ CDataProvider* CWidgetManager::CreateInstance(const char* type, uint8_t kind) {
       if (strcasecmp(entry, type) != 0) continue;
       // The first entry of that name decides. An entry of another kind would hand the
       // caller an object it cannot use (a module where a parameter is expected).
-      if (entryKind != kind) return nullptr;
+      if (entryKind != kind) {
+        Report("type \"" + std::string(type) + "\" is a " + KindName(entryKind) + ", not a " +
+               KindName(kind));
+        return nullptr;
+      }
       CDataProvider* object = library->create(type, entryKind);
       if (!object) return nullptr;
       object->SetWidgetManager(this);
@@ -126,5 +144,6 @@ CDataProvider* CWidgetManager::CreateInstance(const char* type, uint8_t kind) {
       return object;
     }
   }
+  Report("no loaded library offers the " + KindName(kind) + " type \"" + type + "\"");
   return nullptr;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,15 @@ class CWidgetManager {
   // Why the most recent Load failed ("" after a success).
   const std::string& GetLastError() const { return m_lastError; }
 
+  // Script checking: the reporter receives one line for everything the engine skips
+  // silently while a script is read (unknown types, values no object has, mismatched
+  // types, keys out of time order). Without a reporter nothing is said.
+  using Reporter = std::function<void(const std::string& message)>;
+  void SetReporter(Reporter reporter) { m_reporter = std::move(reporter); }
+  void Report(const std::string& message) const {
+    if (m_reporter) m_reporter(message);
+  }
+
   // Folder of the engine core library (where the plug-ins shipped with it live).
   static std::string GetEngineFolder();
   // File names Load tries for `name`, in order.
@@ -56,4 +66,5 @@ class CWidgetManager {
   CLinkedList<CPluginLibrary> m_libraries;
   CLinkedPairList<CPluginLibrary, CDataProvider> m_objects;
   std::string m_lastError;
+  Reporter m_reporter;
 };

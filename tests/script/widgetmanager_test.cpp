@@ -96,6 +96,14 @@ TEST_F(WidgetManagerTest, FindsNamesWithoutRegardToCaseAndEarlierLibrariesWin) {
   EXPECT_EQ(nullptr, manager.CreateInstance("twin", 2))
       << "the first entry named twin is a module, so no resource is made";
   EXPECT_EQ(4, manager.GetObjectCount()) << "failed requests add nothing";
+
+  std::vector<std::string> messages;
+  manager.SetReporter([&](const std::string& message) { messages.push_back(message); });
+  manager.CreateInstance("twin", 2);
+  manager.Load("no_such_plugin.dll");
+  ASSERT_EQ(2u, messages.size());
+  EXPECT_EQ("type \"twin\" is a module, not a resource", messages[0]);
+  EXPECT_EQ(0u, messages[1].find("library \"no_such_plugin.dll\" not loaded: ")) << messages[1];
 }
 
 TEST_F(WidgetManagerTest, WalksCatalogueIndexesFromZeroUpToTheFirstFalse) {
