@@ -160,8 +160,11 @@ void DrawDialog(vexil::SetupDialogModel* model, DragAreas* areas) {
 
   const float line_y = io.DisplaySize.y - kMargin - kButtonHeight - 12.0f;
   ImDrawList* draw = ImGui::GetWindowDrawList();
+  // The etched line runs from edge to edge, outside the window's padded clip area.
+  draw->PushClipRectFullScreen();
   draw->AddLine(ImVec2(0.0f, line_y), ImVec2(width, line_y), ImGui::GetColorU32(ImGuiCol_Separator),
                 1.0f);
+  draw->PopClipRect();
 
   const float row_y = io.DisplaySize.y - kMargin - kButtonHeight;
   const float mark = 24.0f;
