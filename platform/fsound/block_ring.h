@@ -11,6 +11,9 @@ namespace vexil::fsound {
 
 constexpr int kBlockFrames = 1024;  // ~23 ms at 44100 Hz
 constexpr int kRingBlocks = 16;     // ~370 ms of decoded audio ahead of the output
+// Blocks kept free in steady state: after a seek the producer writes the new position into
+// them at once, while the stale blocks still wait for the mixer to drop them.
+constexpr int kSeekReserveBlocks = 4;
 
 struct AudioBlock {
   std::array<float, kBlockFrames * 2> samples;  // interleaved left, right at the mix rate
@@ -23,10 +26,6 @@ struct AudioBlock {
 class BlockRing {
  public:
   // Producer side.
-  bool CanWrite() const {
-    return write_.load(std::memory_order_relaxed) - read_.load(std::memory_order_acquire) <
-           kRingBlocks;
-  }
   AudioBlock& WriteSlot() { return blocks_[write_.load(std::memory_order_relaxed) % kRingBlocks]; }
   void Publish() { write_.fetch_add(1, std::memory_order_release); }
 

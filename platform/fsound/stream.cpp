@@ -75,30 +75,40 @@ bool Stream::Finished() const {
          GenerationOf(request_.load(std::memory_order_acquire));
 }
 
+bool Stream::RoomForBlock() const {
+  const int filled = ring_.Filled();
+  if (filled < kRingBlocks - kSeekReserveBlocks) return true;
+  return blocks_since_seek_ < kSeekReserveBlocks && filled < kRingBlocks;
+}
+
 bool Stream::Fill() {
-  bool fresh = false;  // whether this call has written a block of the current generation
   for (;;) {
     const uint64_t request = request_.load(std::memory_order_acquire);
     const uint32_t generation = GenerationOf(request);
     if (generation != producer_gen_) {
       producer_gen_ = generation;
       const int64_t frame = FrameOf(request);
-      producer_done_ = false;
       produce_position_ = SourceToMix(frame);
-      if (!decoder_->Seek(frame)) {
-        // An unseekable position: tell the mixer the stream ends here rather than play wrong audio.
-        if (!ring_.CanWrite()) return true;
-        AudioBlock& block = ring_.WriteSlot();
-        block.frames = 0;
-        block.generation = generation;
-        block.position = produce_position_;
-        block.last = true;
-        ring_.Publish();
-        producer_done_ = true;
-      }
+      blocks_since_seek_ = 0;
+      // An unseekable position: the stream ends there rather than play the wrong audio.
+      end_pending_ = !decoder_->Seek(frame);
+      producer_done_ = end_pending_;
+    }
+    if (!RoomForBlock()) {
+      // Report a seek whose audio is blocked by stale blocks, so the feeder polls quickly.
+      return blocks_since_seek_ == 0 && ring_.ReadSlot().generation != generation;
+    }
+    if (end_pending_) {
+      AudioBlock& block = ring_.WriteSlot();
+      block.frames = 0;
+      block.generation = generation;
+      block.position = produce_position_;
+      block.last = true;
+      ring_.Publish();
+      end_pending_ = false;
+      return false;
     }
     if (producer_done_) return false;
-    if (!ring_.CanWrite()) return !fresh && ring_.ReadSlot().generation != generation;
 
     AudioBlock& block = ring_.WriteSlot();
     bool ended = false;
@@ -109,7 +119,7 @@ bool Stream::Fill() {
     ring_.Publish();
     produce_position_ += block.frames;
     producer_done_ = ended;
-    fresh = true;
+    ++blocks_since_seek_;
   }
 }
 

@@ -60,9 +60,12 @@ class Stream {
   std::atomic<int64_t> underruns_{0};
 
   // Producer-only state.
+  bool RoomForBlock() const;
   uint32_t producer_gen_ = 0;
   int64_t produce_position_ = 0;
   bool producer_done_ = false;
+  bool end_pending_ = false;  // a failed seek still has to tell the mixer that the stream ended
+  int blocks_since_seek_ = 0;
 
   // Mixer-only state: frames already taken from the block at the read end of the ring.
   int read_offset_ = 0;
