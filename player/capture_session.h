@@ -19,7 +19,7 @@ struct CaptureOptions {
   int fps = 60;
   double first_ms = 0.0;  // demo time of frame 0
   bool has_last = false;
-  double last_ms = 0.0;   // no frame later than this
+  double last_ms = 0.0;  // no frame later than this
 };
 
 // Demo time of frame k, computed in double so that long captures do not drift.

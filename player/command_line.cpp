@@ -69,8 +69,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
       if (!take_value(&value)) return false;
       double fps = 0.0;
       if (!ReadNumber(value, &fps) || fps != std::floor(fps) || fps < 1 || fps > 1000) {
-        *error = "--fps needs a whole number of frames per second from 1 to 1000, not \"" +
-                 value + "\"";
+        *error =
+            "--fps needs a whole number of frames per second from 1 to 1000, not \"" + value + "\"";
         return false;
       }
       result.fps = static_cast<int>(fps);

@@ -104,9 +104,9 @@ void CPlayerApp::Run(const char* path) {
   loader.Parse(root);
 
   if (!m_displayTried) {
-    const std::string message =
-        "the script \"" + std::string(path) + "\" has no \"settings\" element: there is no "
-        "display to play the demo on";
+    const std::string message = "the script \"" + std::string(path) +
+                                "\" has no \"settings\" element: there is no "
+                                "display to play the demo on";
     if (mode == vexil::PlayerMode::kCheck) {
       m_findings.push_back(message);
     } else {
@@ -144,8 +144,8 @@ void CPlayerApp::Parse(TiXmlElement* element) {
 void CPlayerApp::ApplySettings(TiXmlElement* element) {
   if (m_displayTried) {
     // The display exists already: later settings could only contradict it.
-    const std::string message = "line " + std::to_string(element->Row()) +
-                                ": a second \"settings\" element is ignored";
+    const std::string message =
+        "line " + std::to_string(element->Row()) + ": a second \"settings\" element is ignored";
     if (m_options.mode == vexil::PlayerMode::kCheck) {
       m_findings.push_back(message);
     } else {
@@ -183,12 +183,11 @@ void CPlayerApp::LoadLibraries(TiXmlElement* element) {
 bool CPlayerApp::CreateDisplay() {
   if (m_settings.width <= 0 || m_settings.height <= 0) {
     Fail("the script's settings give no usable display size (width " +
-         std::to_string(m_settings.width) + ", height " + std::to_string(m_settings.height) +
-         ")");
+         std::to_string(m_settings.width) + ", height " + std::to_string(m_settings.height) + ")");
     return false;
   }
-  const bool ok = m_options.mode == vexil::PlayerMode::kPlay ? CreateWindowedDevice()
-                                                             : CreateHeadlessDevice();
+  const bool ok =
+      m_options.mode == vexil::PlayerMode::kPlay ? CreateWindowedDevice() : CreateHeadlessDevice();
   if (!ok) return false;
   IDirect3DDevice9* device = m_demoDevice.m_pD3DDevice;
   vexil::InstallCameraAndClear(device, m_settings.width, m_settings.height);
@@ -266,8 +265,8 @@ bool CPlayerApp::CreateHeadlessDevice() {
   if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK ||
       !device) {
-    Fail("cannot create an offscreen graphics device of " + std::to_string(m_settings.width) +
-         "x" + std::to_string(m_settings.height) + " pixels");
+    Fail("cannot create an offscreen graphics device of " + std::to_string(m_settings.width) + "x" +
+         std::to_string(m_settings.height) + " pixels");
     return false;
   }
   m_demoDevice.SetD3DDevice(device);
@@ -326,8 +325,7 @@ void CPlayerApp::RunCapture() {
   capture.last_ms = m_options.to_ms;
   vexil::CaptureSession session(capture);
   std::string error;
-  if (!session.Prepare(&error) ||
-      !session.Run(&m_timeline, m_demoDevice.m_pD3DDevice, &error)) {
+  if (!session.Prepare(&error) || !session.Run(&m_timeline, m_demoDevice.m_pD3DDevice, &error)) {
     Fail(error);
   }
   std::printf("vexil: %lld frames at %d fps written to %s\n",

@@ -14,7 +14,7 @@ struct PlayerSettings {
   bool fpslimiter = false;
   int16_t width = 0;
   int16_t height = 0;
-  int16_t framerate = 0;  // frames per second
+  int16_t framerate = 0;   // frames per second
   float starttime = 0.0f;  // milliseconds
 };
 

@@ -165,13 +165,12 @@ void ScriptChecker::CheckParams(const TiXmlElement* element, CDataProvider* prob
 void ScriptChecker::CheckKeyOrder(const TiXmlElement* owner, const std::string& what) {
   bool first = true;
   float previous = 0.0f;
-  for (const TiXmlElement* key = owner->FirstChildElement(); key;
-       key = key->NextSiblingElement()) {
+  for (const TiXmlElement* key = owner->FirstChildElement(); key; key = key->NextSiblingElement()) {
     if (!NameIs(key, "key") || !key->Attribute("time")) continue;
     const float time = ScriptFloat(key->Attribute("time"));
     if (!first && time < previous) {
-      Report(key, "the keys of " + what + " are out of time order (" +
-                      std::to_string(time) + " after " + std::to_string(previous) + ")");
+      Report(key, "the keys of " + what + " are out of time order (" + std::to_string(time) +
+                      " after " + std::to_string(previous) + ")");
       return;
     }
     first = false;

@@ -16,8 +16,7 @@ constexpr uint32_t kBlue = 0x0000FF;
 std::string Fill(const std::string& color, int layer, const std::string& span = "0\" end=\"1000",
                  const std::string& extra = "") {
   return "<m type=\"fill\" start=\"" + span + "\" layer=\"" + std::to_string(layer) +
-         "\"><param name=\"color\" type=\"color\" value=\"#FF" + color + "\"/>" + extra +
-         "</m>";
+         "\"><param name=\"color\" type=\"color\" value=\"#FF" + color + "\"/>" + extra + "</m>";
 }
 
 using CaptureTest = PlayerTest;
@@ -90,9 +89,9 @@ TEST_F(CaptureTest, FromAndToNarrowTheCapturedSpan) {
       "<param name=\"color\" type=\"squarecolor\">"
       "<key time=\"0\" value=\"#FF0000\"/><key time=\"400\" value=\"#0000FF\"/></param></m>";
   Write("demo.xml", Script(stepped));
-  ASSERT_EQ(0, Run({"--capture", "out", "--fps", "10", "--from", "200", "--to", "500",
-                    "demo.xml"})
-                   .status);
+  ASSERT_EQ(
+      0,
+      Run({"--capture", "out", "--fps", "10", "--from", "200", "--to", "500", "demo.xml"}).status);
   EXPECT_EQ(4, CountFrames("out")) << "200, 300, 400 and 500 ms";
   EXPECT_EQ(kRed, Frame("out", 0).Pixel(0, 0)) << "frame 0 is 200 ms";
   EXPECT_EQ(kBlue, Frame("out", 2).Pixel(0, 0)) << "frame 2 is 400 ms";
@@ -101,9 +100,9 @@ TEST_F(CaptureTest, FromAndToNarrowTheCapturedSpan) {
 TEST_F(CaptureTest, StartTimeSettingMovesTheFirstFrame) {
   const std::string settings =
       "<width value=\"64\"/><height value=\"48\"/><starttime value=\"1000.9\"/>";
-  Write("demo.xml", Script(Fill("FF0000", 0, "0\" end=\"999") +
-                               Fill("0000FF", 1, "1000\" end=\"1500"),
-                           "", settings));
+  Write("demo.xml",
+        Script(Fill("FF0000", 0, "0\" end=\"999") + Fill("0000FF", 1, "1000\" end=\"1500"), "",
+               settings));
   ASSERT_EQ(0, Run({"--capture", "out", "--fps", "10", "demo.xml"}).status);
   EXPECT_EQ(6, CountFrames("out")) << "1000 to 1500 ms; the fraction of starttime is not read";
   EXPECT_EQ(kBlue, Frame("out", 0).Pixel(0, 0));
@@ -115,10 +114,10 @@ TEST_F(CaptureTest, ModulesRenderIntoScheduledRenderTargets) {
       "<param name=\"height\" type=\"long\" value=\"32\"/></r>";
   // Layer 0 fills the target green, layer 1 the screen red, and layer 2 draws the target over
   // the whole screen: green can only reach the frame through the texture.
-  const std::string timeline =
-      Fill("00FF00", 0, "0\" end=\"0", "<target value=\"rt\"/>") + Fill("FF0000", 1, "0\" end=\"0") +
-      "<m type=\"texquad\" start=\"0\" end=\"0\" layer=\"2\">"
-      "<param name=\"texture\" type=\"string\" value=\"rt\"/></m>";
+  const std::string timeline = Fill("00FF00", 0, "0\" end=\"0", "<target value=\"rt\"/>") +
+                               Fill("FF0000", 1, "0\" end=\"0") +
+                               "<m type=\"texquad\" start=\"0\" end=\"0\" layer=\"2\">"
+                               "<param name=\"texture\" type=\"string\" value=\"rt\"/></m>";
   Write("demo.xml", Script(timeline, resources));
   ASSERT_EQ(0, Run({"--capture", "out", "demo.xml"}).status);
   const Image frame = Frame("out", 0);
@@ -131,9 +130,9 @@ TEST_F(CaptureTest, ScheduleSwitchesFromTextureToScreenAtItsKeyTime) {
   const std::string resources = "<r type=\"rendertarget\" name=\"rt\"/>";
   const std::string schedule =
       "<target><key time=\"0\" value=\"rt\"/><key time=\"500\" value=\"_screen\"/></target>";
-  Write("demo.xml", Script(Fill("FF0000", 0, "0\" end=\"1000") +
-                               Fill("0000FF", 1, "0\" end=\"1000", schedule),
-                           resources));
+  Write("demo.xml",
+        Script(Fill("FF0000", 0, "0\" end=\"1000") + Fill("0000FF", 1, "0\" end=\"1000", schedule),
+               resources));
   ASSERT_EQ(0, Run({"--capture", "out", "--fps", "4", "demo.xml"}).status);
   EXPECT_EQ(kRed, Frame("out", 1).Pixel(3, 3)) << "250 ms: blue goes into the texture";
   EXPECT_EQ(kBlue, Frame("out", 2).Pixel(3, 3)) << "500 ms: blue goes to the screen";

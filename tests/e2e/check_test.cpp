@@ -26,10 +26,10 @@ TEST_F(CheckTest, ACleanScriptPassesSilently) {
 TEST_F(CheckTest, ReportsEverySkipOnALineOfItsOwn) {
   const std::string resources =
       "<r type=\"rendertarget\" name=\"rt\"/>"
-      "<r type=\"rendertarget\" name=\"RT\"/>"   // shadowed by the first
-      "<r type=\"mystery\" name=\"x\"/>";         // unknown resource type
+      "<r type=\"rendertarget\" name=\"RT\"/>"  // shadowed by the first
+      "<r type=\"mystery\" name=\"x\"/>";       // unknown resource type
   const std::string timeline =
-      "<m type=\"twirl\" start=\"0\" end=\"10\"/>"  // unknown module type
+      "<m type=\"twirl\" start=\"0\" end=\"10\"/>"         // unknown module type
       "<m type=\"rendertarget\" start=\"0\" end=\"10\"/>"  // a resource type as a module
       "<m type=\"fillrect\" start=\"0\" end=\"10\">"
       "<param name=\"colour\" type=\"color\" value=\"#FF0000\"/>"  // no such value
@@ -63,9 +63,9 @@ TEST_F(CheckTest, ReportsEverySkipOnALineOfItsOwn) {
       "element <credits> is not read",
   };
   for (const std::string& text : expected) {
-    EXPECT_NE(std::string::npos, run.out.find(text)) << "expected a finding with: " << text
-                                                     << "\nfindings:\n"
-                                                     << run.out;
+    EXPECT_NE(std::string::npos, run.out.find(text))
+        << "expected a finding with: " << text << "\nfindings:\n"
+        << run.out;
   }
   size_t lines = 0;
   for (char c : run.out) lines += c == '\n';

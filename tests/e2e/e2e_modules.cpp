@@ -112,15 +112,13 @@ class CRenderTargetResource : public CResource {
   bool Init() override {
     if (!m_pD3DDevice || !m_pDemoDevice || !m_pDemoDevice->m_pTextureManager) return false;
     IDirect3DTexture9* texture = nullptr;
-    if (m_pD3DDevice->CreateTexture(m_width, m_height, 1, D3DUSAGE_RENDERTARGET,
-                                    D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &texture,
-                                    nullptr) != D3D_OK) {
+    if (m_pD3DDevice->CreateTexture(m_width, m_height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
+                                    D3DPOOL_DEFAULT, &texture, nullptr) != D3D_OK) {
       return false;
     }
     IDirect3DSurface9* depth = nullptr;
-    if (m_pD3DDevice->CreateDepthStencilSurface(m_width, m_height, D3DFMT_D16,
-                                                D3DMULTISAMPLE_NONE, 0, TRUE, &depth,
-                                                nullptr) != D3D_OK) {
+    if (m_pD3DDevice->CreateDepthStencilSurface(m_width, m_height, D3DFMT_D16, D3DMULTISAMPLE_NONE,
+                                                0, TRUE, &depth, nullptr) != D3D_OK) {
       texture->Release();
       return false;
     }

@@ -1,0 +1,86 @@
+// The player's command line: options first, then "--" optionally, then the path words.
+#include <gtest/gtest.h>
+
+#include "command_line.h"
+
+namespace vexil {
+namespace {
+
+PlayerOptions Parse(const std::vector<std::string>& args) {
+  PlayerOptions options;
+  std::string error;
+  EXPECT_TRUE(ParseCommandLine(args, &options, &error)) << error;
+  return options;
+}
+
+std::string ParseError(const std::vector<std::string>& args) {
+  PlayerOptions options;
+  std::string error;
+  EXPECT_FALSE(ParseCommandLine(args, &options, &error));
+  return error;
+}
+
+TEST(CommandLineTest, NoWordsPlayDemoGma) {
+  const PlayerOptions options = Parse({});
+  EXPECT_EQ(PlayerMode::kPlay, options.mode);
+  EXPECT_EQ("demo.gma", options.script_path);
+}
+
+TEST(CommandLineTest, PathWordsAreJoinedWithSingleSpaces) {
+  EXPECT_EQ("my demo.xml", Parse({"my", "demo.xml"}).script_path);
+  EXPECT_EQ("a  b", Parse({"a", "", "b"}).script_path) << "empty words are kept";
+  EXPECT_EQ("\"quoted.xml\"", Parse({"\"quoted.xml\""}).script_path) << "quotes are kept";
+}
+
+TEST(CommandLineTest, DoubleDashEndsTheOptions) {
+  const PlayerOptions options = Parse({"--check", "--", "--help", "x.xml"});
+  EXPECT_EQ(PlayerMode::kCheck, options.mode);
+  EXPECT_EQ("--help x.xml", options.script_path);
+  EXPECT_EQ("demo.gma", Parse({"--"}).script_path);
+}
+
+TEST(CommandLineTest, OptionsAfterThePathArePartOfThePath) {
+  EXPECT_EQ("demo.xml --check", Parse({"demo.xml", "--check"}).script_path);
+}
+
+TEST(CommandLineTest, CaptureTakesFolderRateAndSpan) {
+  const PlayerOptions options =
+      Parse({"--capture", "out", "--fps", "30", "--from", "1500.5", "--to", "9000", "d.xml"});
+  EXPECT_EQ(PlayerMode::kCapture, options.mode);
+  EXPECT_EQ("out", options.capture_dir);
+  EXPECT_EQ(30, options.fps);
+  EXPECT_TRUE(options.has_from);
+  EXPECT_DOUBLE_EQ(1500.5, options.from_ms);
+  EXPECT_TRUE(options.has_to);
+  EXPECT_DOUBLE_EQ(9000.0, options.to_ms);
+  EXPECT_EQ("d.xml", options.script_path);
+}
+
+TEST(CommandLineTest, CaptureDefaultsToSixtyFramesOverTheWholeDemo) {
+  const PlayerOptions options = Parse({"--capture", "out"});
+  EXPECT_EQ(60, options.fps);
+  EXPECT_FALSE(options.has_from);
+  EXPECT_FALSE(options.has_to);
+}
+
+TEST(CommandLineTest, HelpAndVersionWinOverEverythingAfterThem) {
+  EXPECT_EQ(PlayerMode::kHelp, Parse({"--help", "--bogus"}).mode);
+  EXPECT_EQ(PlayerMode::kVersion, Parse({"--version"}).mode);
+}
+
+TEST(CommandLineTest, BadInputIsRefusedWithAReason) {
+  EXPECT_NE(std::string::npos, ParseError({"--bogus"}).find("--bogus"));
+  EXPECT_NE(std::string::npos, ParseError({"--capture"}).find("needs a value"));
+  EXPECT_NE(std::string::npos, ParseError({"--capture", ""}).find("folder"));
+  for (const char* fps : {"0", "-5", "2.5", "abc", "30fps", "", "1001"}) {
+    EXPECT_NE(std::string::npos, ParseError({"--capture", "o", "--fps", fps}).find("--fps")) << fps;
+  }
+  EXPECT_NE(std::string::npos, ParseError({"--capture", "o", "--from", "x"}).find("--from"));
+  EXPECT_NE(std::string::npos,
+            ParseError({"--capture", "o", "--from", "500", "--to", "100"}).find("earlier"));
+  EXPECT_NE(std::string::npos, ParseError({"--fps", "30", "d.xml"}).find("--capture"));
+  EXPECT_NE(std::string::npos, ParseError({"--check", "--capture", "o"}).find("together"));
+}
+
+}  // namespace
+}  // namespace vexil

@@ -1,0 +1,105 @@
+// CPlayerApp built in check mode on the null device: wiring of the engine objects, the demo
+// name, the settings, the libraries (the engine first) and the display's size and camera.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "player_app.h"
+
+namespace {
+
+class PlayerAppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vexil-app-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string Write(const std::string& text) {
+    const std::string path = dir_ + "/demo.xml";
+    std::ofstream(path) << text;
+    return path;
+  }
+
+  static vexil::PlayerOptions Check() {
+    vexil::PlayerOptions options;
+    options.mode = vexil::PlayerMode::kCheck;
+    return options;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(PlayerAppTest, WiresTheEngineObjectsAndBuildsTheDisplay) {
+  const std::string path = Write(
+      "<demo name=\"Wired\"><settings><width value=\"320\"/><height value=\"200\"/>"
+      "<starttime value=\"250\"/></settings><libraries/></demo>");
+  CPlayerApp app(path.c_str(), 0.0f, Check());
+  EXPECT_EQ(0, app.GetExitStatus());
+  EXPECT_STREQ("Wired", app.GetName());
+  EXPECT_FLOAT_EQ(250.0f, app.GetSettings().starttime);
+
+  CDemoDevice& demo = app.GetDemoDevice();
+  EXPECT_EQ(&app.GetWidgetManager(), demo.m_pWidgetManager);
+  EXPECT_EQ(&app.GetResourceManager(), demo.m_pResourceManager);
+  EXPECT_EQ(&app.GetTextureManager(), demo.m_pTextureManager);
+  ASSERT_NE(nullptr, demo.m_pD3D);
+  ASSERT_NE(nullptr, demo.m_pD3DDevice);
+  EXPECT_EQ(320, demo.m_width);
+  EXPECT_EQ(200, demo.m_height);
+
+  D3DMATRIX view;
+  ASSERT_EQ(D3D_OK, demo.m_pD3DDevice->GetTransform(D3DTS_VIEW, &view));
+  EXPECT_FLOAT_EQ(2.4f, view._43) << "the fixed camera is installed";
+}
+
+TEST_F(PlayerAppTest, LibrariesWithoutChildrenStillLoadTheEngine) {
+  const std::string path = Write(
+      "<demo name=\"x\"><settings><width value=\"64\"/><height value=\"48\"/></settings>"
+      "<libraries/></demo>");
+  CPlayerApp app(path.c_str(), 0.0f, Check());
+  ASSERT_EQ(1, app.GetWidgetManager().GetLibraryCount());
+  EXPECT_NE(std::string::npos, app.GetWidgetManager().GetLibrary(0)->path.find("libscenecore"));
+}
+
+TEST_F(PlayerAppTest, TheRootWithoutANameGivesAnEmptyNameAndAFinding) {
+  const std::string path =
+      Write("<demo><settings><width value=\"64\"/><height value=\"48\"/></settings></demo>");
+  CPlayerApp app(path.c_str(), 0.0f, Check());
+  EXPECT_STREQ("", app.GetName());
+  ASSERT_EQ(1u, app.GetFindings().size());
+  EXPECT_NE(std::string::npos, app.GetFindings()[0].find("no \"name\""));
+  EXPECT_EQ(1, app.GetExitStatus());
+}
+
+TEST_F(PlayerAppTest, LongNamesAreCutToTheirField) {
+  const std::string path = Write("<demo name=\"" + std::string(400, 'n') +
+                                 "\"><settings><width value=\"64\"/><height value=\"48\"/>"
+                                 "</settings></demo>");
+  CPlayerApp app(path.c_str(), 0.0f, Check());
+  EXPECT_EQ(255u, std::string(app.GetName()).size());
+}
+
+TEST_F(PlayerAppTest, ASecondSettingsElementIsReportedAndIgnored) {
+  const std::string path = Write(
+      "<demo name=\"x\"><settings><width value=\"64\"/><height value=\"48\"/></settings>"
+      "<settings><width value=\"800\"/></settings></demo>");
+  CPlayerApp app(path.c_str(), 0.0f, Check());
+  EXPECT_EQ(64, app.GetSettings().width);
+  EXPECT_EQ(64, app.GetDemoDevice().m_width);
+  ASSERT_EQ(1u, app.GetFindings().size());
+  EXPECT_NE(std::string::npos, app.GetFindings()[0].find("second \"settings\""));
+}
+
+TEST_F(PlayerAppTest, AnUnreadableScriptFailsWithoutBuildingAnything) {
+  CPlayerApp app((dir_ + "/absent.xml").c_str(), 0.0f, Check());
+  EXPECT_EQ(1, app.GetExitStatus());
+  EXPECT_EQ(nullptr, app.GetDemoDevice().m_pD3D);
+  EXPECT_EQ(0, app.GetWidgetManager().GetLibraryCount());
+}
+
+}  // namespace
