@@ -143,7 +143,8 @@ unsigned int F_API FSOUND_Stream_GetMode(FSOUND_STREAM* stream);
  * before FSOUND_Init; no device is opened and no feeder thread runs. Each call of
  * VexilSound_RenderOffline then decodes and mixes exactly `frames` stereo frames at the mix
  * rate, the same mix real-time playback produces, so a capture's audio is sample-exact with
- * its pictures whatever speed it renders at.
+ * its pictures whatever speed it renders at. For video frame k at `fps`, pull
+ * floor((k + 1) * rate / fps) - floor(k * rate / fps) frames: no rounding drift accumulates.
  * ====================================================================================== */
 
 /* Mixes `frames` interleaved 16-bit stereo frames into `out` (silence where nothing plays).
