@@ -1,6 +1,6 @@
 // A small plug-in library for the player's end-to-end tests: modules that fill the current
 // target (whole or a rectangle) with a colour from their values, one that draws a texture over
-// the viewport, and a render-target resource. Pixels of captured frames then say exactly which
+// the viewport, one that logs its frame times, and a render-target resource. Pixels of captured frames then say exactly which
 // module drew last, at which time and into which target.
 #include <strings.h>
 
@@ -12,6 +12,7 @@
 #include "timeline/resource.h"
 #include "timeline/statescope.h"
 #include "timeline/texturemanager.h"
+#include "timeline/timeline.h"
 
 namespace {
 
@@ -101,6 +102,27 @@ class CTexQuadModule : public CModule {
   IDirect3DTexture9* m_pTexture = nullptr;
 };
 
+// Appends the timeline time of every frame it renders in, one line each, to "file": tests of
+// the real-time loop read which times were rendered.
+class CTimeLogModule : public CModule {
+ public:
+  CTimeLogModule() { AddValue(&m_file, "file"); }
+  void BeforeFirstRender() override { m_log = std::fopen(m_file, "w"); }
+  void Render() override {
+    if (m_log && m_pTimeline) std::fprintf(m_log, "%.4f\n", m_pTimeline->GetTime());
+  }
+  void AfterLastRender() override { CloseLog(); }
+  void Free() override { CloseLog(); }
+
+ private:
+  void CloseLog() {
+    if (m_log) std::fclose(m_log);
+    m_log = nullptr;
+  }
+  CValueString m_file{""};
+  std::FILE* m_log = nullptr;
+};
+
 // A "width" x "height" render-target texture with its own depth buffer, registered in the
 // texture manager under the resource's name.
 class CRenderTargetResource : public CResource {
@@ -138,6 +160,7 @@ struct Entry {
 const Entry kEntries[] = {{"fill", PLUGIN_KIND_MODULE},
                           {"fillrect", PLUGIN_KIND_MODULE},
                           {"texquad", PLUGIN_KIND_MODULE},
+                          {"timelog", PLUGIN_KIND_MODULE},
                           {"rendertarget", PLUGIN_KIND_RESOURCE}};
 constexpr int kCount = sizeof kEntries / sizeof kEntries[0];
 
@@ -157,6 +180,7 @@ VEXIL_PLUGIN_EXPORT CDataProvider* CreateInstance(const char* name, uint8_t kind
     return new CFillRectModule;
   }
   if (kind == PLUGIN_KIND_MODULE && strcasecmp(name, "texquad") == 0) return new CTexQuadModule;
+  if (kind == PLUGIN_KIND_MODULE && strcasecmp(name, "timelog") == 0) return new CTimeLogModule;
   if (kind == PLUGIN_KIND_RESOURCE && strcasecmp(name, "rendertarget") == 0) {
     return new CRenderTargetResource;
   }

@@ -1,0 +1,120 @@
+// The real-time main loop on the offscreen video driver: the demo ends by itself after its
+// last module, the limiter spaces frames, the start time moves the clock, and Escape or a
+// quit request end the loop before another frame is drawn.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "player_app.h"
+
+namespace {
+
+class MainLoopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vexil-loop-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // A demo whose only module logs its frame times from `start` to `end`.
+  std::string WriteDemo(const std::string& settings, int start, int end) {
+    const std::string path = dir_ + "/demo.xml";
+    std::ofstream(path) << "<demo name=\"loop\"><settings><width value=\"64\"/>"
+                           "<height value=\"48\"/>"
+                        << settings
+                        << "</settings><libraries><l file=\"vexil_e2e_modules.dll\"/>"
+                           "</libraries><timeline><m type=\"timelog\" start=\""
+                        << start << "\" end=\"" << end
+                        << "\"><param name=\"file\" type=\"string\" value=\"" << LogPath()
+                        << "\"/></m></timeline></demo>";
+    return path;
+  }
+  std::string LogPath() const { return dir_ + "/times.txt"; }
+  std::vector<float> LoggedTimes() const {
+    std::vector<float> times;
+    std::ifstream log(LogPath());
+    for (float t; log >> t;) times.push_back(t);
+    return times;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(MainLoopTest, TheDemoEndsAfterItsLastModule) {
+  const std::string path = WriteDemo("", 0, 150);
+  CPlayerApp app(path.c_str(), 0.0f);
+  EXPECT_EQ(0, app.GetExitStatus());
+  EXPECT_GT(app.GetTimeline().GetTime(), 150.0f) << "the loop ran until the timeline said no";
+  const std::vector<float> times = LoggedTimes();
+  ASSERT_FALSE(times.empty());
+  EXPECT_LE(times.back(), 150.0f);
+}
+
+TEST_F(MainLoopTest, TheLimiterSpacesFramesByOneInterval) {
+  const std::string path =
+      WriteDemo("<fpslimiter value=\"1\"/><framerate value=\"50\"/>", 0, 200);
+  CPlayerApp app(path.c_str(), 0.0f);
+  const std::vector<float> times = LoggedTimes();
+  ASSERT_GE(times.size(), 2u);
+  for (size_t i = 1; i < times.size(); ++i) {
+    EXPECT_GE(times[i] - times[i - 1], 20.0f - 1e-3f) << "frames " << i - 1 << " and " << i;
+  }
+}
+
+TEST_F(MainLoopTest, ALimiterWithoutAFrameRateDoesNotStopRendering) {
+  const std::string path = WriteDemo("<fpslimiter value=\"1\"/><framerate value=\"0\"/>", 0, 100);
+  CPlayerApp app(path.c_str(), 0.0f);
+  EXPECT_FALSE(LoggedTimes().empty());
+  EXPECT_GT(app.GetTimeline().GetTime(), 100.0f);
+}
+
+TEST_F(MainLoopTest, TheClockStartsAtTheStartTime) {
+  const std::string path = WriteDemo("<starttime value=\"30000\"/>", 29000, 30100);
+  CPlayerApp app(path.c_str(), 0.0f);
+  const std::vector<float> times = LoggedTimes();
+  ASSERT_FALSE(times.empty());
+  EXPECT_GE(times.front(), 30000.0f);
+  EXPECT_LT(times.front(), 30100.0f);
+}
+
+class MainLoopEventTest : public MainLoopTest {
+ protected:
+  void SetUp() override {
+    MainLoopTest::SetUp();
+    ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_VIDEO)) << SDL_GetError();
+  }
+  void TearDown() override {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    MainLoopTest::TearDown();
+  }
+};
+
+TEST_F(MainLoopEventTest, EscapeEndsTheDemoWithoutAnotherFrame) {
+  SDL_Event escape{};
+  escape.type = SDL_KEYDOWN;
+  escape.key.state = SDL_PRESSED;
+  escape.key.keysym.sym = SDLK_ESCAPE;
+  escape.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+  ASSERT_EQ(1, SDL_PushEvent(&escape));
+  const std::string path = WriteDemo("", 0, 60000);
+  CPlayerApp app(path.c_str(), 0.0f);
+  EXPECT_EQ(0, app.GetExitStatus());
+  EXPECT_EQ(0.0f, app.GetTimeline().GetTime()) << "no frame was rendered";
+}
+
+TEST_F(MainLoopEventTest, AQuitRequestEndsTheDemo) {
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  ASSERT_EQ(1, SDL_PushEvent(&quit));
+  const std::string path = WriteDemo("", 0, 60000);
+  CPlayerApp app(path.c_str(), 0.0f);
+  EXPECT_EQ(0.0f, app.GetTimeline().GetTime());
+}
+
+}  // namespace
