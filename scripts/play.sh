@@ -3,10 +3,48 @@
 # display is available, otherwise as a headless capture of PNG frames and audio.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+ROOT="$(pwd)"
 scripts/install-deps.sh
 scripts/build.sh build
-if [ ! -x build/bin/vexil ]; then
-  echo "vexil is built as far as it goes today: the engine libraries are in build/bin,"
-  echo "but the player program does not exist yet, so there is no demo to play."
+PLAYER="$ROOT/build/bin/vexil"
+if [ ! -x "$PLAYER" ]; then
+  echo "The build did not produce build/bin/vexil, so there is nothing to play with yet."
+  exit 1
+fi
+
+# The packed container is what a demo ships as; the plain script serves until it exists.
+DEMO=""
+for candidate in demo/demo.gma demo/demo.xml; do
+  if [ -f "$candidate" ]; then
+    DEMO="$candidate"
+    break
+  fi
+done
+if [ -z "$DEMO" ]; then
+  echo "vexil is built (build/bin/vexil), but the bundled demo (demo/demo.gma or"
+  echo "demo/demo.xml) does not exist yet, so there is no demo to play."
+  echo "Any script plays with: build/bin/vexil path/to/script.xml"
   exit 0
 fi
+if [ ! -e build/bin/libeffectpack.so ]; then
+  echo "Note: the effect library (build/bin/libeffectpack.so) is not built yet;"
+  echo "modules of the demo that come from it will be skipped."
+fi
+
+# Scripts name their files relative to the folder they are played from: the demo's own.
+DEMO_DIR="$(dirname "$DEMO")"
+DEMO_FILE="$(basename "$DEMO")"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Playing $DEMO (Escape ends it)."
+  cd "$DEMO_DIR"
+  exec "$PLAYER" -- "$DEMO_FILE"
+fi
+
+CAPTURE="$ROOT/capture"
+echo "No display found: capturing $DEMO headless into $CAPTURE (this renders every frame)."
+cd "$DEMO_DIR"
+"$PLAYER" --capture "$CAPTURE" -- "$DEMO_FILE"
+frames=$(find "$CAPTURE" -maxdepth 1 -name 'frame-*.png' | wc -l)
+echo "Done: $frames frames in $CAPTURE/frame-NNNNNN.png, the music in $CAPTURE/audio.wav."
+echo "To watch it as a video: ffmpeg -framerate 60 -i $CAPTURE/frame-%06d.png -i $CAPTURE/audio.wav \\"
+echo "  -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest demo.mp4"
