@@ -397,7 +397,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE t, const D3DMATRIX* pMatrix) 
   const int slot = StateMirror::TransformSlotOf(t);
   if (slot < 0 || !pMatrix) return D3DERR_INVALIDCALL;
   state_.transform[slot] = *pMatrix;
-  state_.dirty |= kDirtyTransform;
+  state_.dirty |= slot == kSlotProjection ? kDirtyTransform | kDirtyProjection : kDirtyTransform;
   return D3D_OK;
 }
 
@@ -412,7 +412,7 @@ HRESULT Device::MultiplyTransform(D3DTRANSFORMSTATETYPE t, const D3DMATRIX* pMat
   const int slot = StateMirror::TransformSlotOf(t);
   if (slot < 0 || !pMatrix) return D3DERR_INVALIDCALL;
   state_.transform[slot] = Multiply(*pMatrix, state_.transform[slot]);
-  state_.dirty |= kDirtyTransform;
+  state_.dirty |= slot == kSlotProjection ? kDirtyTransform | kDirtyProjection : kDirtyTransform;
   return D3D_OK;
 }
 
@@ -496,7 +496,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
   DWORD& slot = state_.render[state];
   if (slot != value) {
     slot = value;
-    state_.dirty |= kDirtyRenderState;
+    state_.dirty |= StateMirror::DirtyBitOf(state);
   }
   return D3D_OK;
 }
@@ -532,7 +532,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
   DWORD& slot = state_.stage[stage][type];
   if (slot != value) {
     slot = value;
-    state_.dirty |= kDirtyStage;
+    state_.dirty |= type == D3DTSS_CONSTANT ? kDirtyConstants : kDirtyStage;
   }
   return D3D_OK;
 }

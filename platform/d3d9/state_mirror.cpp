@@ -51,6 +51,46 @@ int StateMirror::TransformSlotOf(DWORD t) {
   return -1;
 }
 
+uint32_t StateMirror::DirtyBitOf(DWORD state) {
+  switch (state) {
+    case D3DRS_LIGHTING:
+    case D3DRS_NORMALIZENORMALS:
+    case D3DRS_LOCALVIEWER:
+    case D3DRS_COLORVERTEX:
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+    case D3DRS_SPECULARMATERIALSOURCE:
+    case D3DRS_AMBIENTMATERIALSOURCE:
+    case D3DRS_EMISSIVEMATERIALSOURCE:
+    case D3DRS_SPECULARENABLE:
+    case D3DRS_SHADEMODE:
+    case D3DRS_FOGENABLE:
+    case D3DRS_FOGTABLEMODE:
+    case D3DRS_FOGVERTEXMODE:
+    case D3DRS_RANGEFOGENABLE:
+    case D3DRS_ALPHATESTENABLE:
+    case D3DRS_ALPHAFUNC:
+    case D3DRS_POINTSPRITEENABLE:
+    case D3DRS_POINTSCALEENABLE:
+      return kDirtyShaderKey;
+    case D3DRS_AMBIENT:
+    case D3DRS_FOGCOLOR:
+    case D3DRS_FOGSTART:
+    case D3DRS_FOGEND:
+    case D3DRS_FOGDENSITY:
+    case D3DRS_ALPHAREF:
+    case D3DRS_POINTSIZE:
+    case D3DRS_POINTSIZE_MIN:
+    case D3DRS_POINTSIZE_MAX:
+    case D3DRS_POINTSCALE_A:
+    case D3DRS_POINTSCALE_B:
+    case D3DRS_POINTSCALE_C:
+    case D3DRS_TEXTUREFACTOR:
+      return kDirtyConstants;
+    default:
+      return kDirtyRenderState;
+  }
+}
+
 float StateMirror::RenderFloat(D3DRENDERSTATETYPE state) const { return BitsFloat(render[state]); }
 
 void StateMirror::Reset(bool autoDepthStencil, UINT targetWidth, UINT targetHeight) {

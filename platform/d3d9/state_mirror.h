@@ -29,7 +29,8 @@ enum TransformSlot : DWORD {
   kTransformSlotCount = kSlotTexture0 + kStageCount
 };
 
-// Dirty bits: which groups changed since the backend last applied them.
+// Dirty bits: which groups changed since the backend last applied them. kDirtyRenderState
+// covers the render states that map to fixed GL state (depth, blend, cull, fill, stencil...).
 enum DirtyBit : uint32_t {
   kDirtyRenderState = 1u << 0,
   kDirtySampler = 1u << 1,
@@ -42,6 +43,9 @@ enum DirtyBit : uint32_t {
   kDirtyTextures = 1u << 8,
   kDirtyTargets = 1u << 9,
   kDirtyVertexInput = 1u << 10,
+  kDirtyShaderKey = 1u << 11,   // render states that change the generated program
+  kDirtyConstants = 1u << 12,   // render states that feed the shared uniform block
+  kDirtyProjection = 1u << 13,  // the projection decides how fog measures distance
   kDirtyAll = 0xffffffffu
 };
 
@@ -71,6 +75,9 @@ struct StateMirror {
   static bool IsSamplerState(DWORD type) { return type >= 1 && type <= D3DSAMP_MAX_INDEX; }
   static bool IsStageState(DWORD type);
   static int TransformSlotOf(DWORD transformState);
+  // Which dirty bit a render state raises: kDirtyRenderState for fixed GL state,
+  // kDirtyShaderKey or kDirtyConstants for the fixed-function emulation.
+  static uint32_t DirtyBitOf(DWORD renderState);
 
   float RenderFloat(D3DRENDERSTATETYPE state) const;
   const D3DMATRIX& Transform(TransformSlot slot) const { return transform[slot]; }

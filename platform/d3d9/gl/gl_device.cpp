@@ -132,7 +132,7 @@ HRESULT GlDevice::DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
   GLbitfield bits = 0;
   if (flags & D3DCLEAR_TARGET) {
     bits |= GL_COLOR_BUFFER_BIT;
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, targetHasAlpha_ ? GL_TRUE : GL_FALSE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(((color >> 16) & 0xff) / 255.0f, ((color >> 8) & 0xff) / 255.0f,
                  (color & 0xff) / 255.0f, targetHasAlpha_ ? (color >> 24) / 255.0f : 1.0f);
   }

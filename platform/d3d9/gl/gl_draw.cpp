@@ -21,7 +21,7 @@ void GlDevice::ApplyTargets() {
   const bool hasAlpha = HasAlpha(color->Desc().Format);
   if (hasAlpha != targetHasAlpha_) {
     targetHasAlpha_ = hasAlpha;
-    shadow_.colorMask = 0xffffffff;  // re-derive the mask for the new target
+    shadow_.blendSrc = 0;  // destination-alpha factors depend on the target's format
   }
   s.dirty &= ~kDirtyTargets;
   // Depth testing depends on whether the new target pair has a depth buffer.
@@ -30,8 +30,9 @@ void GlDevice::ApplyTargets() {
 }
 
 void GlDevice::SetColorMask(DWORD mask) {
-  // X8R8G8B8 targets keep alpha at 1, as D3D reads their alpha.
-  if (!targetHasAlpha_) mask &= ~D3DCOLORWRITEENABLE_ALPHA;
+  // X8R8G8B8 targets store whatever alpha arrives: masking it would make a software
+  // rasteriser read back every pixel. Their alpha is never observed: sampling swizzles it
+  // to 1, readback forces 255 and blending substitutes 1 for the destination alpha.
   if (mask == shadow_.colorMask) return;
   shadow_.colorMask = mask;
   glColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
@@ -77,7 +78,8 @@ void GlDevice::ApplyRenderStates() {
     blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
   }
   if (blend) {
-    auto factors = [](DWORD src, DWORD dst, GLenum* s, GLenum* d) {
+    const bool destAlphaIsOne = !targetHasAlpha_;
+    auto factors = [destAlphaIsOne](DWORD src, DWORD dst, GLenum* s, GLenum* d) {
       // The BOTH* modes set both factors from the source state.
       if (src == D3DBLEND_BOTHSRCALPHA) {
         *s = GL_SRC_ALPHA, *d = GL_ONE_MINUS_SRC_ALPHA;
@@ -85,6 +87,12 @@ void GlDevice::ApplyRenderStates() {
         *s = GL_ONE_MINUS_SRC_ALPHA, *d = GL_SRC_ALPHA;
       } else {
         *s = Lookup(gl_tables::kBlend, src), *d = Lookup(gl_tables::kBlend, dst);
+      }
+      if (destAlphaIsOne) {
+        for (GLenum* f : {s, d}) {
+          if (*f == GL_DST_ALPHA) *f = GL_ONE;
+          if (*f == GL_ONE_MINUS_DST_ALPHA) *f = GL_ZERO;
+        }
       }
     };
     GLenum src, dst, srcA, dstA;
@@ -200,7 +208,9 @@ bool GlDevice::ApplyProgram() {
 void GlDevice::ApplyConstants() {
   FillFfpConstants(State(), activeLights_, key_.lightCount, &constants_);
   glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer_);
-  glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(constants_), &constants_);
+  // Fresh storage rather than an in-place update: a software rasteriser would otherwise
+  // finish every queued draw that still reads the old values before writing.
+  glBufferData(GL_UNIFORM_BUFFER, sizeof(constants_), &constants_, GL_STREAM_DRAW);
 }
 
 void GlDevice::ApplyTextures() {
@@ -257,18 +267,23 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
   StateMirror& s = State();
   ApplyTargets();
   const uint32_t dirty = s.dirty;
-  if (dirty & (kDirtyRenderState | kDirtyStage | kDirtyLights | kDirtyTextures |
-               kDirtyVertexInput | kDirtyTransform)) {
+  if (dirty & (kDirtyShaderKey | kDirtyStage | kDirtyLights | kDirtyTextures |
+               kDirtyVertexInput | kDirtyProjection)) {
     if (!ApplyProgram()) {
-      s.dirty &= ~(kDirtyStage | kDirtyTextures | kDirtyVertexInput);
+      // A program that failed to build was reported once; skip the draw, not the state.
+      s.dirty &= ~(kDirtyShaderKey | kDirtyStage | kDirtyTextures | kDirtyVertexInput |
+                   kDirtyProjection);
       return D3DERR_DRIVERINTERNALERROR;
     }
   }
-  if (dirty & kDirtyRenderState) ApplyRenderStates();
-  else if (dirty & kDirtyScissor) ApplyScissor();
+  if (dirty & kDirtyRenderState) {
+    ApplyRenderStates();
+  } else if (dirty & kDirtyScissor) {
+    ApplyScissor();
+  }
   if (dirty & kDirtyViewport) ApplyViewport();
-  if (dirty & (kDirtyTransform | kDirtyLights | kDirtyMaterial | kDirtyRenderState |
-               kDirtyViewport | kDirtyStage)) {
+  if (dirty & (kDirtyConstants | kDirtyTransform | kDirtyLights | kDirtyMaterial |
+               kDirtyViewport)) {
     ApplyConstants();
   }
   s.dirty = 0;
