@@ -55,31 +55,21 @@ TEST_F(TextureManagerTest, TakesOverOneReferenceLendsOnLookupAndReleasesOnDestru
   EXPECT_EQ(0u, depth->Release());
 }
 
-TEST_F(TextureManagerTest, LookupsIgnoreCaseAndTheFirstOfTwoNamesWins) {
+TEST_F(TextureManagerTest, LookupsIgnoreCaseFirstOfTwoNamesWinsAndDepthPairsAreKept) {
   IDirect3DTexture9* first = NewTexture();
   IDirect3DTexture9* second = NewTexture();
-  IDirect3DSurface9* depth = NewDepth();
-  textures_->AddTexture("Flare", first);
-  textures_->AddTexture("FLARE", second, depth);
-  EXPECT_EQ(first, textures_->GetTexture("flare"));
-  EXPECT_EQ(nullptr, textures_->GetDepthStencil("flare")) << "the earlier, plain entry wins";
-  EXPECT_EQ(nullptr, textures_->GetTexture("flares"));
-  EXPECT_EQ(nullptr, textures_->GetTexture("flar"));
-  EXPECT_EQ(nullptr, textures_->GetTexture(nullptr));
-  EXPECT_EQ(2, textures_->GetTextureCount());
-}
-
-TEST_F(TextureManagerTest, RenderTargetsCarryTheirDepthStencilAndPlainTexturesNone) {
-  IDirect3DTexture9* plain = NewTexture();
   IDirect3DTexture9* target = NewTexture();
   IDirect3DSurface9* depth = NewDepth();
-  textures_->AddTexture("plain", plain);
+  textures_->AddTexture("Flare", first);
+  textures_->AddTexture("FLARE", second, NewDepth());
   textures_->AddTexture("rt", target, depth);
-  EXPECT_EQ(plain, textures_->GetTexture("plain"));
+  EXPECT_EQ(first, textures_->GetTexture("flare"));
+  EXPECT_EQ(nullptr, textures_->GetDepthStencil("flare")) << "the earlier, plain entry wins";
   EXPECT_EQ(target, textures_->GetTexture("RT"));
-  EXPECT_EQ(nullptr, textures_->GetDepthStencil("plain"));
-  EXPECT_EQ(depth, textures_->GetDepthStencil("rt"));
+  EXPECT_EQ(depth, textures_->GetDepthStencil("Rt"));
+  EXPECT_EQ(nullptr, textures_->GetTexture("flar"));
   EXPECT_EQ(nullptr, textures_->GetDepthStencil("missing"));
+  EXPECT_EQ(nullptr, textures_->GetTexture(nullptr));
 }
 
 TEST_F(TextureManagerTest, NamesLongerThanTheFieldAreCutNotOverrun) {

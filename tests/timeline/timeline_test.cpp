@@ -160,14 +160,4 @@ TEST_F(TimelineTest, ModuleStartsAgainWhenTimeComesBackIntoItsSpan) {
   EXPECT_EQ("m BeforeFirstRender", again.front());
 }
 
-TEST_F(TimelineTest, GetTimeIsExactlyTheLatestRenderTime) {
-  Build({{"m", "0", "100", "0"}});
-  EXPECT_EQ(0.0f, timeline_->GetTime());
-  timeline_->Render(12.345f);
-  EXPECT_EQ(12.345f, timeline_->GetTime());
-  timeline_->Render(-7.5f);
-  EXPECT_EQ(-7.5f, timeline_->GetTime());
-  TimelineLog().clear();
-}
-
 }  // namespace
