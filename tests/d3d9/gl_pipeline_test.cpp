@@ -226,4 +226,37 @@ TEST(GlWindowDeviceTest, DeviceOnAnApplicationWindowTakesItsSizeAndPresents) {
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+TEST(GlWindowDeviceTest, FullScreenDeviceTakesTheDisplayAndGivesItBack) {
+  ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_VIDEO)) << SDL_GetError();
+  SDL_Window* window = SDL_CreateWindow("test", 0, 0, 64, 48, SDL_WINDOW_OPENGL);
+  ASSERT_NE(nullptr, window) << SDL_GetError();
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(nullptr, d3d);
+  D3DPRESENT_PARAMETERS pp{};
+  pp.BackBufferWidth = 128;
+  pp.BackBufferHeight = 96;
+  pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+  pp.BackBufferCount = 3;
+  pp.Windowed = FALSE;
+  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  pp.EnableAutoDepthStencil = TRUE;
+  pp.AutoDepthStencilFormat = D3DFMT_D16;
+  IDirect3DDevice9* dev = nullptr;
+  ASSERT_EQ(D3D_OK, d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, 0, &pp, &dev));
+  EXPECT_NE(0u, SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
+  IDirect3DSurface9* bb = nullptr;
+  ASSERT_EQ(D3D_OK, dev->GetBackBuffer(0, 2, D3DBACKBUFFER_TYPE_MONO, &bb));
+  D3DSURFACE_DESC desc{};
+  bb->GetDesc(&desc);
+  EXPECT_EQ(128u, desc.Width) << "the back buffer keeps the asked size";
+  bb->Release();
+  dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff0000ff, 1.0f, 0);
+  EXPECT_EQ(D3D_OK, dev->Present(nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(0u, dev->Release());
+  EXPECT_EQ(0u, SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
+  EXPECT_EQ(0u, d3d->Release());
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 }  // namespace

@@ -43,6 +43,7 @@ HRESULT GlDirect3D::MakeDevice(HWND window, const D3DPRESENT_PARAMETERS& params,
     device->Release();
     return hr;
   }
+  if (!params.Windowed && sdlWindow) device->EnterFullscreen(params);
   *ppDevice = device;
   return D3D_OK;
 }
@@ -53,7 +54,34 @@ GlDevice::GlDevice(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UI
                    UINT height, std::unique_ptr<GlContext> context)
     : Device(direct3d, params, width, height), ctx_(std::move(context)) {}
 
+void GlDevice::EnterFullscreen(const D3DPRESENT_PARAMETERS& params) {
+  SDL_Window* window = ctx_->Window();
+  // Like a full-screen D3D9 device: switch the display to the back buffer's size (and the
+  // asked refresh rate); when the display has no such mode, cover the desktop instead and
+  // let Present scale the picture.
+  SDL_DisplayMode wanted{};
+  wanted.w = static_cast<int>(BackBufferSurface()->Desc().Width);
+  wanted.h = static_cast<int>(BackBufferSurface()->Desc().Height);
+  wanted.refresh_rate = static_cast<int>(params.FullScreen_RefreshRateInHz);
+  SDL_DisplayMode closest{};
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(window));
+  if (SDL_GetClosestDisplayMode(display, &wanted, &closest) && closest.w == wanted.w &&
+      closest.h == wanted.h && SDL_SetWindowDisplayMode(window, &closest) == 0 &&
+      SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
+    fullscreen_ = true;
+    return;
+  }
+  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
+    fullscreen_ = true;
+  } else {
+    std::fprintf(stderr, "vexil d3d9: cannot go full screen (%s); staying in a window\n",
+                 SDL_GetError());
+  }
+}
+
 GlDevice::~GlDevice() {
+  // Releasing a full-screen D3D9 device gives the desktop its mode back.
+  if (fullscreen_) SDL_SetWindowFullscreen(ctx_->Window(), 0);
   ctx_->MakeCurrent();
   Shutdown();
   programs_.Clear();

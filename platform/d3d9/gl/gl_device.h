@@ -37,6 +37,8 @@ class GlDevice final : public Device {
            std::unique_ptr<GlContext> context);
   ~GlDevice() override;
   HRESULT Init();
+  // Windowed = FALSE on an application window: take the display as D3D9 does.
+  void EnterFullscreen(const D3DPRESENT_PARAMETERS& params);
 
   HRESULT SetFrameReader(VexilFrameReader reader, void* user) override;
   void FreeGpuObjects(ResourceCore* resource) override;
@@ -121,6 +123,7 @@ class GlDevice final : public Device {
   void* frameReaderUser_ = nullptr;
   std::vector<uint8_t> frameBytes_;
   bool anisotropy_ = false;
+  bool fullscreen_ = false;
 };
 
 }  // namespace vexil::d3d9
