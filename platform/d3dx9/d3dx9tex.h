@@ -1,5 +1,5 @@
 // D3DX texture creation: empty textures and textures loaded from image files (PNG, JPEG,
-// BMP, TGA, GIF, PSD, HDR, PNM), resampled, colour-keyed and mip-mapped as D3DX does.
+// BMP, TGA, GIF, PSD, HDR, PNM, DDS), resampled, colour-keyed and mip-mapped as D3DX does.
 #pragma once
 
 #include <cfloat>

@@ -1,6 +1,8 @@
 // Image decoding (stb_image), colour keying, resampling (stb_image_resize) and mip levels.
 #include "d3dx9/image.h"
 
+#include "d3dx9/dds.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +59,7 @@ HRESULT DecodeImageMemory(const void* data, size_t size, Image* out, D3DXIMAGE_I
     if (error) *error = "empty or oversized image data";
     return D3DXERR_INVALIDDATA;
   }
+  if (IsDds(bytes, size)) return DecodeDds(bytes, size, out, info, error);
   int w = 0, h = 0, channels = 0;
   stbi_uc* rgba = stbi_load_from_memory(bytes, static_cast<int>(size), &w, &h, &channels, 4);
   if (!rgba) {
@@ -102,6 +105,22 @@ HRESULT DecodeImageFile(const std::string& path, Image* out, D3DXIMAGE_INFO* inf
     return D3DERR_NOTAVAILABLE;
   }
   return DecodeImageMemory(data.data(), data.size(), out, info, error);
+}
+
+bool FormatHasAlpha(D3DFORMAT format) {
+  switch (format) {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_A8L8:
+    case D3DFMT_A8:
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_A4R4G4B4:
+    case D3DFMT_DXT1:
+    case D3DFMT_DXT3:
+    case D3DFMT_DXT5:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void ApplyColorKey(Image* image, D3DCOLOR key) {

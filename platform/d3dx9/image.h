@@ -19,12 +19,16 @@ struct Image {
   uint32_t At(UINT x, UINT y) const { return argb[static_cast<size_t>(y) * width + x]; }
 };
 
+// PNG, JPEG, BMP, TGA, GIF, PSD, HDR, PNM and DDS.
 // S_OK, D3DERR_NOTAVAILABLE (cannot read) or D3DXERR_INVALIDDATA (cannot decode); `error`
 // receives a readable reason on failure. `info` (optional) describes the file.
 HRESULT DecodeImageFile(const std::string& path, Image* out, D3DXIMAGE_INFO* info,
                         std::string* error);
 HRESULT DecodeImageMemory(const void* data, size_t size, Image* out, D3DXIMAGE_INFO* info,
                           std::string* error);
+
+// Whether a file's pixel format carries alpha (so its texture needs an alpha channel).
+bool FormatHasAlpha(D3DFORMAT format);
 
 // Pixels equal to `key` (compared as full A8R8G8B8 values) become 0x00000000.
 void ApplyColorKey(Image* image, D3DCOLOR key);

@@ -28,8 +28,7 @@ D3DFORMAT ChooseFileTextureFormat(D3DFORMAT requested, const D3DXIMAGE_INFO& inf
                                   D3DCOLOR colorKey) {
   if (requested == D3DFMT_X8R8G8B8 || requested == D3DFMT_A8R8G8B8) return requested;
   if (requested == D3DFMT_UNKNOWN || requested == D3DFMT_FROM_FILE) {
-    const bool hasAlpha = info.Format == D3DFMT_A8R8G8B8 || info.Format == D3DFMT_A8L8;
-    return hasAlpha || colorKey != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    return d3dx::FormatHasAlpha(info.Format) || colorKey != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   }
   return D3DFMT_A8R8G8B8;
 }

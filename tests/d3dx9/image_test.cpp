@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -169,6 +170,121 @@ TEST(D3DXImageMips, HalveBoxAveragesAndStopsAtOne) {
   ASSERT_EQ(1u, half.height) << "a dimension of 1 stays 1";
   EXPECT_EQ(0xFF000080u, half.argb[0]);
   EXPECT_EQ(0xFF000020u, half.argb[1]);
+}
+
+// A .dds file: magic, 124-byte header, then the pixel data.
+std::vector<unsigned char> Dds(uint32_t w, uint32_t h, uint32_t pixelFlags, const char* fourCC,
+                               uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a,
+                               const std::vector<unsigned char>& data) {
+  std::vector<unsigned char> f(128, 0);
+  auto put = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) f[at + i] = (v >> (8 * i)) & 0xff;
+  };
+  std::memcpy(f.data(), "DDS ", 4);
+  put(4, 124);
+  put(8, 0x1007);
+  put(12, h);
+  put(16, w);
+  put(76, 32);
+  put(80, pixelFlags);
+  if (fourCC) std::memcpy(&f[84], fourCC, 4);
+  put(88, bits);
+  put(92, r);
+  put(96, g);
+  put(100, b);
+  put(104, a);
+  f.resize(128 + data.size());
+  if (!data.empty()) std::memcpy(&f[128], data.data(), data.size());
+  return f;
+}
+
+d3dx::Image DecodeOk(const std::vector<unsigned char>& bytes, D3DXIMAGE_INFO* info = nullptr) {
+  d3dx::Image img;
+  std::string error;
+  EXPECT_EQ(S_OK, d3dx::DecodeImageMemory(bytes.data(), bytes.size(), &img, info, &error)) << error;
+  return img;
+}
+
+TEST(D3DXImageDds, Dxt1FourAndThreeColourBlocks) {
+  // Red 0xF800 above blue 0x001F: four colours; first row uses indices 0, 1, 2, 3.
+  D3DXIMAGE_INFO info{};
+  d3dx::Image img = DecodeOk(
+      Dds(4, 4, 0x4, "DXT1", 0, 0, 0, 0, 0, {0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0}), &info);
+  ASSERT_EQ(16u, img.argb.size());
+  EXPECT_EQ(0xFFFF0000u, img.At(0, 0));
+  EXPECT_EQ(0xFF0000FFu, img.At(1, 0));
+  EXPECT_EQ(0xFFAA0055u, img.At(2, 0)) << "two thirds red, one third blue";
+  EXPECT_EQ(0xFF5500AAu, img.At(3, 0));
+  EXPECT_EQ(0xFFFF0000u, img.At(3, 3));
+  EXPECT_EQ(D3DFMT_DXT1, info.Format);
+  EXPECT_EQ(D3DXIFF_DDS, info.ImageFileFormat);
+  EXPECT_TRUE(d3dx::FormatHasAlpha(info.Format));
+
+  // Blue not above red: three colours and transparent black.
+  img = DecodeOk(Dds(4, 4, 0x4, "DXT1", 0, 0, 0, 0, 0, {0x1F, 0x00, 0x00, 0xF8, 0xE4, 0, 0, 0}));
+  EXPECT_EQ(0xFF7F007Fu, img.At(2, 0)) << "the halfway colour";
+  EXPECT_EQ(0x00000000u, img.At(3, 0)) << "index 3 is transparent black";
+
+  // 5 x 3 needs 2 x 1 blocks; pixels beyond the image are dropped.
+  std::vector<unsigned char> blocks(16, 0);
+  blocks[0] = 0x00, blocks[1] = 0xF8;  // block 0 red
+  blocks[8] = 0xE0, blocks[9] = 0x07;  // block 1 green (0x07E0)
+  img = DecodeOk(Dds(5, 3, 0x4, "DXT1", 0, 0, 0, 0, 0, blocks));
+  EXPECT_EQ(5u, img.width);
+  EXPECT_EQ(0xFFFF0000u, img.At(3, 2));
+  EXPECT_EQ(0xFF00FF00u, img.At(4, 2));
+}
+
+TEST(D3DXImageDds, Dxt5InterpolatedAlpha) {
+  // Alpha 255 and 0 with indices 0, 1, 2 for the first three pixels; colour all red.
+  std::vector<unsigned char> block = {255,  0,    0x88, 0,    0, 0, 0, 0,
+                                      0x00, 0xF8, 0x00, 0xF8, 0, 0, 0, 0};
+  d3dx::Image img = DecodeOk(Dds(4, 4, 0x4, "DXT5", 0, 0, 0, 0, 0, block));
+  EXPECT_EQ(0xFFFF0000u, img.At(0, 0));
+  EXPECT_EQ(0x00FF0000u, img.At(1, 0));
+  EXPECT_EQ(0xDAFF0000u, img.At(2, 0)) << "(6 x 255 + 0) / 7 = 218";
+}
+
+TEST(D3DXImageDds, UncompressedMaskFormats) {
+  D3DXIMAGE_INFO info{};
+  d3dx::Image img = DecodeOk(Dds(2, 1, 0x41, nullptr, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
+                                 {0x33, 0x22, 0x11, 0x80, 0x66, 0x55, 0x44, 0xFF}),
+                             &info);
+  EXPECT_EQ(0x80112233u, img.At(0, 0));
+  EXPECT_EQ(0xFF445566u, img.At(1, 0));
+  EXPECT_EQ(D3DFMT_A8R8G8B8, info.Format);
+
+  img = DecodeOk(Dds(2, 1, 0x40, nullptr, 16, 0xF800, 0x07E0, 0x1F, 0, {0x00, 0xF8, 0x1F, 0x00}),
+                 &info);
+  EXPECT_EQ(0xFFFF0000u, img.At(0, 0)) << "565 red, opaque without an alpha mask";
+  EXPECT_EQ(0xFF0000FFu, img.At(1, 0));
+  EXPECT_EQ(D3DFMT_R5G6B5, info.Format);
+  EXPECT_FALSE(d3dx::FormatHasAlpha(info.Format));
+
+  img = DecodeOk(Dds(1, 1, 0x20000, nullptr, 8, 0xFF, 0, 0, 0, {0x40}), &info);
+  EXPECT_EQ(0xFF404040u, img.At(0, 0)) << "luminance fills red, green and blue";
+  EXPECT_EQ(D3DFMT_L8, info.Format);
+}
+
+TEST(D3DXImageDds, BrokenFilesAreRejected) {
+  d3dx::Image img;
+  std::string error;
+  std::vector<unsigned char> cut =
+      Dds(8, 8, 0x4, "DXT1", 0, 0, 0, 0, 0, std::vector<unsigned char>(24));
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            d3dx::DecodeImageMemory(cut.data(), cut.size(), &img, nullptr, &error))
+      << "four blocks needed, three given";
+  std::vector<unsigned char> odd =
+      Dds(4, 4, 0x4, "ATI2", 0, 0, 0, 0, 0, std::vector<unsigned char>(16));
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            d3dx::DecodeImageMemory(odd.data(), odd.size(), &img, nullptr, &error));
+  std::vector<unsigned char> header = Dds(4, 4, 0x4, "DXT1", 0, 0, 0, 0, 0, {});
+  header.resize(60);
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            d3dx::DecodeImageMemory(header.data(), header.size(), &img, nullptr, &error));
+  std::vector<unsigned char> huge = Dds(1u << 20, 4, 0x4, "DXT1", 0, 0, 0, 0, 0, {});
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            d3dx::DecodeImageMemory(huge.data(), huge.size(), &img, nullptr, &error));
 }
 
 TEST(D3DXFilePath, WindowsSeparatorsAndLetterCase) {

@@ -2,6 +2,7 @@
 // keys, source information and failure results, checked through the created texture.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -112,6 +113,26 @@ TEST_F(D3DXTextureTest, MipLevelsAreBoxFiltered) {
   const std::vector<uint32_t> top = ReadLevel(tex, 1);
   ASSERT_EQ(1u, top.size());
   EXPECT_EQ(0xFF808080u, top[0]) << "four pixels averaged, rounded";
+  tex->Release();
+}
+
+TEST_F(D3DXTextureTest, DdsFilesLoadWithAlpha) {
+  // A 4 x 4 DXT1 block in three-colour mode: index 3 (pixel 3) is transparent black.
+  std::vector<unsigned char> dds(128, 0);
+  std::memcpy(dds.data(), "DDS ", 4);
+  dds[4] = 124, dds[12] = 4, dds[16] = 4, dds[76] = 32, dds[80] = 0x4;
+  std::memcpy(&dds[84], "DXT1", 4);
+  for (unsigned char b : {0x1F, 0x00, 0x00, 0xF8, 0xC0, 0, 0, 0}) dds.push_back(b);
+  std::ofstream(File("tile.dds"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(dds.data()), dds.size());
+  IDirect3DTexture9* tex = nullptr;
+  ASSERT_EQ(D3D_OK, D3DXCreateTextureFromFileA(dev_, File("tile.dds").c_str(), &tex));
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(D3D_OK, tex->GetLevelDesc(0, &desc));
+  EXPECT_EQ(D3DFMT_A8R8G8B8, desc.Format) << "DXT1 may hold transparent pixels";
+  const std::vector<uint32_t> top = ReadLevel(tex, 0);
+  EXPECT_EQ(0xFF0000FFu, top[0]);
+  EXPECT_EQ(0x00000000u, top[3]);
   tex->Release();
 }
 
