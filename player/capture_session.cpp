@@ -1,10 +1,6 @@
 // Fixed-rate headless rendering into PNG frames and a WAV file.
 #include "capture_session.h"
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
-
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +9,7 @@
 #include <system_error>
 
 #include "fsound/fsound.h"
+#include "png_writer.h"
 #include "timeline/timeline.h"
 
 namespace vexil {
@@ -71,8 +68,7 @@ void CaptureSession::OnFrame(const uint8_t* rgba, UINT width, UINT height, void*
     self->rgb_[i * 3 + 2] = rgba[i * 4 + 2];
   }
   const std::string path = FramePath(self->options_.dir, self->frames_written_);
-  if (stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 3,
-                     self->rgb_.data(), static_cast<int>(width) * 3) == 0) {
+  if (!WritePngRgb(path, static_cast<int>(width), static_cast<int>(height), self->rgb_.data())) {
     self->frame_failed_ = true;
     self->frame_error_ = "cannot write \"" + path + "\"";
     return;
@@ -80,18 +76,21 @@ void CaptureSession::OnFrame(const uint8_t* rgba, UINT width, UINT height, void*
   ++self->frames_written_;
 }
 
-bool CaptureSession::WriteAudio(int64_t picture_frame, std::string* error) {
+bool CaptureSession::OpenAudio(std::string* error) {
+  // Asked after the first frame, when a music module has initialised the sound layer.
+  const int rate = FSOUND_GetOutputRate();
+  audio_rate_ = rate > 0 ? rate : kDefaultMixRate;
+  const std::string path = (std::filesystem::path(options_.dir) / "audio.wav").string();
+  wav_ = VexilSound_WavOpen(path.c_str(), audio_rate_);
   if (wav_ == nullptr) {
-    // Asked after the first frame, when a music module has initialised the sound layer.
-    const int rate = FSOUND_GetOutputRate();
-    audio_rate_ = rate > 0 ? rate : kDefaultMixRate;
-    const std::string path = (std::filesystem::path(options_.dir) / "audio.wav").string();
-    wav_ = VexilSound_WavOpen(path.c_str(), audio_rate_);
-    if (wav_ == nullptr) {
-      *error = "cannot write \"" + path + "\": " + VexilSound_WavError();
-      return false;
-    }
+    *error = "cannot write \"" + path + "\": " + VexilSound_WavError();
+    return false;
   }
+  return true;
+}
+
+bool CaptureSession::WriteAudio(int64_t picture_frame, std::string* error) {
+  if (wav_ == nullptr && !OpenAudio(error)) return false;
   const int64_t count = AudioFramesBefore(picture_frame + 1, options_.fps, audio_rate_) -
                         AudioFramesBefore(picture_frame, options_.fps, audio_rate_);
   samples_.assign(static_cast<size_t>(count) * 2, 0);
@@ -145,6 +144,8 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, std::str
     }
   }
   VexilSetFrameReader(device, nullptr, nullptr);
+  // A span without frames still gets its (empty) audio file, so no stale one stays behind.
+  if (ok && wav_ == nullptr && !OpenAudio(error)) ok = false;
   if (wav_ != nullptr) {
     const bool closed = VexilSound_WavClose(wav_) != 0;
     wav_ = nullptr;

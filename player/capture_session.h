@@ -48,6 +48,7 @@ class CaptureSession {
 
  private:
   static void OnFrame(const uint8_t* rgba, UINT width, UINT height, void* self);
+  bool OpenAudio(std::string* error);
   bool WriteAudio(int64_t picture_frame, std::string* error);
   void RemoveStaleFrames();
 

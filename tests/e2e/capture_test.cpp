@@ -45,6 +45,14 @@ TEST_F(CaptureTest, WritesTheAudioOfTheCapturedSpan) {
   EXPECT_EQ(44u + 44100u * 4u, wav.size());
 }
 
+TEST_F(CaptureTest, ASpanAfterTheEndGivesNoFramesAndAnEmptyAudioFile) {
+  Write("demo.xml", Script(Fill("FF0000", 0, "0\" end=\"100")));
+  const RunResult run = Run({"--capture", "out", "--from", "5000", "demo.xml"});
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(0, CountFrames("out"));
+  EXPECT_EQ(44u, ReadFile(Path("out/audio.wav")).size()) << "a header without samples";
+}
+
 TEST_F(CaptureTest, HigherLayersDrawOverLowerOnesWhateverTheScriptOrder) {
   const std::string left_half_green =
       "<m type=\"fillrect\" start=\"0\" end=\"100\" layer=\"2\">"

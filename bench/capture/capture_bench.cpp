@@ -1,0 +1,123 @@
+// Whole-process throughput of `vexil --capture`: start-up, rendering on the offscreen driver,
+// reading frames back and writing PNGs and the WAV, in captured frames per second. Runs a
+// generated script of the end-to-end module library at three sizes, or the script given as
+// the last argument (played from its own folder).
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string g_script;  // a script given on the command line, empty for the generated ones
+
+constexpr int kFrames = 120;  // two seconds at 60 frames per second
+
+std::string GeneratedScript(int width, int height) {
+  // A render target filled every frame, drawn over the screen, and a moving rectangle.
+  return "<demo name=\"bench\"><settings><width value=\"" + std::to_string(width) +
+         "\"/><height value=\"" + std::to_string(height) +
+         "\"/></settings><libraries><l file=\"vexil_e2e_modules.dll\"/></libraries>"
+         "<resources><r type=\"rendertarget\" name=\"rt\"><param name=\"width\" type=\"long\" "
+         "value=\"256\"/><param name=\"height\" type=\"long\" value=\"256\"/></r></resources>"
+         "<timeline>"
+         "<m type=\"fill\" start=\"0\" end=\"1990\" layer=\"0\"><target value=\"rt\"/>"
+         "<param name=\"color\" type=\"linearcolor\"><key time=\"0\" value=\"#102030\"/>"
+         "<key time=\"2000\" value=\"#F0E0D0\"/></param></m>"
+         "<m type=\"texquad\" start=\"0\" end=\"1990\" layer=\"1\">"
+         "<param name=\"texture\" type=\"string\" value=\"rt\"/></m>"
+         "<m type=\"fillrect\" start=\"0\" end=\"1990\" layer=\"2\">"
+         "<param name=\"color\" type=\"color\" value=\"#FFFF8000\"/>"
+         "<param name=\"left\" type=\"linearlong\"><key time=\"0\" value=\"0\"/>"
+         "<key time=\"2000\" value=\"" +
+         std::to_string(width / 2) +
+         "\"/></param><param name=\"right\" type=\"linearlong\"><key time=\"0\" value=\"" +
+         std::to_string(width / 4) + "\"/><key time=\"2000\" value=\"" + std::to_string(width) +
+         "\"/></param><param name=\"bottom\" type=\"long\" value=\"" + std::to_string(height) +
+         "\"/></m></timeline></demo>";
+}
+
+void RunCapture(benchmark::State& state, const fs::path& script, const std::string& extra) {
+  std::string pattern = (fs::temp_directory_path() / "vexil-bench-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) {
+    state.SkipWithError("cannot make a scratch folder");
+    return;
+  }
+  const fs::path scratch = pattern;
+  const fs::path out = scratch / "out";
+  const std::string command =
+      "cd '" + script.parent_path().string() + "' && SDL_VIDEODRIVER=offscreen " +
+      "SDL_AUDIODRIVER=dummy '" VEXIL_BIN_DIR "/vexil' --capture '" + out.string() + "' " + extra +
+      " -- '" + script.filename().string() + "' >/dev/null";
+  int64_t frames = 0;
+  for (auto _ : state) {
+    fs::remove_all(out);
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto end = std::chrono::steady_clock::now();
+    if (status != 0) {
+      state.SkipWithError("vexil --capture failed");
+      break;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    frames = 0;
+    for (const auto& entry : fs::directory_iterator(out)) {
+      frames += entry.path().extension() == ".png";
+    }
+  }
+  state.counters["frames"] = static_cast<double>(frames);
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(frames),
+                                             benchmark::Counter::kIsIterationInvariantRate);
+  fs::remove_all(scratch);
+}
+
+void BM_CaptureGenerated(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  std::string pattern = (fs::temp_directory_path() / "vexil-bench-script-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) {
+    state.SkipWithError("cannot make a scratch folder");
+    return;
+  }
+  const fs::path script = fs::path(pattern) / "bench.xml";
+  std::ofstream(script) << GeneratedScript(width, height);
+  RunCapture(state, script, "--fps 60 --to " + std::to_string(kFrames * 1000 / 60 - 1));
+  fs::remove_all(pattern);
+}
+BENCHMARK(BM_CaptureGenerated)
+    ->Args({320, 240})
+    ->Args({640, 480})
+    ->Args({1280, 720})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_CaptureScript(benchmark::State& state) {
+  RunCapture(state, fs::absolute(g_script), "--fps 60");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  // What benchmark left over: an optional script to capture instead of the generated ones.
+  if (argc > 1) {
+    g_script = argv[argc - 1];
+    benchmark::RegisterBenchmark("BM_CaptureScript", BM_CaptureScript)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+    benchmark::RunSpecifiedBenchmarks(benchmark::CreateDefaultDisplayReporter());
+  } else {
+    benchmark::RunSpecifiedBenchmarks();
+  }
+  benchmark::Shutdown();
+  return 0;
+}
