@@ -53,6 +53,27 @@ TEST_F(SetupDialogWindow, EnterRunsWithThePreselectedMode) {
   EXPECT_FALSE(dialog.GetLoop());
 }
 
+Uint32 SDLCALL PressEnterLater(Uint32, void*) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.keysym.sym = SDLK_RETURN;
+  SDL_PushEvent(&e);
+  return 0;
+}
+
+TEST_F(SetupDialogWindow, DrawsFramesWhileWaitingForTheUser) {
+  // The answer arrives only after the dialog has drawn through ImGui's OpenGL backend.
+  ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_TIMER));
+  CSetupDialog dialog("A demo name that is rather long for the caption of a small dialog", 640, 480,
+                      60, false, d3d_);
+  dialog.SetShowWhenHeadless(true);
+  const SDL_TimerID timer = SDL_AddTimer(400, PressEnterLater, nullptr);
+  ASSERT_NE(0, timer);
+  ASSERT_TRUE(dialog.Run());
+  EXPECT_EQ(640u, dialog.GetChosenMode().width);
+  SDL_QuitSubSystem(SDL_INIT_TIMER);
+}
+
 TEST_F(SetupDialogWindow, AltShortcutsToggleTheBoxes) {
   CSetupDialog dialog("Window Test", 1024, 768, 75, /*fullscreen=*/true, d3d_);
   dialog.SetShowWhenHeadless(true);
