@@ -3,6 +3,9 @@
 // that two runs give identical files.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "container_cipher.h"
 #include "e2e_harness.h"
 
@@ -51,6 +54,61 @@ TEST_F(CaptureTest, ASpanAfterTheEndGivesNoFramesAndAnEmptyAudioFile) {
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_EQ(0, CountFrames("out"));
   EXPECT_EQ(44u, ReadFile(Path("out/audio.wav")).size()) << "a header without samples";
+}
+
+// 16-bit stereo PCM at 44100 Hz, every sample `value`, as a WAV file.
+std::string ConstantWav(int frames, int16_t value) {
+  std::string wav = "RIFF";
+  auto put32 = [&wav](uint32_t v) {
+    for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto put16 = [&wav](uint16_t v) {
+    wav += static_cast<char>(v & 0xFF);
+    wav += static_cast<char>(v >> 8);
+  };
+  const uint32_t data_bytes = static_cast<uint32_t>(frames) * 4;
+  put32(36 + data_bytes);
+  wav += "WAVEfmt ";
+  put32(16);
+  put16(1);  // PCM
+  put16(2);
+  put32(44100);
+  put32(44100 * 4);
+  put16(4);
+  put16(16);
+  wav += "data";
+  put32(data_bytes);
+  for (int i = 0; i < frames * 2; ++i) put16(static_cast<uint16_t>(value));
+  return wav;
+}
+
+// The left-channel samples of a 16-bit stereo WAV written by a capture.
+std::vector<int16_t> LeftSamples(const std::string& wav) {
+  std::vector<int16_t> left;
+  for (size_t i = 44; i + 3 < wav.size(); i += 4) {
+    left.push_back(static_cast<int16_t>(static_cast<uint8_t>(wav[i]) |
+                                        (static_cast<uint8_t>(wav[i + 1]) << 8)));
+  }
+  return left;
+}
+
+TEST_F(CaptureTest, MusicStartsInTheAudioExactlyWithItsFirstFrame) {
+  Write("tone.wav", ConstantWav(44100 * 2, 8000));
+  const std::string sound =
+      "<m type=\"sound\" start=\"500\" end=\"1000\">"
+      "<param name=\"file\" type=\"string\" value=\"tone.wav\"/></m>";
+  Write("demo.xml", Script(Fill("FF0000", 0) + sound));
+  const RunResult run = Run({"--capture", "out", "--fps", "10", "demo.xml"});
+  ASSERT_EQ(0, run.status) << run.err;
+  const std::vector<int16_t> left = LeftSamples(ReadFile(Path("out/audio.wav")));
+  ASSERT_EQ(11u * 4410u, left.size());
+  // Frame 5 (500 ms) starts the sound; its audio begins at sample 5 * 4410.
+  int loud_before = 0;
+  for (size_t i = 0; i < 22050; ++i) loud_before += left[i] != 0;
+  EXPECT_EQ(0, loud_before) << "silence before the module's first frame";
+  int silent_after = 0;
+  for (size_t i = 22050; i < left.size(); ++i) silent_after += left[i] == 0;
+  EXPECT_EQ(0, silent_after) << "the sound plays from its first frame on";
 }
 
 TEST_F(CaptureTest, HigherLayersDrawOverLowerOnesWhateverTheScriptOrder) {

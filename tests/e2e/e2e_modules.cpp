@@ -1,11 +1,13 @@
 // A small plug-in library for the player's end-to-end tests: modules that fill the current
 // target (whole or a rectangle) with a colour from their values, one that draws a texture over
-// the viewport, one that logs its frame times, and a render-target resource. Pixels of captured frames then say exactly which
+// the viewport, one that logs its frame times, one that plays a sound file, and a render-target
+// resource. Pixels of captured frames then say exactly which
 // module drew last, at which time and into which target.
 #include <strings.h>
 
 #include <cstdio>
 
+#include "fsound/fsound.h"
 #include "scenecore.h"
 #include "timeline/demodevice.h"
 #include "timeline/module.h"
@@ -123,6 +125,30 @@ class CTimeLogModule : public CModule {
   std::FILE* m_log = nullptr;
 };
 
+// Plays the sound file named by "file" from the module's first frame to its last, the way a
+// music module does, so that captures have audio to place against their pictures.
+class CSoundModule : public CModule {
+ public:
+  CSoundModule() { AddValue(&m_file, "file"); }
+  void BeforeFirstRender() override {
+    if (!FSOUND_Init(44100, 32, 0)) return;
+    m_stream = FSOUND_Stream_Open(m_file, FSOUND_LOOP_OFF, 0, 0);
+    if (m_stream) FSOUND_Stream_Play(FSOUND_FREE, m_stream);
+  }
+  void AfterLastRender() override { Close(); }
+  void Free() override { Close(); }
+
+ private:
+  void Close() {
+    if (!m_stream) return;
+    FSOUND_Stream_Stop(m_stream);
+    FSOUND_Stream_Close(m_stream);
+    m_stream = nullptr;
+  }
+  CValueString m_file{""};
+  FSOUND_STREAM* m_stream = nullptr;
+};
+
 // A "width" x "height" render-target texture with its own depth buffer, registered in the
 // texture manager under the resource's name.
 class CRenderTargetResource : public CResource {
@@ -157,11 +183,9 @@ struct Entry {
   const char* name;
   uint8_t kind;
 };
-const Entry kEntries[] = {{"fill", PLUGIN_KIND_MODULE},
-                          {"fillrect", PLUGIN_KIND_MODULE},
-                          {"texquad", PLUGIN_KIND_MODULE},
-                          {"timelog", PLUGIN_KIND_MODULE},
-                          {"rendertarget", PLUGIN_KIND_RESOURCE}};
+const Entry kEntries[] = {{"fill", PLUGIN_KIND_MODULE},    {"fillrect", PLUGIN_KIND_MODULE},
+                          {"texquad", PLUGIN_KIND_MODULE}, {"timelog", PLUGIN_KIND_MODULE},
+                          {"sound", PLUGIN_KIND_MODULE},   {"rendertarget", PLUGIN_KIND_RESOURCE}};
 constexpr int kCount = sizeof kEntries / sizeof kEntries[0];
 
 }  // namespace
@@ -181,6 +205,7 @@ VEXIL_PLUGIN_EXPORT CDataProvider* CreateInstance(const char* name, uint8_t kind
   }
   if (kind == PLUGIN_KIND_MODULE && strcasecmp(name, "texquad") == 0) return new CTexQuadModule;
   if (kind == PLUGIN_KIND_MODULE && strcasecmp(name, "timelog") == 0) return new CTimeLogModule;
+  if (kind == PLUGIN_KIND_MODULE && strcasecmp(name, "sound") == 0) return new CSoundModule;
   if (kind == PLUGIN_KIND_RESOURCE && strcasecmp(name, "rendertarget") == 0) {
     return new CRenderTargetResource;
   }
