@@ -8,6 +8,7 @@
 #include <imgui.h>
 #include <imgui_impl_opengl3.h>
 #include <imgui_impl_sdl.h>
+#include <imgui_internal.h>  // SetFocusID: Tab moves the keyboard focus between controls
 
 #include <cstdio>
 #include <vector>
@@ -30,26 +31,31 @@ const char* const kFontPaths[] = {
     "/usr/share/fonts/TTF/DejaVuSans.ttf",
 };
 
-// Where a press may start a window drag: everywhere except over a control, and nowhere
-// while the mode list is dropped down (it covers the background).
-struct DragAreas {
-  std::vector<SDL_Rect> controls;
+// The controls of the last frame. A press may start a window drag everywhere except over
+// a control, and nowhere while the mode list is dropped down (it covers the background).
+// Tab and Shift+Tab walk the enabled controls in tab_order, as a dialog's tab stops do.
+struct DialogControls {
+  std::vector<SDL_Rect> rects;
+  std::vector<ImGuiID> tab_order;
+  ImGuiID cancel_id = 0;
   bool popup_open = false;
+  int tab_request = 0;  // +1 next control, -1 previous, 0 none
 };
 
 SDL_HitTestResult SDLCALL HitTest(SDL_Window*, const SDL_Point* point, void* data) {
-  const DragAreas* areas = static_cast<const DragAreas*>(data);
-  if (areas->popup_open) return SDL_HITTEST_NORMAL;
-  for (const SDL_Rect& r : areas->controls) {
+  const DialogControls* controls = static_cast<const DialogControls*>(data);
+  if (controls->popup_open) return SDL_HITTEST_NORMAL;
+  for (const SDL_Rect& r : controls->rects) {
     if (SDL_PointInRect(point, &r)) return SDL_HITTEST_NORMAL;
   }
   return SDL_HITTEST_DRAGGABLE;
 }
 
-void RememberLastItem(DragAreas* areas) {
+void RememberLastItem(DialogControls* controls, bool enabled = true) {
+  if (enabled) controls->tab_order.push_back(ImGui::GetItemID());
   const ImVec2 min = ImGui::GetItemRectMin();
   const ImVec2 max = ImGui::GetItemRectMax();
-  areas->controls.push_back({static_cast<int>(min.x), static_cast<int>(min.y),
+  controls->rects.push_back({static_cast<int>(min.x), static_cast<int>(min.y),
                              static_cast<int>(max.x - min.x) + 1,
                              static_cast<int>(max.y - min.y) + 1});
 }
@@ -117,9 +123,33 @@ void SetWindowIcon(SDL_Window* window) {
   SDL_FreeSurface(icon);
 }
 
-// One frame of the dialog's widgets. Fills `areas` with the controls of this frame.
-void DrawDialog(vexil::SetupDialogModel* model, DragAreas* areas) {
-  areas->controls.clear();
+// Moves the keyboard focus (and its visible frame) to the next or previous control.
+void MoveTabFocus(DialogControls* controls) {
+  const int count = static_cast<int>(controls->tab_order.size());
+  if (controls->tab_request == 0 || count == 0) return;
+  ImGuiContext& g = *ImGui::GetCurrentContext();
+  int at = -1;
+  for (int i = 0; i < count; ++i) {
+    if (controls->tab_order[i] == g.NavId) at = i;
+  }
+  const int next = at < 0 ? (controls->tab_request > 0 ? 0 : count - 1)
+                          : (at + controls->tab_request + count) % count;
+  ImGui::SetFocusID(controls->tab_order[next], ImGui::GetCurrentWindow());
+  g.NavDisableHighlight = false;
+  g.NavDisableMouseHover = true;
+  controls->tab_request = 0;
+}
+
+// True while the keyboard focus frame sits on the Cancel button.
+bool CancelHasFocus(const DialogControls& controls) {
+  const ImGuiContext& g = *ImGui::GetCurrentContext();
+  return controls.cancel_id != 0 && g.NavId == controls.cancel_id && !g.NavDisableHighlight;
+}
+
+// One frame of the dialog's widgets. Fills `controls` with the controls of this frame.
+void DrawDialog(vexil::SetupDialogModel* model, DialogControls* controls) {
+  controls->rects.clear();
+  controls->tab_order.clear();
   const ImGuiIO& io = ImGui::GetIO();
   ImGui::SetNextWindowPos(ImVec2(0, 0));
   ImGui::SetNextWindowSize(io.DisplaySize);
@@ -140,7 +170,9 @@ void DrawDialog(vexil::SetupDialogModel* model, DragAreas* areas) {
   const char* preview =
       selected ? modes.entries[modes.selection].label.c_str() : "no display modes";
   ImGui::BeginDisabled(modes.entries.empty());
-  if (ImGui::BeginCombo("##mode", preview, ImGuiComboFlags_HeightLarge)) {
+  const bool list_open = ImGui::BeginCombo("##mode", preview, ImGuiComboFlags_HeightLarge);
+  RememberLastItem(controls, !modes.entries.empty());
+  if (list_open) {
     for (int i = 0; i < static_cast<int>(modes.entries.size()); ++i) {
       const bool is_selected = i == modes.selection;
       if (ImGui::Selectable(modes.entries[i].label.c_str(), is_selected)) model->Select(i);
@@ -149,14 +181,13 @@ void DrawDialog(vexil::SetupDialogModel* model, DragAreas* areas) {
     ImGui::EndCombo();
   }
   ImGui::EndDisabled();
-  RememberLastItem(areas);
 
   ImGui::SetCursorPos(ImVec2(kMargin - 4.0f, kMargin + frame + 10.0f));
   CheckboxWithMnemonic("Fullscreen", &model->fullscreen);
-  RememberLastItem(areas);
+  RememberLastItem(controls);
   ImGui::SetCursorPos(ImVec2(kMargin - 4.0f, kMargin + 2.0f * frame + 16.0f));
   CheckboxWithMnemonic("Loop", &model->loop);
-  RememberLastItem(areas);
+  RememberLastItem(controls);
 
   const float line_y = io.DisplaySize.y - kMargin - kButtonHeight - 12.0f;
   ImDrawList* draw = ImGui::GetWindowDrawList();
@@ -188,28 +219,32 @@ void DrawDialog(vexil::SetupDialogModel* model, DragAreas* areas) {
     UnderlineFirstLetter("Run", ImVec2(min.x + (kButtonWidth - text_w) * 0.5f,
                                        min.y + (kButtonHeight - ImGui::GetFontSize()) * 0.5f));
   }
-  RememberLastItem(areas);
+  RememberLastItem(controls, selected != nullptr);
 
   ImGui::SetCursorPos(ImVec2(width - kMargin - kButtonWidth, row_y));
   if (ImGui::Button("Cancel", ImVec2(kButtonWidth, kButtonHeight))) model->Cancel();
-  RememberLastItem(areas);
+  controls->cancel_id = ImGui::GetItemID();
+  RememberLastItem(controls);
 
-  areas->popup_open = ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
+  controls->popup_open = ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
+  MoveTabFocus(controls);
   ImGui::End();
 }
 
 // Keyboard and window events the dialog answers itself; everything also goes to ImGui.
-void HandleEvent(const SDL_Event& e, SDL_Window* window, bool popup_open,
+void HandleEvent(const SDL_Event& e, SDL_Window* window, DialogControls* controls,
                  vexil::SetupDialogModel* model) {
   if (e.type == SDL_QUIT) {
     model->Cancel();
   } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE &&
              e.window.windowID == SDL_GetWindowID(window)) {
     model->Cancel();
-  } else if (e.type == SDL_KEYDOWN && !popup_open) {
+  } else if (e.type == SDL_KEYDOWN && !controls->popup_open) {
     const SDL_Keycode key = e.key.keysym.sym;
     const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
-    if (key == SDLK_RETURN || key == SDLK_KP_ENTER || (alt && key == SDLK_r)) {
+    if ((key == SDLK_RETURN || key == SDLK_KP_ENTER) && CancelHasFocus(*controls)) {
+      model->Cancel();  // Enter presses the focused push button, as in any dialog
+    } else if (key == SDLK_RETURN || key == SDLK_KP_ENTER || (alt && key == SDLK_r)) {
       model->Run();  // with an empty list this does nothing and the dialog stays
     } else if (key == SDLK_ESCAPE) {
       model->Cancel();
@@ -217,6 +252,8 @@ void HandleEvent(const SDL_Event& e, SDL_Window* window, bool popup_open,
       model->fullscreen = !model->fullscreen;
     } else if (alt && key == SDLK_l) {
       model->loop = !model->loop;
+    } else if (key == SDLK_TAB) {
+      controls->tab_request = (e.key.keysym.mod & KMOD_SHIFT) ? -1 : 1;
     }
   }
 }
@@ -288,8 +325,8 @@ bool CSetupDialog::Run() {
   ImGui_ImplSDL2_InitForOpenGL(window, context);
   ImGui_ImplOpenGL3_Init("#version 330 core");
 
-  DragAreas areas;
-  SDL_SetWindowHitTest(window, HitTest, &areas);
+  DialogControls controls;
+  SDL_SetWindowHitTest(window, HitTest, &controls);
   SDL_ShowWindow(window);
   SDL_RaiseWindow(window);
   shown_ = true;
@@ -300,7 +337,7 @@ bool CSetupDialog::Run() {
     if (SDL_WaitEventTimeout(&e, 100)) {
       do {
         ImGui_ImplSDL2_ProcessEvent(&e);
-        HandleEvent(e, window, areas.popup_open, &model);
+        HandleEvent(e, window, &controls, &model);
       } while (!model.finished() && SDL_PollEvent(&e));
     }
     if (model.finished()) break;
@@ -308,7 +345,7 @@ bool CSetupDialog::Run() {
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
-    DrawDialog(&model, &areas);
+    DrawDialog(&model, &controls);
     ImGui::Render();
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window, &w, &h);
