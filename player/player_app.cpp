@@ -4,9 +4,11 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "capture_session.h"
 #include "d3d9/d3d9.h"
@@ -17,6 +19,7 @@
 #include "setup_dialog.h"
 #include "system/clock.h"
 #include "system/desktop.h"
+#include "system/dynlib.h"
 #include "system/events.h"
 #include "system/keys.h"
 #include "system/window.h"
@@ -26,6 +29,26 @@ namespace {
 // A frame-limited loop waiting this long or more for its next frame gives the time back to
 // the system in small naps instead of spinning a core at full load.
 constexpr float kNapThresholdMs = 2.0f;
+
+// A plug-in a demo ships beside its script: "name.dll" as the platform's "libname.so" (in any
+// letter case) in the script's folder; empty when there is none or `file` is a path.
+std::string LibraryBesideScript(const std::string& folder, const std::string& file) {
+  if (file.empty() || file.find('/') != std::string::npos) return std::string();
+  std::string name = file;
+  if (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".dll") == 0) {
+    name = "lib" + name.substr(0, name.size() - 4) + ".so";
+  }
+  const std::string found = vexil::sys::DynLibFindIgnoringCase(folder, name);
+  if (found.empty()) return std::string();
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(found, ec);
+  return ec ? found : absolute.string();
+}
+
+// The line number a finding starts with ("line 12: ..."), 0 for findings about the whole file.
+int FindingLine(const std::string& finding) {
+  return finding.rfind("line ", 0) == 0 ? std::atoi(finding.c_str() + 5) : 0;
+}
 
 }  // namespace
 
@@ -74,6 +97,9 @@ void CPlayerApp::Run(const char* path) {
   } else if (mode == vexil::PlayerMode::kCheck) {
     vexil::PrepareSilentSound();
   }
+
+  m_scriptFolder = std::filesystem::path(path).parent_path().string();
+  if (m_scriptFolder.empty()) m_scriptFolder = ".";
 
   CXmlHandler loader;
   std::string error;
@@ -173,9 +199,13 @@ void CPlayerApp::LoadLibraries(TiXmlElement* element) {
       continue;
     }
     // A library that does not load is skipped; only a check says so.
-    if (!m_widgetManager.Load(file) && check) {
-      m_findings.push_back(where + "library \"" + file +
-                           "\" cannot be loaded: " + m_widgetManager.GetLastError());
+    if (m_widgetManager.Load(file)) continue;
+    const std::string error = m_widgetManager.GetLastError();
+    const std::string beside = LibraryBesideScript(m_scriptFolder, file);
+    if (!beside.empty() && m_widgetManager.Load(beside.c_str())) continue;
+    if (check) {
+      m_findings.push_back(where + "library \"" + file + "\" cannot be loaded: " +
+                           (beside.empty() ? error : m_widgetManager.GetLastError()));
     }
   }
 }
@@ -336,6 +366,10 @@ void CPlayerApp::RunCheck(TiXmlElement* root) {
   vexil::ScriptChecker checker(&m_widgetManager, &m_textureManager);
   checker.CheckScript(root);
   for (const std::string& finding : checker.findings()) m_findings.push_back(finding);
+  // In script order, whichever step found them.
+  std::stable_sort(
+      m_findings.begin(), m_findings.end(),
+      [](const std::string& a, const std::string& b) { return FindingLine(a) < FindingLine(b); });
   for (const std::string& finding : m_findings) std::printf("%s\n", finding.c_str());
   if (!m_findings.empty() && m_exitStatus == 0) m_exitStatus = 1;
 }

@@ -86,6 +86,7 @@ class CPlayerApp : public CXmlHandler {
   int64_t m_clockStart = 0;
   int64_t m_ticksPerMillisecond = 1;
 
+  std::string m_scriptFolder;  // where plug-ins shipped with the demo are looked for
   bool m_displayTried = false;
   bool m_displayOpen = false;
   int m_exitStatus = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "container_cipher.h"
@@ -240,6 +241,18 @@ TEST_F(CaptureTest, ContainersAreDecodedInMemoryInAnyLetterCase) {
   ASSERT_EQ(0, run.status) << run.err;
   EXPECT_EQ(kBlue, Frame("out", 0).Pixel(0, 0));
   EXPECT_FALSE(FileExists(Path("zuraviklick"))) << "no plain text on disk";
+}
+
+TEST_F(CaptureTest, PluginsShippedBesideTheScriptAreFound) {
+  std::filesystem::create_directories(Path("show"));
+  std::filesystem::copy_file(VEXIL_BIN_DIR "/libvexil_e2e_modules.so", Path("show/libmyfx.so"));
+  std::string script = Script(Fill("0000FF", 0, "0\" end=\"0"));
+  const std::string ours = "vexil_e2e_modules.dll";
+  script.replace(script.find(ours), ours.size(), "MyFx.dll");
+  Write("show/demo.xml", script);
+  const RunResult run = Run({"--capture", "out", "show/demo.xml"});
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(kBlue, Frame("out", 0).Pixel(0, 0)) << "the module came from show/libmyfx.so";
 }
 
 TEST_F(CaptureTest, PathWordsAfterTheOptionsAreJoinedWithSpaces) {
