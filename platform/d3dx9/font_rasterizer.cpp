@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <map>
+#include <utility>
 
 namespace d3dx {
 namespace {
@@ -71,9 +73,63 @@ bool ResolveFont(const std::string& face, int weight, bool italic, FontSource* o
 struct FontRasterizer::FreeTypeState {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
+  FT_F26Dot6 charSize = 0;
+  int weight = 400;
+  bool italic = false;
+  // Faces that supply characters the main face lacks, by file and index; null entries
+  // remember files that could not be opened.
+  std::map<std::pair<std::string, int>, FT_Face> fallbacks;
+
   ~FreeTypeState() {
+    for (auto& entry : fallbacks)
+      if (entry.second) FT_Done_Face(entry.second);
     if (face) FT_Done_Face(face);
     if (library) FT_Done_FreeType(library);
+  }
+
+  // The face to draw c with: the main face when it has the character, else the face
+  // fontconfig picks for it (as Windows links fonts for characters a face lacks).
+  FT_Face FaceFor(char32_t c) {
+    if (c < 0x20 || FT_Get_Char_Index(face, c) != 0) return face;
+    FcPattern* pattern = FcPatternCreate();
+    FcCharSet* charset = FcCharSetCreate();
+    FcCharSetAddChar(charset, c);
+    FcPatternAddCharSet(pattern, FC_CHARSET, charset);
+    FcCharSetDestroy(charset);
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight <= 0 ? 400 : weight));
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return face;
+    FcChar8* file = nullptr;
+    FcCharSet* covered = nullptr;
+    int index = 0;
+    FT_Face chosen = face;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file &&
+        FcPatternGetCharSet(match, FC_CHARSET, 0, &covered) == FcResultMatch &&
+        FcCharSetHasChar(covered, c)) {
+      FcPatternGetInteger(match, FC_INDEX, 0, &index);
+      const auto key = std::make_pair(std::string(reinterpret_cast<const char*>(file)), index);
+      auto found = fallbacks.find(key);
+      if (found == fallbacks.end()) {
+        FT_Face extra = nullptr;
+        if (FT_New_Face(library, key.first.c_str(), index, &extra) != 0 ||
+            FT_Set_Char_Size(extra, 0, charSize, 72, 72) != 0) {
+          if (extra) FT_Done_Face(extra);
+          extra = nullptr;
+        } else {
+          FT_Select_Charmap(extra, FT_ENCODING_UNICODE);
+        }
+        found = fallbacks.emplace(key, extra).first;
+      }
+      if (found->second) chosen = found->second;
+    }
+    FcPatternDestroy(match);
+    return chosen;
   }
 };
 
@@ -115,7 +171,10 @@ std::unique_ptr<FontRasterizer> FontRasterizer::Create(const LOGFONTA& logFont,
   if (logFont.lfHeight > 0) emPixels = logFont.lfHeight * face->units_per_EM / cellUnits;
   if (logFont.lfHeight < 0) emPixels = -static_cast<double>(logFont.lfHeight);
   emPixels = std::min(emPixels, 1000.0);
-  if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(emPixels * 64)), 72, 72) != 0) {
+  r->ft_->charSize = static_cast<FT_F26Dot6>(std::lround(emPixels * 64));
+  r->ft_->weight = logFont.lfWeight;
+  r->ft_->italic = italic;
+  if (FT_Set_Char_Size(face, 0, r->ft_->charSize, 72, 72) != 0) {
     if (error) *error = "cannot size font " + r->source_.file;
     return nullptr;
   }
@@ -162,12 +221,18 @@ const GlyphInfo& FontRasterizer::Glyph(char32_t c) {
   if (found != glyphs_.end()) return found->second;
 
   GlyphInfo info;
-  FT_Face face = ft_->face;
+  FT_Face face = ft_->FaceFor(c);
   const FT_Int32 target = antialiased_ ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
   if (FT_Load_Char(face, c, FT_LOAD_DEFAULT | target) == 0) {
     FT_GlyphSlot slot = face->glyph;
-    if (emboldenSynthetic_) FT_GlyphSlot_Embolden(slot);
-    if (slantSynthetic_) FT_GlyphSlot_Oblique(slot);
+    const bool bold = face == ft_->face
+                          ? emboldenSynthetic_
+                          : ft_->weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
+    const bool slanted = face == ft_->face
+                             ? slantSynthetic_
+                             : ft_->italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
+    if (bold) FT_GlyphSlot_Embolden(slot);
+    if (slanted) FT_GlyphSlot_Oblique(slot);
     info.advance = static_cast<int>((slot->advance.x + 32) >> 6);
     if (FT_Render_Glyph(slot, antialiased_ ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) == 0) {
       const FT_Bitmap& bm = slot->bitmap;

@@ -1,5 +1,6 @@
 // Face resolution and glyph rasterisation: fallback for missing faces, GDI cell heights,
 // coverage in the atlas, and an atlas that grows without moving placed glyphs.
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -75,6 +76,33 @@ TEST(D3DXFontRasterizer, GlyphCoverageLandsInTheAtlas) {
   auto bold = d3dx::FontRasterizer::Create(MakeLogFont("DejaVu Sans", 32, FW_BOLD), &error);
   ASSERT_TRUE(bold);
   EXPECT_GT(bold->Advance(U'H'), font->Advance(U'H')) << "bold is wider";
+}
+
+TEST(D3DXFontRasterizer, CharactersTheFaceLacksComeFromAnotherFont) {
+  // Hiragana "a" is not in DejaVu Sans; skip where no installed font has it.
+  FcInit();
+  FcPattern* want = FcPatternCreate();
+  FcCharSet* cs = FcCharSetCreate();
+  FcCharSetAddChar(cs, 0x3042);
+  FcPatternAddCharSet(want, FC_CHARSET, cs);
+  FcObjectSet* fields = FcObjectSetBuild(FC_FILE, nullptr);
+  FcFontSet* fonts = FcFontList(nullptr, want, fields);
+  const bool available = fonts && fonts->nfont > 0;
+  if (fonts) FcFontSetDestroy(fonts);
+  FcObjectSetDestroy(fields);
+  FcCharSetDestroy(cs);
+  FcPatternDestroy(want);
+  if (!available) GTEST_SKIP() << "no installed font covers U+3042";
+
+  std::string error;
+  auto font = d3dx::FontRasterizer::Create(MakeLogFont("DejaVu Sans", 24), &error);
+  ASSERT_TRUE(font) << error;
+  const d3dx::GlyphInfo kana = font->Glyph(U'\u3042');
+  EXPECT_GT(kana.width, 4) << "drawn from a font that has it, not as an empty box";
+  EXPECT_GT(kana.advance, 10);
+  EXPECT_LE(kana.top, font->Ascent() + 2) << "on the same baseline and size";
+  const d3dx::GlyphInfo latin = font->Glyph(U'A');
+  EXPECT_GT(latin.width, 0) << "the main face still draws what it has";
 }
 
 TEST(D3DXFontRasterizer, AtlasGrowsWithoutMovingGlyphs) {
