@@ -68,7 +68,8 @@ class ID3DXFont : public IUnknown {
   // Draws `count` bytes of text (-1: up to the terminating zero) into *pRect with the DT_*
   // flags and colour; with DT_CALCRECT only measures, widening/lowering *pRect to fit.
   // The text is UTF-8 when it decodes as such, else Windows-1252. Returns the height of
-  // the text in pixels, 0 on failure.
+  // the text in pixels (with DT_VCENTER or DT_BOTTOM the distance from the box's top to the
+  // text's bottom), 0 on failure.
   virtual INT DrawTextA(LPCSTR pString, INT count, RECT* pRect, DWORD format, D3DCOLOR color) = 0;
   virtual HRESULT End() = 0;
   virtual HRESULT OnLostDevice() = 0;

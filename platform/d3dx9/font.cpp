@@ -241,7 +241,11 @@ class Font final : public ID3DXFont {
       const FontVertex c{x1, y1, 0, 1, color, u1, v1}, d{x0, y1, 0, 1, color, u0, v1};
       vertices.insert(vertices.end(), {a, b, c, a, c, d});
     }
-    if (vertices.empty()) return layout.height;
+    // As DrawText: the text's height, or with vertical alignment the distance from the
+    // box's top to the bottom of the text.
+    const INT result = (format & (DT_VCENTER | DT_BOTTOM)) ? layout.top - pRect->top + layout.height
+                                                           : layout.height;
+    if (vertices.empty()) return result;
 
     SavedDeviceState own;
     if (!begun_) {
@@ -254,7 +258,7 @@ class Font final : public ID3DXFont {
         device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(vertices.size() / 3),
                                  vertices.data(), sizeof(FontVertex));
     if (!begun_) own.Restore(device_);
-    return SUCCEEDED(hr) ? layout.height : 0;
+    return SUCCEEDED(hr) ? result : 0;
   }
 
   HRESULT OnLostDevice() override { return D3D_OK; }

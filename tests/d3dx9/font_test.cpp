@@ -59,6 +59,11 @@ TEST_F(D3DXFontTest, DrawsOneQuadPerVisibleGlyph) {
 
   VexilNullClearRecordedCalls(dev_);
   EXPECT_EQ(32, font_->DrawTextA("one\ntwo", -1, &box, DT_NOCLIP, 0xFF00FF00));
+  RECT tall{0, 100, 200, 200};
+  EXPECT_EQ(100, font_->DrawTextA("low", -1, &tall, DT_BOTTOM | DT_SINGLELINE, 0xFFFFFFFF))
+      << "bottom-aligned: from the box's top to the text's bottom";
+  EXPECT_EQ(58, font_->DrawTextA("mid", -1, &tall, DT_VCENTER | DT_SINGLELINE, 0xFFFFFFFF))
+      << "centred: 42 above, 16 of text";
   VexilNullClearRecordedCalls(dev_);
   EXPECT_EQ(16, font_->DrawTextA("   ", -1, &box, DT_NOCLIP, 0xFFFFFFFF));
   EXPECT_TRUE(Draws().empty()) << "blanks only: nothing to draw";
