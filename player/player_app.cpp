@@ -22,6 +22,7 @@
 #include "system/dynlib.h"
 #include "system/events.h"
 #include "system/keys.h"
+#include "system/message_box.h"
 #include "system/window.h"
 
 namespace {
@@ -84,7 +85,13 @@ CPlayerApp::~CPlayerApp() {
 }
 
 void CPlayerApp::Fail(const std::string& message) {
-  std::fprintf(stderr, "vexil: %s\n", message.c_str());
+  // A person who started the player from a desktop has no terminal to read: in play mode the
+  // message also shows in a box (on stderr only when there is no display).
+  if (m_options.mode == vexil::PlayerMode::kPlay) {
+    vexil::sys::ShowMessageBox("vexil", message, vexil::sys::MessageIcon::kError, m_window.handle);
+  } else {
+    std::fprintf(stderr, "vexil: %s\n", message.c_str());
+  }
   if (m_exitStatus == 0) m_exitStatus = 1;
 }
 
@@ -110,6 +117,12 @@ void CPlayerApp::Run(const char* path) {
   TiXmlElement* root = loader.GetRootElement();
   const char* name = root->Attribute("name");
   std::snprintf(m_name, sizeof m_name, "%s", name ? name : "");
+  if (name && std::strlen(name) >= sizeof m_name) {
+    // Cut at a character boundary: half a UTF-8 character would spoil the window title.
+    size_t end = sizeof m_name - 1;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    m_name[end] = '\0';
+  }
 
   if (mode == vexil::PlayerMode::kCapture) {
     vexil::CaptureOptions capture;

@@ -70,12 +70,26 @@ const ScriptChecker::CatalogueEntry* ScriptChecker::FindType(const char* name) c
 void ScriptChecker::CheckScript(const TiXmlElement* root) {
   if (!root) return;
   if (!root->Attribute("name")) Report(root, "the root element has no \"name\" attribute");
+  // Elements are handled in document order: what needs the display or the plug-in types
+  // must come after "settings" and "libraries".
+  bool seen_settings = false;
+  bool seen_libraries = false;
   for (const TiXmlElement* child = root->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
+    const bool builds = NameIs(child, "resources") || NameIs(child, "timeline");
+    if (builds && !seen_settings) {
+      Report(child, "<" + std::string(child->Value()) +
+                        "> comes before <settings>: without a display nothing in it is built");
+    } else if (builds && !seen_libraries) {
+      Report(child, "<" + std::string(child->Value()) +
+                        "> comes before <libraries>: none of its types are loaded yet, so "
+                        "nothing in it is built");
+    }
     if (NameIs(child, "settings")) {
+      seen_settings = true;
       CheckSettings(child);
     } else if (NameIs(child, "libraries")) {
-      // Load failures were reported while the libraries were loaded.
+      seen_libraries = true;  // load failures were reported while the libraries were loaded
     } else if (NameIs(child, "resources")) {
       CheckResources(child);
     } else if (NameIs(child, "timeline")) {

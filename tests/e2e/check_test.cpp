@@ -82,6 +82,23 @@ TEST_F(CheckTest, ReportsLibrariesThatDoNotLoad) {
       << run.out;
 }
 
+TEST_F(CheckTest, ElementsBeforeTheirPrerequisitesAreReported) {
+  Write("demo.xml",
+        "<demo name=\"x\">\n"
+        "<timeline><m type=\"fill\" start=\"0\" end=\"1\"/></timeline>\n"
+        "<settings><width value=\"64\"/><height value=\"48\"/></settings>\n"
+        "<resources><r type=\"rendertarget\" name=\"rt\"/></resources>\n"
+        "<libraries><l file=\"vexil_e2e_modules.dll\"/></libraries>\n"
+        "</demo>\n");
+  const RunResult run = Run({"--check", "demo.xml"});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(
+      "line 2: <timeline> comes before <settings>: without a display nothing in it is built\n"
+      "line 4: <resources> comes before <libraries>: none of its types are loaded yet, so "
+      "nothing in it is built\n",
+      run.out);
+}
+
 TEST_F(CheckTest, AScriptWithoutSettingsHasNoDisplay) {
   Write("demo.xml",
         "<demo name=\"x\"><libraries><l file=\"vexil_e2e_modules.dll\"/></libraries></demo>");

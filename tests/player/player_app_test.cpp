@@ -84,6 +84,17 @@ TEST_F(PlayerAppTest, LongNamesAreCutToTheirField) {
   EXPECT_EQ(255u, std::string(app.GetName()).size());
 }
 
+TEST_F(PlayerAppTest, LongNamesAreCutBetweenCharacters) {
+  // 127 two-byte characters fill 254 bytes; the 128th would straddle the 255-byte limit.
+  std::string name;
+  for (int i = 0; i < 130; ++i) name += "\xC3\xA9";  // U+00E9
+  const std::string path = Write("<demo name=\"" + name +
+                                 "\"><settings><width value=\"64\"/><height value=\"48\"/>"
+                                 "</settings></demo>");
+  CPlayerApp app(path.c_str(), 0.0f, Check());
+  EXPECT_EQ(name.substr(0, 254), app.GetName());
+}
+
 TEST_F(PlayerAppTest, ASecondSettingsElementIsReportedAndIgnored) {
   const std::string path = Write(
       "<demo name=\"x\"><settings><width value=\"64\"/><height value=\"48\"/></settings>"
