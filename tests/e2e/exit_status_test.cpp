@@ -46,12 +46,8 @@ TEST_F(ExitStatusTest, SettingsWithoutASizeCannotMakeADisplay) {
 }
 
 TEST_F(ExitStatusTest, BadOptionsAreUsageErrors) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"--frobnicate"},
-                                               {"--capture"},
-                                               {"--capture", "o", "--fps", "0"},
-                                               {"--capture", "o", "--fps", "abc"},
-                                               {"--fps", "30"},
-                                               {"--check", "--capture", "o"}}) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--frobnicate"}, {"--capture", "o", "--fps", "0"}}) {
     const RunResult run = Run(args);
     EXPECT_EQ(2, run.status) << args[0];
     EXPECT_FALSE(run.err.empty()) << args[0];

@@ -57,8 +57,7 @@ TEST_F(MainLoopTest, TheDemoEndsAfterItsLastModule) {
 }
 
 TEST_F(MainLoopTest, TheLimiterSpacesFramesByOneInterval) {
-  const std::string path =
-      WriteDemo("<fpslimiter value=\"1\"/><framerate value=\"50\"/>", 0, 200);
+  const std::string path = WriteDemo("<fpslimiter value=\"1\"/><framerate value=\"50\"/>", 0, 200);
   CPlayerApp app(path.c_str(), 0.0f);
   const std::vector<float> times = LoggedTimes();
   ASSERT_GE(times.size(), 2u);

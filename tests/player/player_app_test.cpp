@@ -76,14 +76,6 @@ TEST_F(PlayerAppTest, TheRootWithoutANameGivesAnEmptyNameAndAFinding) {
   EXPECT_EQ(1, app.GetExitStatus());
 }
 
-TEST_F(PlayerAppTest, LongNamesAreCutToTheirField) {
-  const std::string path = Write("<demo name=\"" + std::string(400, 'n') +
-                                 "\"><settings><width value=\"64\"/><height value=\"48\"/>"
-                                 "</settings></demo>");
-  CPlayerApp app(path.c_str(), 0.0f, Check());
-  EXPECT_EQ(255u, std::string(app.GetName()).size());
-}
-
 TEST_F(PlayerAppTest, LongNamesAreCutBetweenCharacters) {
   // 127 two-byte characters fill 254 bytes; the 128th would straddle the 255-byte limit.
   std::string name;

@@ -52,18 +52,6 @@ TEST_F(ScriptSourceTest, DecodesContainersWhateverTheCaseOfTheExtension) {
   EXPECT_FALSE(std::filesystem::exists("zuraviklick")) << "nothing decoded is written";
 }
 
-TEST_F(ScriptSourceTest, AMissingFileIsNamed) {
-  EXPECT_FALSE(LoadScript(dir_ + "/absent.xml", &loader_, &error_));
-  EXPECT_NE(std::string::npos, error_.find("absent.xml")) << error_;
-}
-
-TEST_F(ScriptSourceTest, MalformedXmlGivesTheParserErrorAndLine) {
-  const std::string path = Write("bad.xml", "<demo>\n<settings>\n</demo>\n");
-  EXPECT_FALSE(LoadScript(path, &loader_, &error_));
-  EXPECT_NE(std::string::npos, error_.find("bad.xml")) << error_;
-  EXPECT_NE(std::string::npos, error_.find("line 3")) << error_;
-}
-
 TEST_F(ScriptSourceTest, EmptyAndRootlessFilesAreNotScripts) {
   EXPECT_FALSE(LoadScript(Write("empty.xml", ""), &loader_, &error_));
   EXPECT_FALSE(error_.empty());

@@ -59,9 +59,5 @@ TEST(SettingsTest, BppUnknownNamesAndMissingValuesChangeNothing) {
   EXPECT_FLOAT_EQ(12.0f, after.starttime);
 }
 
-TEST(SettingsTest, LaterChildrenOverrideEarlierOnes) {
-  EXPECT_EQ(1024, Apply("<width value=\"800\"/><width value=\"1024\"/>").width);
-}
-
 }  // namespace
 }  // namespace vexil
