@@ -55,7 +55,9 @@ constexpr CatalogueRow kRows[kCatalogueSize] = {
 
 }  // namespace
 
-const CatalogueRow* GetCatalogue() { return kRows; }
+const CatalogueRow* GetCatalogue() {
+  return kRows;
+}
 
 }  // namespace effects
 
@@ -76,4 +78,6 @@ CDataProvider* CreateInstance(const char* name, uint8_t kind) {
   return nullptr;
 }
 
-void FreeInstance(CDataProvider* object) { delete object; }
+void FreeInstance(CDataProvider* object) {
+  delete object;
+}

@@ -9,8 +9,8 @@ CClearScreenModule::CClearScreenModule() : CModule(0.0f, 0.0f, 0), m_color(0u), 
 }
 
 void CClearScreenModule::Render() {
-  IDirect3DDevice9* device = m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice)
-                                           : nullptr;
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
   if (!device) return;
   const DWORD flags = static_cast<int32_t>(m_noZBuffer) != 0
                           ? static_cast<DWORD>(D3DCLEAR_TARGET)

@@ -11,7 +11,9 @@ CKluttResource::CKluttResource() : m_filename(""), m_textureDir("") {
   Register(this, &m_textureDir, "texturedir");
 }
 
-CKluttResource::~CKluttResource() { CKluttResource::Free(); }
+CKluttResource::~CKluttResource() {
+  CKluttResource::Free();
+}
 
 void CKluttResource::Free() {
   delete[] m_materials;
@@ -66,7 +68,9 @@ bool CKluttResource::Init() {
   return ok;
 }
 
-ID3DXMesh* CKluttResource::GetMesh() { return m_mesh; }
+ID3DXMesh* CKluttResource::GetMesh() {
+  return m_mesh;
+}
 
 DWORD CKluttResource::GetMaterials(D3DMATERIAL9** materials) {
   if (materials) *materials = m_materials;

@@ -15,7 +15,9 @@ CRawResource::CRawResource() : m_filename("") {
   Register(this, &m_filename, "filename");
 }
 
-CRawResource::~CRawResource() { Clear(); }
+CRawResource::~CRawResource() {
+  Clear();
+}
 
 void CRawResource::Clear() {
   delete[] m_data;
@@ -53,8 +55,12 @@ bool CRawResource::Init() {
   return ok;
 }
 
-uint8_t* CRawResource::GetData() { return m_data; }
+uint8_t* CRawResource::GetData() {
+  return m_data;
+}
 
-int32_t CRawResource::GetSize() { return m_size; }
+int32_t CRawResource::GetSize() {
+  return m_size;
+}
 
 }  // namespace effects

@@ -69,8 +69,8 @@ bool CShowImageModule::WriteVertices() {
 }
 
 void CShowImageModule::Init() {
-  IDirect3DDevice9* device = m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice)
-                                           : nullptr;
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
   if (!device) return;
   if (m_vertexBuffer) {  // a second Init rebuilds rather than leaking the first buffer
     m_vertexBuffer->Release();
@@ -107,8 +107,8 @@ void CShowImageModule::Init() {
 }
 
 void CShowImageModule::Render() {
-  IDirect3DDevice9* device = m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice)
-                                           : nullptr;
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
   if (!device || !m_vertexBuffer) return;
   // A failed lock would leave last frame's alpha in place; skip the frame instead.
   if (!WriteVertices()) return;

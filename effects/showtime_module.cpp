@@ -34,11 +34,13 @@ CShowTimeModule::~CShowTimeModule() {
   if (m_logStarted) AppendToLog(kTimingLogFile, kTimingEndBanner);
 }
 
-int CShowTimeModule::GetLoggedLineCount() { return g_loggedLines; }
+int CShowTimeModule::GetLoggedLineCount() {
+  return g_loggedLines;
+}
 
 void CShowTimeModule::Init() {
-  IDirect3DDevice9* device = m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice)
-                                           : nullptr;
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
   if (m_font3d) {
     m_font3d->Release();
     m_font3d = nullptr;
@@ -90,8 +92,8 @@ void CShowTimeModule::Render() {
   const std::string rateText = FormatRateText(frameTime);
   PollKeys(t, timeText);
 
-  IDirect3DDevice9* device = m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice)
-                                           : nullptr;
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
   if (!device || !m_font3d) return;
   if (FAILED(device->BeginScene())) return;
   m_font3d->Begin();

@@ -32,21 +32,19 @@ bool CTextureResource::Init() {
   IDirect3DSurface9* depthStencil = nullptr;
 
   if (type == kTypeImage) {
-    if (!m_pD3DDevice ||
-        FAILED(D3DXCreateTextureFromFileExA(m_pD3DDevice, m_filename, D3DX_DEFAULT, D3DX_DEFAULT,
-                                            D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                            D3DX_DEFAULT, D3DX_DEFAULT,
-                                            static_cast<uint32_t>(m_colorKey), nullptr, nullptr,
-                                            &texture))) {
+    if (!m_pD3DDevice || FAILED(D3DXCreateTextureFromFileExA(
+                             m_pD3DDevice, m_filename, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                             D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+                             static_cast<uint32_t>(m_colorKey), nullptr, nullptr, &texture))) {
       ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
       return false;
     }
   } else {
     const int32_t width = m_width;
     const int32_t height = m_height;
-    if (!m_pD3DDevice ||
-        FAILED(D3DXCreateTexture(m_pD3DDevice, static_cast<UINT>(width), static_cast<UINT>(height), 1, D3DUSAGE_RENDERTARGET,
-                                 D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &texture))) {
+    if (!m_pD3DDevice || FAILED(D3DXCreateTexture(
+                             m_pD3DDevice, static_cast<UINT>(width), static_cast<UINT>(height), 1,
+                             D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &texture))) {
       ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
       return false;
     }
@@ -54,8 +52,8 @@ bool CTextureResource::Init() {
     D3DSURFACE_DESC desc;
     texture->GetLevelDesc(0, &desc);
     if (FAILED(m_pD3DDevice->CreateDepthStencilSurface(desc.Width, desc.Height, D3DFMT_D16,
-                                                       D3DMULTISAMPLE_NONE, 0, TRUE,
-                                                       &depthStencil, nullptr))) {
+                                                       D3DMULTISAMPLE_NONE, 0, TRUE, &depthStencil,
+                                                       nullptr))) {
       texture->Release();  // nobody else holds it: it would leak
       ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
       return false;

@@ -8,9 +8,9 @@
 namespace {
 
 const char* const kExpectedRows[] = {
-    "fmod",      "clearscreen", "showimage",   "showtime",  "splinetunnel", "kluttviewer",
-    "blur",      "twister",     "text",        "torustunnel", "texscreen",  "torusknot",
-    "metaballs", "zuravisnurr", "raw",         "texture",   "klutt"};
+    "fmod",      "clearscreen", "showimage", "showtime",    "splinetunnel", "kluttviewer",
+    "blur",      "twister",     "text",      "torustunnel", "texscreen",    "torusknot",
+    "metaballs", "zuravisnurr", "raw",       "texture",     "klutt"};
 
 TEST(CatalogueTest, ListsSeventeenRowsInOrderWithTheirKinds) {
   for (int i = 0; i < 17; ++i) {
@@ -77,6 +77,8 @@ TEST(CatalogueTest, RawResourceNamesItsType) {
   FreeInstance(raw);
 }
 
-TEST(CatalogueTest, FreeingNullDoesNothing) { FreeInstance(nullptr); }
+TEST(CatalogueTest, FreeingNullDoesNothing) {
+  FreeInstance(nullptr);
+}
 
 }  // namespace

@@ -59,9 +59,13 @@ bool ParseInto(CXmlHandler* handler, const std::string& xml) {
 
 }  // namespace
 
-bool EffectWorld::LoadResources(const std::string& xml) { return ParseInto(&resources, xml); }
+bool EffectWorld::LoadResources(const std::string& xml) {
+  return ParseInto(&resources, xml);
+}
 
-bool EffectWorld::LoadTimeline(const std::string& xml) { return ParseInto(&timeline, xml); }
+bool EffectWorld::LoadTimeline(const std::string& xml) {
+  return ParseInto(&timeline, xml);
+}
 
 const std::vector<VexilRecordedCall>& EffectWorld::calls() const {
   static const std::vector<VexilRecordedCall> kNone;
@@ -69,7 +73,9 @@ const std::vector<VexilRecordedCall>& EffectWorld::calls() const {
   return recorded ? *recorded : kNone;
 }
 
-void EffectWorld::ClearCalls() { VexilNullClearRecordedCalls(m_devices.device); }
+void EffectWorld::ClearCalls() {
+  VexilNullClearRecordedCalls(m_devices.device);
+}
 
 bool EffectWorld::ReadBackBuffer(std::vector<uint8_t>* rgba, UINT* width, UINT* height) {
   IDirect3DSurface9* back = nullptr;
@@ -84,8 +90,7 @@ Rgba PixelAt(const std::vector<uint8_t>& rgba, UINT width, UINT x, UINT y) {
   return {rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
 }
 
-bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, UINT width,
-              UINT height) {
+bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, UINT width, UINT height) {
   return stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 4,
                         rgba.data(), static_cast<int>(width) * 4) != 0;
 }

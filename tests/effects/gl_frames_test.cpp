@@ -52,9 +52,9 @@ class GlFramesTest : public ::testing::Test {
         std::abs(p.b - b) <= tolerance) {
       return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is (" << p.r
-                                         << ", " << p.g << ", " << p.b << "), expected (" << r
-                                         << ", " << g << ", " << b << ")";
+    return ::testing::AssertionFailure()
+           << "pixel (" << x << ", " << y << ") is (" << p.r << ", " << p.g << ", " << p.b
+           << "), expected (" << r << ", " << g << ", " << b << ")";
   }
 
   ScratchDir dir;
@@ -64,26 +64,33 @@ class GlFramesTest : public ::testing::Test {
 };
 
 TEST_F(GlFramesTest, PicturesArePlacedTurnedFadedAndBlended) {
-  ASSERT_TRUE(world.LoadResources(
-      "<resources>"
-      "<t type=\"texture\" name=\"quad\">" + Param("filename", "string", "quad.png") + "</t>"
-      "<t type=\"texture\" name=\"grey\">" + Param("filename", "string", "grey.png") + "</t>"
-      "</resources>"));
+  ASSERT_TRUE(
+      world.LoadResources("<resources>"
+                          "<t type=\"texture\" name=\"quad\">" +
+                          Param("filename", "string", "quad.png") +
+                          "</t>"
+                          "<t type=\"texture\" name=\"grey\">" +
+                          Param("filename", "string", "grey.png") +
+                          "</t>"
+                          "</resources>"));
   ASSERT_TRUE(world.LoadTimeline(
       "<timeline>"
       "<a type=\"clearscreen\" start=\"0\" end=\"1000\" layer=\"0\">" +
-      Param("color", "color", "#FF000040") + "</a>"
+      Param("color", "color", "#FF000040") +
+      "</a>"
       // Centre (-160, 0) in virtual units = pixel (160, 240); 200 % of 64 = 128 pixels;
       // a quarter turn counter-clockwise; half opaque over the dark blue.
       "<b type=\"showimage\" start=\"0\" end=\"1000\" layer=\"1\">" +
       Param("texture", "string", "quad") + Param("x", "float", "-160") +
       Param("scalex", "float", "200") + Param("scaley", "float", "200") +
-      Param("angle", "float", "90") + Param("alpha", "float", "0.5") + "</b>"
+      Param("angle", "float", "90") + Param("alpha", "float", "0.5") +
+      "</b>"
       // Opaque grey added at (160, 100) virtual = pixel (480, 140), 96 pixels square.
       "<c type=\"showimage\" start=\"0\" end=\"1000\" layer=\"2\">" +
-      Param("texture", "string", "grey") + Param("x", "float", "160") +
-      Param("y", "float", "100") + Param("scalex", "float", "300") +
-      Param("scaley", "float", "300") + Param("blending", "long", "1") + "</c>"
+      Param("texture", "string", "grey") + Param("x", "float", "160") + Param("y", "float", "100") +
+      Param("scalex", "float", "300") + Param("scaley", "float", "300") +
+      Param("blending", "long", "1") +
+      "</c>"
       "</timeline>"));
   Frame(0.0f, "showimage");
 
@@ -103,24 +110,27 @@ TEST_F(GlFramesTest, PicturesArePlacedTurnedFadedAndBlended) {
 }
 
 TEST_F(GlFramesTest, RenderTargetIsDrawnAsAPicture) {
-  ASSERT_TRUE(world.LoadResources(
-      "<resources><t type=\"texture\" name=\"rt\">" + Param("type", "long", "1") +
-      Param("width", "long", "128") + Param("height", "long", "128") +
-      "</t><t type=\"texture\" name=\"quad\">" + Param("filename", "string", "quad.png") +
-      "</t></resources>"));
+  ASSERT_TRUE(world.LoadResources("<resources><t type=\"texture\" name=\"rt\">" +
+                                  Param("type", "long", "1") + Param("width", "long", "128") +
+                                  Param("height", "long", "128") +
+                                  "</t><t type=\"texture\" name=\"quad\">" +
+                                  Param("filename", "string", "quad.png") + "</t></resources>"));
   ASSERT_TRUE(world.LoadTimeline(
       "<timeline>"
       "<a type=\"clearscreen\" start=\"0\" end=\"1000\" layer=\"0\"/>"
       // Into the target: a yellow clear and the quadrant picture at its centre.
       "<b type=\"clearscreen\" start=\"0\" end=\"1000\" layer=\"1\"><target value=\"rt\"/>" +
-      Param("color", "color", "#FFFFFF00") + "</b>"
+      Param("color", "color", "#FFFFFF00") +
+      "</b>"
       "<c type=\"showimage\" start=\"0\" end=\"1000\" layer=\"2\"><target value=\"rt\"/>" +
       Param("texture", "string", "quad") + Param("scalex", "float", "500") +
-      Param("scaley", "float", "375") + "</c>"
+      Param("scaley", "float", "375") +
+      "</c>"
       // Onto the screen: the target at 200 %, 256 pixels square, centred.
       "<d type=\"showimage\" start=\"0\" end=\"1000\" layer=\"3\">" +
       Param("texture", "string", "rt") + Param("scalex", "float", "200") +
-      Param("scaley", "float", "200") + "</d>"
+      Param("scaley", "float", "200") +
+      "</d>"
       "</timeline>"));
   Frame(0.0f, "rendertarget");
 
@@ -137,14 +147,15 @@ TEST_F(GlFramesTest, RenderTargetIsDrawnAsAPicture) {
 }
 
 TEST_F(GlFramesTest, TextIsDrawnInsideItsBox) {
-  ASSERT_TRUE(world.LoadTimeline(
-      "<timeline>"
-      "<a type=\"clearscreen\" start=\"0\" end=\"1000\"/>"
-      "<b type=\"text\" start=\"0\" end=\"1000\" layer=\"1\">" +
-      Param("text", "string", "VEXIL|demo") + Param("x", "float", "500") +
-      Param("y", "float", "500") + Param("fontsize", "long", "40") +
-      Param("color", "color", "#FFFFFFFF") + "</b>"
-      "</timeline>"));
+  ASSERT_TRUE(
+      world.LoadTimeline("<timeline>"
+                         "<a type=\"clearscreen\" start=\"0\" end=\"1000\"/>"
+                         "<b type=\"text\" start=\"0\" end=\"1000\" layer=\"1\">" +
+                         Param("text", "string", "VEXIL|demo") + Param("x", "float", "500") +
+                         Param("y", "float", "500") + Param("fontsize", "long", "40") +
+                         Param("color", "color", "#FFFFFFFF") +
+                         "</b>"
+                         "</timeline>"));
   Frame(0.0f, "text");
 
   int inside = 0, outside = 0, secondLine = 0;
@@ -165,8 +176,8 @@ TEST_F(GlFramesTest, TextIsDrawnInsideItsBox) {
 }
 
 TEST_F(GlFramesTest, MeshResourceLoadsWithItsTexture) {
-  const std::string command = std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " +
-                              dir.File("cube.x") + " --texture quad.png";
+  const std::string command =
+      std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + dir.File("cube.x") + " --texture quad.png";
   ASSERT_EQ(0, std::system(command.c_str()));
   ASSERT_TRUE(world.LoadResources("<resources><k type=\"klutt\" name=\"cube\">" +
                                   Param("filename", "string", "cube.x") + "</k></resources>"));

@@ -35,8 +35,8 @@ Picture Load(const std::string& path) {
 
 // Runs the player in `folder` with `arguments`, its output into `log`; answers its exit status.
 int RunPlayer(const std::string& folder, const std::string& arguments, const std::string& log) {
-  const std::string command = "cd '" + folder + "' && '" + VEXIL_BIN_DIR + "/vexil' " +
-                              arguments + " > '" + log + "' 2>&1";
+  const std::string command =
+      "cd '" + folder + "' && '" + VEXIL_BIN_DIR + "/vexil' " + arguments + " > '" + log + "' 2>&1";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -44,8 +44,8 @@ int RunPlayer(const std::string& folder, const std::string& arguments, const std
 std::string Script(const std::string& resources, const std::string& timeline) {
   return "<demo name=\"effects e2e\"><settings><width value=\"320\"/><height value=\"240\"/>"
          "</settings><libraries><library file=\"effectpack.dll\"/></libraries>"
-         "<resources>" + resources + "</resources><timeline>" + timeline +
-         "</timeline></demo>";
+         "<resources>" +
+         resources + "</resources><timeline>" + timeline + "</timeline></demo>";
 }
 
 TEST(PlayerCaptureTest, PictureOverAClearedScreenLandsWhereTheScriptPutsIt) {
@@ -53,14 +53,14 @@ TEST(PlayerCaptureTest, PictureOverAClearedScreenLandsWhereTheScriptPutsIt) {
   // 32 x 32 red picture; at 100 % on a 320 x 240 screen it covers 16 x 16 pixels, and
   // x 160 (a quarter of the 640 virtual width) puts its centre at pixel (240, 120).
   ASSERT_TRUE(WriteTestPng(dir.File("red.png"), 32, 32, [](int, int) { return 0xFFFF0000u; }));
-  std::ofstream(dir.File("demo.xml"))
-      << Script("<t type=\"texture\" name=\"red\"><param name=\"filename\" type=\"string\" "
-                "value=\"red.png\"/></t>",
-                "<a type=\"clearscreen\" start=\"0\" end=\"100\"><param name=\"color\" "
-                "type=\"color\" value=\"#FF0000FF\"/></a>"
-                "<b type=\"showimage\" start=\"0\" end=\"100\" layer=\"1\">"
-                "<param name=\"texture\" type=\"string\" value=\"red\"/>"
-                "<param name=\"x\" type=\"float\" value=\"160\"/></b>");
+  std::ofstream(dir.File("demo.xml")) << Script(
+      "<t type=\"texture\" name=\"red\"><param name=\"filename\" type=\"string\" "
+      "value=\"red.png\"/></t>",
+      "<a type=\"clearscreen\" start=\"0\" end=\"100\"><param name=\"color\" "
+      "type=\"color\" value=\"#FF0000FF\"/></a>"
+      "<b type=\"showimage\" start=\"0\" end=\"100\" layer=\"1\">"
+      "<param name=\"texture\" type=\"string\" value=\"red\"/>"
+      "<param name=\"x\" type=\"float\" value=\"160\"/></b>");
   ASSERT_EQ(0, RunPlayer(dir.path(), "--capture out --fps 10 demo.xml", dir.File("player.log")))
       << ReadTextFile(dir.File("player.log"));
   const Picture frame = Load(dir.File("out/frame-000000.png"));
@@ -76,9 +76,9 @@ TEST(PlayerCaptureTest, BundledDemoPlaysFromItsContainer) {
   const std::string demo = std::string(VEXIL_BIN_DIR) + "/../demo";
   ScratchDir out;
   // 5.5 s: the logo has risen out of its flash over the rays.
-  ASSERT_EQ(0, RunPlayer(demo, "--capture '" + out.File("frames") +
-                                   "' --from 5500 --to 5500 demo.gma",
-                           out.File("player.log")))
+  ASSERT_EQ(0,
+            RunPlayer(demo, "--capture '" + out.File("frames") + "' --from 5500 --to 5500 demo.gma",
+                      out.File("player.log")))
       << ReadTextFile(out.File("player.log"));
   const Picture frame = Load(out.File("frames/frame-000000.png"));
   ASSERT_TRUE(frame.ok());

@@ -37,9 +37,9 @@ TEST_F(ResourcesTest, RawReadsTheWholeFileOrReportsItMissing) {
     for (int i = 0; i < 1000; ++i) out.put(static_cast<char>(i * 7));
   }
   ASSERT_TRUE(Load("<r type=\"raw\" name=\"data\">" + Param("filename", "string", "data.bin") +
-                   "</r><r type=\"raw\" name=\"empty\">" + Param("filename", "string", "empty.bin") +
-                   "</r><r type=\"raw\" name=\"gone\">" + Param("filename", "string", "gone.bin") +
-                   "</r>"));
+                   "</r><r type=\"raw\" name=\"empty\">" +
+                   Param("filename", "string", "empty.bin") + "</r><r type=\"raw\" name=\"gone\">" +
+                   Param("filename", "string", "gone.bin") + "</r>"));
 
   auto* data = static_cast<effects::CRawResource*>(world.resources.GetResource("DATA"));
   ASSERT_NE(nullptr, data);
@@ -78,9 +78,8 @@ TEST_F(ResourcesTest, RenderTargetTextureCarriesADepthBufferOfItsSize) {
 }
 
 TEST_F(ResourcesTest, ImageTextureTurnsItsColourKeyIntoTransparentBlack) {
-  ASSERT_TRUE(WriteTestPng(dir.File("key.png"), 16, 16, [](int x, int) {
-    return x < 8 ? 0xFFFF00FFu : 0xFF20A040u;
-  }));
+  ASSERT_TRUE(WriteTestPng(dir.File("key.png"), 16, 16,
+                           [](int x, int) { return x < 8 ? 0xFFFF00FFu : 0xFF20A040u; }));
   ASSERT_TRUE(Load("<t type=\"texture\" name=\"keyed\">" + Param("filename", "string", "key.png") +
                    Param("colorkey", "color", "#FFFF00FF") + "</t>"));
   IDirect3DTexture9* texture = world.textures.GetTexture("keyed");
@@ -130,8 +129,8 @@ TEST_F(KluttTest, LoadsMeshMaterialsAndTexturesFromTheTextureFolder) {
   WriteCube("skin.png");
   std::filesystem::create_directory(dir.File("tex"));
   ASSERT_TRUE(WriteTestPng(dir.File("tex/skin.png"), 8, 8, [](int, int) { return 0xFF0000FFu; }));
-  effects::CKluttResource* klutt = Klutt(Param("filename", "string", "cube.x") +
-                                         Param("texturedir", "string", "tex/"));
+  effects::CKluttResource* klutt =
+      Klutt(Param("filename", "string", "cube.x") + Param("texturedir", "string", "tex/"));
   ASSERT_NE(nullptr, klutt);
   ASSERT_NE(nullptr, klutt->GetMesh());
   EXPECT_EQ(12u, klutt->GetMesh()->GetNumFaces());

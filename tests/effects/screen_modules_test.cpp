@@ -65,13 +65,13 @@ class ScreenModulesTest : public ::testing::Test {
 };
 
 TEST_F(ScreenModulesTest, ClearScreenClearsColourAndDepthUnlessToldNot) {
-  ASSERT_TRUE(world.LoadTimeline(
-      "<timeline>"
-      "<m type=\"clearscreen\" start=\"0\" end=\"100\">"
-      "<param name=\"color\" type=\"color\" value=\"#FF102030\"/></m>"
-      "<m type=\"clearscreen\" start=\"0\" end=\"100\" layer=\"1\">"
-      "<param name=\"nozbuffer\" type=\"long\" value=\"1\"/></m>"
-      "</timeline>"));
+  ASSERT_TRUE(
+      world.LoadTimeline("<timeline>"
+                         "<m type=\"clearscreen\" start=\"0\" end=\"100\">"
+                         "<param name=\"color\" type=\"color\" value=\"#FF102030\"/></m>"
+                         "<m type=\"clearscreen\" start=\"0\" end=\"100\" layer=\"1\">"
+                         "<param name=\"nozbuffer\" type=\"long\" value=\"1\"/></m>"
+                         "</timeline>"));
   world.ClearCalls();
   world.timeline.Render(50.0f);
 
@@ -88,12 +88,12 @@ TEST_F(ScreenModulesTest, ClearScreenClearsColourAndDepthUnlessToldNot) {
 }
 
 TEST_F(ScreenModulesTest, ShowImageDrawsOneStripAndHandsStatesAndProjectionBack) {
-  ASSERT_TRUE(world.LoadTimeline(ShowImage(
-      "<param name=\"x\" type=\"float\" value=\"10\"/>"
-      "<param name=\"y\" type=\"float\" value=\"20\"/>"
-      "<param name=\"angle\" type=\"float\" value=\"90\"/>"
-      "<param name=\"alpha\" type=\"float\" value=\"0.5\"/>"
-      "<param name=\"blending\" type=\"long\" value=\"1\"/>")));
+  ASSERT_TRUE(
+      world.LoadTimeline(ShowImage("<param name=\"x\" type=\"float\" value=\"10\"/>"
+                                   "<param name=\"y\" type=\"float\" value=\"20\"/>"
+                                   "<param name=\"angle\" type=\"float\" value=\"90\"/>"
+                                   "<param name=\"alpha\" type=\"float\" value=\"0.5\"/>"
+                                   "<param name=\"blending\" type=\"long\" value=\"1\"/>")));
   IDirect3DDevice9* device = world.device();
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR);
   D3DXMATRIX projection;
@@ -147,24 +147,26 @@ TEST_F(ScreenModulesTest, ShowImageDrawsOneStripAndHandsStatesAndProjectionBack)
 }
 
 class ShowImageAlphaTest : public ScreenModulesTest,
-                           public ::testing::WithParamInterface<std::pair<const char*, uint32_t>> {};
+                           public ::testing::WithParamInterface<std::pair<const char*, uint32_t>> {
+};
 
 TEST_P(ShowImageAlphaTest, OpacityBecomesTheVertexAlpha) {
   ASSERT_TRUE(world.LoadTimeline(ShowImage(std::string("<param name=\"alpha\" type=\"float\" "
-                                                       "value=\"") + GetParam().first + "\"/>")));
+                                                       "value=\"") +
+                                           GetParam().first + "\"/>")));
   world.timeline.Render(0.0f);
   const uint32_t a = GetParam().second;
   EXPECT_EQ((std::vector<uint32_t>{a, a, a, a}), StreamAlphas()) << "alpha " << GetParam().first;
 }
 
-INSTANTIATE_TEST_SUITE_P(Clamped, ShowImageAlphaTest,
-                         ::testing::Values(std::make_pair("1.5", 255u), std::make_pair("1", 255u),
-                                           std::make_pair("-0.2", 0u), std::make_pair("0", 0u),
-                                           std::make_pair("0.5", 128u),
-                                           std::make_pair("0.25", 64u)),
-                         [](const ::testing::TestParamInfo<std::pair<const char*, uint32_t>>& info) {
-                           return "alpha" + std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Clamped, ShowImageAlphaTest,
+    ::testing::Values(std::make_pair("1.5", 255u), std::make_pair("1", 255u),
+                      std::make_pair("-0.2", 0u), std::make_pair("0", 0u),
+                      std::make_pair("0.5", 128u), std::make_pair("0.25", 64u)),
+    [](const ::testing::TestParamInfo<std::pair<const char*, uint32_t>>& info) {
+      return "alpha" + std::to_string(info.index);
+    });
 
 TEST_F(ScreenModulesTest, ShowImageWithAnUnknownTextureDrawsNothingVisible) {
   ASSERT_TRUE(world.LoadTimeline(

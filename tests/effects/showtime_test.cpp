@@ -71,21 +71,19 @@ TEST_F(ShowTimeTest, LogsPressedKeysInListOrderThenTheSeparator) {
   world.timeline.Render(84456.7f);
   world.timeline.Render(84500.0f);
 
-  const std::string expected = std::string("=============== DEMO START ===============\n") +
-                               FormatLogLine(before + 1, OrdinalSuffix(before), "01:23:04:56",
-                                             83456, "F1") +
-                               FormatLogLine(before + 2, OrdinalSuffix(before + 1), "01:23:04:56",
-                                             83456, "F3") +
-                               FormatLogLine(before + 3, OrdinalSuffix(before + 2), "01:23:04:56",
-                                             83456, "F5") +
-                               "----------------------------------\n";
+  const std::string expected =
+      std::string("=============== DEMO START ===============\n") +
+      FormatLogLine(before + 1, OrdinalSuffix(before), "01:23:04:56", 83456, "F1") +
+      FormatLogLine(before + 2, OrdinalSuffix(before + 1), "01:23:04:56", 83456, "F3") +
+      FormatLogLine(before + 3, OrdinalSuffix(before + 2), "01:23:04:56", 83456, "F5") +
+      "----------------------------------\n";
   EXPECT_EQ(expected, Log());
   EXPECT_EQ(before + 3, effects::CShowTimeModule::GetLoggedLineCount());
 }
 
 TEST_F(ShowTimeTest, DrawsTimeAndRateInOneSceneEveryFrame) {
-  ASSERT_TRUE(world.LoadTimeline(
-      "<timeline><m type=\"showtime\" start=\"0\" end=\"100000\"/></timeline>"));
+  ASSERT_TRUE(
+      world.LoadTimeline("<timeline><m type=\"showtime\" start=\"0\" end=\"100000\"/></timeline>"));
   world.ClearCalls();
   world.timeline.Render(0.0f);  // frame time 0: the rate shows "--", never "inf"
   world.timeline.Render(16.0f);
@@ -102,8 +100,8 @@ TEST_F(ShowTimeTest, EndBannerIsWrittenWhenTheModuleIsDestroyed) {
   {
     EffectWorld run(false);
     ASSERT_TRUE(run.ok());
-    ASSERT_TRUE(run.LoadTimeline(
-        "<timeline><m type=\"showtime\" start=\"0\" end=\"10\"/></timeline>"));
+    ASSERT_TRUE(
+        run.LoadTimeline("<timeline><m type=\"showtime\" start=\"0\" end=\"10\"/></timeline>"));
   }
   EXPECT_EQ(
       "=============== DEMO START ===============\n"

@@ -11,8 +11,19 @@
 namespace {
 
 enum class K {
-  Float, VarFloat, Long, VarLong, Color, VarColor, String,
-  Vec2, VarVec2, Vec3, VarVec3, ArrayVec2, ArrayVec3
+  Float,
+  VarFloat,
+  Long,
+  VarLong,
+  Color,
+  VarColor,
+  String,
+  Vec2,
+  VarVec2,
+  Vec3,
+  VarVec3,
+  ArrayVec2,
+  ArrayVec3
 };
 
 struct Expected {
@@ -28,7 +39,9 @@ struct TypeValues {
   std::vector<Expected> values;
 };
 
-Expected S(const char* name, const char* text = "") { return {name, K::String, 0, 0, 0, text}; }
+Expected S(const char* name, const char* text = "") {
+  return {name, K::String, 0, 0, 0, text};
+}
 
 const std::vector<TypeValues>& Table() {
   static const std::vector<TypeValues> table = {
@@ -234,7 +247,8 @@ const std::vector<TypeValues>& Table() {
 template <class Base, class Var>
 void ExpectClass(CValue* value, bool var, const std::string& where) {
   EXPECT_NE(nullptr, dynamic_cast<Base*>(value)) << where;
-  EXPECT_EQ(var, dynamic_cast<Var*>(value) != nullptr) << where << (var ? " is a Var" : " is plain");
+  EXPECT_EQ(var, dynamic_cast<Var*>(value) != nullptr)
+      << where << (var ? " is a Var" : " is plain");
 }
 
 void ExpectValue(const Expected& expected, CValue* value, const std::string& where) {
@@ -319,8 +333,8 @@ TEST(ValuesTest, EveryTypeRegistersItsValuesInOrderWithTheirClassesAndDefaults) 
     ASSERT_NE(nullptr, registry) << type.type;
     EXPECT_EQ(static_cast<int>(type.values.size()), registry->GetRegisteredCount()) << type.type;
     for (std::size_t i = 0; i < type.values.size(); ++i) {
-      const std::string where =
-          std::string(type.type) + " value " + std::to_string(i) + " \"" + type.values[i].name + "\"";
+      const std::string where = std::string(type.type) + " value " + std::to_string(i) + " \"" +
+                                type.values[i].name + "\"";
       ExpectValue(type.values[i], registry->GetRegisteredValue(static_cast<int>(i)), where);
     }
     FreeInstance(object);

@@ -13,8 +13,9 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: vexil-imagegen PATTERN OUT.png [WIDTH HEIGHT]\n"
-                       "       vexil-imagegen --list\n");
+  std::fprintf(stderr,
+               "usage: vexil-imagegen PATTERN OUT.png [WIDTH HEIGHT]\n"
+               "       vexil-imagegen --list\n");
   return 2;
 }
 
@@ -31,8 +32,7 @@ bool ParseSize(const char* text, int* size) {
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "--list") {
     for (const imagegen::Pattern& p : imagegen::Patterns()) {
-      std::printf("%-10s %4d x %-4d %s\n", p.name, p.defaultWidth, p.defaultHeight,
-                  p.description);
+      std::printf("%-10s %4d x %-4d %s\n", p.name, p.defaultWidth, p.defaultHeight, p.description);
     }
     return 0;
   }

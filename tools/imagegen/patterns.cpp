@@ -14,7 +14,9 @@ namespace {
 constexpr float kPi = 3.14159265f;
 constexpr float kTwoPi = 2.0f * kPi;
 
-float Clamp01(float x) { return std::min(1.0f, std::max(0.0f, x)); }
+float Clamp01(float x) {
+  return std::min(1.0f, std::max(0.0f, x));
+}
 float Smooth(float e0, float e1, float x) {
   const float t = Clamp01((x - e0) / (e1 - e0));
   return t * t * (3.0f - 2.0f * t);
