@@ -1,11 +1,140 @@
-// "fmod" music module: its values. Playback through the FSOUND_ stream calls joins here.
+// "fmod" music module: starts the sound library, opens the music stream from a file or from a
+// "raw" resource, and plays it in step with the module's span through the FSOUND_ calls.
 #include "fmod_module.h"
+
+#include <strings.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "effect_messages.h"
+#include "fsound/fmod_errors.h"
+#include "fsound/fsound.h"
+#include "raw_resource.h"
+#include "system/message_box.h"
 
 namespace effects {
 
-CFmodModule::CFmodModule() : CModule(0.0f, 0.0f, 0), m_filename(""), m_loadFrom("") {
+namespace {
+
+class CFsoundApi : public CSoundApi {
+ public:
+  float GetVersion() override { return FSOUND_GetVersion(); }
+  bool Init(int mixRate, int maxSoftwareChannels, unsigned flags) override {
+    return FSOUND_Init(mixRate, maxSoftwareChannels, flags) != 0;
+  }
+  int GetError() override { return FSOUND_GetError(); }
+  FSOUND_STREAM* StreamOpen(const char* nameOrData, unsigned mode, int offset,
+                            int length) override {
+    return FSOUND_Stream_Open(nameOrData, mode, offset, length);
+  }
+  void StreamSetTime(FSOUND_STREAM* stream, int ms) override { FSOUND_Stream_SetTime(stream, ms); }
+  void StreamPlay(int channel, FSOUND_STREAM* stream) override {
+    FSOUND_Stream_Play(channel, stream);
+  }
+  void StreamStop(FSOUND_STREAM* stream) override { FSOUND_Stream_Stop(stream); }
+  void StreamClose(FSOUND_STREAM* stream) override { FSOUND_Stream_Close(stream); }
+  void Close() override { FSOUND_Close(); }
+  void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+// Whole milliseconds toward zero; times beyond the int range (never reached by a real demo)
+// are held at its edges instead of overflowing.
+int TruncateMs(float ms) {
+  if (!(ms > static_cast<float>(INT_MIN))) return ms != ms ? 0 : INT_MIN;
+  if (ms >= static_cast<float>(INT_MAX)) return INT_MAX;
+  return static_cast<int>(ms);
+}
+
+}  // namespace
+
+CSoundApi& DefaultSoundApi() {
+  static CFsoundApi api;
+  return api;
+}
+
+CFmodModule::CFmodModule() : CFmodModule(&DefaultSoundApi()) {}
+
+CFmodModule::CFmodModule(CSoundApi* sound)
+    : CModule(0.0f, 0.0f, 0), m_sound(sound), m_filename(""), m_loadFrom("") {
   Register(this, &m_filename, "filename");
   Register(this, &m_loadFrom, "loadfrom");
+}
+
+bool CFmodModule::StartLibrary() {
+  if (m_sound->Init(kMixRate, kSoftwareChannels, kInitFlags)) return true;
+  // Another program may still be letting go of the output device: give it a second.
+  for (int retry = 0; retry < kInitRetries; ++retry) {
+    m_sound->Sleep(kRetryPauseMs);
+    if (m_sound->Init(kMixRate, kSoftwareChannels, kInitFlags)) return true;
+  }
+  ShowEffectMessage(FMOD_ErrorString(m_sound->GetError()), kCaptionError, MB_ICONERROR);
+  return false;
+}
+
+void CFmodModule::Init() {
+  // A library too old for accurate stream seeking leaves the demo silent, as it always has.
+  if (m_sound->GetVersion() < kMinVersion) return;
+  if (!StartLibrary()) return;
+
+  const std::string loadFrom = static_cast<const char*>(m_loadFrom);
+  if (strcasecmp(loadFrom.c_str(), "memory") == 0) {
+    OpenFromMemory();
+  } else {
+    const std::string path = static_cast<const char*>(m_filename);
+    m_stream = m_sound->StreamOpen(path.c_str(), kFileMode, 0, 0);
+    if (!m_stream) {
+      std::fprintf(stderr, "fmod: cannot play \"%s\": %s; the music stays silent\n", path.c_str(),
+                   FMOD_ErrorString(m_sound->GetError()));
+    }
+  }
+}
+
+void CFmodModule::OpenFromMemory() {
+  const std::string name = static_cast<const char*>(m_filename);
+  CResourceManager* resources = m_pDemoDevice ? m_pDemoDevice->GetResourceManager() : nullptr;
+  CResource* resource = resources ? resources->GetResource(name.c_str()) : nullptr;
+  // Playing bytes of some other resource type would read memory that is not a sound file.
+  auto* raw = dynamic_cast<CRawResource*>(resource);
+  if (!raw) {
+    const std::string text = (resource ? "The resource \"" + name + "\" is not a \"raw\" resource"
+                                       : "No \"raw\" resource named \"" + name + "\"") +
+                             " holds the music; the demo plays without it.";
+    ShowEffectMessage(text.c_str(), kCaptionVexilError, MB_OK);
+    return;
+  }
+  // A raw resource whose file could not be read has already said so.
+  if (!raw->GetData()) return;
+  m_stream = m_sound->StreamOpen(reinterpret_cast<const char*>(raw->GetData()), kMemoryMode, 0,
+                                 raw->GetSize());
+  if (!m_stream) {
+    std::fprintf(stderr, "fmod: cannot play the resource \"%s\": %s; the music stays silent\n",
+                 name.c_str(), FMOD_ErrorString(m_sound->GetError()));
+  }
+}
+
+void CFmodModule::BeforeFirstRender() {
+  if (!m_stream) return;
+  // Started in the middle of its span (a later start time), the music joins at that point.
+  m_sound->StreamSetTime(m_stream, TruncateMs(GetTime()));
+  m_sound->StreamPlay(0, m_stream);
+}
+
+void CFmodModule::AfterLastRender() {
+  if (m_stream) m_sound->StreamStop(m_stream);
+}
+
+void CFmodModule::Free() {
+  if (m_stream) {
+    m_sound->StreamStop(m_stream);
+    m_sound->StreamClose(m_stream);
+    m_stream = nullptr;
+  }
+  m_sound->Close();
+  CModule::Free();
 }
 
 }  // namespace effects
