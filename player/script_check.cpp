@@ -142,6 +142,17 @@ CDataProvider* ScriptChecker::ProbeObject(const TiXmlElement* element, uint8_t k
 }
 
 void ScriptChecker::CheckParams(const TiXmlElement* element, CDataProvider* probe) {
+  // A music module reads "filename" as the name of a raw resource when it loads from memory.
+  bool from_memory = false;
+  for (const TiXmlElement* param = element->FirstChildElement(); param;
+       param = param->NextSiblingElement()) {
+    if (!NameIs(param, "param")) continue;
+    const char* name = param->Attribute("name");
+    const char* value = param->Attribute("value");
+    if (name && value && strcasecmp(name, "loadfrom") == 0 && strcasecmp(value, "memory") == 0) {
+      from_memory = true;
+    }
+  }
   for (const TiXmlElement* param = element->FirstChildElement(); param;
        param = param->NextSiblingElement()) {
     if (!NameIs(param, "param")) continue;
@@ -166,7 +177,9 @@ void ScriptChecker::CheckParams(const TiXmlElement* element, CDataProvider* prob
       continue;
     }
     CheckKeyOrder(param, "parameter " + Quoted(name));
-    if (strcasecmp(name, "filename") == 0) {
+    if (strcasecmp(name, "filename") == 0 && from_memory) {
+      if (param->Attribute("value")) CheckResourceName(param, param->Attribute("value"));
+    } else if (strcasecmp(name, "filename") == 0) {
       if (param->Attribute("value")) CheckFile(param, param->Attribute("value"));
       for (const TiXmlElement* key = param->FirstChildElement(); key;
            key = key->NextSiblingElement()) {
@@ -199,6 +212,13 @@ void ScriptChecker::CheckFile(const TiXmlElement* element, const char* path) {
   }
 }
 
+void ScriptChecker::CheckResourceName(const TiXmlElement* element, const char* name) {
+  for (const std::string& known : resource_names_) {
+    if (strcasecmp(known.c_str(), name) == 0) return;
+  }
+  Report(element, "resource " + Quoted(name) + " does not exist (loaded from memory)");
+}
+
 void ScriptChecker::CheckTargets(const TiXmlElement* module) {
   auto check_value = [&](const TiXmlElement* element) {
     const char* value = element->Attribute("value");
@@ -226,7 +246,7 @@ void ScriptChecker::CheckTargets(const TiXmlElement* module) {
 }
 
 void ScriptChecker::CheckResources(const TiXmlElement* resources) {
-  std::vector<std::string> names;
+  std::vector<std::string>& names = resource_names_;
   for (const TiXmlElement* child = resources->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     CDataProvider* probe = ProbeObject(child, PLUGIN_KIND_RESOURCE);

@@ -40,12 +40,14 @@ class ScriptChecker {
   void CheckKeyOrder(const TiXmlElement* owner, const std::string& what);
   void CheckTargets(const TiXmlElement* module);
   void CheckFile(const TiXmlElement* element, const char* path);
+  void CheckResourceName(const TiXmlElement* element, const char* name);
   const CatalogueEntry* FindType(const char* name) const;
   void Report(const TiXmlElement* element, const std::string& text);
 
   CWidgetManager* widgets_;
   const CTextureManager* textures_;
   std::vector<CatalogueEntry> catalogue_;
+  std::vector<std::string> resource_names_;  // of the resources built so far, in order
   std::vector<std::string> findings_;
 };
 

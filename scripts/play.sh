@@ -12,16 +12,17 @@ if [ ! -x "$PLAYER" ]; then
   exit 1
 fi
 
-# The packed container is what a demo ships as; the plain script serves until it exists.
+# The build draws the demo's pictures and music into build/demo beside its script and packs
+# the script into demo.gma there; the packed container is what a demo ships as.
 DEMO=""
-for candidate in demo/demo.gma demo/demo.xml; do
+for candidate in build/demo/demo.gma build/demo/demo.xml demo/demo.gma demo/demo.xml; do
   if [ -f "$candidate" ]; then
     DEMO="$candidate"
     break
   fi
 done
 if [ -z "$DEMO" ]; then
-  echo "vexil is built (build/bin/vexil), but the bundled demo (demo/demo.gma or"
+  echo "vexil is built (build/bin/vexil), but the bundled demo (build/demo/demo.gma or"
   echo "demo/demo.xml) does not exist yet, so there is no demo to play."
   echo "Any script plays with: build/bin/vexil path/to/script.xml"
   exit 0

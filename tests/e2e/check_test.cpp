@@ -72,6 +72,24 @@ TEST_F(CheckTest, ReportsEverySkipOnALineOfItsOwn) {
   EXPECT_EQ(expected.size(), lines) << run.out;
 }
 
+TEST_F(CheckTest, AFilenameLoadedFromMemoryNamesAResource) {
+  const std::string module =
+      "<m type=\"fillrect\" start=\"0\" end=\"10\">"
+      "<param name=\"filename\" type=\"string\" value=\"%s\"/>"
+      "<param name=\"loadfrom\" type=\"string\" value=\"Memory\"/></m>";
+  auto with = [&](const std::string& name) {
+    std::string text = module;
+    return text.replace(text.find("%s"), 2, name);
+  };
+  Write("good.xml", Script(with("RT"), "<r type=\"rendertarget\" name=\"rt\"/>"));
+  const RunResult good = Run({"--check", "good.xml"});
+  EXPECT_EQ(0, good.status) << good.out;
+  Write("bad.xml", Script(with("music"), "<r type=\"rendertarget\" name=\"rt\"/>"));
+  const RunResult bad = Run({"--check", "bad.xml"});
+  EXPECT_EQ(1, bad.status);
+  EXPECT_NE(std::string::npos, bad.out.find("resource \"music\" does not exist")) << bad.out;
+}
+
 TEST_F(CheckTest, ReportsLibrariesThatDoNotLoad) {
   std::string script = Script("<m type=\"fill\" start=\"0\" end=\"10\"/>");
   script.insert(script.find("</libraries>"), "<library file=\"nosuchlib.dll\"/>");

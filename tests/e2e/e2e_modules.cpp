@@ -37,8 +37,9 @@ class CFillModule : public CModule {
   CValueColor m_color{0xFF000000u};
 };
 
-// Clears a rectangle (pixels of the current target) to "color". Also declares "filename",
-// which it never opens, so that checks of file names have a value to look at.
+// Clears a rectangle (pixels of the current target) to "color". Also declares "filename" and
+// "loadfrom", which it never reads, so that checks of file and resource names have values to
+// look at (as in a music module).
 class CFillRectModule : public CModule {
  public:
   CFillRectModule() {
@@ -48,6 +49,7 @@ class CFillRectModule : public CModule {
     AddValue(&m_right, "right");
     AddValue(&m_bottom, "bottom");
     AddValue(&m_filename, "filename");
+    AddValue(&m_loadfrom, "loadfrom");
   }
   void Render() override {
     IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
@@ -64,6 +66,7 @@ class CFillRectModule : public CModule {
   CValueLong m_right{0};
   CValueLong m_bottom{0};
   CValueString m_filename{""};
+  CValueString m_loadfrom{""};
 };
 
 // Draws the texture named by "texture" over the whole viewport, unlit and unblended.
