@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -44,7 +45,8 @@ class CFsoundApi : public CSoundApi {
 // Whole milliseconds toward zero; times beyond the int range (never reached by a real demo)
 // are held at its edges instead of overflowing.
 int TruncateMs(float ms) {
-  if (!(ms > static_cast<float>(INT_MIN))) return ms != ms ? 0 : INT_MIN;
+  if (std::isnan(ms)) return 0;
+  if (ms <= static_cast<float>(INT_MIN)) return INT_MIN;
   if (ms >= static_cast<float>(INT_MAX)) return INT_MAX;
   return static_cast<int>(ms);
 }
