@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "fsound/fsound.h"
-#include "png_writer.h"
+#include "png_writer_pool.h"
 #include "timeline/timeline.h"
 
 namespace vexil {
@@ -59,18 +59,18 @@ bool CaptureSession::Prepare(std::string* error) {
 
 void CaptureSession::OnFrame(const uint8_t* rgba, UINT width, UINT height, void* user) {
   auto* self = static_cast<CaptureSession*>(user);
-  if (self->frame_failed_) return;
+  if (self->frame_failed_ || !self->pool_) return;
   const size_t pixels = static_cast<size_t>(width) * height;
-  self->rgb_.resize(pixels * 3);
+  std::vector<uint8_t> rgb(pixels * 3);
   for (size_t i = 0; i < pixels; ++i) {
-    self->rgb_[i * 3 + 0] = rgba[i * 4 + 0];
-    self->rgb_[i * 3 + 1] = rgba[i * 4 + 1];
-    self->rgb_[i * 3 + 2] = rgba[i * 4 + 2];
+    rgb[i * 3 + 0] = rgba[i * 4 + 0];
+    rgb[i * 3 + 1] = rgba[i * 4 + 1];
+    rgb[i * 3 + 2] = rgba[i * 4 + 2];
   }
   const std::string path = FramePath(self->options_.dir, self->frames_written_);
-  if (!WritePngRgb(path, static_cast<int>(width), static_cast<int>(height), self->rgb_.data())) {
-    self->frame_failed_ = true;
-    self->frame_error_ = "cannot write \"" + path + "\"";
+  if (!self->pool_->Submit(path, static_cast<int>(width), static_cast<int>(height),
+                           std::move(rgb))) {
+    self->frame_failed_ = true;  // the pool tells which frame failed when it finishes
     return;
   }
   ++self->frames_written_;
@@ -123,13 +123,15 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, std::str
     *error = "this device cannot hand its frames to a capture";
     return false;
   }
+  // A few frames in flight per writer keep every core busy without piling up pictures.
+  const int writers = PngWriterPool::DefaultThreads();
+  pool_ = std::make_unique<PngWriterPool>(writers, static_cast<size_t>(writers) * 2);
   bool ok = true;
   for (int64_t k = 0;; ++k) {
     const double t = CaptureFrameTime(options_, k);
     if (options_.has_last && t > options_.last_ms) break;
     if (!timeline->Render(static_cast<float>(t))) break;
     if (frame_failed_) {
-      *error = frame_error_;
       ok = false;
       break;
     }
@@ -144,6 +146,13 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, std::str
     }
   }
   VexilSetFrameReader(device, nullptr, nullptr);
+  std::string write_error;
+  if (!pool_->Finish(&write_error)) {
+    // A frame that could not be written outranks what it made go wrong afterwards.
+    *error = write_error;
+    ok = false;
+  }
+  pool_.reset();
   // A span without frames still gets its (empty) audio file, so no stale one stays behind.
   if (ok && wav_ == nullptr && !OpenAudio(error)) ok = false;
   if (wav_ != nullptr) {

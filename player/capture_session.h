@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "png_writer_pool.h"
 
 class CTimeline;
 struct VexilWavWriter;
@@ -55,8 +57,7 @@ class CaptureSession {
   CaptureOptions options_;
   int64_t frames_written_ = 0;
   bool frame_failed_ = false;
-  std::string frame_error_;
-  std::vector<uint8_t> rgb_;
+  std::unique_ptr<PngWriterPool> pool_;
   VexilWavWriter* wav_ = nullptr;
   int audio_rate_ = 0;
   std::vector<int16_t> samples_;

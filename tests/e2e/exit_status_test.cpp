@@ -2,6 +2,8 @@
 // unusable settings and bad options end with a clear message and a non-zero status.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "e2e_harness.h"
 
 namespace vexil_e2e {
@@ -43,6 +45,15 @@ TEST_F(ExitStatusTest, SettingsWithoutASizeCannotMakeADisplay) {
   const RunResult run = Run({"--capture", "out", "demo.xml"});
   EXPECT_EQ(1, run.status);
   EXPECT_NE(std::string::npos, run.err.find("display size")) << run.err;
+}
+
+TEST_F(ExitStatusTest, AFrameThatCannotBeWrittenEndsTheCapture) {
+  Write("demo.xml", Script("<m type=\"fill\" start=\"0\" end=\"1000\"/>"));
+  // A folder where the third frame should go leaves no room for the file.
+  std::filesystem::create_directories(Path("out/frame-000002.png"));
+  const RunResult run = Run({"--capture", "out", "--fps", "10", "demo.xml"});
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.err.find("frame-000002.png")) << run.err;
 }
 
 TEST_F(ExitStatusTest, BadOptionsAreUsageErrors) {

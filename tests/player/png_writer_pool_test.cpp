@@ -1,0 +1,57 @@
+// The capture's PNG writers: every queued frame arrives as a PNG, and a frame that cannot
+// be written is reported by its path.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "png_writer_pool.h"
+
+namespace vexil {
+namespace {
+
+class PngWriterPoolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vexil-png-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string dir_;
+};
+
+std::string Head(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::string head(8, '\0');
+  file.read(head.data(), 8);
+  return head;
+}
+
+TEST_F(PngWriterPoolTest, WritesEveryQueuedFrame) {
+  PngWriterPool pool(3, 2);
+  for (int i = 0; i < 20; ++i) {
+    std::vector<uint8_t> rgb(16 * 8 * 3, static_cast<uint8_t>(i * 10));
+    ASSERT_TRUE(pool.Submit(dir_ + "/f" + std::to_string(i) + ".png", 16, 8, std::move(rgb)));
+  }
+  std::string error;
+  ASSERT_TRUE(pool.Finish(&error)) << error;
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ("\x89PNG\r\n\x1a\n", Head(dir_ + "/f" + std::to_string(i) + ".png")) << i;
+  }
+}
+
+TEST_F(PngWriterPoolTest, AFrameThatCannotBeWrittenIsNamed) {
+  PngWriterPool pool(1, 1);
+  const std::string blocked = dir_ + "/no-such-folder/f.png";
+  ASSERT_TRUE(pool.Submit(blocked, 4, 4, std::vector<uint8_t>(4 * 4 * 3)));
+  std::string error;
+  EXPECT_FALSE(pool.Finish(&error));
+  EXPECT_NE(std::string::npos, error.find(blocked)) << error;
+  EXPECT_FALSE(pool.Submit(dir_ + "/later.png", 4, 4, std::vector<uint8_t>(4 * 4 * 3)))
+      << "nothing is queued after a failure";
+}
+
+}  // namespace
+}  // namespace vexil
