@@ -37,8 +37,13 @@ constexpr int kZlibLevel = 3;
 }  // namespace
 
 bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* rgb) {
-  stbi_write_png_compression_level = kZlibLevel;
-  stbi_write_force_png_filter = kPngFilterSub;
+  // stb keeps these settings in globals: set them once, before any writer thread reads them.
+  static const bool configured = [] {
+    stbi_write_png_compression_level = kZlibLevel;
+    stbi_write_force_png_filter = kPngFilterSub;
+    return true;
+  }();
+  (void)configured;
   return stbi_write_png(path.c_str(), width, height, 3, rgb, width * 3) != 0;
 }
 
