@@ -1,6 +1,8 @@
 // Fixed-rate headless rendering into PNG frames and a WAV file.
 #include "capture_session.h"
 
+#include <unistd.h>
+
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -126,6 +128,7 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, std::str
   // A few frames in flight per writer keep every core busy without piling up pictures.
   const int writers = PngWriterPool::DefaultThreads();
   pool_ = std::make_unique<PngWriterPool>(writers, static_cast<size_t>(writers) * 2);
+  const bool show_progress = isatty(STDERR_FILENO) != 0;
   bool ok = true;
   for (int64_t k = 0;; ++k) {
     const double t = CaptureFrameTime(options_, k);
@@ -144,7 +147,12 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, std::str
       ok = false;
       break;
     }
+    // Long captures say how far they are, on a terminal only: logs get the summary alone.
+    if (show_progress && k % options_.fps == 0) {
+      std::fprintf(stderr, "\rvexil: capturing frame %" PRId64 " (%.1f s)", k, t / 1000.0);
+    }
   }
+  if (show_progress) std::fprintf(stderr, "\r\033[K");
   VexilSetFrameReader(device, nullptr, nullptr);
   std::string write_error;
   if (!pool_->Finish(&write_error)) {

@@ -134,7 +134,10 @@ std::string UsageText() {
          "  --check        build the demo without drawing and list what playback would\n"
          "                 skip; exit status 1 when something was found\n"
          "  --help         show this text\n"
-         "  --version      show the version\n";
+         "  --version      show the version\n"
+         "\n"
+         "exit status: 0 when the demo ran (or a check found nothing), 1 when it could not\n"
+         "run or a check found something, 2 for a command line that cannot be used.\n";
 }
 
 std::string VersionText() {
