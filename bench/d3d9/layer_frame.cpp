@@ -95,17 +95,16 @@ class LayerFrame : public FrameDrawer {
     static const struct {
       D3DRENDERSTATETYPE state;
       DWORD value;
-    } kChanges[kBatches] = {
-        {D3DRS_CULLMODE, D3DCULL_NONE},    {D3DRS_ALPHABLENDENABLE, TRUE},
-        {D3DRS_SPECULARENABLE, TRUE},      {D3DRS_AMBIENT, 0x00404040},
-        {D3DRS_CULLMODE, D3DCULL_CCW},     {D3DRS_ALPHABLENDENABLE, FALSE},
-        {D3DRS_ZFUNC, D3DCMP_LESS},        {D3DRS_SPECULARENABLE, FALSE},
-        {D3DRS_AMBIENT, 0x00202020},       {D3DRS_ZFUNC, D3DCMP_LESSEQUAL}};
+    } kChanges[kBatches] = {{D3DRS_CULLMODE, D3DCULL_NONE}, {D3DRS_ALPHABLENDENABLE, TRUE},
+                            {D3DRS_SPECULARENABLE, TRUE},   {D3DRS_AMBIENT, 0x00404040},
+                            {D3DRS_CULLMODE, D3DCULL_CCW},  {D3DRS_ALPHABLENDENABLE, FALSE},
+                            {D3DRS_ZFUNC, D3DCMP_LESS},     {D3DRS_SPECULARENABLE, FALSE},
+                            {D3DRS_AMBIENT, 0x00202020},    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL}};
     const UINT vertexCount = UINT(BenchScene().vertices.size());
     for (int b = 0; b < kBatches; ++b) {
       dev_->SetRenderState(kChanges[b].state, kChanges[b].value);
-      dev_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount,
-                                 b * kTrianglesPerBatch * 3, kTrianglesPerBatch);
+      dev_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, b * kTrianglesPerBatch * 3,
+                                 kTrianglesPerBatch);
     }
     dev_->EndScene();
     dev_->Present(nullptr, nullptr, nullptr, nullptr);

@@ -1,9 +1,9 @@
 // The benchmark frame as a graphics programmer would write it directly in OpenGL 3.3: two
 // hand-written lighting programs (with and without specular), plain uniforms, the same ten
 // state changes and draws into a 640 x 480 framebuffer object, then glFinish.
-#include <SDL.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <SDL.h>
 
 #include <cmath>
 #include <cstdio>
@@ -181,16 +181,36 @@ class RawGlFrame : public FrameDrawer {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     for (int b = 0; b < kBatches; ++b) {
       switch (b) {
-        case 0: glDisable(GL_CULL_FACE); break;
-        case 1: glEnable(GL_BLEND); break;
-        case 2: glUniform1i(specular_, 1); break;
-        case 3: glUniform3f(ambient_, 0.25f, 0.25f, 0.25f); break;
-        case 4: glEnable(GL_CULL_FACE); break;
-        case 5: glDisable(GL_BLEND); break;
-        case 6: glDepthFunc(GL_LESS); break;
-        case 7: glUniform1i(specular_, 0); break;
-        case 8: glUniform3f(ambient_, 0.125f, 0.125f, 0.125f); break;
-        case 9: glDepthFunc(GL_LEQUAL); break;
+        case 0:
+          glDisable(GL_CULL_FACE);
+          break;
+        case 1:
+          glEnable(GL_BLEND);
+          break;
+        case 2:
+          glUniform1i(specular_, 1);
+          break;
+        case 3:
+          glUniform3f(ambient_, 0.25f, 0.25f, 0.25f);
+          break;
+        case 4:
+          glEnable(GL_CULL_FACE);
+          break;
+        case 5:
+          glDisable(GL_BLEND);
+          break;
+        case 6:
+          glDepthFunc(GL_LESS);
+          break;
+        case 7:
+          glUniform1i(specular_, 0);
+          break;
+        case 8:
+          glUniform3f(ambient_, 0.125f, 0.125f, 0.125f);
+          break;
+        case 9:
+          glDepthFunc(GL_LEQUAL);
+          break;
       }
       glDrawElements(GL_TRIANGLES, kTrianglesPerBatch * 3, GL_UNSIGNED_SHORT,
                      reinterpret_cast<void*>(size_t(b) * kTrianglesPerBatch * 3 * 2));
@@ -209,6 +229,8 @@ class RawGlFrame : public FrameDrawer {
 
 }  // namespace
 
-std::unique_ptr<FrameDrawer> MakeRawGlFrame() { return std::make_unique<RawGlFrame>(); }
+std::unique_ptr<FrameDrawer> MakeRawGlFrame() {
+  return std::make_unique<RawGlFrame>();
+}
 
 }  // namespace vexil_bench

@@ -42,8 +42,9 @@ Scene Build() {
   s.view[14] = 2.4f;  // camera at z = -2.4 looking at the origin
   const float yScale = 1.0f / std::tan(0.7853982f / 2), aspect = 4.0f / 3.0f;
   const float zn = 1.0f, zf = 1000.0f;
-  const float proj[16] = {yScale / aspect, 0, 0, 0, 0, yScale, 0, 0,
-                          0, 0, zf / (zf - zn), 1, 0, 0, -zn * zf / (zf - zn), 0};
+  const float proj[16] = {
+      yScale / aspect,      0, 0, 0, 0, yScale, 0, 0, 0, 0, zf / (zf - zn), 1, 0, 0,
+      -zn * zf / (zf - zn), 0};
   for (int i = 0; i < 16; ++i) s.projection[i] = proj[i];
   return s;
 }

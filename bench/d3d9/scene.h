@@ -20,8 +20,8 @@ struct SceneVertex {  // D3D's FVF 0x152 layout
 
 struct Scene {
   std::vector<SceneVertex> vertices;
-  std::vector<uint16_t> indices;  // kBatches * kTrianglesPerBatch triangles
-  std::vector<uint32_t> texture;  // 64x64 A8R8G8B8
+  std::vector<uint16_t> indices;              // kBatches * kTrianglesPerBatch triangles
+  std::vector<uint32_t> texture;              // 64x64 A8R8G8B8
   float world[16], view[16], projection[16];  // D3D row-vector matrices
 };
 

@@ -40,8 +40,7 @@ class IDirect3D9 : public IUnknown {
                                    D3DDISPLAYMODE* pMode) = 0;
   virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* pMode) = 0;
   virtual HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
-                                    DWORD usage, D3DRESOURCETYPE rType,
-                                    D3DFORMAT checkFormat) = 0;
+                                    DWORD usage, D3DRESOURCETYPE rType, D3DFORMAT checkFormat) = 0;
   // hFocusWindow (or pp->hDeviceWindow) is an SDL_Window* made with SDL_WINDOW_OPENGL; null
   // renders headless on a hidden window of the device's own.
   virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND hFocusWindow,
@@ -101,12 +100,12 @@ class IDirect3DDevice9 : public IUnknown {
   virtual HRESULT GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) = 0;
   virtual HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE type,
                                 IDirect3DSurface9** ppBackBuffer) = 0;
-  virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect,
-                          HWND hDestWindowOverride, const RGNDATA* pDirtyRegion) = 0;
+  virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                          const RGNDATA* pDirtyRegion) = 0;
 
   // Resources. pSharedHandle must be null.
-  virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** ppTexture,
+  virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, IDirect3DTexture9** ppTexture,
                                 HANDLE* pSharedHandle) = 0;
   virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                      IDirect3DVertexBuffer9** ppVertexBuffer,
@@ -132,8 +131,7 @@ class IDirect3DDevice9 : public IUnknown {
 
   // Targets. Only render target 0 exists.
   virtual HRESULT SetRenderTarget(DWORD renderTargetIndex, IDirect3DSurface9* pRenderTarget) = 0;
-  virtual HRESULT GetRenderTarget(DWORD renderTargetIndex,
-                                  IDirect3DSurface9** ppRenderTarget) = 0;
+  virtual HRESULT GetRenderTarget(DWORD renderTargetIndex, IDirect3DSurface9** ppRenderTarget) = 0;
   virtual HRESULT SetDepthStencilSurface(IDirect3DSurface9* pNewZStencil) = 0;
   virtual HRESULT GetDepthStencilSurface(IDirect3DSurface9** ppZStencilSurface) = 0;
 
@@ -159,8 +157,7 @@ class IDirect3DDevice9 : public IUnknown {
   virtual HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* pValue) = 0;
   virtual HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* pTexture) = 0;
   virtual HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture9** ppTexture) = 0;
-  virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                       DWORD value) = 0;
+  virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) = 0;
   virtual HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                        DWORD* pValue) = 0;
   virtual HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) = 0;
@@ -205,7 +202,7 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion);
 // desktop being 1920x1080; the Ex form takes the mode list and desktop mode to report.
 IDirect3D9* VexilCreateNullDirect3D9();
 IDirect3D9* VexilCreateNullDirect3D9Ex(const D3DDISPLAYMODE* pModes, UINT modeCount,
-                                      const D3DDISPLAYMODE* pDesktopMode);
+                                       const D3DDISPLAYMODE* pDesktopMode);
 
 // Receives every presented frame as tightly packed, top-down RGBA bytes (width * 4 per row).
 typedef void (*VexilFrameReader)(const uint8_t* pRgba, UINT width, UINT height, void* pUser);
@@ -216,16 +213,16 @@ HRESULT VexilSetFrameReader(IDirect3DDevice9* pDevice, VexilFrameReader reader, 
 
 // Reads the current contents of a colour surface (back buffer, texture level, render
 // target) as top-down RGBA bytes into rgba, resized to width * height * 4.
-HRESULT VexilReadSurfaceRGBA(IDirect3DSurface9* pSurface, std::vector<uint8_t>* pRgba,
-                             UINT* pWidth, UINT* pHeight);
+HRESULT VexilReadSurfaceRGBA(IDirect3DSurface9* pSurface, std::vector<uint8_t>* pRgba, UINT* pWidth,
+                             UINT* pHeight);
 
 // What a null device has recorded, in call order.
 enum VexilCallKind {
   VEXIL_CALL_CLEAR,
   VEXIL_CALL_BEGINSCENE,
   VEXIL_CALL_ENDSCENE,
-  VEXIL_CALL_DRAW,           // DrawPrimitive / DrawPrimitiveUP
-  VEXIL_CALL_DRAWINDEXED,    // DrawIndexedPrimitive / DrawIndexedPrimitiveUP
+  VEXIL_CALL_DRAW,         // DrawPrimitive / DrawPrimitiveUP
+  VEXIL_CALL_DRAWINDEXED,  // DrawIndexedPrimitive / DrawIndexedPrimitiveUP
   VEXIL_CALL_PRESENT
 };
 
@@ -234,12 +231,12 @@ struct VexilRecordedCall {
   // Draws.
   D3DPRIMITIVETYPE primitiveType;
   UINT primitiveCount;
-  UINT startVertex;       // DrawPrimitive
-  INT baseVertexIndex;    // DrawIndexedPrimitive
+  UINT startVertex;     // DrawPrimitive
+  INT baseVertexIndex;  // DrawIndexedPrimitive
   UINT minVertexIndex;
   UINT numVertices;
   UINT startIndex;
-  BOOL userPointer;       // the UP variants
+  BOOL userPointer;  // the UP variants
   DWORD fvf;
   UINT stride;
   IDirect3DVertexBuffer9* stream0;  // not referenced: compare pointers only

@@ -37,10 +37,11 @@ void Rebind(T*& slot, T* value) {
 
 }  // namespace
 
-Device* AsDevice(IDirect3DDevice9* device) { return dynamic_cast<Device*>(device); }
+Device* AsDevice(IDirect3DDevice9* device) {
+  return dynamic_cast<Device*>(device);
+}
 
-Device::Device(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UINT width,
-               UINT height)
+Device::Device(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UINT width, UINT height)
     : direct3d_(direct3d), params_(params), width_(width), height_(height) {
   if (direct3d_) direct3d_->AddRef();
   if (params_.BackBufferFormat == D3DFMT_UNKNOWN) params_.BackBufferFormat = D3DFMT_X8R8G8B8;
@@ -63,8 +64,8 @@ ULONG Device::Release() {
 
 HRESULT Device::InitCommon() {
   D3DSURFACE_DESC desc{};
-  desc.Format = IsRenderTargetFormat(params_.BackBufferFormat) ? params_.BackBufferFormat
-                                                                : D3DFMT_X8R8G8B8;
+  desc.Format =
+      IsRenderTargetFormat(params_.BackBufferFormat) ? params_.BackBufferFormat : D3DFMT_X8R8G8B8;
   desc.Type = D3DRTYPE_SURFACE;
   desc.Usage = D3DUSAGE_RENDERTARGET;
   desc.Pool = D3DPOOL_DEFAULT;
@@ -111,7 +112,9 @@ void Device::Register(ResourceCore* resource) {
   live_.insert(resource);
 }
 
-void Device::Unregister(ResourceCore* resource) { live_.erase(resource); }
+void Device::Unregister(ResourceCore* resource) {
+  live_.erase(resource);
+}
 
 // ---- Device and display ------------------------------------------------------------------
 
@@ -151,9 +154,8 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
 
 // ---- Resources ------------------------------------------------------------------------
 
-HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                              D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** ppTexture,
-                              HANDLE* pSharedHandle) {
+HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                              D3DPOOL pool, IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) {
   if (!ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
   if (pSharedHandle || width == 0 || height == 0 || width > kMaxTextureSize ||
@@ -177,8 +179,7 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                   IDirect3DVertexBuffer9** ppVertexBuffer,
-                                   HANDLE* pSharedHandle) {
+                                   IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) {
   if (!ppVertexBuffer) return D3DERR_INVALIDCALL;
   *ppVertexBuffer = nullptr;
   if (pSharedHandle || length == 0 || length > kMaxBufferSize) return D3DERR_INVALIDCALL;
@@ -192,8 +193,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                  IDirect3DIndexBuffer9** ppIndexBuffer,
-                                  HANDLE* pSharedHandle) {
+                                  IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) {
   if (!ppIndexBuffer) return D3DERR_INVALIDCALL;
   *ppIndexBuffer = nullptr;
   if (pSharedHandle || length == 0 || length > kMaxBufferSize) return D3DERR_INVALIDCALL;
@@ -207,9 +207,9 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   return D3D_OK;
 }
 
-HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
-                                   D3DMULTISAMPLE_TYPE, DWORD, BOOL lockable,
-                                   IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) {
+HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE,
+                                   DWORD, BOOL lockable, IDirect3DSurface9** ppSurface,
+                                   HANDLE* pSharedHandle) {
   if (!ppSurface) return D3DERR_INVALIDCALL;
   *ppSurface = nullptr;
   if (pSharedHandle || width == 0 || height == 0 || width > kMaxTextureSize ||
@@ -217,16 +217,21 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
     return D3DERR_INVALIDCALL;
   }
   if (!IsRenderTargetFormat(format)) return D3DERR_NOTAVAILABLE;
-  D3DSURFACE_DESC desc{format, D3DRTYPE_SURFACE, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                       D3DMULTISAMPLE_NONE, 0, width, height};
+  D3DSURFACE_DESC desc{format,
+                       D3DRTYPE_SURFACE,
+                       D3DUSAGE_RENDERTARGET,
+                       D3DPOOL_DEFAULT,
+                       D3DMULTISAMPLE_NONE,
+                       0,
+                       width,
+                       height};
   *ppSurface = new Surface(this, SurfaceKind::kColor, desc, lockable != FALSE);
   return D3D_OK;
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                           D3DMULTISAMPLE_TYPE, DWORD, BOOL,
-                                          IDirect3DSurface9** ppSurface,
-                                          HANDLE* pSharedHandle) {
+                                          IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) {
   if (!ppSurface) return D3DERR_INVALIDCALL;
   *ppSurface = nullptr;
   if (pSharedHandle || width == 0 || height == 0 || width > kMaxTextureSize ||
@@ -236,15 +241,20 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
   if (FAILED(InjectedFailure(VEXIL_FAIL_CREATEDEPTHSTENCILSURFACE))) {
     return D3DERR_OUTOFVIDEOMEMORY;
   }
-  D3DSURFACE_DESC desc{format, D3DRTYPE_SURFACE, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
-                       D3DMULTISAMPLE_NONE, 0, width, height};
+  D3DSURFACE_DESC desc{format,
+                       D3DRTYPE_SURFACE,
+                       D3DUSAGE_DEPTHSTENCIL,
+                       D3DPOOL_DEFAULT,
+                       D3DMULTISAMPLE_NONE,
+                       0,
+                       width,
+                       height};
   *ppSurface = new Surface(this, SurfaceKind::kDepthStencil, desc, false);
   return D3D_OK;
 }
 
-HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format,
-                                            D3DPOOL pool, IDirect3DSurface9** ppSurface,
-                                            HANDLE* pSharedHandle) {
+HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
+                                            IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) {
   if (!ppSurface) return D3DERR_INVALIDCALL;
   *ppSurface = nullptr;
   if (pSharedHandle || width == 0 || height == 0 || width > kMaxTextureSize ||
@@ -662,11 +672,11 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   call.stride = streamStride_;
   if (layoutValid_ && primitiveCount > 0) {
     // Reading past the end of the buffer would make the GPU fetch foreign memory.
-    const uint64_t last = static_cast<uint64_t>(streamOffset_) +
-                          (static_cast<uint64_t>(startVertex) +
-                           VerticesForPrimitives(type, primitiveCount) - 1) *
-                              streamStride_ +
-                          layout_.stride;
+    const uint64_t last =
+        static_cast<uint64_t>(streamOffset_) +
+        (static_cast<uint64_t>(startVertex) + VerticesForPrimitives(type, primitiveCount) - 1) *
+            streamStride_ +
+        layout_.stride;
     if (last > stream_->storage.Size()) return D3DERR_INVALIDCALL;
   }
   return SubmitDraw(call);
@@ -690,16 +700,14 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
   call.stride = streamStride_;
   if (layoutValid_ && primCount > 0 && type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN) {
     const UINT count = VerticesForPrimitives(type, primCount);
-    const uint64_t indexEnd =
-        (static_cast<uint64_t>(startIndex) + count) * indices_->IndexSize();
+    const uint64_t indexEnd = (static_cast<uint64_t>(startIndex) + count) * indices_->IndexSize();
     if (indexEnd > indices_->storage.Size()) return D3DERR_INVALIDCALL;
     UINT lo = 0, hi = 0;
     indices_->IndexRange(startIndex, count, &lo, &hi);
     const int64_t first = static_cast<int64_t>(baseVertexIndex) + lo;
     const int64_t last = static_cast<int64_t>(baseVertexIndex) + hi;
-    if (first < 0 || static_cast<uint64_t>(streamOffset_) + static_cast<uint64_t>(last) *
-                                                                 streamStride_ +
-                                 layout_.stride >
+    if (first < 0 || static_cast<uint64_t>(streamOffset_) +
+                             static_cast<uint64_t>(last) * streamStride_ + layout_.stride >
                          stream_->storage.Size()) {
       return D3DERR_INVALIDCALL;
     }
@@ -722,10 +730,10 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
   return hr;
 }
 
-HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex,
-                                       UINT numVertices, UINT primitiveCount,
-                                       const void* pIndexData, D3DFORMAT indexFormat,
-                                       const void* pVertexData, UINT stride) {
+HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT numVertices,
+                                       UINT primitiveCount, const void* pIndexData,
+                                       D3DFORMAT indexFormat, const void* pVertexData,
+                                       UINT stride) {
   if (!pIndexData || !pVertexData || stride == 0 || numVertices == 0 ||
       (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32)) {
     return D3DERR_INVALIDCALL;
@@ -733,9 +741,8 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
   const UINT count = VerticesForPrimitives(type, primitiveCount);
   // The caller vouches for numVertices; check it so the copy cannot overrun its memory.
   for (UINT i = 0; i < count; ++i) {
-    const UINT index = indexFormat == D3DFMT_INDEX16
-                           ? static_cast<const uint16_t*>(pIndexData)[i]
-                           : static_cast<const uint32_t*>(pIndexData)[i];
+    const UINT index = indexFormat == D3DFMT_INDEX16 ? static_cast<const uint16_t*>(pIndexData)[i]
+                                                     : static_cast<const uint32_t*>(pIndexData)[i];
     if (index < minVertexIndex || index >= minVertexIndex + numVertices) {
       return D3DERR_INVALIDCALL;
     }
@@ -769,12 +776,12 @@ HRESULT VexilSetFrameReader(IDirect3DDevice9* pDevice, VexilFrameReader reader, 
   return device->SetFrameReader(reader, pUser);
 }
 
-HRESULT VexilReadSurfaceRGBA(IDirect3DSurface9* pSurface, std::vector<uint8_t>* pRgba,
-                             UINT* pWidth, UINT* pHeight) {
+HRESULT VexilReadSurfaceRGBA(IDirect3DSurface9* pSurface, std::vector<uint8_t>* pRgba, UINT* pWidth,
+                             UINT* pHeight) {
   auto* surface = dynamic_cast<vexil::d3d9::Surface*>(pSurface);
   if (!surface || !pRgba) return D3DERR_INVALIDCALL;
-  vexil::d3d9::Device* device = surface->Container() ? surface->Container()->OwningDevice()
-                                                     : surface->OwningDevice();
+  vexil::d3d9::Device* device =
+      surface->Container() ? surface->Container()->OwningDevice() : surface->OwningDevice();
   if (!device) return D3DERR_INVALIDCALL;
   HRESULT hr = device->ReadSurfaceRGBA(surface, pRgba);
   if (SUCCEEDED(hr)) {

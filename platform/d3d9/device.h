@@ -20,8 +20,8 @@ struct DrawCall {
   UINT primitiveCount = 0;
   UINT elementCount = 0;  // vertices (plain draws) or indices (indexed draws) consumed
   bool indexed = false;
-  UINT startVertex = 0;   // plain draws
-  INT baseVertex = 0;     // indexed draws
+  UINT startVertex = 0;  // plain draws
+  INT baseVertex = 0;    // indexed draws
   UINT minIndex = 0;
   UINT numVertices = 0;
   UINT startIndex = 0;
@@ -61,8 +61,7 @@ class Device : public IDirect3DDevice9 {
                              IDirect3DVertexBuffer9** ppVertexBuffer,
                              HANDLE* pSharedHandle) override;
   HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                            IDirect3DIndexBuffer9** ppIndexBuffer,
-                            HANDLE* pSharedHandle) override;
+                            IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
   HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
                              D3DMULTISAMPLE_TYPE multiSample, DWORD multisampleQuality,
                              BOOL lockable, IDirect3DSurface9** ppSurface,
@@ -100,8 +99,7 @@ class Device : public IDirect3DDevice9 {
   HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* pTexture) override;
   HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture9** ppTexture) override;
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-  HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                               DWORD* pValue) override;
+  HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* pValue) override;
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
   HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* pValue) override;
   HRESULT SetScissorRect(const RECT* pRect) override;
@@ -120,8 +118,7 @@ class Device : public IDirect3DDevice9 {
                                UINT minVertexIndex, UINT numVertices, UINT startIndex,
                                UINT primCount) override;
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCount,
-                          const void* pVertexStreamZeroData,
-                          UINT vertexStreamZeroStride) override;
+                          const void* pVertexStreamZeroData, UINT vertexStreamZeroStride) override;
   HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT minVertexIndex,
                                  UINT numVertices, UINT primitiveCount, const void* pIndexData,
                                  D3DFORMAT indexDataFormat, const void* pVertexStreamZeroData,
@@ -154,8 +151,8 @@ class Device : public IDirect3DDevice9 {
   // while the backend can still free GPU objects.
   void Shutdown();
 
-  virtual HRESULT DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
-                          float z, DWORD stencil) = 0;
+  virtual HRESULT DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                          DWORD stencil) = 0;
   virtual HRESULT DoDraw(const DrawCall& call) = 0;
   virtual HRESULT DoPresent() = 0;
   virtual void OnSceneEvent(VexilCallKind) {}

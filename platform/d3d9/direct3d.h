@@ -21,8 +21,8 @@ class Direct3D : public IDirect3D9 {
   HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* pMode) override;
   HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
                             DWORD usage, D3DRESOURCETYPE rType, D3DFORMAT checkFormat) override;
-  HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND hFocusWindow,
-                       DWORD behaviorFlags, D3DPRESENT_PARAMETERS* pPresentationParameters,
+  HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND hFocusWindow, DWORD behaviorFlags,
+                       D3DPRESENT_PARAMETERS* pPresentationParameters,
                        IDirect3DDevice9** ppReturnedDeviceInterface) override;
 
   // Failures the null backend is told to report.

@@ -69,7 +69,9 @@ Surface::Surface(Texture* container, UINT level)
 
 Surface::~Surface() = default;
 
-UINT Surface::Pitch() const { return desc_.Width * std::max(1u, ColorBytesPerPixel(desc_.Format)); }
+UINT Surface::Pitch() const {
+  return desc_.Width * std::max(1u, ColorBytesPerPixel(desc_.Format));
+}
 
 ULONG Surface::AddRef() {
   if (container_) return container_->AddRef();
@@ -140,7 +142,8 @@ Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usa
     : ResourceCore(device), format_(format), usage_(usage), pool_(pool) {
   gpuObject = GpuObject::kTexture;
   UINT fullChain = 1;
-  for (UINT w = width, h = height; w > 1 || h > 1; w = std::max(1u, w / 2), h = std::max(1u, h / 2)) {
+  for (UINT w = width, h = height; w > 1 || h > 1;
+       w = std::max(1u, w / 2), h = std::max(1u, h / 2)) {
     ++fullChain;
   }
   if (levels == 0 || levels > fullChain) levels = fullChain;
@@ -170,7 +173,9 @@ ULONG Texture::Release() {
   return left;
 }
 
-HRESULT Texture::GetDevice(IDirect3DDevice9** ppDevice) { return GetDeviceImpl(ppDevice); }
+HRESULT Texture::GetDevice(IDirect3DDevice9** ppDevice) {
+  return GetDeviceImpl(ppDevice);
+}
 
 D3DSURFACE_DESC Texture::LevelDesc(UINT level) const {
   D3DSURFACE_DESC d{};
@@ -199,8 +204,7 @@ HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** ppSurfaceLevel)
   return D3D_OK;
 }
 
-HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
-                          DWORD flags) {
+HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD flags) {
   (void)flags;
   if (!pLockedRect || level >= levels_.size()) return D3DERR_INVALIDCALL;
   // Render-target textures live on the GPU only, and D3D9 refuses to lock them too.
@@ -288,7 +292,9 @@ ULONG VertexBuffer::Release() {
   return left;
 }
 
-HRESULT VertexBuffer::GetDevice(IDirect3DDevice9** ppDevice) { return GetDeviceImpl(ppDevice); }
+HRESULT VertexBuffer::GetDevice(IDirect3DDevice9** ppDevice) {
+  return GetDeviceImpl(ppDevice);
+}
 
 HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** ppbData, DWORD flags) {
   if (device_ && FAILED(device_->InjectedFailure(VEXIL_FAIL_LOCK))) {
@@ -309,8 +315,7 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
   return D3D_OK;
 }
 
-IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format,
-                         D3DPOOL pool)
+IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
     : ResourceCore(device), storage(length, usage, pool), format_(format) {
   gpuObject = GpuObject::kBuffer;
 }
@@ -322,7 +327,9 @@ ULONG IndexBuffer::Release() {
   return left;
 }
 
-HRESULT IndexBuffer::GetDevice(IDirect3DDevice9** ppDevice) { return GetDeviceImpl(ppDevice); }
+HRESULT IndexBuffer::GetDevice(IDirect3DDevice9** ppDevice) {
+  return GetDeviceImpl(ppDevice);
+}
 
 HRESULT IndexBuffer::Lock(UINT offset, UINT size, void** ppbData, DWORD flags) {
   if (device_ && FAILED(device_->InjectedFailure(VEXIL_FAIL_LOCK))) {

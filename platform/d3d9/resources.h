@@ -25,7 +25,11 @@ class ResourceCore {
 
   Device* OwningDevice() const { return device_; }
   // Called by a device that is being destroyed: its GPU objects are already freed.
-  void DetachFromDevice() { device_ = nullptr; gpuName = 0; gpuAux = 0; }
+  void DetachFromDevice() {
+    device_ = nullptr;
+    gpuName = 0;
+    gpuAux = 0;
+  }
 
   // Which kind of GPU object gpuName names; set by the concrete resource because the
   // backend frees it from this base's destructor, when the concrete type is already gone.

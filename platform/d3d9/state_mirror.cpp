@@ -21,13 +21,12 @@ bool StateMirror::IsRenderState(DWORD state) {
   // The numbering has holes (retired DX7/DX8 states); only the D3D9 names are valid.
   static const std::array<bool, kRenderStateCount> kValid = [] {
     std::array<bool, kRenderStateCount> v{};
-    const DWORD known[] = {7,   8,   9,   14,  15,  16,  19,  20,  22,  23,  24,  25,  26,
-                           27,  28,  29,  34,  35,  36,  37,  38,  48,  52,  53,  54,  55,
-                           56,  57,  58,  59,  60,  136, 137, 139, 140, 141, 142, 143, 145,
-                           146, 147, 148, 151, 152, 154, 155, 156, 157, 158, 159, 160, 161,
-                           162, 163, 165, 166, 167, 168, 170, 171, 172, 173, 174, 175, 176,
-                           178, 179, 180, 181, 182, 183, 184, 185, 186, 187, 188, 189, 190,
-                           191, 192, 193, 194, 195, 206, 207, 208, 209};
+    const DWORD known[] = {
+        7,   8,   9,   14,  15,  16,  19,  20,  22,  23,  24,  25,  26,  27,  28,  29,  34,  35,
+        36,  37,  38,  48,  52,  53,  54,  55,  56,  57,  58,  59,  60,  136, 137, 139, 140, 141,
+        142, 143, 145, 146, 147, 148, 151, 152, 154, 155, 156, 157, 158, 159, 160, 161, 162, 163,
+        165, 166, 167, 168, 170, 171, 172, 173, 174, 175, 176, 178, 179, 180, 181, 182, 183, 184,
+        185, 186, 187, 188, 189, 190, 191, 192, 193, 194, 195, 206, 207, 208, 209};
     for (DWORD s : known) v[s] = true;
     for (DWORD s = D3DRS_WRAP0; s <= D3DRS_WRAP7; ++s) v[s] = true;
     for (DWORD s = D3DRS_WRAP8; s <= D3DRS_WRAP15; ++s) v[s] = true;
@@ -37,10 +36,10 @@ bool StateMirror::IsRenderState(DWORD state) {
 }
 
 bool StateMirror::IsStageState(DWORD type) {
-  return (type >= D3DTSS_COLOROP && type <= D3DTSS_TEXCOORDINDEX) ||
-         type == D3DTSS_BUMPENVLSCALE || type == D3DTSS_BUMPENVLOFFSET ||
-         type == D3DTSS_TEXTURETRANSFORMFLAGS || type == D3DTSS_COLORARG0 ||
-         type == D3DTSS_ALPHAARG0 || type == D3DTSS_RESULTARG || type == D3DTSS_CONSTANT;
+  return (type >= D3DTSS_COLOROP && type <= D3DTSS_TEXCOORDINDEX) || type == D3DTSS_BUMPENVLSCALE ||
+         type == D3DTSS_BUMPENVLOFFSET || type == D3DTSS_TEXTURETRANSFORMFLAGS ||
+         type == D3DTSS_COLORARG0 || type == D3DTSS_ALPHAARG0 || type == D3DTSS_RESULTARG ||
+         type == D3DTSS_CONSTANT;
 }
 
 int StateMirror::TransformSlotOf(DWORD t) {
@@ -91,7 +90,9 @@ uint32_t StateMirror::DirtyBitOf(DWORD state) {
   }
 }
 
-float StateMirror::RenderFloat(D3DRENDERSTATETYPE state) const { return BitsFloat(render[state]); }
+float StateMirror::RenderFloat(D3DRENDERSTATETYPE state) const {
+  return BitsFloat(render[state]);
+}
 
 void StateMirror::Reset(bool autoDepthStencil, UINT targetWidth, UINT targetHeight) {
   render.fill(0);

@@ -7,9 +7,9 @@
 namespace vexil::d3d9 {
 
 struct VertexLayout {
-  UINT stride = 0;         // bytes per vertex the FVF describes
+  UINT stride = 0;              // bytes per vertex the FVF describes
   bool pretransformed = false;  // XYZRHW: screen-space x, y, z and 1/w
-  int positionSize = 0;    // floats: 3 (XYZ) or 4 (XYZRHW, XYZW)
+  int positionSize = 0;         // floats: 3 (XYZ) or 4 (XYZRHW, XYZW)
   int normalOffset = -1;
   int pointSizeOffset = -1;
   int diffuseOffset = -1;

@@ -20,7 +20,8 @@ inline std::ostream& operator<<(std::ostream& os, const Rgba& c) {
 
 // Each of r, g, b within tolerance of the expected value; streams a message like EXPECT_*.
 inline ::testing::AssertionResult RgbNear(const Rgba& expected, const Rgba& actual, int tolerance) {
-  if (std::abs(expected.r - actual.r) <= tolerance && std::abs(expected.g - actual.g) <= tolerance &&
+  if (std::abs(expected.r - actual.r) <= tolerance &&
+      std::abs(expected.g - actual.g) <= tolerance &&
       std::abs(expected.b - actual.b) <= tolerance) {
     return ::testing::AssertionSuccess();
   }
@@ -71,8 +72,8 @@ class GlDeviceTest : public ::testing::Test {
   // Identity transforms, lighting off, no culling: positions are clip coordinates.
   void UseClipSpace();
   // A quad from (x0, y0) to (x1, y1) in clip space at depth z, drawn as a strip.
-  void DrawClipQuad(float x0, float y0, float x1, float y1, float z, D3DCOLOR color,
-                    float u0 = 0, float v0 = 0, float u1 = 1, float v1 = 1);
+  void DrawClipQuad(float x0, float y0, float x1, float y1, float z, D3DCOLOR color, float u0 = 0,
+                    float v0 = 0, float u1 = 1, float v1 = 1);
   IDirect3DTexture9* MakeTexture(UINT w, UINT h, const std::vector<DWORD>& argb,
                                  D3DFORMAT format = D3DFMT_A8R8G8B8);
 

@@ -14,7 +14,9 @@ DWORD Bits(float f) {
   return d;
 }
 
-int ToByte(float v) { return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
+int ToByte(float v) {
+  return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
+}
 
 D3DMATRIX Diagonal(float x, float y, float z) {
   D3DMATRIX m{};
@@ -91,9 +93,9 @@ TEST_F(GlLightingTest, DirectionalLightWithAmbientSpecularAndEmissive) {
       << "without SPECULARENABLE the highlight is left out";
 
   DrawNormalQuad(5, 0, 0, 1);
-  EXPECT_RGB_NEAR((Rgba{ToByte(0.1f + 0.2f * ambient), ToByte(0.2f * ambient),
-                        ToByte(0.2f * ambient), 255}),
-                  ReadPixel(32, 24), 2)
+  EXPECT_RGB_NEAR(
+      (Rgba{ToByte(0.1f + 0.2f * ambient), ToByte(0.2f * ambient), ToByte(0.2f * ambient), 255}),
+      ReadPixel(32, 24), 2)
       << "a face turned away keeps ambient and emissive only";
 }
 
@@ -216,7 +218,8 @@ TEST_F(GlLightingTest, SphereMapCoordinatesFollowTheReflection) {
   // A 5x5 texture whose texel (x, y) has red 50x + 20 and green 50y + 20, point sampled.
   std::vector<DWORD> texels(25);
   for (int y = 0; y < 5; ++y) {
-    for (int x = 0; x < 5; ++x) texels[y * 5 + x] = 0xff000000 | ((50 * x + 20) << 16) | ((50 * y + 20) << 8);
+    for (int x = 0; x < 5; ++x)
+      texels[y * 5 + x] = 0xff000000 | ((50 * x + 20) << 16) | ((50 * y + 20) << 8);
   }
   IDirect3DTexture9* tex = MakeTexture(5, 5, texels);
   UseOrtho(2000);
@@ -232,7 +235,8 @@ TEST_F(GlLightingTest, SphereMapCoordinatesFollowTheReflection) {
   const float ndoti = n[2];
   const float r[3] = {-2 * ndoti * n[0], -2 * ndoti * n[1], 1 - 2 * ndoti * n[2]};
   const float m = 2 * std::sqrt(r[0] * r[0] + r[1] * r[1] + (r[2] + 1) * (r[2] + 1));
-  const int tx = static_cast<int>((r[0] / m + 0.5f) * 5), ty = static_cast<int>((r[1] / m + 0.5f) * 5);
+  const int tx = static_cast<int>((r[0] / m + 0.5f) * 5),
+            ty = static_cast<int>((r[1] / m + 0.5f) * 5);
   ASSERT_EQ(4, tx);
   ASSERT_EQ(3, ty);
   EXPECT_RGB_NEAR(FromColor(texels[ty * 5 + tx]), ReadPixel(32, 24), 0);

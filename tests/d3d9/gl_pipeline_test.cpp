@@ -26,15 +26,45 @@ TEST_F(GlDeviceTest, StageOperationsAddSelectAndAlphaDisable) {
     const char* what;
   };
   const Case cases[] = {
-      {D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_ADD, D3DTA_DIFFUSE, D3DTA_TEXTURE,
-       0x80f01010, {255, 0x50, 0x70, 0}, 0xc0, "ADD saturates per channel"},
-      {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE,
-       D3DTA_DIFFUSE, 0x80f01010, {0x20, 0x40, 0x60, 0}, 0x80, "SELECTARG1 / SELECTARG2"},
-      {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_DISABLE, D3DTA_TEXTURE,
-       D3DTA_DIFFUSE, 0xff808080, {0x10, 0x20, 0x30, 0}, 0xff,
+      {D3DTOP_ADD,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       D3DTOP_ADD,
+       D3DTA_DIFFUSE,
+       D3DTA_TEXTURE,
+       0x80f01010,
+       {255, 0x50, 0x70, 0},
+       0xc0,
+       "ADD saturates per channel"},
+      {D3DTOP_SELECTARG1,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       D3DTOP_SELECTARG2,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       0x80f01010,
+       {0x20, 0x40, 0x60, 0},
+       0x80,
+       "SELECTARG1 / SELECTARG2"},
+      {D3DTOP_MODULATE,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       D3DTOP_DISABLE,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       0xff808080,
+       {0x10, 0x20, 0x30, 0},
+       0xff,
        "ALPHAOP DISABLE keeps the diffuse alpha"},
-      {D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE, D3DTOP_SELECTARG1,
-       D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE, 0xffffffff, {0xdf, 0xbf, 0x9f, 0}, 0xbf,
+      {D3DTOP_MODULATE,
+       D3DTA_TEXTURE | D3DTA_COMPLEMENT,
+       D3DTA_DIFFUSE,
+       D3DTOP_SELECTARG1,
+       D3DTA_TEXTURE | D3DTA_COMPLEMENT,
+       D3DTA_DIFFUSE,
+       0xffffffff,
+       {0xdf, 0xbf, 0x9f, 0},
+       0xbf,
        "COMPLEMENT takes 1 - x"},
   };
   for (const Case& c : cases) {
@@ -95,8 +125,9 @@ TEST_F(GlDeviceTest, AlphaTestComparesWithTheReference) {
 TEST_F(GlDeviceTest, BufferAndTextureUpdatesReachEachDraw) {
   UseClipSpace();
   IDirect3DVertexBuffer9* vb = nullptr;
-  ASSERT_EQ(D3D_OK, dev_->CreateVertexBuffer(4 * sizeof(VertexXyzColorTex), D3DUSAGE_WRITEONLY |
-                                             D3DUSAGE_DYNAMIC, 0x142, D3DPOOL_DEFAULT, &vb, nullptr));
+  ASSERT_EQ(D3D_OK, dev_->CreateVertexBuffer(4 * sizeof(VertexXyzColorTex),
+                                             D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0x142,
+                                             D3DPOOL_DEFAULT, &vb, nullptr));
   dev_->SetFVF(0x142);
   dev_->SetStreamSource(0, vb, 0, sizeof(VertexXyzColorTex));
   auto fill = [&](float x0, float x1, D3DCOLOR color, DWORD flags) {
@@ -141,10 +172,10 @@ TEST_F(GlDeviceTest, IndexedDrawsHonourBaseVertexAndStartIndex) {
   UseClipSpace();
   // Vertices 0-3: a red left half; 4-7: a green right half.
   const VertexXyzColorTex verts[8] = {
-      {-1, 1, 0.5f, 0xffff0000, 0, 0}, {0, 1, 0.5f, 0xffff0000, 0, 0},
+      {-1, 1, 0.5f, 0xffff0000, 0, 0},  {0, 1, 0.5f, 0xffff0000, 0, 0},
       {-1, -1, 0.5f, 0xffff0000, 0, 0}, {0, -1, 0.5f, 0xffff0000, 0, 0},
-      {0, 1, 0.5f, 0xff00ff00, 0, 0},  {1, 1, 0.5f, 0xff00ff00, 0, 0},
-      {0, -1, 0.5f, 0xff00ff00, 0, 0}, {1, -1, 0.5f, 0xff00ff00, 0, 0}};
+      {0, 1, 0.5f, 0xff00ff00, 0, 0},   {1, 1, 0.5f, 0xff00ff00, 0, 0},
+      {0, -1, 0.5f, 0xff00ff00, 0, 0},  {1, -1, 0.5f, 0xff00ff00, 0, 0}};
   const WORD indices[9] = {9, 9, 9, 0, 1, 2, 2, 1, 3};  // three unused, then one quad
   IDirect3DVertexBuffer9* vb = nullptr;
   IDirect3DIndexBuffer9* ib = nullptr;

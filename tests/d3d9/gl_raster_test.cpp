@@ -10,8 +10,8 @@ namespace {
 constexpr D3DCOLOR kRed = 0xffff0000, kGreen = 0xff00ff00, kBlue = 0xff0000ff;
 
 TEST_F(GlDeviceTest, ClearFillsViewportAndRectangles) {
-  ASSERT_EQ(D3D_OK, dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff336699,
-                                1.0f, 0));
+  ASSERT_EQ(D3D_OK,
+            dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff336699, 1.0f, 0));
   EXPECT_RGB_NEAR(FromColor(0xff336699), ReadPixel(0, 0), 0);
   EXPECT_RGB_NEAR(FromColor(0xff336699), Pixel(kWidth - 1, kHeight - 1), 0);
 
@@ -109,8 +109,8 @@ TEST_F(GlDeviceTest, CullModesFollowScreenWinding) {
   UseClipSpace();
   // Left: clockwise on screen (D3D's front face); right: counter-clockwise.
   const VertexXyzColorTex tris[6] = {
-      {-0.9f, 0.8f, 0.5f, kRed, 0, 0},  {-0.1f, 0.8f, 0.5f, kRed, 0, 0},
-      {-0.9f, -0.8f, 0.5f, kRed, 0, 0}, {0.1f, 0.8f, 0.5f, kGreen, 0, 0},
+      {-0.9f, 0.8f, 0.5f, kRed, 0, 0},   {-0.1f, 0.8f, 0.5f, kRed, 0, 0},
+      {-0.9f, -0.8f, 0.5f, kRed, 0, 0},  {0.1f, 0.8f, 0.5f, kGreen, 0, 0},
       {0.1f, -0.8f, 0.5f, kGreen, 0, 0}, {0.9f, 0.8f, 0.5f, kGreen, 0, 0}};
   dev_->SetFVF(0x142);
   struct Case {

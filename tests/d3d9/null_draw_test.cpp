@@ -111,8 +111,8 @@ TEST_F(NullDrawTest, UserPointerDrawsUnbindStreamAndIndices) {
   dev_->SetFVF(0x142);
   dev_->SetStreamSource(0, vb_, 0, sizeof(Vertex142));
   dev_->SetIndices(ib_);
-  EXPECT_EQ(D3D_OK, dev_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, idx,
-                                                  D3DFMT_INDEX16, verts, sizeof(Vertex142)));
+  EXPECT_EQ(D3D_OK, dev_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, idx, D3DFMT_INDEX16,
+                                                 verts, sizeof(Vertex142)));
   IDirect3DVertexBuffer9* stream = vb_;
   UINT offset = 1, stride = 1;
   dev_->GetStreamSource(0, &stream, &offset, &stride);
@@ -121,9 +121,9 @@ TEST_F(NullDrawTest, UserPointerDrawsUnbindStreamAndIndices) {
   dev_->GetIndices(&indices);
   EXPECT_EQ(nullptr, indices);
   const WORD bad[3] = {0, 1, 3};
-  EXPECT_EQ(D3DERR_INVALIDCALL, dev_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, bad,
-                                                             D3DFMT_INDEX16, verts,
-                                                             sizeof(Vertex142)))
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            dev_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, bad, D3DFMT_INDEX16, verts,
+                                         sizeof(Vertex142)))
       << "index 3 lies outside the vertices given";
   EXPECT_EQ(D3D_OK, dev_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, verts, sizeof(Vertex142)));
   EXPECT_TRUE(VexilNullRecordedCalls(dev_)->back().userPointer);

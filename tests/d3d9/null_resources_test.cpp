@@ -8,8 +8,8 @@ namespace {
 
 TEST_F(NullDeviceTest, ReferenceCountsFollowAddRefReleaseAndBindings) {
   IDirect3DTexture9* tex = nullptr;
-  ASSERT_EQ(D3D_OK, dev_->CreateTexture(64, 32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex,
-                                        nullptr));
+  ASSERT_EQ(D3D_OK,
+            dev_->CreateTexture(64, 32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr));
   EXPECT_EQ(2u, tex->AddRef());
   EXPECT_EQ(1u, tex->Release());
   ASSERT_EQ(D3D_OK, dev_->SetTexture(0, tex));
@@ -32,8 +32,8 @@ TEST_F(NullDeviceTest, ReferenceCountsFollowAddRefReleaseAndBindings) {
 
   IDirect3DDevice9* owner = nullptr;
   IDirect3DVertexBuffer9* vb = nullptr;
-  ASSERT_EQ(D3D_OK, dev_->CreateVertexBuffer(96, D3DUSAGE_WRITEONLY, 0x142, D3DPOOL_MANAGED,
-                                             &vb, nullptr));
+  ASSERT_EQ(D3D_OK,
+            dev_->CreateVertexBuffer(96, D3DUSAGE_WRITEONLY, 0x142, D3DPOOL_MANAGED, &vb, nullptr));
   ASSERT_EQ(D3D_OK, vb->GetDevice(&owner));
   EXPECT_EQ(dev_, owner);
   owner->Release();
@@ -86,17 +86,19 @@ TEST_F(NullDeviceTest, BufferLocksCheckRangesAndKeepData) {
   IDirect3DIndexBuffer9* ib = nullptr;
   EXPECT_EQ(D3DERR_INVALIDCALL,
             dev_->CreateIndexBuffer(12, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &ib, nullptr));
-  EXPECT_EQ(D3DERR_INVALIDCALL, dev_->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED,
-                                                         reinterpret_cast<IDirect3DVertexBuffer9**>(&ib), nullptr));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            dev_->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED,
+                                     reinterpret_cast<IDirect3DVertexBuffer9**>(&ib), nullptr));
   EXPECT_EQ(nullptr, ib);
   VexilNullFailNext(dev_, VEXIL_FAIL_CREATEINDEXBUFFER, 1);
-  EXPECT_TRUE(FAILED(dev_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr)));
+  EXPECT_TRUE(
+      FAILED(dev_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr)));
 }
 
 TEST_F(NullDeviceTest, TextureLevelsLockAndDescribeThemselves) {
   IDirect3DTexture9* tex = nullptr;
-  ASSERT_EQ(D3D_OK, dev_->CreateTexture(64, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex,
-                                        nullptr));
+  ASSERT_EQ(D3D_OK,
+            dev_->CreateTexture(64, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr));
   EXPECT_EQ(7u, tex->GetLevelCount()) << "0 levels make the full chain 64x16 .. 1x1";
   D3DSURFACE_DESC d{};
   ASSERT_EQ(D3D_OK, tex->GetLevelDesc(2, &d));
@@ -111,8 +113,8 @@ TEST_F(NullDeviceTest, TextureLevelsLockAndDescribeThemselves) {
   ASSERT_EQ(D3D_OK, tex->LockRect(0, &lr, nullptr, 0));
   EXPECT_EQ(64 * 4, lr.Pitch);
   auto* px = static_cast<DWORD*>(lr.pBits);
-  px[0] = 0xff102030;     // top-left
-  px[63] = 0x80ffffff;    // top-right
+  px[0] = 0xff102030;   // top-left
+  px[63] = 0x80ffffff;  // top-right
   EXPECT_EQ(D3DERR_INVALIDCALL, tex->LockRect(0, &lr, nullptr, 0)) << "already locked";
   ASSERT_EQ(D3D_OK, tex->UnlockRect(0));
   RECT r{60, 2, 64, 4};
@@ -136,8 +138,8 @@ TEST_F(NullDeviceTest, TextureLevelsLockAndDescribeThemselves) {
   tex->Release();
 
   // X8R8G8B8 reads opaque whatever the unused byte holds.
-  ASSERT_EQ(D3D_OK, dev_->CreateTexture(2, 2, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &tex,
-                                        nullptr));
+  ASSERT_EQ(D3D_OK,
+            dev_->CreateTexture(2, 2, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &tex, nullptr));
   tex->LockRect(0, &lr, nullptr, 0);
   static_cast<DWORD*>(lr.pBits)[0] = 0x00ff0000;
   tex->UnlockRect(0);
@@ -156,14 +158,13 @@ TEST_F(NullDeviceTest, RenderTargetTexturesAreNotLockable) {
   D3DLOCKED_RECT lr{};
   EXPECT_EQ(D3DERR_INVALIDCALL, rt->LockRect(0, &lr, nullptr, 0));
   rt->Release();
-  EXPECT_EQ(D3DERR_INVALIDCALL,
-            dev_->CreateTexture(256, 256, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
-                                D3DPOOL_MANAGED, &rt, nullptr))
+  EXPECT_EQ(D3DERR_INVALIDCALL, dev_->CreateTexture(256, 256, 1, D3DUSAGE_RENDERTARGET,
+                                                    D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &rt, nullptr))
       << "render targets live in the default pool";
-  EXPECT_EQ(D3DERR_INVALIDCALL, dev_->CreateTexture(0, 16, 1, 0, D3DFMT_A8R8G8B8,
-                                                    D3DPOOL_MANAGED, &rt, nullptr));
-  EXPECT_EQ(D3DERR_NOTAVAILABLE, dev_->CreateTexture(16, 16, 1, 0, D3DFMT_DXT1,
-                                                     D3DPOOL_MANAGED, &rt, nullptr));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            dev_->CreateTexture(0, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &rt, nullptr));
+  EXPECT_EQ(D3DERR_NOTAVAILABLE,
+            dev_->CreateTexture(16, 16, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &rt, nullptr));
 }
 
 TEST_F(NullDeviceTest, RenderTargetAndDepthStencilSwitching) {

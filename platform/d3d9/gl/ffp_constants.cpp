@@ -56,7 +56,8 @@ void Copy(const D3DCOLORVALUE& c, float* out) {
 
 // Row-vector transform of a point / direction by a D3D matrix.
 void TransformPoint(const D3DVECTOR& v, const D3DMATRIX& m, float* out) {
-  for (int j = 0; j < 3; ++j) out[j] = v.x * m.m[0][j] + v.y * m.m[1][j] + v.z * m.m[2][j] + m.m[3][j];
+  for (int j = 0; j < 3; ++j)
+    out[j] = v.x * m.m[0][j] + v.y * m.m[1][j] + v.z * m.m[2][j] + m.m[3][j];
 }
 void TransformDirection(const D3DVECTOR& v, const D3DMATRIX& m, float* out) {
   for (int j = 0; j < 3; ++j) out[j] = v.x * m.m[0][j] + v.y * m.m[1][j] + v.z * m.m[2][j];
@@ -79,7 +80,7 @@ void NormalMatrix(const D3DMATRIX& m, float* out) {
   const float s = det != 0.0f ? 1.0f / det : 0.0f;
   // inverse = adjugate^T / det; its transpose is the cofactor matrix / det.
   const float r[16] = {A * s, B * s, C * s, 0, D * s, E * s, F * s, 0,
-                       G * s, H * s, I * s, 0, 0, 0, 0, 1};
+                       G * s, H * s, I * s, 0, 0,     0,     0,     1};
   std::memcpy(out, r, sizeof r);
 }
 

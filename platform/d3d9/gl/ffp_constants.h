@@ -14,20 +14,20 @@ struct FfpConstants {
   float matDiffuse[4], matAmbient[4], matSpecular[4], matEmissive[4];
   float globalAmbient[4];
   float fogColor[4];
-  float fogParams[4];   // start, end, 1 / (end - start), density
-  float misc[4];        // specular power, alpha reference 0..255, point size, min point size
-  float misc2[4];       // max point size, point scale A, B, C
-  float viewport[4];    // x, y, width, height in pixels
-  float pixelOffset[4]; // clip-space shift that puts pixel centres where D3D9 has them
+  float fogParams[4];    // start, end, 1 / (end - start), density
+  float misc[4];         // specular power, alpha reference 0..255, point size, min point size
+  float misc2[4];        // max point size, point scale A, B, C
+  float viewport[4];     // x, y, width, height in pixels
+  float pixelOffset[4];  // clip-space shift that puts pixel centres where D3D9 has them
   float textureFactor[4];
   float stageConstant[kStageCount][4];
   float lightDiffuse[kMaxActiveLights][4];
   float lightSpecular[kMaxActiveLights][4];
   float lightAmbient[kMaxActiveLights][4];
-  float lightPosition[kMaxActiveLights][4];   // view space xyz, range w
-  float lightDirection[kMaxActiveLights][4];  // view space, pointing towards the light
+  float lightPosition[kMaxActiveLights][4];     // view space xyz, range w
+  float lightDirection[kMaxActiveLights][4];    // view space, pointing towards the light
   float lightAttenuation[kMaxActiveLights][4];  // att0, att1, att2, falloff
-  float lightSpot[kMaxActiveLights][4];       // cos(theta / 2), cos(phi / 2)
+  float lightSpot[kMaxActiveLights][4];         // cos(theta / 2), cos(phi / 2)
 };
 
 // Fills the block from the mirror; activeLights lists lightCount enabled light indices.

@@ -25,8 +25,8 @@ struct FfpStageKey {
   uint8_t colorOp, colorArg0, colorArg1, colorArg2;
   uint8_t alphaOp, alphaArg0, alphaArg1, alphaArg2;
   uint8_t resultArg;
-  uint8_t texCoordSet;   // which vertex set feeds the stage
-  uint8_t texCoordGen;   // D3DTSS_TCI_* >> 16
+  uint8_t texCoordSet;  // which vertex set feeds the stage
+  uint8_t texCoordGen;  // D3DTSS_TCI_* >> 16
   uint8_t textureBound;
 };
 
@@ -42,11 +42,11 @@ struct FfpKey {
   // Rasterisation and pixel stages.
   uint8_t flatShading;
   FogKind fog;
-  uint8_t fogMode;           // D3DFOG_LINEAR / EXP / EXP2
-  uint8_t fogFromDeviceZ;    // affine projection: distance is z in [0, 1]
+  uint8_t fogMode;         // D3DFOG_LINEAR / EXP / EXP2
+  uint8_t fogFromDeviceZ;  // affine projection: distance is z in [0, 1]
   uint8_t rangeFog;
-  uint8_t alphaFunc;         // 0 = alpha test off
-  uint8_t specularAdd;       // D3DRS_SPECULARENABLE
+  uint8_t alphaFunc;    // 0 = alpha test off
+  uint8_t specularAdd;  // D3DRS_SPECULARENABLE
   uint8_t pointSprite, pointScale;
   uint8_t stageCount;
   FfpStageKey stages[kStageCount];

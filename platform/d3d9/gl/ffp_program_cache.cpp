@@ -45,7 +45,9 @@ GLuint Compile(GLenum type, const std::string& source) {
 
 }  // namespace
 
-FfpProgramCache::~FfpProgramCache() { Clear(); }
+FfpProgramCache::~FfpProgramCache() {
+  Clear();
+}
 
 void FfpProgramCache::Clear() {
   for (auto& entry : programs_) {

@@ -23,9 +23,13 @@ const char* SourceExpr(MaterialSource s, const char* material) {
 }
 
 // Which stages sample a texture and therefore need coordinates.
-bool StageSamples(const FfpKey& k, int i) { return i < k.stageCount && k.stages[i].textureBound; }
+bool StageSamples(const FfpKey& k, int i) {
+  return i < k.stageCount && k.stages[i].textureBound;
+}
 
-std::string Interp(const FfpKey& k) { return k.flatShading ? "flat " : ""; }
+std::string Interp(const FfpKey& k) {
+  return k.flatShading ? "flat " : "";
+}
 
 }  // namespace
 
@@ -88,7 +92,8 @@ std::string GenerateVertexShader(const FfpKey& k) {
         s << "    vec3 D = uLightPosition[" << i << "].xyz - P;\n"
           << "    float d = length(D);\n"
           << "    vec3 L = d > 0.0 ? D / d : vec3(0.0, 0.0, -1.0);\n"
-          << "    vec3 A = uLightAttenuation[" << i << "].xyz;\n"
+          << "    vec3 A = uLightAttenuation[" << i
+          << "].xyz;\n"
           // All-zero attenuation would divide by zero: clamp to a large finite value.
           << "    float att = d > uLightPosition[" << i << "].w ? 0.0\n"
           << "        : 1.0 / max(A.x + A.y * d + A.z * d * d, 1e-20);\n";
@@ -167,7 +172,8 @@ std::string GenerateVertexShader(const FfpKey& k) {
              "    vec3 r = I - 2.0 * dot(N, I) * N;\n"
              "    float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));\n"
           << "    vTexCoord" << i
-          << " = m > 0.0 ? vec4(r.x / m + 0.5, r.y / m + 0.5, 0.0, 1.0) : vec4(0.5, 0.5, 0.0, 1.0);\n"
+          << " = m > 0.0 ? vec4(r.x / m + 0.5, r.y / m + 0.5, 0.0, 1.0) : vec4(0.5, 0.5, 0.0, "
+             "1.0);\n"
              "  }\n";
         break;
       default:
@@ -238,7 +244,9 @@ std::string Op(DWORD op, const FfpStageKey& st, int stage, bool alpha) {
   const std::string x0 = Arg(a0, stage, alpha), x1 = Arg(a1, stage, alpha),
                     x2 = Arg(a2, stage, alpha);
   const std::string t = "tex" + std::to_string(stage);
-  auto blend = [&](const std::string& f) { return x1 + " * " + f + " + " + x2 + " * (1.0 - " + f + ")"; };
+  auto blend = [&](const std::string& f) {
+    return x1 + " * " + f + " + " + x2 + " * (1.0 - " + f + ")";
+  };
   switch (op) {
     case D3DTOP_SELECTARG1:
       return x1;

@@ -69,7 +69,9 @@ void GlContext::SetSwapInterval(int interval) {
   }
 }
 
-void GlContext::Swap() { SDL_GL_SwapWindow(window_); }
+void GlContext::Swap() {
+  SDL_GL_SwapWindow(window_);
+}
 
 void GlContext::DrawableSize(int* width, int* height) const {
   SDL_GL_GetDrawableSize(window_, width, height);

@@ -34,9 +34,8 @@ HRESULT GlDirect3D::MakeDevice(HWND window, const D3DPRESENT_PARAMETERS& params,
     std::fprintf(stderr, "vexil d3d9: %s\n", error.c_str());
     return D3DERR_NOTAVAILABLE;
   }
-  auto* device = new (std::nothrow)
-      GlDevice(this, params, static_cast<UINT>(width), static_cast<UINT>(height),
-               std::move(context));
+  auto* device = new (std::nothrow) GlDevice(this, params, static_cast<UINT>(width),
+                                             static_cast<UINT>(height), std::move(context));
   if (!device) return E_OUTOFMEMORY;
   HRESULT hr = device->Init();
   if (FAILED(hr)) {
@@ -117,7 +116,8 @@ HRESULT GlDevice::Init() {
   if (FAILED(hr)) return hr;
   const D3DPRESENT_PARAMETERS& pp = PresentParams();
   if (!ctx_->OwnsWindow()) {
-    ctx_->SetSwapInterval(pp.PresentationInterval == static_cast<UINT>(D3DPRESENT_INTERVAL_IMMEDIATE) ? 0 : 1);
+    ctx_->SetSwapInterval(
+        pp.PresentationInterval == static_cast<UINT>(D3DPRESENT_INTERVAL_IMMEDIATE) ? 0 : 1);
   }
   // The back buffer starts black rather than undefined.
   State().dirty = kDirtyAll;
@@ -144,8 +144,8 @@ void GlDevice::InvalidateShadow() {
   State().dirty |= kDirtyRenderState | kDirtyScissor | kDirtyViewport;
 }
 
-HRESULT GlDevice::DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
-                          float z, DWORD stencil) {
+HRESULT GlDevice::DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                          DWORD stencil) {
   ctx_->MakeCurrent();
   ApplyTargets();
   StateMirror& s = State();
@@ -266,8 +266,7 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
   D3DDISPLAYMODE desk{1024, 768, 60, D3DFMT_X8R8G8B8};
   if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
     desk = {static_cast<UINT>(desktop.w), static_cast<UINT>(desktop.h),
-            static_cast<UINT>(desktop.refresh_rate ? desktop.refresh_rate : 60),
-            D3DFMT_X8R8G8B8};
+            static_cast<UINT>(desktop.refresh_rate ? desktop.refresh_rate : 60), D3DFMT_X8R8G8B8};
   }
   if (modes.empty()) modes.push_back(desk);
   // D3D9 lists modes from the smallest up; SDL lists them largest first.

@@ -68,8 +68,9 @@ void GlDevice::ApplyRenderStates() {
   const int fill = static_cast<int>(r[D3DRS_FILLMODE]);
   if (fill != sh.polygonMode) {
     sh.polygonMode = fill;
-    glPolygonMode(GL_FRONT_AND_BACK,
-                  fill == D3DFILL_POINT ? GL_POINT : fill == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+    glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_POINT       ? GL_POINT
+                                     : fill == D3DFILL_WIREFRAME ? GL_LINE
+                                                                 : GL_FILL);
   }
 
   const int blend = r[D3DRS_ALPHABLENDENABLE] != 0;
@@ -267,12 +268,12 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
   StateMirror& s = State();
   ApplyTargets();
   const uint32_t dirty = s.dirty;
-  if (dirty & (kDirtyShaderKey | kDirtyStage | kDirtyLights | kDirtyTextures |
-               kDirtyVertexInput | kDirtyProjection)) {
+  if (dirty & (kDirtyShaderKey | kDirtyStage | kDirtyLights | kDirtyTextures | kDirtyVertexInput |
+               kDirtyProjection)) {
     if (!ApplyProgram()) {
       // A program that failed to build was reported once; skip the draw, not the state.
-      s.dirty &= ~(kDirtyShaderKey | kDirtyStage | kDirtyTextures | kDirtyVertexInput |
-                   kDirtyProjection);
+      s.dirty &=
+          ~(kDirtyShaderKey | kDirtyStage | kDirtyTextures | kDirtyVertexInput | kDirtyProjection);
       return D3DERR_DRIVERINTERNALERROR;
     }
   }
@@ -282,8 +283,8 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
     ApplyScissor();
   }
   if (dirty & kDirtyViewport) ApplyViewport();
-  if (dirty & (kDirtyConstants | kDirtyTransform | kDirtyLights | kDirtyMaterial |
-               kDirtyViewport)) {
+  if (dirty &
+      (kDirtyConstants | kDirtyTransform | kDirtyLights | kDirtyMaterial | kDirtyViewport)) {
     ApplyConstants();
   }
   s.dirty = 0;

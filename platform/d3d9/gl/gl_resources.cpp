@@ -74,8 +74,7 @@ GLuint GlDevice::ColorTextureOf(Surface* surface, GLint* level) {
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(surface->Desc().Width),
-               static_cast<GLsizei>(surface->Desc().Height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
-               nullptr);
+               static_cast<GLsizei>(surface->Desc().Height), 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   surface->gpuName = name;
   unitTexture_.fill(~0u);
@@ -255,8 +254,9 @@ GLuint GlDevice::SamplerFor(DWORD stage) {
   glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
   glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
                       key.mag >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-  const float border[4] = {((key.border >> 16) & 0xff) / 255.0f, ((key.border >> 8) & 0xff) / 255.0f,
-                           (key.border & 0xff) / 255.0f, (key.border >> 24) / 255.0f};
+  const float border[4] = {((key.border >> 16) & 0xff) / 255.0f,
+                           ((key.border >> 8) & 0xff) / 255.0f, (key.border & 0xff) / 255.0f,
+                           (key.border >> 24) / 255.0f};
   glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
   float bias;
   std::memcpy(&bias, &key.lodBias, 4);

@@ -27,20 +27,19 @@ constexpr GLenum kBlend[] = {GL_ONE,
 static_assert(sizeof(kBlend) / sizeof(kBlend[0]) == D3DBLEND_INVBLENDFACTOR + 1, "D3DBLEND");
 
 // Indexed by D3DCMPFUNC (1..8).
-constexpr GLenum kCompare[] = {GL_ALWAYS, GL_NEVER,  GL_LESS,     GL_EQUAL, GL_LEQUAL,
+constexpr GLenum kCompare[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
                                GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
 static_assert(sizeof(kCompare) / sizeof(kCompare[0]) == D3DCMP_ALWAYS + 1, "D3DCMPFUNC");
 
 // Indexed by D3DBLENDOP (1..5).
-constexpr GLenum kBlendOp[] = {GL_FUNC_ADD, GL_FUNC_ADD, GL_FUNC_SUBTRACT,
-                               GL_FUNC_REVERSE_SUBTRACT, GL_MIN, GL_MAX};
+constexpr GLenum kBlendOp[] = {GL_FUNC_ADD, GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT,
+                               GL_MIN,      GL_MAX};
 static_assert(sizeof(kBlendOp) / sizeof(kBlendOp[0]) == D3DBLENDOP_MAX + 1, "D3DBLENDOP");
 
 // Indexed by D3DSTENCILOP (1..8).
-constexpr GLenum kStencilOp[] = {GL_KEEP,    GL_KEEP,      GL_ZERO,   GL_REPLACE, GL_INCR,
-                                 GL_DECR,    GL_INVERT,    GL_INCR_WRAP, GL_DECR_WRAP};
-static_assert(sizeof(kStencilOp) / sizeof(kStencilOp[0]) == D3DSTENCILOP_DECR + 1,
-              "D3DSTENCILOP");
+constexpr GLenum kStencilOp[] = {GL_KEEP, GL_KEEP,   GL_ZERO,      GL_REPLACE,  GL_INCR,
+                                 GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
+static_assert(sizeof(kStencilOp) / sizeof(kStencilOp[0]) == D3DSTENCILOP_DECR + 1, "D3DSTENCILOP");
 
 // Indexed by D3DTEXTUREADDRESS (1..5). MIRRORONCE needs GL 4.4; mirrored repeat is closest.
 constexpr GLenum kAddress[] = {GL_REPEAT,        GL_REPEAT,          GL_MIRRORED_REPEAT,
@@ -49,7 +48,7 @@ static_assert(sizeof(kAddress) / sizeof(kAddress[0]) == D3DTADDRESS_MIRRORONCE +
               "D3DTEXTUREADDRESS");
 
 // Indexed by D3DPRIMITIVETYPE (1..6).
-constexpr GLenum kPrimitive[] = {GL_POINTS,    GL_POINTS,    GL_LINES,         GL_LINE_STRIP,
+constexpr GLenum kPrimitive[] = {GL_POINTS,    GL_POINTS,         GL_LINES,       GL_LINE_STRIP,
                                  GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
 static_assert(sizeof(kPrimitive) / sizeof(kPrimitive[0]) == D3DPT_TRIANGLEFAN + 1,
               "D3DPRIMITIVETYPE");

@@ -27,7 +27,9 @@ NullDevice::NullDevice(NullDirect3D* direct3d, const D3DPRESENT_PARAMETERS& para
                        UINT height)
     : Device(direct3d, params, width, height), direct3d_(direct3d) {}
 
-NullDevice::~NullDevice() { Shutdown(); }
+NullDevice::~NullDevice() {
+  Shutdown();
+}
 
 HRESULT NullDevice::InjectedFailure(VexilNullFailure failure) {
   if (FAILED(failures.Take(failure))) return E_FAIL;
@@ -79,7 +81,9 @@ HRESULT NullDevice::DoPresent() {
   return D3D_OK;
 }
 
-void NullDevice::OnSceneEvent(VexilCallKind kind) { calls.push_back(Record(kind)); }
+void NullDevice::OnSceneEvent(VexilCallKind kind) {
+  calls.push_back(Record(kind));
+}
 
 }  // namespace vexil::d3d9
 
@@ -96,11 +100,11 @@ IDirect3D9* VexilCreateNullDirect3D9() {
 }
 
 IDirect3D9* VexilCreateNullDirect3D9Ex(const D3DDISPLAYMODE* pModes, UINT modeCount,
-                                      const D3DDISPLAYMODE* pDesktopMode) {
+                                       const D3DDISPLAYMODE* pDesktopMode) {
   if (modeCount > 0 && !pModes) return nullptr;
   std::vector<D3DDISPLAYMODE> modes(pModes, pModes + modeCount);
-  D3DDISPLAYMODE desktop = pDesktopMode ? *pDesktopMode
-                                        : D3DDISPLAYMODE{1920, 1080, 60, D3DFMT_X8R8G8B8};
+  D3DDISPLAYMODE desktop =
+      pDesktopMode ? *pDesktopMode : D3DDISPLAYMODE{1920, 1080, 60, D3DFMT_X8R8G8B8};
   return new (std::nothrow) NullDirect3D(std::move(modes), desktop);
 }
 

@@ -35,8 +35,7 @@ class NullDirect3D final : public Direct3D {
 
 class NullDevice final : public Device {
  public:
-  NullDevice(NullDirect3D* direct3d, const D3DPRESENT_PARAMETERS& params, UINT width,
-             UINT height);
+  NullDevice(NullDirect3D* direct3d, const D3DPRESENT_PARAMETERS& params, UINT width, UINT height);
   ~NullDevice() override;
   HRESULT Init() { return InitCommon(); }
 
@@ -51,9 +50,7 @@ class NullDevice final : public Device {
   HRESULT DoDraw(const DrawCall& call) override;
   HRESULT DoPresent() override;
   void OnSceneEvent(VexilCallKind kind) override;
-  HRESULT ReadGpuSurface(Surface*, std::vector<uint8_t>*) override {
-    return D3DERR_NOTAVAILABLE;
-  }
+  HRESULT ReadGpuSurface(Surface*, std::vector<uint8_t>*) override { return D3DERR_NOTAVAILABLE; }
 
  private:
   VexilRecordedCall Record(VexilCallKind kind);
