@@ -702,14 +702,18 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
     const UINT count = VerticesForPrimitives(type, primCount);
     const uint64_t indexEnd = (static_cast<uint64_t>(startIndex) + count) * indices_->IndexSize();
     if (indexEnd > indices_->storage.Size()) return D3DERR_INVALIDCALL;
+    auto fits = [&](UINT lo, UINT hi) {
+      const int64_t first = static_cast<int64_t>(baseVertexIndex) + lo;
+      const int64_t last = static_cast<int64_t>(baseVertexIndex) + hi;
+      return first >= 0 && static_cast<uint64_t>(streamOffset_) +
+                                   static_cast<uint64_t>(last) * streamStride_ + layout_.stride <=
+                               stream_->storage.Size();
+    };
     UINT lo = 0, hi = 0;
-    indices_->IndexRange(startIndex, count, &lo, &hi);
-    const int64_t first = static_cast<int64_t>(baseVertexIndex) + lo;
-    const int64_t last = static_cast<int64_t>(baseVertexIndex) + hi;
-    if (first < 0 || static_cast<uint64_t>(streamOffset_) +
-                             static_cast<uint64_t>(last) * streamStride_ + layout_.stride >
-                         stream_->storage.Size()) {
-      return D3DERR_INVALIDCALL;
+    indices_->WholeRange(&lo, &hi);
+    if (!fits(lo, hi)) {
+      indices_->IndexRange(startIndex, count, &lo, &hi);
+      if (!fits(lo, hi)) return D3DERR_INVALIDCALL;
     }
   }
   return SubmitDraw(call);

@@ -349,6 +349,22 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
   return D3D_OK;
 }
 
+void IndexBuffer::WholeRange(UINT* minIndex, UINT* maxIndex) {
+  if (wholeGeneration_ != storage.generation) {
+    UINT lo = 0, hi = 0;
+    const UINT cachedStart = cacheStart_, cachedCount = cacheCount_;
+    const uint64_t cachedGeneration = cacheGeneration_;
+    const UINT cachedMin = cacheMin_, cachedMax = cacheMax_;
+    IndexRange(0, storage.Size() / IndexSize(), &lo, &hi);
+    // Keep the per-range answer the caller may be relying on.
+    cacheStart_ = cachedStart, cacheCount_ = cachedCount, cacheGeneration_ = cachedGeneration;
+    cacheMin_ = cachedMin, cacheMax_ = cachedMax;
+    wholeMin_ = lo, wholeMax_ = hi, wholeGeneration_ = storage.generation;
+  }
+  *minIndex = wholeMin_;
+  *maxIndex = wholeMax_;
+}
+
 void IndexBuffer::IndexRange(UINT start, UINT count, UINT* minIndex, UINT* maxIndex) {
   if (cacheGeneration_ != storage.generation || cacheStart_ != start || cacheCount_ != count) {
     UINT lo = ~0u, hi = 0;

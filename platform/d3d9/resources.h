@@ -190,6 +190,9 @@ class IndexBuffer final : public IDirect3DIndexBuffer9, public ResourceCore {
   // Smallest and largest of `count` indices from `start`; remembers the last answer so that
   // a buffer drawn the same way every frame is scanned once per upload.
   void IndexRange(UINT start, UINT count, UINT* minIndex, UINT* maxIndex);
+  // The same over the whole buffer, computed once per upload: when it already fits the
+  // vertex buffer, draws of any part of it need no scan of their own.
+  void WholeRange(UINT* minIndex, UINT* maxIndex);
 
   BufferStorage storage;
 
@@ -198,6 +201,8 @@ class IndexBuffer final : public IDirect3DIndexBuffer9, public ResourceCore {
   ULONG refs_ = 1;
   UINT cacheStart_ = 0, cacheCount_ = 0, cacheMin_ = 0, cacheMax_ = 0;
   uint64_t cacheGeneration_ = ~0ull;
+  UINT wholeMin_ = 0, wholeMax_ = 0;
+  uint64_t wholeGeneration_ = ~0ull;
 };
 
 }  // namespace vexil::d3d9
