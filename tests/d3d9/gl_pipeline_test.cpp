@@ -291,3 +291,155 @@ TEST(GlWindowDeviceTest, FullScreenDeviceTakesTheDisplayAndGivesItBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every branch of the program generator must produce GLSL the driver accepts: draw once
+// under each listed state variation (and the effects' own combinations) and expect D3D_OK.
+TEST_F(GlDeviceTest, GeneratedProgramsBuildForEveryFeature) {
+  IDirect3DTexture9* tex = MakeTexture(1, 1, {0xffffffff});
+  struct Variation {
+    const char* what;
+    std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> render;
+    std::vector<std::pair<D3DTEXTURESTAGESTATETYPE, DWORD>> stage0;
+    D3DLIGHTTYPE light;
+    DWORD fvf;
+  };
+  const float one = 1.0f;
+  DWORD oneBits;
+  std::memcpy(&oneBits, &one, 4);
+  const Variation variations[] = {
+      {"twister: spheremap, specular, normalize",
+       {{D3DRS_SPECULARENABLE, TRUE},
+        {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL},
+        {D3DRS_NORMALIZENORMALS, TRUE}},
+       {{D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_SPHEREMAP}},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"spline tunnel: point light, table fog",
+       {{D3DRS_FOGENABLE, TRUE}, {D3DRS_FOGTABLEMODE, D3DFOG_LINEAR}},
+       {},
+       D3DLIGHT_POINT,
+       0x152},
+      {"metaballs", {{D3DRS_NORMALIZENORMALS, TRUE}}, {}, D3DLIGHT_DIRECTIONAL, 0x112},
+      {"klutt: flat, wireframe, alpha disabled",
+       {{D3DRS_SHADEMODE, D3DSHADE_FLAT}, {D3DRS_FILLMODE, D3DFILL_WIREFRAME}},
+       {{D3DTSS_COLORARG1, D3DTA_DIFFUSE},
+        {D3DTSS_COLORARG2, D3DTA_TEXTURE},
+        {D3DTSS_ALPHAOP, D3DTOP_DISABLE}},
+       D3DLIGHT_DIRECTIONAL,
+       0x112},
+      {"spot light, non-local viewer", {{D3DRS_LOCALVIEWER, FALSE}}, {}, D3DLIGHT_SPOT, 0x152},
+      {"vertex fog exp2, range",
+       {{D3DRS_FOGENABLE, TRUE}, {D3DRS_FOGVERTEXMODE, D3DFOG_EXP2}, {D3DRS_RANGEFOGENABLE, TRUE}},
+       {},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"table fog exp",
+       {{D3DRS_FOGENABLE, TRUE}, {D3DRS_FOGTABLEMODE, D3DFOG_EXP}},
+       {},
+       D3DLIGHT_DIRECTIONAL,
+       0x142},
+      {"fog factor from specular alpha",
+       {{D3DRS_FOGENABLE, TRUE}, {D3DRS_LIGHTING, FALSE}},
+       {},
+       D3DLIGHT_DIRECTIONAL,
+       D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1},
+      {"pre-transformed with table fog",
+       {{D3DRS_FOGENABLE, TRUE}, {D3DRS_FOGTABLEMODE, D3DFOG_LINEAR}},
+       {},
+       D3DLIGHT_DIRECTIONAL,
+       0x144},
+      {"point sprites with scale",
+       {{D3DRS_POINTSPRITEENABLE, TRUE},
+        {D3DRS_POINTSCALEENABLE, TRUE},
+        {D3DRS_POINTSCALE_A, oneBits}},
+       {},
+       D3DLIGHT_DIRECTIONAL,
+       D3DFVF_XYZ | D3DFVF_PSIZE | D3DFVF_DIFFUSE},
+      {"alpha test and colour-vertex off",
+       {{D3DRS_ALPHATESTENABLE, TRUE}, {D3DRS_ALPHAFUNC, D3DCMP_NEVER}, {D3DRS_COLORVERTEX, FALSE}},
+       {},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"camera-space texgen",
+       {},
+       {{D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR}},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"camera-space normal",
+       {},
+       {{D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACENORMAL}},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"texture coordinate set missing",
+       {},
+       {{D3DTSS_TEXCOORDINDEX, 3}},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"dot product, temp result",
+       {},
+       {{D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3}, {D3DTSS_RESULTARG, D3DTA_TEMP}},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"lerp and multiply-add",
+       {},
+       {{D3DTSS_COLOROP, D3DTOP_LERP},
+        {D3DTSS_ALPHAOP, D3DTOP_MULTIPLYADD},
+        {D3DTSS_COLORARG0, D3DTA_TFACTOR}},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"blend ops",
+       {},
+       {{D3DTSS_COLOROP, D3DTOP_BLENDTEXTUREALPHAPM}, {D3DTSS_ALPHAOP, D3DTOP_BLENDCURRENTALPHA}},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+      {"modulate-add family",
+       {},
+       {{D3DTSS_COLOROP, D3DTOP_MODULATEINVCOLOR_ADDALPHA},
+        {D3DTSS_COLORARG1, D3DTA_SPECULAR | D3DTA_ALPHAREPLICATE}},
+       D3DLIGHT_DIRECTIONAL,
+       0x152},
+  };
+  for (const Variation& v : variations) {
+    SCOPED_TRACE(v.what);
+    D3DMATRIX identity{};
+    identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+    dev_->SetTransform(D3DTS_PROJECTION, &identity);
+    D3DLIGHT9 light{};
+    light.Type = v.light;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    light.Range = 100;
+    light.Attenuation0 = 1;
+    light.Theta = 0.5f;
+    light.Phi = 1.0f;
+    light.Falloff = 1;
+    dev_->SetLight(0, &light);
+    dev_->LightEnable(0, TRUE);
+    dev_->SetTexture(0, tex);
+    for (const auto& rs : v.render) dev_->SetRenderState(rs.first, rs.second);
+    for (const auto& ts : v.stage0) dev_->SetTextureStageState(0, ts.first, ts.second);
+    float vertex[16] = {0, 0, 0.5f, 1, 0, 0, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    dev_->SetFVF(v.fvf);
+    EXPECT_EQ(D3D_OK, dev_->DrawPrimitiveUP(D3DPT_POINTLIST, 1, vertex, 64));
+    // Back to the defaults for the next variation.
+    for (const auto& rs : v.render) dev_->SetRenderState(rs.first, 0);
+    dev_->SetRenderState(D3DRS_LIGHTING, TRUE);
+    dev_->SetRenderState(D3DRS_COLORVERTEX, TRUE);
+    dev_->SetRenderState(D3DRS_LOCALVIEWER, TRUE);
+    dev_->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    dev_->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    dev_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
+    dev_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    dev_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    dev_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    dev_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+    dev_->SetTextureStageState(0, D3DTSS_RESULTARG, D3DTA_CURRENT);
+  }
+  dev_->SetTexture(0, nullptr);
+  tex->Release();
+}
+
+}  // namespace
