@@ -1,7 +1,9 @@
 // vexil-gma as a user runs it: pack and unpack round trips, usage and error exits, and
 // agreement with the player's own decoder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,8 +17,15 @@ namespace {
 
 const std::string kTool = std::string(VEXIL_BIN_DIR) + "/vexil-gma";
 
+// ctest runs every case as a process of its own, in parallel: each gets its own folder so
+// that no two cases share a stderr capture or an output file.
 std::string Dir() {
-  return ::testing::TempDir();
+  static const std::string dir = [] {
+    std::string d = ::testing::TempDir() + "/vexil_gma_" + std::to_string(getpid());
+    mkdir(d.c_str(), 0700);
+    return d;
+  }();
+  return dir;
 }
 
 int RunTool(const std::string& args, std::string* err = nullptr) {
