@@ -159,6 +159,11 @@ class Device : public IDirect3DDevice9 {
   // Reads a GPU-resident colour surface (back buffer, render target) as top-down RGBA.
   virtual HRESULT ReadGpuSurface(Surface* surface, std::vector<uint8_t>* rgba) = 0;
 
+ public:
+  // Uploads a lockable target's CPU copy (B, G, R, A bytes) after a writing lock.
+  virtual HRESULT WriteGpuSurface(Surface*) { return D3D_OK; }
+
+ protected:
  private:
   HRESULT SubmitDraw(DrawCall& call);
   void SetTargetsDefaultViewport();

@@ -125,6 +125,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD 
   pLockedRect->Pitch = static_cast<INT>(Pitch());
   pLockedRect->pBits = bytes_.data() + offset;
   locked_ = true;
+  lockWrites_ = !(flags & D3DLOCK_READONLY);
   return D3D_OK;
 }
 
@@ -132,6 +133,9 @@ HRESULT Surface::UnlockRect() {
   if (container_) return container_->UnlockRect(level_);
   if (!locked_) return D3DERR_INVALIDCALL;
   locked_ = false;
+  // What was written into a lockable target goes back to the GPU copy.
+  Device* device = OwningDevice();
+  if (IsRenderTarget() && lockWrites_ && device) return device->WriteGpuSurface(this);
   return D3D_OK;
 }
 

@@ -79,6 +79,7 @@ class Surface final : public IDirect3DSurface9, public ResourceCore {
   UINT level_ = 0;
   bool lockable_ = false;
   bool locked_ = false;
+  bool lockWrites_ = false;
   ULONG refs_ = 1;
   std::vector<uint8_t> bytes_;
 };

@@ -443,3 +443,37 @@ TEST_F(GlDeviceTest, GeneratedProgramsBuildForEveryFeature) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GlLockableBackBufferTest, LockReadsTheFrameAndUnlockWritesItBack) {
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(nullptr, d3d);
+  D3DPRESENT_PARAMETERS pp{};
+  pp.BackBufferWidth = 16;
+  pp.BackBufferHeight = 8;
+  pp.Windowed = TRUE;
+  pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+  IDirect3DDevice9* dev = nullptr;
+  ASSERT_EQ(D3D_OK, d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &dev));
+  dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff112233, 1.0f, 0);
+  IDirect3DSurface9* bb = nullptr;
+  dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &bb);
+  D3DLOCKED_RECT lr{};
+  ASSERT_EQ(D3D_OK, bb->LockRect(&lr, nullptr, 0));
+  auto* row0 = static_cast<DWORD*>(lr.pBits);
+  EXPECT_EQ(0x112233u, row0[5] & 0xffffff) << "the lock sees the cleared frame";
+  row0[0] = 0xffff0000;  // top-left pixel red
+  ASSERT_EQ(D3D_OK, bb->UnlockRect());
+  std::vector<uint8_t> rgba;
+  UINT w = 0, h = 0;
+  ASSERT_EQ(D3D_OK, VexilReadSurfaceRGBA(bb, &rgba, &w, &h));
+  EXPECT_EQ(255, rgba[0]);
+  EXPECT_EQ(0, rgba[1]);
+  EXPECT_EQ(0x11, rgba[4]) << "its neighbour kept the clear colour";
+  bb->Release();
+  EXPECT_EQ(0u, dev->Release());
+  EXPECT_EQ(0u, d3d->Release());
+}
+
+}  // namespace

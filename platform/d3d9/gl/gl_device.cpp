@@ -240,6 +240,20 @@ HRESULT GlDevice::ReadGpuSurface(Surface* surface, std::vector<uint8_t>* rgba) {
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DRIVERINTERNALERROR;
 }
 
+HRESULT GlDevice::WriteGpuSurface(Surface* surface) {
+  ctx_->MakeCurrent();
+  const D3DSURFACE_DESC& d = surface->Desc();
+  GLint level = 0;
+  const GLuint texture = ColorTextureOf(surface, &level);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  unitTexture_[0] = ~0u;
+  glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, static_cast<GLsizei>(d.Width),
+                  static_cast<GLsizei>(d.Height), GL_BGRA, GL_UNSIGNED_BYTE,
+                  surface->Bytes().data());
+  return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DRIVERINTERNALERROR;
+}
+
 }  // namespace vexil::d3d9
 
 IDirect3D9* Direct3DCreate9(UINT sdkVersion) {

@@ -51,6 +51,9 @@ class GlDevice final : public Device {
   HRESULT DoPresent() override;
   HRESULT ReadGpuSurface(Surface* surface, std::vector<uint8_t>* rgba) override;
 
+ public:
+  HRESULT WriteGpuSurface(Surface* surface) override;
+
  private:
   struct FboEntry {
     GLuint colorTexture;
