@@ -1,0 +1,118 @@
+// CPU-side pieces of the pipeline: flexible vertex format decoding and the packing of the
+// fixed-function state into program keys (D3D9's rules resolved before any GLSL is made).
+#include <gtest/gtest.h>
+
+#include "d3d9/gl/ffp_key.h"
+#include "d3d9/vertex_layout.h"
+
+namespace {
+
+using vexil::d3d9::BuildFfpKey;
+using vexil::d3d9::DecodeFvf;
+using vexil::d3d9::FfpKey;
+using vexil::d3d9::MaterialSource;
+using vexil::d3d9::StateMirror;
+using vexil::d3d9::VertexLayout;
+
+TEST(VertexLayoutTest, EffectFormatsDecodeToTheirSizesAndOffsets) {
+  struct Case {
+    DWORD fvf;
+    UINT stride;
+    int normal, diffuse, tex0;
+  };
+  for (const Case& c : {Case{0x142, 24, -1, 12, 16}, Case{0x152, 36, 12, 24, 28},
+                        Case{0x112, 32, 12, -1, 24}, Case{0x144, 28, -1, 16, 20}}) {
+    VertexLayout l;
+    ASSERT_TRUE(DecodeFvf(c.fvf, &l)) << std::hex << c.fvf;
+    EXPECT_EQ(c.stride, l.stride) << std::hex << c.fvf;
+    EXPECT_EQ(c.normal, l.normalOffset) << std::hex << c.fvf;
+    EXPECT_EQ(c.diffuse, l.diffuseOffset) << std::hex << c.fvf;
+    EXPECT_EQ(c.tex0, l.texCoordOffset[0]) << std::hex << c.fvf;
+  }
+  VertexLayout l;
+  ASSERT_TRUE(
+      DecodeFvf(D3DFVF_XYZ | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE3(0) | D3DFVF_TEXCOORDSIZE1(1), &l));
+  EXPECT_EQ(3, l.texCoordSize[0]);
+  EXPECT_EQ(1, l.texCoordSize[1]);
+  EXPECT_EQ(12 + 12 + 4u, l.stride);
+  EXPECT_FALSE(DecodeFvf(0, &l)) << "no position";
+  EXPECT_FALSE(DecodeFvf(D3DFVF_XYZB1, &l)) << "blend weights are not emulated";
+}
+
+class FfpKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    state_.Reset(true, 64, 64);
+    DecodeFvf(0x152, &layout_);
+  }
+  FfpKey Key(uint32_t textures) {
+    FfpKey key;
+    DWORD lights[8];
+    BuildFfpKey(state_, layout_, textures, &key, lights);
+    return key;
+  }
+  StateMirror state_;
+  VertexLayout layout_;
+};
+
+TEST_F(FfpKeyTest, DefaultsGiveOneModulateStageAndVertexDiffuse) {
+  const FfpKey key = Key(1);
+  EXPECT_TRUE(key.lighting);
+  EXPECT_EQ(0, key.lightCount);
+  EXPECT_EQ(MaterialSource::kDiffuse, key.diffuseSource) << "COLOR1 with a vertex colour";
+  EXPECT_EQ(MaterialSource::kMaterial, key.specularSource) << "COLOR2 without a specular";
+  EXPECT_EQ(1, key.stageCount);
+  EXPECT_EQ(D3DTOP_MODULATE, key.stages[0].colorOp);
+}
+
+TEST_F(FfpKeyTest, OperationsOnAMissingTexturePassCurrentThrough) {
+  const FfpKey key = Key(0);
+  EXPECT_EQ(D3DTOP_SELECTARG1, key.stages[0].colorOp);
+  EXPECT_EQ(D3DTA_CURRENT, key.stages[0].colorArg1);
+  EXPECT_EQ(D3DTOP_SELECTARG1, key.stages[0].alphaOp);
+  EXPECT_EQ(D3DTA_CURRENT, key.stages[0].alphaArg1);
+  // An operation that does not read the texture keeps its own arguments.
+  state_.stage[0][D3DTSS_COLOROP] = D3DTOP_SELECTARG2;
+  state_.stage[0][D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
+  EXPECT_EQ(D3DTOP_SELECTARG2, Key(0).stages[0].colorOp);
+}
+
+TEST_F(FfpKeyTest, EqualPipelinesGiveEqualKeysWhateverLaterStagesHold) {
+  const FfpKey before = Key(1);
+  // Stage 1 is disabled, so what its other states hold cannot matter.
+  state_.stage[1][D3DTSS_COLORARG1] = D3DTA_TFACTOR;
+  state_.stage[2][D3DTSS_COLOROP] = D3DTOP_ADD;
+  EXPECT_TRUE(before == Key(1));
+  state_.stage[2][D3DTSS_COLOROP] = D3DTOP_DISABLE;
+  state_.stage[1][D3DTSS_COLOROP] = D3DTOP_MODULATE;
+  EXPECT_EQ(2, Key(3).stageCount);
+  EXPECT_FALSE(before == Key(3));
+}
+
+TEST_F(FfpKeyTest, LightsFogAndPretransformedVertices) {
+  state_.lights.resize(5);
+  state_.lights[1] = {vexil::d3d9::DefaultLight(), true, true};
+  state_.lights[4] = {vexil::d3d9::DefaultLight(), true, true};
+  state_.lights[4].light.Type = D3DLIGHT_POINT;
+  state_.lights[2] = {vexil::d3d9::DefaultLight(), true, false};
+  FfpKey key;
+  DWORD active[8] = {};
+  BuildFfpKey(state_, layout_, 1, &key, active);
+  ASSERT_EQ(2, key.lightCount) << "enabled lights only";
+  EXPECT_EQ(1u, active[0]);
+  EXPECT_EQ(4u, active[1]);
+  EXPECT_EQ(D3DLIGHT_POINT, key.lightType[1]);
+
+  state_.render[D3DRS_FOGENABLE] = TRUE;
+  state_.render[D3DRS_FOGTABLEMODE] = D3DFOG_LINEAR;
+  EXPECT_EQ(vexil::d3d9::FogKind::kTable, Key(1).fog);
+  EXPECT_TRUE(Key(1).fogFromDeviceZ) << "an identity projection is affine";
+  state_.transform[vexil::d3d9::kSlotProjection]._34 = 1;
+  state_.transform[vexil::d3d9::kSlotProjection]._44 = 0;
+  EXPECT_FALSE(Key(1).fogFromDeviceZ) << "perspective: eye depth";
+
+  DecodeFvf(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, &layout_);
+  EXPECT_FALSE(Key(0).lighting) << "pre-transformed vertices are never lit";
+}
+
+}  // namespace
