@@ -108,7 +108,6 @@ void Device::Shutdown() {
 }
 
 void Device::Register(ResourceCore* resource) {
-  resource->serial = nextSerial_++;
   live_.insert(resource);
 }
 

@@ -185,7 +185,6 @@ class Device : public IDirect3DDevice9 {
   VertexLayout layout_;
   bool layoutValid_ = false;
   std::unordered_set<ResourceCore*> live_;
-  uint64_t nextSerial_ = 1;
   bool shutDown_ = false;
 };
 

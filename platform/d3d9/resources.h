@@ -28,7 +28,6 @@ class ResourceCore {
   void DetachFromDevice() {
     device_ = nullptr;
     gpuName = 0;
-    gpuAux = 0;
   }
 
   // Which kind of GPU object gpuName names; set by the concrete resource because the
@@ -36,8 +35,6 @@ class ResourceCore {
   enum class GpuObject : uint8_t { kNone, kTexture, kRenderbuffer, kBuffer };
   GpuObject gpuObject = GpuObject::kNone;
   uint32_t gpuName = 0;  // GL texture, buffer or renderbuffer
-  uint32_t gpuAux = 0;   // second GL object where one is needed
-  uint64_t serial = 0;   // unique per device, for caches keyed by resource
 
  protected:
   HRESULT GetDeviceImpl(IDirect3DDevice9** ppDevice);

@@ -200,9 +200,7 @@ HRESULT GlDevice::DoPresent() {
     }
   }
   if (!ctx_->OwnsWindow()) {
-    GLint level = 0;
     GLuint fbo = FramebufferFor(back, nullptr);
-    (void)level;
     int dw = 0, dh = 0;
     ctx_->DrawableSize(&dw, &dh);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);

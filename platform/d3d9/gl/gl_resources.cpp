@@ -166,7 +166,7 @@ GLuint GlDevice::BufferOf(ResourceCore* owner, BufferStorage& storage, GLenum ta
 }
 
 void GlDevice::FreeGpuObjects(ResourceCore* resource) {
-  if (!resource->gpuName && !resource->gpuAux) return;
+  if (!resource->gpuName) return;
   ctx_->MakeCurrent();
   const GLuint name = resource->gpuName;
   // Framebuffers that used the object go with it; GL may hand the name out again.
@@ -203,7 +203,6 @@ void GlDevice::FreeGpuObjects(ResourceCore* resource) {
       break;
   }
   resource->gpuName = 0;
-  resource->gpuAux = 0;
   State().dirty |= kDirtyTargets;
 }
 
