@@ -237,9 +237,9 @@ HRESULT Texture::UnlockRect(UINT level) {
 
 BufferStorage::BufferStorage(UINT size, DWORD usage, D3DPOOL pool)
     : bytes_(size, 0), usage_(usage), pool_(pool) {
+  // The first draw uploads everything; until then the zeros count as written.
   dirtyBegin = 0;
   dirtyEnd = size;
-  discardPending = true;
 }
 
 HRESULT BufferStorage::Lock(UINT offset, UINT size, void** ppData, DWORD flags) {

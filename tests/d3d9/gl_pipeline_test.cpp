@@ -149,6 +149,35 @@ TEST_F(GlDeviceTest, BufferAndTextureUpdatesReachEachDraw) {
   EXPECT_RGB_NEAR((Rgba{255, 0, 0, 255}), Pixel(10, 20), 0);
   EXPECT_RGB_NEAR((Rgba{0, 255, 0, 255}), Pixel(50, 20), 0);
 
+  // A bigger buffer filled in parts: DISCARD for the first quad, NOOVERWRITE appends.
+  IDirect3DVertexBuffer9* big = nullptr;
+  ASSERT_EQ(D3D_OK, dev_->CreateVertexBuffer(64 * sizeof(VertexXyzColorTex), D3DUSAGE_WRITEONLY,
+                                             0x142, D3DPOOL_DEFAULT, &big, nullptr));
+  dev_->SetStreamSource(0, big, 0, sizeof(VertexXyzColorTex));
+  auto fillPart = [&](UINT first, float x0, float x1, D3DCOLOR color, DWORD flags) {
+    VertexXyzColorTex* v = nullptr;
+    ASSERT_EQ(D3D_OK, big->Lock(first * sizeof(VertexXyzColorTex), 4 * sizeof(VertexXyzColorTex),
+                                reinterpret_cast<void**>(&v), flags));
+    v[0] = {x0, 1, 0.5f, color, 0, 0};
+    v[1] = {x1, 1, 0.5f, color, 1, 0};
+    v[2] = {x0, -1, 0.5f, color, 0, 1};
+    v[3] = {x1, -1, 0.5f, color, 1, 1};
+    big->Unlock();
+  };
+  dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+  for (int frame = 0; frame < 2; ++frame) {
+    const D3DCOLOR left = frame ? 0xff0000ff : 0xffff0000;
+    fillPart(0, -1, 0, left, D3DLOCK_DISCARD);
+    dev_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    fillPart(4, 0, 1, 0xff00ff00, D3DLOCK_NOOVERWRITE);
+    dev_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2);
+    ReadBackBuffer();
+    EXPECT_RGB_NEAR(FromColor(left), Pixel(10, 20), 0) << "frame " << frame;
+    EXPECT_RGB_NEAR((Rgba{0, 255, 0, 255}), Pixel(50, 20), 0) << "frame " << frame;
+  }
+  dev_->SetStreamSource(0, vb, 0, sizeof(VertexXyzColorTex));
+  big->Release();
+
   // A texture relocked after it was drawn shows its new contents.
   IDirect3DTexture9* tex = MakeTexture(1, 1, {0xff0000ff});
   dev_->SetTexture(0, tex);

@@ -152,9 +152,15 @@ GLuint GlDevice::BufferOf(ResourceCore* owner, BufferStorage& storage, GLenum ta
   }
   glBindBuffer(target, owner->gpuName);
   if (storage.dirtyEnd > storage.dirtyBegin) {
-    if (storage.discardPending || (storage.dirtyBegin == 0 && storage.dirtyEnd == storage.Size())) {
+    if (storage.dirtyBegin == 0 && storage.dirtyEnd == storage.Size()) {
       // Orphan: the driver hands out fresh storage instead of waiting for draws in flight.
       glBufferData(target, storage.Size(), storage.Data(), GL_DYNAMIC_DRAW);
+    } else if (storage.discardPending) {
+      // D3DLOCK_DISCARD gave up the old contents: fresh storage, and only what was written
+      // goes across (a large buffer refilled in part each frame stays cheap).
+      glBufferData(target, storage.Size(), nullptr, GL_DYNAMIC_DRAW);
+      glBufferSubData(target, storage.dirtyBegin, storage.dirtyEnd - storage.dirtyBegin,
+                      storage.Data() + storage.dirtyBegin);
     } else {
       glBufferSubData(target, storage.dirtyBegin, storage.dirtyEnd - storage.dirtyBegin,
                       storage.Data() + storage.dirtyBegin);
