@@ -72,14 +72,14 @@ TEST_F(GlLightingTest, DirectionalLightWithAmbientSpecularAndEmissive) {
 
   // N = (0,0,-1), L = -dir = (-0.8,0,-0.6): N.L = 0.6. Non-local viewer: V = (0,0,-1),
   // H = normalize(L + V), N.H = 2/sqrt(5) and (N.H)^10 = 0.8^5.
-  const float nl = 0.6f, spec = std::pow(0.8f, 5.0f);
+  const float nl = 0.6f, highlight = std::pow(0.8f, 5.0f);
   const float ambient = 64 / 255.0f + 0.25f;
   const float d[3] = {0.5f, 0.4f, 0.3f}, e[3] = {0.1f, 0, 0};
   Rgba expected;
   int* channel[3] = {&expected.r, &expected.g, &expected.b};
   for (int c = 0; c < 3; ++c) {
     const float diffuse = std::min(1.0f, e[c] + 0.2f * ambient + d[c] * 0.8f * nl);
-    *channel[c] = ToByte(diffuse + 0.6f * 0.5f * spec);
+    *channel[c] = ToByte(diffuse + 0.6f * 0.5f * highlight);
   }
   EXPECT_RGB_NEAR(expected, ReadPixel(32, 24), 2);
   SavePng("directional-light");

@@ -26,10 +26,15 @@ GLuint GlDevice::TextureOf(Texture* texture) {
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   auto& levels = texture->Levels();
+  // Render targets have no CPU copy to upload: start them black (sampling one that was
+  // never rendered into must not show stale video memory). Others upload their zeros later.
+  std::vector<uint8_t> zeros;
+  if (texture->IsRenderTarget())
+    zeros.assign(static_cast<size_t>(levels[0].width) * levels[0].height * 4, 0);
   for (size_t i = 0; i < levels.size(); ++i) {
     glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8,
                  static_cast<GLsizei>(levels[i].width), static_cast<GLsizei>(levels[i].height), 0,
-                 GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+                 GL_BGRA, GL_UNSIGNED_BYTE, zeros.empty() ? nullptr : zeros.data());
   }
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
