@@ -600,7 +600,7 @@ enum D3DPRIMITIVETYPE {
   D3DPT_TRIANGLEFAN = 6
 };
 
-// Spelled exactly as in the D3DX helper's copy so that either header may come first.
+// Flexible-vertex-format bits (D3DX's vertex-size helper builds on these too).
 #ifndef D3DFVF_RESERVED0
 #define D3DFVF_RESERVED0 0x001
 #endif

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "d3d9/d3d9types.h"
-#include "d3dx9/fvf.h"
 
 #define D3DX_PI 3.141592654f
 #define D3DX_1BYPI 0.318309886f

@@ -15,7 +15,7 @@
 #include <tuple>
 #include <utility>
 
-#include "d3dx9/fvf.h"
+#include "d3d9/d3d9types.h"
 
 namespace d3dx {
 namespace {
