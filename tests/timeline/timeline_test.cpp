@@ -15,15 +15,15 @@ using Log = std::vector<std::string>;
 class TimelineTest : public EngineTest {
  protected:
   // A timeline element with one recording module per (id, start, end, layer).
-  struct Spec {
+  struct Placement {
     const char* id;
     const char* start;
     const char* end;
     const char* layer;
   };
-  void Build(std::initializer_list<Spec> modules) {
+  void Build(std::initializer_list<Placement> modules) {
     std::string xml = "<timeline>";
-    for (const Spec& m : modules) {
+    for (const Placement& m : modules) {
       xml += std::string("<module type=\"recorder\" id=\"") + m.id + "\" start=\"" + m.start +
              "\" end=\"" + m.end + "\" layer=\"" + m.layer + "\"/>";
     }
