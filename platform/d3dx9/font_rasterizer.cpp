@@ -21,11 +21,9 @@ namespace {
 constexpr int kMaxAtlasHeight = 8192;
 constexpr const char* kFallbackFamily = "DejaVu Sans";
 
-bool Match(const std::string& family, int weight, bool italic, FontSource* out,
-           std::string* matchedFamily) {
-  if (!FcInit()) return false;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+// Adds the wanted weight and slant to a pattern, lets fontconfig fill in its defaults and
+// returns its best match (or null). Takes ownership of the pattern.
+FcPattern* MatchStyled(FcPattern* pattern, int weight, bool italic) {
   FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight <= 0 ? 400 : weight));
   FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
@@ -34,6 +32,15 @@ bool Match(const std::string& family, int weight, bool italic, FontSource* out,
   FcResult result = FcResultNoMatch;
   FcPattern* match = FcFontMatch(nullptr, pattern, &result);
   FcPatternDestroy(pattern);
+  return match;
+}
+
+bool Match(const std::string& family, int weight, bool italic, FontSource* out,
+           std::string* matchedFamily) {
+  if (!FcInit()) return false;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPattern* match = MatchStyled(pattern, weight, italic);
   if (!match) return false;
   FcChar8* file = nullptr;
   FcChar8* matched = nullptr;
@@ -96,14 +103,7 @@ struct FontRasterizer::FreeTypeState {
     FcCharSetAddChar(charset, c);
     FcPatternAddCharSet(pattern, FC_CHARSET, charset);
     FcCharSetDestroy(charset);
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight <= 0 ? 400 : weight));
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
+    FcPattern* match = MatchStyled(pattern, weight, italic);
     if (!match) return face;
     FcChar8* file = nullptr;
     FcCharSet* covered = nullptr;
