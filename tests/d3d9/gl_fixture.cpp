@@ -7,20 +7,12 @@
 #include <stb_image_write.h>
 #pragma GCC diagnostic pop
 
+#include "../support/test_device.h"
+
 void GlDeviceTest::SetUp() {
   d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
   ASSERT_NE(nullptr, d3d_) << "no GL Direct3D object (is SDL_VIDEODRIVER=offscreen set?)";
-  D3DPRESENT_PARAMETERS pp{};
-  pp.BackBufferWidth = kWidth;
-  pp.BackBufferHeight = kHeight;
-  pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-  pp.Windowed = TRUE;
-  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp.EnableAutoDepthStencil = TRUE;
-  pp.AutoDepthStencilFormat = D3DFMT_D16;
-  pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-  ASSERT_EQ(D3D_OK, d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev_));
+  ASSERT_EQ(D3D_OK, CreateTestDevice(d3d_, kWidth, kHeight, &dev_));
 }
 
 void GlDeviceTest::TearDown() {

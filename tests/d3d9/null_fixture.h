@@ -4,22 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "d3d9/d3d9.h"
+#include "../support/test_device.h"
 
 class NullDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     d3d_ = VexilCreateNullDirect3D9();
     ASSERT_NE(nullptr, d3d_);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 320;
-    pp.BackBufferHeight = 240;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(D3D_OK, d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev_));
+    ASSERT_EQ(D3D_OK, CreateTestDevice(d3d_, 320, 240, &dev_));
   }
   void TearDown() override {
     if (dev_) {

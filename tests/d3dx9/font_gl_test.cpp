@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "d3dx9/d3dx9.h"
+#include "../support/test_device.h"
 
 namespace {
 
@@ -16,16 +17,7 @@ class D3DXFontGlTest : public ::testing::Test {
   void SetUp() override {
     d3d_ = Direct3DCreate9(31);
     ASSERT_NE(nullptr, d3d_);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kWidth;
-    pp.BackBufferHeight = kHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    const HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                          D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev_);
+    const HRESULT hr = CreateTestDevice(d3d_, kWidth, kHeight, &dev_);
     if (FAILED(hr)) GTEST_SKIP() << "no OpenGL device available here";
     LOGFONT lf{};
     lf.lfHeight = 24;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "d3d9/d3d9.h"
+#include "../support/test_device.h"
 
 class D3DXNullDeviceTest : public ::testing::Test {
  protected:
@@ -17,16 +18,7 @@ class D3DXNullDeviceTest : public ::testing::Test {
     dir_ = mkdtemp(pattern);
     d3d_ = VexilCreateNullDirect3D9();
     ASSERT_NE(nullptr, d3d_);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 640;
-    pp.BackBufferHeight = 480;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(D3D_OK, d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev_));
+    ASSERT_EQ(D3D_OK, CreateTestDevice(d3d_, 640, 480, &dev_));
   }
   void TearDown() override {
     if (dev_) {

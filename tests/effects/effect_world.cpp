@@ -2,20 +2,12 @@
 #include "effect_world.h"
 
 #include <stb/stb_image_write.h>
+#include "../support/test_device.h"
 
 DeviceHolder::DeviceHolder(bool gl, UINT width, UINT height) {
   d3d = gl ? Direct3DCreate9(31) : VexilCreateNullDirect3D9();
   if (!d3d) return;
-  D3DPRESENT_PARAMETERS pp{};
-  pp.BackBufferWidth = width;
-  pp.BackBufferHeight = height;
-  pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp.Windowed = TRUE;
-  pp.EnableAutoDepthStencil = TRUE;
-  pp.AutoDepthStencilFormat = D3DFMT_D16;
-  if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device))) {
+  if (FAILED(CreateTestDevice(d3d, width, height, &device))) {
     device = nullptr;
   }
 }

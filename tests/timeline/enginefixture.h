@@ -10,6 +10,7 @@
 
 #include "scenecore.h"
 #include "timelinelog.h"
+#include "../support/test_device.h"
 
 class EngineTest : public ::testing::Test {
  protected:
@@ -24,17 +25,7 @@ class EngineTest : public ::testing::Test {
     TimelineLog().clear();
     d3d_ = VexilCreateNullDirect3D9();
     ASSERT_NE(nullptr, d3d_);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kBackWidth;
-    pp.BackBufferHeight = kBackHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(D3D_OK, d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev_));
+    ASSERT_EQ(D3D_OK, CreateTestDevice(d3d_, kBackWidth, kBackHeight, &dev_));
     widgets_ = new CWidgetManager;
     ASSERT_TRUE(widgets_->Load("test_plugin_timeline.dll")) << widgets_->GetLastError();
     textures_ = new CTextureManager;
