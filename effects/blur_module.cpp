@@ -12,13 +12,13 @@ CBlurModule::CBlurModule()
       m_times(50),
       m_xOffset(0.0f),
       m_yOffset(0.0f) {
-  Register(this, &m_texture, "texture");
-  Register(this, &m_size, "size");
-  Register(this, &m_startAlpha, "startalpha");
-  Register(this, &m_light, "light");
-  Register(this, &m_times, "times");
-  Register(this, &m_xOffset, "xoffset");
-  Register(this, &m_yOffset, "yoffset");
+  AddValue(&m_texture, "texture", EValueRefers::Texture);
+  AddValue(&m_size, "size");
+  AddValue(&m_startAlpha, "startalpha");
+  AddValue(&m_light, "light");
+  AddValue(&m_times, "times");
+  AddValue(&m_xOffset, "xoffset");
+  AddValue(&m_yOffset, "yoffset");
 }
 
 }  // namespace effects

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CBlurModule : public CModule, public CValueRegistry {
+class CBlurModule : public CModule {
  public:
   CBlurModule();
 

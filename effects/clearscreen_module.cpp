@@ -4,8 +4,8 @@
 namespace effects {
 
 CClearScreenModule::CClearScreenModule() : CModule(0.0f, 0.0f, 0), m_color(0u), m_noZBuffer(0) {
-  Register(this, &m_color, "color");
-  Register(this, &m_noZBuffer, "nozbuffer");
+  AddValue(&m_color, "color");
+  AddValue(&m_noZBuffer, "nozbuffer");
 }
 
 void CClearScreenModule::Render() {

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CClearScreenModule : public CModule, public CValueRegistry {
+class CClearScreenModule : public CModule {
  public:
   CClearScreenModule();
 

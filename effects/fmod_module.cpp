@@ -62,8 +62,8 @@ CFmodModule::CFmodModule() : CFmodModule(&DefaultSoundApi()) {}
 
 CFmodModule::CFmodModule(CSoundApi* sound)
     : CModule(0.0f, 0.0f, 0), m_sound(sound), m_filename(""), m_loadFrom("") {
-  Register(this, &m_filename, "filename");
-  Register(this, &m_loadFrom, "loadfrom");
+  AddValue(&m_filename, "filename", EValueRefers::File);
+  AddValue(&m_loadFrom, "loadfrom");
 }
 
 bool CFmodModule::StartLibrary() {

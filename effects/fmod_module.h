@@ -4,7 +4,6 @@
 
 #include "params/value.h"
 #include "scenecore.h"
-#include "value_registry.h"
 
 struct FSOUND_STREAM;
 
@@ -33,7 +32,7 @@ class CSoundApi {
 // The process-wide FSOUND_ implementation.
 CSoundApi& DefaultSoundApi();
 
-class CFmodModule : public CModule, public CValueRegistry {
+class CFmodModule : public CModule {
  public:
   // Oldest sound library version the module works with.
   static constexpr float kMinVersion = 3.71f;

@@ -7,8 +7,8 @@
 namespace effects {
 
 CKluttResource::CKluttResource() : m_filename(""), m_textureDir("") {
-  Register(this, &m_filename, "filename");
-  Register(this, &m_textureDir, "texturedir");
+  AddValue(&m_filename, "filename", EValueRefers::File);
+  AddValue(&m_textureDir, "texturedir", EValueRefers::Folder);
 }
 
 CKluttResource::~CKluttResource() {

@@ -6,11 +6,10 @@
 
 #include "d3dx9/d3dx9.h"
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CKluttResource : public CResource, public CValueRegistry {
+class CKluttResource : public CResource {
  public:
   CKluttResource();
   ~CKluttResource() override;

@@ -33,32 +33,32 @@ CKluttViewerModule::CKluttViewerModule()
       m_zPivot(0.0f) {
   // Registration order differs from the declaration order; scripts see it only through
   // tools that list the settings, but it is kept as it has always been.
-  Register(this, &m_mesh, "mesh");
-  Register(this, &m_yRotation, "yrotation");
-  Register(this, &m_xRotation, "xrotation");
-  Register(this, &m_zRotation, "zrotation");
-  Register(this, &m_xScale, "xscale");
-  Register(this, &m_yScale, "yscale");
-  Register(this, &m_zScale, "zscale");
-  Register(this, &m_stretch, "stretch");
-  Register(this, &m_yStretch, "ystretch");
-  Register(this, &m_xStretch, "xstretch");
-  Register(this, &m_zStretch, "zstretch");
-  Register(this, &m_scale, "scale");
-  Register(this, &m_x, "x");
-  Register(this, &m_y, "y");
-  Register(this, &m_z, "z");
-  Register(this, &m_xPivot, "xpivot");
-  Register(this, &m_yPivot, "ypivot");
-  Register(this, &m_zPivot, "zpivot");
-  Register(this, &m_shading, "shading");
-  Register(this, &m_mapping, "mapping");
-  Register(this, &m_fillMode, "fillmode");
-  Register(this, &m_culling, "culling");
-  Register(this, &m_useTexture, "usetexture");
-  Register(this, &m_light, "light");
-  Register(this, &m_lightColor, "lightcolor");
-  Register(this, &m_clearZBuffer, "clearzbuffer");
+  AddValue(&m_mesh, "mesh", EValueRefers::Resource);
+  AddValue(&m_yRotation, "yrotation");
+  AddValue(&m_xRotation, "xrotation");
+  AddValue(&m_zRotation, "zrotation");
+  AddValue(&m_xScale, "xscale");
+  AddValue(&m_yScale, "yscale");
+  AddValue(&m_zScale, "zscale");
+  AddValue(&m_stretch, "stretch");
+  AddValue(&m_yStretch, "ystretch");
+  AddValue(&m_xStretch, "xstretch");
+  AddValue(&m_zStretch, "zstretch");
+  AddValue(&m_scale, "scale");
+  AddValue(&m_x, "x");
+  AddValue(&m_y, "y");
+  AddValue(&m_z, "z");
+  AddValue(&m_xPivot, "xpivot");
+  AddValue(&m_yPivot, "ypivot");
+  AddValue(&m_zPivot, "zpivot");
+  AddValue(&m_shading, "shading");
+  AddValue(&m_mapping, "mapping");
+  AddValue(&m_fillMode, "fillmode");
+  AddValue(&m_culling, "culling");
+  AddValue(&m_useTexture, "usetexture");
+  AddValue(&m_light, "light");
+  AddValue(&m_lightColor, "lightcolor");
+  AddValue(&m_clearZBuffer, "clearzbuffer");
 }
 
 }  // namespace effects

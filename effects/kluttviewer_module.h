@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CKluttViewerModule : public CModule, public CValueRegistry {
+class CKluttViewerModule : public CModule {
  public:
   CKluttViewerModule();
 

@@ -11,12 +11,12 @@ CMetaballsModule::CMetaballsModule()
       m_lookAtPoint(D3DXVECTOR3(0.0f, 0.0f, 0.0f)),
       m_lightDirection(D3DXVECTOR3(0.5f, 0.0f, -0.5f)),
       m_texOffset(D3DXVECTOR2(0.0f, 0.0f)) {
-  Register(this, &m_texture, "texture");
-  Register(this, &m_specular, "specular");
-  Register(this, &m_eyePoint, "eyepoint");
-  Register(this, &m_lookAtPoint, "lookatpoint");
-  Register(this, &m_lightDirection, "lightdirection");
-  Register(this, &m_texOffset, "texoffset");
+  AddValue(&m_texture, "texture", EValueRefers::Texture);
+  AddValue(&m_specular, "specular");
+  AddValue(&m_eyePoint, "eyepoint");
+  AddValue(&m_lookAtPoint, "lookatpoint");
+  AddValue(&m_lightDirection, "lightdirection");
+  AddValue(&m_texOffset, "texoffset");
 }
 
 }  // namespace effects

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CMetaballsModule : public CModule, public CValueRegistry {
+class CMetaballsModule : public CModule {
  public:
   CMetaballsModule();
 

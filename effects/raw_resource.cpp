@@ -12,7 +12,7 @@ namespace effects {
 
 CRawResource::CRawResource() : m_filename("") {
   SetType("Raw");
-  Register(this, &m_filename, "filename");
+  AddValue(&m_filename, "filename", EValueRefers::File);
 }
 
 CRawResource::~CRawResource() {

@@ -4,11 +4,10 @@
 #include <cstdint>
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CRawResource : public CResource, public CValueRegistry {
+class CRawResource : public CResource {
  public:
   CRawResource();
   ~CRawResource() override;

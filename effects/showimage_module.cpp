@@ -40,15 +40,15 @@ CShowImageModule::CShowImageModule()
       m_scaleY(100.0f),
       m_filter(0),
       m_blending(0) {
-  Register(this, &m_x, "x");
-  Register(this, &m_y, "y");
-  Register(this, &m_texture, "texture");
-  Register(this, &m_angle, "angle");
-  Register(this, &m_alpha, "alpha");
-  Register(this, &m_scaleX, "scalex");
-  Register(this, &m_scaleY, "scaley");
-  Register(this, &m_filter, "filter");
-  Register(this, &m_blending, "blending");
+  AddValue(&m_x, "x");
+  AddValue(&m_y, "y");
+  AddValue(&m_texture, "texture", EValueRefers::Texture);
+  AddValue(&m_angle, "angle");
+  AddValue(&m_alpha, "alpha");
+  AddValue(&m_scaleX, "scalex");
+  AddValue(&m_scaleY, "scaley");
+  AddValue(&m_filter, "filter");
+  AddValue(&m_blending, "blending");
 }
 
 CShowImageModule::~CShowImageModule() {

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CShowImageModule : public CModule, public CValueRegistry {
+class CShowImageModule : public CModule {
  public:
   CShowImageModule();
   ~CShowImageModule() override;

@@ -7,11 +7,10 @@
 
 #include "d3dx9/d3dx9font.h"
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CShowTimeModule : public CModule, public CValueRegistry {
+class CShowTimeModule : public CModule {
  public:
   CShowTimeModule();
   // Writes the closing banner when the start banner was written.

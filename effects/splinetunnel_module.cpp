@@ -18,20 +18,20 @@ CSplineTunnelModule::CSplineTunnelModule()
       m_time(60.0f),
       m_ringSplinePoints(5),
       m_spaceSplinePoints(3) {
-  Register(this, &m_fogStart, "fogstart");
-  Register(this, &m_fogEnd, "fogend");
-  Register(this, &m_fogColor, "fogcolor");
-  Register(this, &m_texture, "texture");
-  Register(this, &m_seed, "seed");
-  Register(this, &m_rings, "rings");
-  Register(this, &m_space, "space");
-  Register(this, &m_ringPoints, "ringpoints");
-  Register(this, &m_baseRadius, "baseradius");
-  Register(this, &m_randRadius, "randradius");
-  Register(this, &m_time, "time");
-  Register(this, &m_ringSplinePoints, "ringsplinepoints");
-  Register(this, &m_spaceSplinePoints, "spacesplinepoints");
-  Register(this, &m_shape, "shape");
+  AddValue(&m_fogStart, "fogstart");
+  AddValue(&m_fogEnd, "fogend");
+  AddValue(&m_fogColor, "fogcolor");
+  AddValue(&m_texture, "texture", EValueRefers::Texture);
+  AddValue(&m_seed, "seed");
+  AddValue(&m_rings, "rings");
+  AddValue(&m_space, "space");
+  AddValue(&m_ringPoints, "ringpoints");
+  AddValue(&m_baseRadius, "baseradius");
+  AddValue(&m_randRadius, "randradius");
+  AddValue(&m_time, "time");
+  AddValue(&m_ringSplinePoints, "ringsplinepoints");
+  AddValue(&m_spaceSplinePoints, "spacesplinepoints");
+  AddValue(&m_shape, "shape");
 }
 
 }  // namespace effects

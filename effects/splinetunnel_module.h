@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CSplineTunnelModule : public CModule, public CValueRegistry {
+class CSplineTunnelModule : public CModule {
  public:
   CSplineTunnelModule();
 

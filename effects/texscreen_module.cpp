@@ -18,19 +18,19 @@ CTexScreenModule::CTexScreenModule()
       m_zRot(0.0f),
       m_alpha(1.0f),
       m_texture("") {
-  Register(this, &m_xNum, "xnum");
-  Register(this, &m_yNum, "ynum");
-  Register(this, &m_z, "z");
-  Register(this, &m_xSegSize, "xsegsize");
-  Register(this, &m_ySegSize, "ysegsize");
-  Register(this, &m_uStart, "ustart");
-  Register(this, &m_vStart, "vstart");
-  Register(this, &m_uEnd, "uend");
-  Register(this, &m_vEnd, "vend");
-  Register(this, &m_bendFactor, "bendfactor");
-  Register(this, &m_zRot, "zrot");
-  Register(this, &m_alpha, "alpha");
-  Register(this, &m_texture, "texture");
+  AddValue(&m_xNum, "xnum");
+  AddValue(&m_yNum, "ynum");
+  AddValue(&m_z, "z");
+  AddValue(&m_xSegSize, "xsegsize");
+  AddValue(&m_ySegSize, "ysegsize");
+  AddValue(&m_uStart, "ustart");
+  AddValue(&m_vStart, "vstart");
+  AddValue(&m_uEnd, "uend");
+  AddValue(&m_vEnd, "vend");
+  AddValue(&m_bendFactor, "bendfactor");
+  AddValue(&m_zRot, "zrot");
+  AddValue(&m_alpha, "alpha");
+  AddValue(&m_texture, "texture", EValueRefers::Texture);
 }
 
 }  // namespace effects

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CTexScreenModule : public CModule, public CValueRegistry {
+class CTexScreenModule : public CModule {
  public:
   CTexScreenModule();
 

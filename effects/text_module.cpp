@@ -19,13 +19,13 @@ CTextModule::CTextModule()
       m_font("Verdana"),
       m_fontSize(12),
       m_color(0xFFFFFFFFu) {
-  Register(this, &m_x, "x");
-  Register(this, &m_y, "y");
-  Register(this, &m_align, "align");
-  Register(this, &m_text, "text");
-  Register(this, &m_font, "font");
-  Register(this, &m_fontSize, "fontsize");
-  Register(this, &m_color, "color");
+  AddValue(&m_x, "x");
+  AddValue(&m_y, "y");
+  AddValue(&m_align, "align");
+  AddValue(&m_text, "text");
+  AddValue(&m_font, "font");
+  AddValue(&m_fontSize, "fontsize");
+  AddValue(&m_color, "color");
 }
 
 CTextModule::~CTextModule() {

@@ -5,11 +5,10 @@
 #include "d3dx9/d3dx9font.h"
 #include "overlay_text.h"
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CTextModule : public CModule, public CValueRegistry {
+class CTextModule : public CModule {
  public:
   CTextModule();
   ~CTextModule() override;

@@ -12,11 +12,11 @@ namespace effects {
 
 CTextureResource::CTextureResource()
     : m_filename(""), m_width(0), m_height(0), m_type(kTypeImage), m_colorKey(0u) {
-  Register(this, &m_filename, "filename");
-  Register(this, &m_width, "width");
-  Register(this, &m_height, "height");
-  Register(this, &m_type, "type");
-  Register(this, &m_colorKey, "colorkey");
+  AddValue(&m_filename, "filename", EValueRefers::File);
+  AddValue(&m_width, "width");
+  AddValue(&m_height, "height");
+  AddValue(&m_type, "type");
+  AddValue(&m_colorKey, "colorkey");
 }
 
 bool CTextureResource::Init() {

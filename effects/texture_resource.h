@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CTextureResource : public CResource, public CValueRegistry {
+class CTextureResource : public CResource {
  public:
   // "type" values.
   static constexpr int32_t kTypeImage = 0;

@@ -5,11 +5,11 @@ namespace effects {
 
 CTorusKnotModule::CTorusKnotModule()
     : CModule(0.0f, 0.0f, 0), m_p(3), m_q(8), m_pSegment(10), m_qSegment(6) {
-  Register(this, &m_p, "p");
-  Register(this, &m_q, "q");
-  Register(this, &m_shape, "shape");
-  Register(this, &m_pSegment, "psegment");
-  Register(this, &m_qSegment, "qsegment");
+  AddValue(&m_p, "p");
+  AddValue(&m_q, "q");
+  AddValue(&m_shape, "shape");
+  AddValue(&m_pSegment, "psegment");
+  AddValue(&m_qSegment, "qsegment");
 }
 
 void CTorusKnotModule::Init() {}

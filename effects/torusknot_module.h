@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CTorusKnotModule : public CModule, public CValueRegistry {
+class CTorusKnotModule : public CModule {
  public:
   CTorusKnotModule();
 

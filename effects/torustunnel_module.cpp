@@ -26,28 +26,28 @@ CTorusTunnelModule::CTorusTunnelModule()
       m_outRadius(1.0f),
       m_outSegments(128),
       m_texture("") {
-  Register(this, &m_camXPos, "camxpos");
-  Register(this, &m_camYPos, "camypos");
-  Register(this, &m_camZPos, "camzpos");
-  Register(this, &m_lookAtXPos, "lookatxpos");
-  Register(this, &m_lookAtYPos, "lookatypos");
-  Register(this, &m_lookAtZPos, "lookatzpos");
-  Register(this, &m_camUpX, "camupx");
-  Register(this, &m_camUpY, "camupy");
-  Register(this, &m_camUpZ, "camupz");
-  Register(this, &m_projNearClip, "projnearclip");
-  Register(this, &m_projFarClip, "projfarclip");
-  Register(this, &m_torusXPos, "torusxpos");
-  Register(this, &m_torusZPos, "toruszpos");
-  Register(this, &m_torusXAngle, "torusxangle");
-  Register(this, &m_torusYAngle, "torusyangle");
-  Register(this, &m_torusZAngle, "toruszangle");
+  AddValue(&m_camXPos, "camxpos");
+  AddValue(&m_camYPos, "camypos");
+  AddValue(&m_camZPos, "camzpos");
+  AddValue(&m_lookAtXPos, "lookatxpos");
+  AddValue(&m_lookAtYPos, "lookatypos");
+  AddValue(&m_lookAtZPos, "lookatzpos");
+  AddValue(&m_camUpX, "camupx");
+  AddValue(&m_camUpY, "camupy");
+  AddValue(&m_camUpZ, "camupz");
+  AddValue(&m_projNearClip, "projnearclip");
+  AddValue(&m_projFarClip, "projfarclip");
+  AddValue(&m_torusXPos, "torusxpos");
+  AddValue(&m_torusZPos, "toruszpos");
+  AddValue(&m_torusXAngle, "torusxangle");
+  AddValue(&m_torusYAngle, "torusyangle");
+  AddValue(&m_torusZAngle, "toruszangle");
   // The ring settings are registered outer first, unlike their declaration order.
-  Register(this, &m_outSegments, "outsegments");
-  Register(this, &m_outRadius, "outradius");
-  Register(this, &m_inSegments, "insegments");
-  Register(this, &m_inRadius, "inradius");
-  Register(this, &m_texture, "texture");
+  AddValue(&m_outSegments, "outsegments");
+  AddValue(&m_outRadius, "outradius");
+  AddValue(&m_inSegments, "insegments");
+  AddValue(&m_inRadius, "inradius");
+  AddValue(&m_texture, "texture", EValueRefers::Texture);
 }
 
 }  // namespace effects

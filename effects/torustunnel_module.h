@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CTorusTunnelModule : public CModule, public CValueRegistry {
+class CTorusTunnelModule : public CModule {
  public:
   CTorusTunnelModule();
 

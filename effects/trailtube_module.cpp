@@ -40,44 +40,44 @@ CTrailTubeModule::CTrailTubeModule()
       m_camUpDirX(0.0f),
       m_camUpDirY(1.0f),
       m_camUpDirZ(0.0f) {
-  Register(this, &m_speed, "speed");
-  Register(this, &m_startPosX, "startposx");
-  Register(this, &m_startPosY, "startposy");
-  Register(this, &m_startPosZ, "startposz");
-  Register(this, &m_startDirX, "startdirx");
-  Register(this, &m_startDirY, "startdiry");
-  Register(this, &m_startDirZ, "startdirz");
-  Register(this, &m_startUpDirX, "startupdirx");
-  Register(this, &m_startUpDirY, "startupdiry");
-  Register(this, &m_startUpDirZ, "startupdirz");
-  Register(this, &m_gravity, "gravity");
-  Register(this, &m_groundPosX, "groundposx");
-  Register(this, &m_groundPosY, "groundposy");
-  Register(this, &m_groundPosZ, "groundposz");
-  Register(this, &m_groundDirX, "grounddirx");
-  Register(this, &m_groundDirY, "grounddiry");
-  Register(this, &m_groundDirZ, "grounddirz");
-  Register(this, &m_numSegments, "numsegments");
-  Register(this, &m_segmentTimeInterval, "segmenttimeinterval");
-  Register(this, &m_outRadius, "outradius");
-  Register(this, &m_inRadius, "inradius");
-  Register(this, &m_numEdges, "numedges");
-  Register(this, &m_texture, "texture");
-  Register(this, &m_startRotX, "startrotx");
-  Register(this, &m_startRotY, "startroty");
-  Register(this, &m_startRotZ, "startrotz");
-  Register(this, &m_camPosX, "camposx");
-  Register(this, &m_camPosY, "camposy");
+  AddValue(&m_speed, "speed");
+  AddValue(&m_startPosX, "startposx");
+  AddValue(&m_startPosY, "startposy");
+  AddValue(&m_startPosZ, "startposz");
+  AddValue(&m_startDirX, "startdirx");
+  AddValue(&m_startDirY, "startdiry");
+  AddValue(&m_startDirZ, "startdirz");
+  AddValue(&m_startUpDirX, "startupdirx");
+  AddValue(&m_startUpDirY, "startupdiry");
+  AddValue(&m_startUpDirZ, "startupdirz");
+  AddValue(&m_gravity, "gravity");
+  AddValue(&m_groundPosX, "groundposx");
+  AddValue(&m_groundPosY, "groundposy");
+  AddValue(&m_groundPosZ, "groundposz");
+  AddValue(&m_groundDirX, "grounddirx");
+  AddValue(&m_groundDirY, "grounddiry");
+  AddValue(&m_groundDirZ, "grounddirz");
+  AddValue(&m_numSegments, "numsegments");
+  AddValue(&m_segmentTimeInterval, "segmenttimeinterval");
+  AddValue(&m_outRadius, "outradius");
+  AddValue(&m_inRadius, "inradius");
+  AddValue(&m_numEdges, "numedges");
+  AddValue(&m_texture, "texture", EValueRefers::Texture);
+  AddValue(&m_startRotX, "startrotx");
+  AddValue(&m_startRotY, "startroty");
+  AddValue(&m_startRotZ, "startrotz");
+  AddValue(&m_camPosX, "camposx");
+  AddValue(&m_camPosY, "camposy");
   // Stored scripts know these two names as they have always been registered: the camera's z
   // is a second "camposy" and its up y a first "camupdirz". Only the first value of a name
   // binds, so z and up z keep their defaults and "camupdirz" sets the up vector's y.
-  Register(this, &m_camPosZ, "camposy");
-  Register(this, &m_camTargetX, "camtargetx");
-  Register(this, &m_camTargetY, "camtargety");
-  Register(this, &m_camTargetZ, "camtargetz");
-  Register(this, &m_camUpDirX, "camupdirx");
-  Register(this, &m_camUpDirY, "camupdirz");
-  Register(this, &m_camUpDirZ, "camupdirz");
+  AddValue(&m_camPosZ, "camposy");
+  AddValue(&m_camTargetX, "camtargetx");
+  AddValue(&m_camTargetY, "camtargety");
+  AddValue(&m_camTargetZ, "camtargetz");
+  AddValue(&m_camUpDirX, "camupdirx");
+  AddValue(&m_camUpDirY, "camupdirz");
+  AddValue(&m_camUpDirZ, "camupdirz");
 }
 
 }  // namespace effects

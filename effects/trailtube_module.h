@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CTrailTubeModule : public CModule, public CValueRegistry {
+class CTrailTubeModule : public CModule {
  public:
   CTrailTubeModule();
 

@@ -21,24 +21,24 @@ CTwisterModule::CTwisterModule()
       m_mapping(0),
       m_specular(0),
       m_lightDirection(D3DXVECTOR3(0.5f, 0.0f, -0.5f)) {
-  Register(this, &m_startTwist, "starttwist");
-  Register(this, &m_endTwist, "endtwist");
-  Register(this, &m_middleTwist, "middletwist");
-  Register(this, &m_startEndTwist, "startendtwist");
-  Register(this, &m_texHeightTiling, "texheighttiling");
-  Register(this, &m_texWidthTiling, "texwidthtiling");
-  Register(this, &m_segment, "segment");
-  Register(this, &m_shape, "shape");
-  Register(this, &m_body, "body");
-  Register(this, &m_texture, "texture");
-  Register(this, &m_eyePoint, "eyepoint");
-  Register(this, &m_lookAtPoint, "lookatpoint");
-  Register(this, &m_centrum, "centrum");
-  Register(this, &m_offset, "offset");
-  Register(this, &m_thickness, "thickness");
-  Register(this, &m_mapping, "mapping");
-  Register(this, &m_specular, "specular");
-  Register(this, &m_lightDirection, "lightdirection");
+  AddValue(&m_startTwist, "starttwist");
+  AddValue(&m_endTwist, "endtwist");
+  AddValue(&m_middleTwist, "middletwist");
+  AddValue(&m_startEndTwist, "startendtwist");
+  AddValue(&m_texHeightTiling, "texheighttiling");
+  AddValue(&m_texWidthTiling, "texwidthtiling");
+  AddValue(&m_segment, "segment");
+  AddValue(&m_shape, "shape");
+  AddValue(&m_body, "body");
+  AddValue(&m_texture, "texture", EValueRefers::Texture);
+  AddValue(&m_eyePoint, "eyepoint");
+  AddValue(&m_lookAtPoint, "lookatpoint");
+  AddValue(&m_centrum, "centrum");
+  AddValue(&m_offset, "offset");
+  AddValue(&m_thickness, "thickness");
+  AddValue(&m_mapping, "mapping");
+  AddValue(&m_specular, "specular");
+  AddValue(&m_lightDirection, "lightdirection");
 }
 
 }  // namespace effects

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "scenecore.h"
-#include "value_registry.h"
 
 namespace effects {
 
-class CTwisterModule : public CModule, public CValueRegistry {
+class CTwisterModule : public CModule {
  public:
   CTwisterModule();
 

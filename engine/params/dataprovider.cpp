@@ -27,6 +27,11 @@ void CDataProvider::AddValue(CValue* value, const char* name) {
   m_values.Append(value);
 }
 
+void CDataProvider::AddValue(CValue* value, const char* name, EValueRefers refers) {
+  AddValue(value, name);
+  if (value) value->SetRefers(refers);
+}
+
 CValue* CDataProvider::FindValue(const char* name) const {
   if (!name) return nullptr;
   for (CValue* value : m_values) {

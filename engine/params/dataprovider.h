@@ -2,6 +2,7 @@
 // Its Parse binds each "param" child element to the value it names through a new parameter.
 #pragma once
 
+#include "params/value.h"
 #include "script/xmlhandler.h"
 
 class CWidgetManager;
@@ -27,6 +28,13 @@ class CDataProvider : public CXmlHandler {
   // Names `value` (the text is copied) and lists it for binding. Call once per value,
   // from the constructor; the value must live as long as this object.
   void AddValue(CValue* value, const char* name);
+  // The same, for a string value whose text names something outside the object: a file, a
+  // texture or a resource. Tools such as the script checker read the declaration back.
+  void AddValue(CValue* value, const char* name, EValueRefers refers);
+
+  // The registered values in registration order; null outside 0 .. GetValueCount() - 1.
+  int GetValueCount() const { return m_values.GetCount(); }
+  CValue* GetValue(int index) const { return m_values.Get(index); }
 
   // The first registered value whose name matches (without regard to case), or null.
   CValue* FindValue(const char* name) const;

@@ -12,6 +12,9 @@ class CDataProvider;
 // Value type of a value class; a value binds only parameters of the same value type.
 enum class EValueType : uint8_t { Float, Long, Color, String, Vec2, Vec3, ArrayVec2, ArrayVec3 };
 
+// What the text of a string value names, when it names something outside its object.
+enum class EValueRefers : uint8_t { Nothing, File, Folder, Texture, Resource };
+
 class CValue {
  public:
   static constexpr int NAME_SIZE = 256;
@@ -25,6 +28,8 @@ class CValue {
   CParam** GetParam() { return &m_param; }
   CParam* GetBoundParam() const { return m_param; }
   EValueType GetValueType() const { return m_type; }
+  EValueRefers GetRefers() const { return m_refers; }
+  void SetRefers(EValueRefers refers) { m_refers = refers; }
   // True when `object` is a parameter whose results are of this value's type.
   bool Accepts(const CDataProvider* object) const;
 
@@ -38,6 +43,7 @@ class CValue {
  private:
   char m_name[NAME_SIZE] = {};
   EValueType m_type;
+  EValueRefers m_refers = EValueRefers::Nothing;
 };
 
 class CValueFloat : public CValue {

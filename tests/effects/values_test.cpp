@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "catalogue.h"
-#include "value_registry.h"
 
 namespace {
 
@@ -324,18 +323,28 @@ void ExpectValue(const Expected& expected, CValue* value, const std::string& whe
   }
 }
 
+// Every value named like these names something outside its object; no other value does.
+EValueRefers ExpectedRefers(const std::string& name) {
+  if (name == "texture") return EValueRefers::Texture;
+  if (name == "mesh") return EValueRefers::Resource;
+  if (name == "filename") return EValueRefers::File;
+  if (name == "texturedir") return EValueRefers::Folder;
+  return EValueRefers::Nothing;
+}
+
 TEST(ValuesTest, EveryTypeRegistersItsValuesInOrderWithTheirClassesAndDefaults) {
   ASSERT_EQ(17u, Table().size());
   for (const TypeValues& type : Table()) {
     CDataProvider* object = CreateInstance(type.type, type.kind);
     ASSERT_NE(nullptr, object) << type.type;
-    auto* registry = dynamic_cast<effects::CValueRegistry*>(object);
-    ASSERT_NE(nullptr, registry) << type.type;
-    EXPECT_EQ(static_cast<int>(type.values.size()), registry->GetRegisteredCount()) << type.type;
+    EXPECT_EQ(static_cast<int>(type.values.size()), object->GetValueCount()) << type.type;
     for (std::size_t i = 0; i < type.values.size(); ++i) {
       const std::string where = std::string(type.type) + " value " + std::to_string(i) + " \"" +
                                 type.values[i].name + "\"";
-      ExpectValue(type.values[i], registry->GetRegisteredValue(static_cast<int>(i)), where);
+      ExpectValue(type.values[i], object->GetValue(static_cast<int>(i)), where);
+      EXPECT_EQ(ExpectedRefers(type.values[i].name),
+                object->GetValue(static_cast<int>(i))->GetRefers())
+          << where << ": what its text names, for the script checker";
     }
     FreeInstance(object);
   }
@@ -346,10 +355,8 @@ TEST(ValuesTest, ANameFindsTheFirstValueRegisteredUnderIt) {
   // first values only, which is what stored demos were tuned against.
   CDataProvider* tube = CreateInstance("zuravisnurr", PLUGIN_KIND_MODULE);
   ASSERT_NE(nullptr, tube);
-  auto* registry = dynamic_cast<effects::CValueRegistry*>(tube);
-  ASSERT_NE(nullptr, registry);
-  EXPECT_EQ(registry->GetRegisteredValue(27), tube->FindValue("CAMPOSY"));
-  EXPECT_EQ(registry->GetRegisteredValue(33), tube->FindValue("camupdirz"));
+  EXPECT_EQ(tube->GetValue(27), tube->FindValue("CAMPOSY"));
+  EXPECT_EQ(tube->GetValue(33), tube->FindValue("camupdirz"));
   FreeInstance(tube);
 }
 
