@@ -1,9 +1,13 @@
 // "raw" resource: one read of the whole file into a buffer the resource owns.
 #include "raw_resource.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <limits>
 #include <new>
+#include <string>
+#include <vector>
+
+#include "d3dx9/file_read.h"
 
 #include "effect_messages.h"
 #include "system/message_box.h"
@@ -27,32 +31,27 @@ void CRawResource::Clear() {
 
 bool CRawResource::Init() {
   Clear();
-  std::FILE* file = std::fopen(m_filename, "rb");
-  if (!file) {
+  // Only a regular file, read whole and bounded: a pipe, a device such as /dev/zero or a
+  // folder is refused at once instead of blocking or reading until memory runs out.
+  std::vector<unsigned char> bytes;
+  std::string reason;
+  const char* file = m_filename;
+  if (d3dx::ReadRegularFile(file, kMaxRawFileBytes, &bytes, &reason) != d3dx::FileReadResult::kOk) {
+    std::fprintf(stderr, "raw resource \"%s\": cannot read \"%s\": %s\n", GetName(), file,
+                 reason.c_str());
     ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
     return false;
   }
-  // The size is a 32-bit count: a file that does not fit, or that cannot be measured or read
-  // whole (a folder, a vanishing file), is reported like a missing one, never half-loaded.
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long end = ok ? std::ftell(file) : -1;
-  ok = ok && end >= 0 && end <= std::numeric_limits<int32_t>::max() &&
-       std::fseek(file, 0, SEEK_SET) == 0;
-  if (ok) {
-    const int32_t size = static_cast<int32_t>(end);
-    uint8_t* data = new (std::nothrow) uint8_t[size > 0 ? size : 1];
-    ok = data && std::fread(data, 1, static_cast<std::size_t>(size), file) ==
-                     static_cast<std::size_t>(size);
-    if (ok) {
-      m_data = data;
-      m_size = size;
-    } else {
-      delete[] data;
-    }
+  uint8_t* data = new (std::nothrow) uint8_t[bytes.empty() ? 1 : bytes.size()];
+  if (!data) {
+    std::fprintf(stderr, "raw resource \"%s\": out of memory for \"%s\"\n", GetName(), file);
+    ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
+    return false;
   }
-  std::fclose(file);
-  if (!ok) ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
-  return ok;
+  std::copy(bytes.begin(), bytes.end(), data);
+  m_data = data;
+  m_size = static_cast<int32_t>(bytes.size());
+  return true;
 }
 
 uint8_t* CRawResource::GetData() {

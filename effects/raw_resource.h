@@ -7,6 +7,9 @@
 
 namespace effects {
 
+// The largest file a raw resource reads (music: about 50 minutes of CD-quality WAV).
+constexpr uint64_t kMaxRawFileBytes = uint64_t{512} << 20;
+
 class CRawResource : public CResource {
  public:
   CRawResource();

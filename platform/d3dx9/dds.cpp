@@ -2,6 +2,8 @@
 // Only the first surface (top mip level, first cube face) is read; the loader rebuilds mips.
 #include "d3dx9/dds.h"
 
+#include "d3dx9/media_limits.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -104,6 +106,13 @@ D3DFORMAT MaskFormat(uint32_t flags, uint32_t bits, uint32_t r, uint32_t g, uint
   return a ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
 }
 
+// Only once the file is known to hold every pixel: a header alone allocates nothing.
+void Allocate(Image* out, uint32_t width, uint32_t height) {
+  out->width = width;
+  out->height = height;
+  out->argb.assign(static_cast<size_t>(width) * height, 0);
+}
+
 HRESULT Fail(std::string* error, const char* why) {
   if (error) *error = why;
   return D3DXERR_INVALIDDATA;
@@ -126,14 +135,11 @@ HRESULT DecodeDds(const unsigned char* data, size_t size, Image* out, D3DXIMAGE_
   const uint32_t bitCount = Le32(data + 88);
   const uint32_t rMask = Le32(data + 92), gMask = Le32(data + 96), bMask = Le32(data + 100);
   const uint32_t aMask = (pixelFlags & (kPixelAlphaPixels | kPixelAlpha)) ? Le32(data + 104) : 0;
-  if (width == 0 || height == 0 || width > 16384 || height > 16384)
-    return Fail(error, "DDS size out of range");
+  const std::string tooLarge = CheckTextureSize(width, height);
+  if (!tooLarge.empty()) return Fail(error, tooLarge.c_str());
 
   const unsigned char* pixels = data + kHeaderEnd;
   const size_t available = size - kHeaderEnd;
-  out->width = width;
-  out->height = height;
-  out->argb.assign(static_cast<size_t>(width) * height, 0);
   D3DFORMAT format;
 
   if (pixelFlags & kPixelFourCC) {
@@ -150,6 +156,7 @@ HRESULT DecodeDds(const unsigned char* data, size_t size, Image* out, D3DXIMAGE_
     const uint32_t bw = (width + 3) / 4, bh = (height + 3) / 4;
     if (available < static_cast<size_t>(bw) * bh * blockBytes)
       return Fail(error, "truncated DDS data");
+    Allocate(out, width, height);
     for (uint32_t by = 0; by < bh; ++by) {
       for (uint32_t bx = 0; bx < bw; ++bx) {
         const unsigned char* block = pixels + (static_cast<size_t>(by) * bw + bx) * blockBytes;
@@ -178,6 +185,7 @@ HRESULT DecodeDds(const unsigned char* data, size_t size, Image* out, D3DXIMAGE_
     if ((flags & kFlagPitch) && pitch >= rowPitch) rowPitch = pitch;
     if (available < rowPitch * (height - 1) + width * bytes)
       return Fail(error, "truncated DDS data");
+    Allocate(out, width, height);
     const bool luminance = (pixelFlags & kPixelLuminance) != 0;
     for (uint32_t y = 0; y < height; ++y) {
       const unsigned char* row = pixels + y * rowPitch;

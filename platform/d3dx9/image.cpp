@@ -1,7 +1,11 @@
-// Image decoding (stb_image), colour keying, resampling (stb_image_resize) and mip levels.
+// Image decoding (libpng, libjpeg-turbo, stb_image for the rarer formats), colour keying,
+// resampling (stb_image_resize) and mip levels.
 #include "d3dx9/image.h"
 
 #include "d3dx9/dds.h"
+#include "d3dx9/file_read.h"
+#include "d3dx9/image_codecs.h"
+#include "d3dx9/media_limits.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,9 +20,16 @@
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+// PNG and JPEG go to libpng and libjpeg-turbo; the single-header decoder keeps the rest.
+#define STBI_NO_PNG
+#define STBI_NO_JPEG
+#define STBI_NO_PNM  // its 16-bit samples come out in the wrong byte order
+// Static: programs linking this library keep their own, complete copy of the decoder.
+#define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_FAILURE_USERMSG
 #include <stb_image.h>
+#define STB_IMAGE_RESIZE_STATIC
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
 #include <stb_image_resize.h>
 #pragma GCC diagnostic pop
@@ -27,14 +38,10 @@ namespace d3dx {
 namespace {
 
 D3DXIMAGE_FILEFORMAT SniffFormat(const unsigned char* d, size_t n) {
-  if (n >= 8 && std::memcmp(d, "\x89PNG", 4) == 0) return D3DXIFF_PNG;
-  if (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) return D3DXIFF_JPG;
   if (n >= 2 && d[0] == 'B' && d[1] == 'M') return D3DXIFF_BMP;
-  if (n >= 4 && std::memcmp(d, "DDS ", 4) == 0) return D3DXIFF_DDS;
-  if (n >= 2 && d[0] == 'P' && (d[1] == '5' || d[1] == '6')) return D3DXIFF_PPM;
   if (n >= 2 && d[0] == '#' && d[1] == '?') return D3DXIFF_HDR;
   if (n >= 2 && d[0] == 'P' && (d[1] == 'f' || d[1] == 'F')) return D3DXIFF_PFM;
-  return D3DXIFF_TGA;  // TGA has no signature; stb tells whether it really is one
+  return D3DXIFF_TGA;  // TGA has no signature; the decoder tells whether it really is one
 }
 
 D3DFORMAT FileFormat(int channels) {
@@ -50,31 +57,92 @@ D3DFORMAT FileFormat(int channels) {
   }
 }
 
+uint32_t Le16(const unsigned char* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8);
+}
+uint32_t Le32(const unsigned char* p) {
+  return Le16(p) | (Le16(p + 2) << 16);
+}
+
+// The fewest bytes a file of this kind needs to hold width x height pixels: exact for
+// uncompressed layouts, a bound from the best possible compression otherwise. A file below it
+// is truncated or lies about its size; refusing it early keeps a few bytes from allocating
+// hundreds of megabytes.
+uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t height) {
+  const uint64_t pixels = width * height;
+  switch (SniffFormat(d, n)) {
+    case D3DXIFF_BMP: {
+      if (n < 32) return 0;
+      const uint64_t bits = Le16(d + 28), compression = Le32(d + 30);
+      if (compression != 0 && compression != 3) return 0;  // the decoder refuses the others
+      return Le32(d + 10) + height * ((width * bits + 31) / 32 * 4);
+    }
+    case D3DXIFF_HDR:
+      return pixels / 64;  // run-length scan lines: at best 2 bytes per 128 values
+    case D3DXIFF_TGA: {
+      if (n < 18) return 0;
+      const uint64_t bytesPerPixel = (d[16] + 7u) / 8u;
+      const uint64_t header = 18u + d[0] + (d[1] ? Le16(d + 5) * ((d[7] + 7u) / 8u) : 0);
+      if (d[2] >= 9 && d[2] <= 11)  // run-length: one packet covers at most 128 pixels
+        return header + (pixels + 127) / 128 * (1 + bytesPerPixel);
+      return header + pixels * bytesPerPixel;
+    }
+    default:
+      break;
+  }
+  if (n >= 3 && std::memcmp(d, "GIF", 3) == 0) return pixels / 4096;  // LZW's best case
+  return pixels / 1024;                                               // PSD run-length
+}
+
 }  // namespace
 
-HRESULT DecodeImageMemory(const void* data, size_t size, Image* out, D3DXIMAGE_INFO* info,
+HRESULT DecodeOtherFormat(const unsigned char* bytes, size_t size, Image* out, D3DXIMAGE_INFO* info,
                           std::string* error) {
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  if (!data || size == 0 || size > 0x7fffffff) {
-    if (error) *error = "empty or oversized image data";
+  const int length = static_cast<int>(size);
+  int w = 0, h = 0, channels = 0;
+  // The header alone first: nothing is allocated for a size past the limits.
+  if (!stbi_info_from_memory(bytes, length, &w, &h, &channels)) {
+    if (error)
+      *error = "not a picture in a known format (PNG, JPEG, BMP, TGA, DDS, GIF, PSD, HDR, PNM)";
     return D3DXERR_INVALIDDATA;
   }
-  if (IsDds(bytes, size)) return DecodeDds(bytes, size, out, info, error);
-  int w = 0, h = 0, channels = 0;
-  stbi_uc* rgba = stbi_load_from_memory(bytes, static_cast<int>(size), &w, &h, &channels, 4);
-  if (!rgba) {
-    if (error) *error = stbi_failure_reason() ? stbi_failure_reason() : "unknown image format";
+  std::string reason = CheckTextureSize(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
+  if (reason.empty() &&
+      size < MinimumBytes(bytes, size, static_cast<uint64_t>(w), static_cast<uint64_t>(h))) {
+    reason = "the file is too short for the " + std::to_string(w) + " x " + std::to_string(h) +
+             " pixels its header claims";
+  }
+  if (!reason.empty()) {
+    if (error) *error = reason;
+    return D3DXERR_INVALIDDATA;
+  }
+  // Decoded in the file's own channel count and widened here, past the decoder's own
+  // channel conversion.
+  stbi_uc* pixels = stbi_load_from_memory(bytes, length, &w, &h, &channels, 0);
+  if (!pixels) {
+    if (error)
+      *error = std::string("broken picture data: ") +
+               (stbi_failure_reason() ? stbi_failure_reason() : "unknown reason");
     return D3DXERR_INVALIDDATA;
   }
   out->width = static_cast<UINT>(w);
   out->height = static_cast<UINT>(h);
   out->argb.resize(static_cast<size_t>(w) * h);
   for (size_t i = 0; i < out->argb.size(); ++i) {
-    const stbi_uc* p = rgba + i * 4;
-    out->argb[i] = (uint32_t(p[3]) << 24) | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+    const stbi_uc* p = pixels + i * static_cast<size_t>(channels);
+    uint32_t r, g, b, a = 255;
+    if (channels <= 2) {
+      r = g = b = p[0];
+      if (channels == 2) a = p[1];
+    } else {
+      r = p[0], g = p[1], b = p[2];
+      if (channels == 4) a = p[3];
+    }
+    out->argb[i] = (a << 24) | (r << 16) | (g << 8) | b;
   }
-  stbi_image_free(rgba);
+  stbi_image_free(pixels);
   if (info) {
+    *info = D3DXIMAGE_INFO{};
     info->Width = out->width;
     info->Height = out->height;
     info->Depth = 1;
@@ -86,23 +154,37 @@ HRESULT DecodeImageMemory(const void* data, size_t size, Image* out, D3DXIMAGE_I
   return S_OK;
 }
 
+HRESULT DecodeImageMemory(const void* data, size_t size, Image* out, D3DXIMAGE_INFO* info,
+                          std::string* error) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  *out = Image();
+  if (!data || size == 0) {
+    if (error) *error = "the file is empty";
+    return D3DXERR_INVALIDDATA;
+  }
+  if (size > kMaxImageFileBytes) {
+    if (error)
+      *error = "file of " + std::to_string(size) + " bytes is larger than the limit of " +
+               std::to_string(kMaxImageFileBytes) + " bytes";
+    return D3DXERR_INVALIDDATA;
+  }
+  if (IsDds(bytes, size)) return DecodeDds(bytes, size, out, info, error);
+  if (IsPng(bytes, size)) return DecodePng(bytes, size, out, info, error);
+  if (IsJpeg(bytes, size)) return DecodeJpeg(bytes, size, out, info, error);
+  if (IsPnm(bytes, size)) return DecodePnm(bytes, size, out, info, error);
+  return DecodeOtherFormat(bytes, size, out, info, error);
+}
+
 HRESULT DecodeImageFile(const std::string& path, Image* out, D3DXIMAGE_INFO* info,
                         std::string* error) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    if (error) *error = "cannot open file";
-    return D3DERR_NOTAVAILABLE;
-  }
   std::vector<unsigned char> data;
-  unsigned char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof(chunk), f)) > 0)
-    data.insert(data.end(), chunk, chunk + got);
-  const bool readError = std::ferror(f) != 0;
-  std::fclose(f);
-  if (readError) {
-    if (error) *error = "cannot read file";
-    return D3DERR_NOTAVAILABLE;
+  switch (ReadRegularFile(path, kMaxImageFileBytes, &data, error)) {
+    case FileReadResult::kNotFound:
+      return D3DERR_NOTAVAILABLE;
+    case FileReadResult::kRefused:
+      return D3DXERR_INVALIDDATA;
+    case FileReadResult::kOk:
+      break;
   }
   return DecodeImageMemory(data.data(), data.size(), out, info, error);
 }

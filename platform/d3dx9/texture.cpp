@@ -8,6 +8,7 @@
 #include "d3dx9/d3dx9tex.h"
 #include "d3dx9/file_path.h"
 #include "d3dx9/image.h"
+#include "d3dx9/media_limits.h"
 
 namespace {
 
@@ -66,6 +67,12 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT width, UINT height, UI
     height = width;
   }
   if (format == D3DFMT_UNKNOWN || format == D3DFMT_FROM_FILE) format = D3DFMT_A8R8G8B8;
+  const std::string tooLarge = d3dx::CheckTextureSize(width, height);
+  if (!tooLarge.empty()) {
+    std::fprintf(stderr, "D3DX: cannot create a texture of %u x %u pixels: %s\n", width, height,
+                 tooLarge.c_str());
+    return D3DERR_INVALIDCALL;
+  }
   return pDevice->CreateTexture(width, height, ChooseLevels(mipLevels, width, height), usage,
                                 format, pool, ppTexture, nullptr);
 }
@@ -95,6 +102,10 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
     std::fprintf(stderr, "D3DX: cannot load texture \"%s\": %s\n", pSrcFile, error.c_str());
     return hr;
   }
+  auto refuse = [&](const std::string& why, HRESULT result) {
+    std::fprintf(stderr, "D3DX: cannot load texture \"%s\": %s\n", pSrcFile, why.c_str());
+    return result;
+  };
   if (pSrcInfo) *pSrcInfo = info;
 
   if (IsDefault(width)) width = d3dx::RoundUpPow2(info.Width);
@@ -103,6 +114,12 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   if (height == D3DX_DEFAULT_NONPOW2 || height == D3DX_FROM_FILE) height = info.Height;
   if (filter == D3DX_DEFAULT) filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
   if (mipFilter == D3DX_DEFAULT) mipFilter = D3DX_FILTER_BOX;
+  // Rounding up to a power of two can double each side: the texture as made must fit too.
+  const std::string tooLarge = d3dx::CheckTextureSize(width, height);
+  if (!tooLarge.empty())
+    return refuse("as a texture of " + std::to_string(width) + " x " + std::to_string(height) +
+                      ": " + tooLarge,
+                  D3DXERR_INVALIDDATA);
 
   // The key applies to the source pixels, so filtering blends keyed areas as D3DX does.
   d3dx::ApplyColorKey(&image, colorKey);
@@ -112,7 +129,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   format = ChooseFileTextureFormat(format, info, colorKey);
   IDirect3DTexture9* texture = nullptr;
   hr = pDevice->CreateTexture(width, height, levels, usage, format, pool, &texture, nullptr);
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) return refuse("the device cannot create the texture", hr);
 
   const bool opaque = format == D3DFMT_X8R8G8B8;
   for (UINT level = 0; level < levels; ++level) {
@@ -126,7 +143,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
     hr = UploadLevel(texture, level, image, opaque);
     if (FAILED(hr)) {
       texture->Release();
-      return hr;
+      return refuse("the texture cannot be written", hr);
     }
   }
   *ppTexture = texture;

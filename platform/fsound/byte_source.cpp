@@ -3,10 +3,14 @@
 #include "byte_source.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "fsound/fsound.h"
 
@@ -96,6 +100,12 @@ SF_VIRTUAL_IO* ByteSource::VirtualIo() {
 }
 
 std::unique_ptr<ByteSource> MakeMemorySource(const void* data, int64_t size) {
+  if (size > kMaxMusicBytes) {
+    std::fprintf(stderr,
+                 "fsound: music in memory of %lld bytes is larger than the limit of %lld bytes\n",
+                 static_cast<long long>(size), static_cast<long long>(kMaxMusicBytes));
+    return nullptr;
+  }
   const auto* bytes = static_cast<const uint8_t*>(data);
   try {
     return std::make_unique<MemorySource>(std::vector<uint8_t>(bytes, bytes + size));
@@ -104,27 +114,66 @@ std::unique_ptr<ByteSource> MakeMemorySource(const void* data, int64_t size) {
   }
 }
 
+namespace {
+
+const char* KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a plain file";
+}
+
+}  // namespace
+
 std::unique_ptr<ByteSource> OpenFileSource(const char* path, int64_t offset, int64_t length,
                                            int* fmod_error) {
-  FILE* file = std::fopen(path, "rb");
-  if (!file) {
-    *fmod_error = (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)
-                      ? FMOD_ERR_FILE_NOTFOUND
-                      : FMOD_ERR_FILE_BAD;
+  // O_NONBLOCK: opening a named pipe that nobody writes to would otherwise wait for ever.
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    const int e = errno;
+    *fmod_error = (e == ENOENT || e == ENOTDIR || e == ENAMETOOLONG) ? FMOD_ERR_FILE_NOTFOUND
+                                                                     : FMOD_ERR_FILE_BAD;
+    std::fprintf(stderr, "fsound: cannot open \"%s\": %s\n", path, std::strerror(e));
     return nullptr;
   }
-  // Decoders seek: only regular files will do (not a directory, a pipe or a device).
+  // Decoders seek and read to the end: only regular files will do (not a folder, a pipe or a
+  // device such as /dev/zero that never ends).
   struct stat info;
-  int64_t file_size = -1;
-  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) file_size = info.st_size;
-  if (file_size < 0 || offset > file_size) {
-    std::fclose(file);
-    *fmod_error = file_size < 0 ? FMOD_ERR_FILE_BAD : FMOD_ERR_INVALID_PARAM;
+  std::string refusal;
+  if (fstat(fd, &info) != 0) {
+    refusal = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    refusal = std::string("not a regular file (") + KindOf(info.st_mode) + ")";
+  } else if (info.st_size > kMaxMusicBytes) {
+    refusal = "file of " + std::to_string(info.st_size) + " bytes is larger than the limit of " +
+              std::to_string(kMaxMusicBytes) + " bytes";
+  }
+  if (!refusal.empty()) {
+    ::close(fd);
+    *fmod_error = FMOD_ERR_FILE_BAD;
+    std::fprintf(stderr, "fsound: cannot open \"%s\": %s\n", path, refusal.c_str());
+    return nullptr;
+  }
+  const int64_t file_size = info.st_size;
+  if (offset > file_size) {
+    ::close(fd);
+    *fmod_error = FMOD_ERR_INVALID_PARAM;
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE* file = ::fdopen(fd, "rb");
+  if (!file) {
+    ::close(fd);
+    *fmod_error = FMOD_ERR_MEMORY;
     return nullptr;
   }
   int64_t size = file_size - offset;
   if (length > 0 && length < size) size = length;
-  return std::make_unique<FileWindowSource>(file, offset, size);
+  auto source = std::make_unique<FileWindowSource>(file, offset, size);
+  source->SetName(path);
+  return source;
 }
 
 }  // namespace vexil::fsound

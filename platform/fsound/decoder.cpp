@@ -2,6 +2,8 @@
 #include "decoder.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "fsound/fsound.h"
 
@@ -32,6 +34,20 @@ void DescribeRaw(unsigned mode, SF_INFO* info) {
 
 }  // namespace
 
+std::string Decoder::CheckFormat(const SF_INFO& info, int mix_rate) {
+  if (info.samplerate < kMinSampleRate || info.samplerate > kMaxSampleRate)
+    return "a sample rate of " + std::to_string(info.samplerate) + " Hz is outside " +
+           std::to_string(kMinSampleRate) + " to " + std::to_string(kMaxSampleRate) + " Hz";
+  if (info.samplerate > kMaxRateRatio * static_cast<int64_t>(mix_rate))
+    return "a sample rate of " + std::to_string(info.samplerate) + " Hz is more than " +
+           std::to_string(kMaxRateRatio) + " times the mix rate of " + std::to_string(mix_rate) +
+           " Hz";
+  if (info.channels < 1 || info.channels > kMaxChannels)
+    return std::to_string(info.channels) + " channels is outside 1 to " +
+           std::to_string(kMaxChannels);
+  return {};
+}
+
 std::unique_ptr<Decoder> Decoder::Open(std::unique_ptr<ByteSource> source, unsigned mode,
                                        int mix_rate, int* fmod_error) {
   SF_INFO info{};
@@ -41,9 +57,14 @@ std::unique_ptr<Decoder> Decoder::Open(std::unique_ptr<ByteSource> source, unsig
     *fmod_error = FmodErrorFromSndfile(sf_error(nullptr));
     return nullptr;
   }
-  if (info.channels < 1 || info.samplerate < 1) {
+  // Hostile headers stop here, before a rate or channel count reaches the buffers and the
+  // resampler.
+  const std::string refusal = CheckFormat(info, mix_rate);
+  if (!refusal.empty()) {
+    std::fprintf(stderr, "fsound: cannot play \"%s\": %s\n", source->Name().c_str(),
+                 refusal.c_str());
     sf_close(file);
-    *fmod_error = FMOD_ERR_FILE_BAD;
+    *fmod_error = FMOD_ERR_FILE_FORMAT;
     return nullptr;
   }
   return std::unique_ptr<Decoder>(new Decoder(std::move(source), file, info, mix_rate));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "byte_source.h"
@@ -16,6 +17,15 @@ namespace vexil::fsound {
 
 class Decoder {
  public:
+  // What a music file may declare. Real music stays far inside; past these a header is a lie
+  // or a mistake, and the buffers and the resampler are never set up for it.
+  static constexpr int kMinSampleRate = 1000;
+  static constexpr int kMaxSampleRate = 384000;
+  static constexpr int kMaxRateRatio = 16;  // file rate over mix rate
+  static constexpr int kMaxChannels = 32;
+  // Empty when the file's rate and channel count are within those limits, else the reason.
+  static std::string CheckFormat(const SF_INFO& info, int mix_rate);
+
   // Returns null on failure and sets *fmod_error. `mode` supplies the FSOUND_LOADRAW format bits.
   static std::unique_ptr<Decoder> Open(std::unique_ptr<ByteSource> source, unsigned mode,
                                        int mix_rate, int* fmod_error);

@@ -1,0 +1,112 @@
+// Music files as an attacker would make them: WAV headers claiming absurd sample rates or
+// channel counts (from a file and from memory alike), and paths that are not files. Each is
+// refused when the stream opens; none reaches the resampler. The highest accepted rate plays.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fsound/fsound.h"
+#include "test_audio.h"
+
+namespace {
+
+constexpr unsigned kFileMode = 0x20132;
+constexpr unsigned kMemoryMode = 0x28132;
+
+void Le16(std::string* b, uint32_t v) {
+  b->push_back(static_cast<char>(v & 0xff));
+  b->push_back(static_cast<char>((v >> 8) & 0xff));
+}
+void Le32(std::string* b, uint32_t v) {
+  Le16(b, v & 0xffff);
+  Le16(b, v >> 16);
+}
+
+// A 16-bit PCM WAV whose header says `rate` and `channels`, with `frames` frames of a ramp.
+std::string Wav(uint32_t rate, uint32_t channels, uint32_t frames) {
+  const uint32_t dataBytes = frames * channels * 2;
+  std::string w = "RIFF";
+  Le32(&w, 36 + dataBytes);
+  w += "WAVEfmt ";
+  Le32(&w, 16);
+  Le16(&w, 1);
+  Le16(&w, channels);
+  Le32(&w, rate);
+  Le32(&w, rate * channels * 2);
+  Le16(&w, channels * 2);
+  Le16(&w, 16);
+  w += "data";
+  Le32(&w, dataBytes);
+  for (uint32_t i = 0; i < frames * channels; ++i) Le16(&w, (i * 37) & 0x7fff);
+  return w;
+}
+
+class HostileMusic : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME));
+    ASSERT_TRUE(FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS));
+    char pattern[] = "/tmp/vexil-music-XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  void TearDown() override {
+    FSOUND_Close();
+    FSOUND_SetOutput(-1);
+    std::filesystem::remove_all(dir_);
+  }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = dir_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+  std::string dir_;
+};
+
+TEST_F(HostileMusic, HeadersOutsideTheLimitsAreRefusedFromFileAndMemory) {
+  struct Case {
+    const char* name;
+    std::string wav;
+  };
+  const std::vector<Case> cases = {
+      {"5 MHz", Wav(5000000, 2, 4096)},    {"384001 Hz", Wav(384001, 2, 4096)},
+      {"4 GHz", Wav(0xfffffff0u, 1, 64)},  {"999 Hz", Wav(999, 1, 64)},
+      {"33 channels", Wav(44100, 33, 64)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(nullptr, FSOUND_Stream_Open(Write("music.wav", c.wav).c_str(), kFileMode, 0, 0));
+    EXPECT_NE(FMOD_ERR_NONE, FSOUND_GetError());
+    EXPECT_EQ(nullptr,
+              FSOUND_Stream_Open(c.wav.data(), kMemoryMode, 0, static_cast<int>(c.wav.size())));
+  }
+}
+
+TEST_F(HostileMusic, TheHighestAcceptedRatePlaysThroughTheResampler) {
+  const std::string wav = Wav(384000, 2, 20000);
+  FSOUND_STREAM* stream =
+      FSOUND_Stream_Open(wav.data(), kMemoryMode, 0, static_cast<int>(wav.size()));
+  ASSERT_NE(nullptr, stream);
+  ASSERT_TRUE(FSOUND_Stream_Play(0, stream) >= 0);
+  const std::vector<int16_t> out = fsound_test::RenderOffline(44100);
+  EXPECT_EQ(44100u * 2, out.size());
+  FSOUND_Stream_Close(stream);
+}
+
+TEST_F(HostileMusic, PathsThatAreNotFilesAreRefusedAtOnce) {
+  const std::string fifo = dir_ + "/pipe.wav";
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  for (const std::string& path :
+       {std::string("/dev/zero"), std::string("/dev/urandom"), fifo, dir_}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(nullptr, FSOUND_Stream_Open(path.c_str(), kFileMode, 0, 0));
+    EXPECT_EQ(FMOD_ERR_FILE_BAD, FSOUND_GetError());
+  }
+}
+
+}  // namespace
