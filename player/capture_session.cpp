@@ -10,6 +10,7 @@
 #include <regex>
 #include <system_error>
 
+#include "d3d9/d3d9_readback.h"
 #include "fsound/fsound.h"
 #include "png_writer_pool.h"
 #include "timeline/timeline.h"

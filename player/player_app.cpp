@@ -12,6 +12,7 @@
 
 #include "capture_session.h"
 #include "d3d9/d3d9.h"
+#include "d3d9/null/d3d9_null.h"
 #include "display_setup.h"
 #include "frame_limiter.h"
 #include "script_check.h"

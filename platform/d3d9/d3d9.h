@@ -3,9 +3,6 @@
 // Implemented by an OpenGL 3.3 backend (Direct3DCreate9) and a null backend for tests.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "d3d9/d3d9types.h"
 #include "d3d9/unknwn.h"
 
@@ -192,83 +189,3 @@ class IDirect3DDevice9 : public IUnknown {
 
 // The OpenGL 3.3 implementation. sdkVersion 31 and 32 are accepted.
 IDirect3D9* Direct3DCreate9(UINT sdkVersion);
-
-// =====================================================================================
-// Vexil extensions (not part of Direct3D 9)
-// =====================================================================================
-
-// A Direct3D object whose devices keep all state, record every call and draw nothing.
-// Its adapter lists 640x480, 800x600, 1024x768, 1280x720 and 1920x1080 at 60 Hz, the
-// desktop being 1920x1080; the Ex form takes the mode list and desktop mode to report.
-IDirect3D9* VexilCreateNullDirect3D9();
-IDirect3D9* VexilCreateNullDirect3D9Ex(const D3DDISPLAYMODE* pModes, UINT modeCount,
-                                       const D3DDISPLAYMODE* pDesktopMode);
-
-// Receives every presented frame as tightly packed, top-down RGBA bytes (width * 4 per row).
-typedef void (*VexilFrameReader)(const uint8_t* pRgba, UINT width, UINT height, void* pUser);
-
-// With a reader set, Present hands the frame to it (and still shows it in a window, if
-// the device has one). Null removes the reader. The null device answers D3DERR_NOTAVAILABLE.
-HRESULT VexilSetFrameReader(IDirect3DDevice9* pDevice, VexilFrameReader reader, void* pUser);
-
-// Reads the current contents of a colour surface (back buffer, texture level, render
-// target) as top-down RGBA bytes into rgba, resized to width * height * 4.
-HRESULT VexilReadSurfaceRGBA(IDirect3DSurface9* pSurface, std::vector<uint8_t>* pRgba, UINT* pWidth,
-                             UINT* pHeight);
-
-// What a null device has recorded, in call order.
-enum VexilCallKind {
-  VEXIL_CALL_CLEAR,
-  VEXIL_CALL_BEGINSCENE,
-  VEXIL_CALL_ENDSCENE,
-  VEXIL_CALL_DRAW,         // DrawPrimitive / DrawPrimitiveUP
-  VEXIL_CALL_DRAWINDEXED,  // DrawIndexedPrimitive / DrawIndexedPrimitiveUP
-  VEXIL_CALL_PRESENT
-};
-
-struct VexilRecordedCall {
-  VexilCallKind kind;
-  // Draws.
-  D3DPRIMITIVETYPE primitiveType;
-  UINT primitiveCount;
-  UINT startVertex;     // DrawPrimitive
-  INT baseVertexIndex;  // DrawIndexedPrimitive
-  UINT minVertexIndex;
-  UINT numVertices;
-  UINT startIndex;
-  BOOL userPointer;  // the UP variants
-  DWORD fvf;
-  UINT stride;
-  IDirect3DVertexBuffer9* stream0;  // not referenced: compare pointers only
-  IDirect3DIndexBuffer9* indices;
-  IDirect3DBaseTexture9* texture0;
-  // Clears.
-  DWORD clearFlags;
-  D3DCOLOR clearColor;
-  float clearZ;
-  DWORD clearStencil;
-  DWORD rectCount;
-  // The targets in effect when the call was made (draws, clears, present).
-  IDirect3DSurface9* renderTarget;
-  IDirect3DSurface9* depthStencil;
-  D3DVIEWPORT9 viewport;
-};
-
-// The calls a null device recorded since creation or the last clear; null for other devices.
-const std::vector<VexilRecordedCall>* VexilNullRecordedCalls(IDirect3DDevice9* pDevice);
-void VexilNullClearRecordedCalls(IDirect3DDevice9* pDevice);
-
-// Failures a null device (or null Direct3D object) can be told to report, so that callers'
-// error paths can be tested. Each armed failure applies to the next `count` such calls.
-enum VexilNullFailure {
-  VEXIL_FAIL_CREATEDEVICE,
-  VEXIL_FAIL_GETADAPTERDISPLAYMODE,
-  VEXIL_FAIL_CREATETEXTURE,
-  VEXIL_FAIL_CREATEVERTEXBUFFER,
-  VEXIL_FAIL_CREATEINDEXBUFFER,
-  VEXIL_FAIL_CREATEDEPTHSTENCILSURFACE,
-  VEXIL_FAIL_LOCK,  // vertex/index buffer and texture/surface locks
-  VEXIL_FAIL_BEGINSCENE,
-  VEXIL_FAIL_COUNT
-};
-HRESULT VexilNullFailNext(IUnknown* pDeviceOrDirect3D, VexilNullFailure failure, UINT count);

@@ -176,16 +176,13 @@ HRESULT Device::GetDepthStencilSurface(IDirect3DSurface9** ppZStencilSurface) {
 
 HRESULT Device::BeginScene() {
   if (inScene_) return D3DERR_INVALIDCALL;
-  if (FAILED(InjectedFailure(VEXIL_FAIL_BEGINSCENE))) return D3DERR_INVALIDCALL;
   inScene_ = true;
-  OnSceneEvent(VEXIL_CALL_BEGINSCENE);
   return D3D_OK;
 }
 
 HRESULT Device::EndScene() {
   if (!inScene_) return D3DERR_INVALIDCALL;
   inScene_ = false;
-  OnSceneEvent(VEXIL_CALL_ENDSCENE);
   return D3D_OK;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "d3d9/d3d9_readback.h"
 #include "d3d9/resources.h"
 #include "d3d9/state_mirror.h"
 #include "d3d9/vertex_layout.h"
@@ -138,8 +139,8 @@ class Device : public IDirect3DDevice9 {
   // Colour surface contents as top-down RGBA (VexilReadSurfaceRGBA).
   HRESULT ReadSurfaceRGBA(Surface* surface, std::vector<uint8_t>* rgba);
   virtual HRESULT SetFrameReader(VexilFrameReader, void*) { return D3DERR_NOTAVAILABLE; }
-  // Failures the null backend is told to report; real backends never inject any.
-  virtual HRESULT InjectedFailure(VexilNullFailure) { return D3D_OK; }
+  // A backend may refuse a resource lock (the null backend does when a test tells it to).
+  virtual bool RefusesLock() { return false; }
   // The backend frees the GPU objects of a resource that is being destroyed.
   virtual void FreeGpuObjects(ResourceCore*) {}
 
@@ -155,7 +156,6 @@ class Device : public IDirect3DDevice9 {
                           DWORD stencil) = 0;
   virtual HRESULT DoDraw(const DrawCall& call) = 0;
   virtual HRESULT DoPresent() = 0;
-  virtual void OnSceneEvent(VexilCallKind) {}
   // Reads a GPU-resident colour surface (back buffer, render target) as top-down RGBA.
   virtual HRESULT ReadGpuSurface(Surface* surface, std::vector<uint8_t>* rgba) = 0;
 

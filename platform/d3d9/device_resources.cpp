@@ -32,7 +32,6 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
   } else if (ColorBytesPerPixel(format) == 0) {
     return D3DERR_NOTAVAILABLE;
   }
-  if (FAILED(InjectedFailure(VEXIL_FAIL_CREATETEXTURE))) return D3DERR_OUTOFVIDEOMEMORY;
   try {
     *ppTexture = new Texture(this, width, height, levels, usage, format, pool);
   } catch (const std::bad_alloc&) {
@@ -46,7 +45,6 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
   if (!ppVertexBuffer) return D3DERR_INVALIDCALL;
   *ppVertexBuffer = nullptr;
   if (pSharedHandle || length == 0 || length > kMaxBufferSize) return D3DERR_INVALIDCALL;
-  if (FAILED(InjectedFailure(VEXIL_FAIL_CREATEVERTEXBUFFER))) return D3DERR_OUTOFVIDEOMEMORY;
   try {
     *ppVertexBuffer = new VertexBuffer(this, length, usage, fvf, pool);
   } catch (const std::bad_alloc&) {
@@ -61,7 +59,6 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   *ppIndexBuffer = nullptr;
   if (pSharedHandle || length == 0 || length > kMaxBufferSize) return D3DERR_INVALIDCALL;
   if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
-  if (FAILED(InjectedFailure(VEXIL_FAIL_CREATEINDEXBUFFER))) return D3DERR_OUTOFVIDEOMEMORY;
   try {
     *ppIndexBuffer = new IndexBuffer(this, length, usage, format, pool);
   } catch (const std::bad_alloc&) {
@@ -100,9 +97,6 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
   if (pSharedHandle || width == 0 || height == 0 || width > kMaxTextureSize ||
       height > kMaxTextureSize || !IsDepthFormat(format)) {
     return D3DERR_INVALIDCALL;
-  }
-  if (FAILED(InjectedFailure(VEXIL_FAIL_CREATEDEPTHSTENCILSURFACE))) {
-    return D3DERR_OUTOFVIDEOMEMORY;
   }
   D3DSURFACE_DESC desc{format,
                        D3DRTYPE_SURFACE,

@@ -31,7 +31,6 @@ HRESULT Direct3D::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
 
 HRESULT Direct3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* pMode) {
   if (!pMode || adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
-  if (FAILED(InjectedFailure(VEXIL_FAIL_GETADAPTERDISPLAYMODE))) return D3DERR_NOTAVAILABLE;
   *pMode = desktop_;
   return D3D_OK;
 }
@@ -65,7 +64,6 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND hFocusW
   if (pp->EnableAutoDepthStencil && !IsDepthFormat(pp->AutoDepthStencilFormat)) {
     return D3DERR_INVALIDCALL;
   }
-  if (FAILED(InjectedFailure(VEXIL_FAIL_CREATEDEVICE))) return D3DERR_NOTAVAILABLE;
   HWND window = pp->hDeviceWindow ? pp->hDeviceWindow : hFocusWindow;
   HRESULT hr = MakeDevice(window, *pp, ppDevice);
   if (SUCCEEDED(hr)) {

@@ -25,9 +25,6 @@ class Direct3D : public IDirect3D9 {
                        D3DPRESENT_PARAMETERS* pPresentationParameters,
                        IDirect3DDevice9** ppReturnedDeviceInterface) override;
 
-  // Failures the null backend is told to report.
-  virtual HRESULT InjectedFailure(VexilNullFailure) { return D3D_OK; }
-
  protected:
   ~Direct3D() override = default;
   // Makes the backend's device; the arguments are already checked and the back buffer size

@@ -102,7 +102,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD 
   if (!pLockedRect || kind_ != SurfaceKind::kColor || locked_) return D3DERR_INVALIDCALL;
   if (IsRenderTarget() && !lockable_) return D3DERR_INVALIDCALL;
   Device* device = OwningDevice();
-  if (device && FAILED(device->InjectedFailure(VEXIL_FAIL_LOCK))) return D3DERR_INVALIDCALL;
+  if (device && device->RefusesLock()) return D3DERR_INVALIDCALL;
   if (IsRenderTarget()) {
     // A lockable target (back buffer with D3DPRESENTFLAG_LOCKABLE_BACKBUFFER, lockable
     // render target): read what the GPU holds into the CPU copy first.
@@ -215,7 +215,7 @@ HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* pLockedRect, const RECT* p
   if (IsRenderTarget()) return D3DERR_INVALIDCALL;
   Level& l = levels_[level];
   if (l.locked) return D3DERR_INVALIDCALL;
-  if (device_ && FAILED(device_->InjectedFailure(VEXIL_FAIL_LOCK))) return D3DERR_INVALIDCALL;
+  if (device_ && device_->RefusesLock()) return D3DERR_INVALIDCALL;
   size_t offset = 0;
   if (!LockOffset(pRect, l.width, l.height, l.pitch, ColorBytesPerPixel(format_), &offset)) {
     return D3DERR_INVALIDCALL;
@@ -301,7 +301,7 @@ HRESULT VertexBuffer::GetDevice(IDirect3DDevice9** ppDevice) {
 }
 
 HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** ppbData, DWORD flags) {
-  if (device_ && FAILED(device_->InjectedFailure(VEXIL_FAIL_LOCK))) {
+  if (device_ && device_->RefusesLock()) {
     if (ppbData) *ppbData = nullptr;
     return D3DERR_INVALIDCALL;
   }
@@ -336,7 +336,7 @@ HRESULT IndexBuffer::GetDevice(IDirect3DDevice9** ppDevice) {
 }
 
 HRESULT IndexBuffer::Lock(UINT offset, UINT size, void** ppbData, DWORD flags) {
-  if (device_ && FAILED(device_->InjectedFailure(VEXIL_FAIL_LOCK))) {
+  if (device_ && device_->RefusesLock()) {
     if (ppbData) *ppbData = nullptr;
     return D3DERR_INVALIDCALL;
   }

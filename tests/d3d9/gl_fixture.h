@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "d3d9/d3d9_readback.h"
 
 struct Rgba {
   int r, g, b, a;

@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "d3d9/d3d9.h"
 #include "../support/test_device.h"
+#include "d3d9/d3d9.h"
+#include "d3d9/null/d3d9_null.h"
 
 class NullDeviceTest : public ::testing::Test {
  protected:

@@ -5,8 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "d3dx9/d3dx9.h"
 #include "../support/test_device.h"
+#include "d3d9/d3d9_readback.h"
+#include "d3dx9/d3dx9.h"
 
 namespace {
 

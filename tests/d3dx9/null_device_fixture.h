@@ -8,8 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "d3d9/d3d9.h"
 #include "../support/test_device.h"
+#include "d3d9/d3d9.h"
+#include "d3d9/null/d3d9_null.h"
 
 class D3DXNullDeviceTest : public ::testing::Test {
  protected:

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "d3d9/d3d9_readback.h"
 #include "d3dx9/d3dx9.h"
 
 #pragma GCC diagnostic push

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "d3d9/d3d9_readback.h"
+#include "d3d9/null/d3d9_null.h"
 #include "scenecore.h"
 
 // Owns the Direct3D object and device; released last, after everything that holds objects

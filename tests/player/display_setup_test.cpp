@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "d3d9/null/d3d9_null.h"
 #include "d3dx9/d3dx9.h"
 #include "display_setup.h"
 

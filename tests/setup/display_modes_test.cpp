@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "d3d9/null/d3d9_null.h"
 #include "setup_dialog_model.h"
 
 namespace {

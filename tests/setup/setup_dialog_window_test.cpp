@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "d3d9/null/d3d9_null.h"
 #include "system/video.h"
 
 namespace {

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "d3d9/d3d9.h"
+#include "d3d9/d3d9_readback.h"
+#include "d3d9/null/d3d9_null.h"
 
-inline HRESULT CreateTestDevice(IDirect3D9* d3d, UINT width, UINT height,
-                                IDirect3DDevice9** device, bool depth = true) {
+inline HRESULT CreateTestDevice(IDirect3D9* d3d, UINT width, UINT height, IDirect3DDevice9** device,
+                                bool depth = true) {
   D3DPRESENT_PARAMETERS pp{};
   pp.BackBufferWidth = width;
   pp.BackBufferHeight = height;

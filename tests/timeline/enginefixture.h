@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "../support/test_device.h"
+#include "d3d9/null/d3d9_null.h"
 #include "scenecore.h"
 #include "timelinelog.h"
-#include "../support/test_device.h"
 
 class EngineTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "d3d9/null/d3d9_null.h"
 #include "enginefixture.h"
 
 namespace {

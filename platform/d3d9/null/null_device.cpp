@@ -6,8 +6,16 @@
 
 namespace vexil::d3d9 {
 
+HRESULT NullDirect3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* pMode) {
+  if (pMode && adapter == D3DADAPTER_DEFAULT && failures.Take(VEXIL_FAIL_GETADAPTERDISPLAYMODE)) {
+    return D3DERR_NOTAVAILABLE;
+  }
+  return Direct3D::GetAdapterDisplayMode(adapter, pMode);
+}
+
 HRESULT NullDirect3D::MakeDevice(HWND, const D3DPRESENT_PARAMETERS& params,
                                  IDirect3DDevice9** ppDevice) {
+  if (failures.Take(VEXIL_FAIL_CREATEDEVICE)) return D3DERR_NOTAVAILABLE;
   // No window to measure: a zero size takes the desktop's, as a windowed D3D9 device
   // takes its window's client area.
   const UINT width = params.BackBufferWidth ? params.BackBufferWidth : desktop_.Width;
@@ -31,9 +39,69 @@ NullDevice::~NullDevice() {
   Shutdown();
 }
 
-HRESULT NullDevice::InjectedFailure(VexilNullFailure failure) {
-  if (FAILED(failures.Take(failure))) return E_FAIL;
-  return direct3d_->InjectedFailure(failure);
+bool NullDevice::Fails(VexilNullFailure failure) {
+  return failures.Take(failure) || direct3d_->failures.Take(failure);
+}
+
+namespace {
+
+// Turns a successful creation into the failure a test armed: the new object goes again.
+template <typename T>
+HRESULT Refuse(T** ppObject) {
+  (*ppObject)->Release();
+  *ppObject = nullptr;
+  return D3DERR_OUTOFVIDEOMEMORY;
+}
+
+}  // namespace
+
+HRESULT NullDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                  D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** ppTexture,
+                                  HANDLE* pSharedHandle) {
+  HRESULT hr =
+      Device::CreateTexture(width, height, levels, usage, format, pool, ppTexture, pSharedHandle);
+  if (SUCCEEDED(hr) && Fails(VEXIL_FAIL_CREATETEXTURE)) return Refuse(ppTexture);
+  return hr;
+}
+
+HRESULT NullDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                       IDirect3DVertexBuffer9** ppVertexBuffer,
+                                       HANDLE* pSharedHandle) {
+  HRESULT hr = Device::CreateVertexBuffer(length, usage, fvf, pool, ppVertexBuffer, pSharedHandle);
+  if (SUCCEEDED(hr) && Fails(VEXIL_FAIL_CREATEVERTEXBUFFER)) return Refuse(ppVertexBuffer);
+  return hr;
+}
+
+HRESULT NullDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                      IDirect3DIndexBuffer9** ppIndexBuffer,
+                                      HANDLE* pSharedHandle) {
+  HRESULT hr = Device::CreateIndexBuffer(length, usage, format, pool, ppIndexBuffer, pSharedHandle);
+  if (SUCCEEDED(hr) && Fails(VEXIL_FAIL_CREATEINDEXBUFFER)) return Refuse(ppIndexBuffer);
+  return hr;
+}
+
+HRESULT NullDevice::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                              D3DMULTISAMPLE_TYPE multiSample,
+                                              DWORD multisampleQuality, BOOL discard,
+                                              IDirect3DSurface9** ppSurface,
+                                              HANDLE* pSharedHandle) {
+  HRESULT hr = Device::CreateDepthStencilSurface(
+      width, height, format, multiSample, multisampleQuality, discard, ppSurface, pSharedHandle);
+  if (SUCCEEDED(hr) && Fails(VEXIL_FAIL_CREATEDEPTHSTENCILSURFACE)) return Refuse(ppSurface);
+  return hr;
+}
+
+HRESULT NullDevice::BeginScene() {
+  if (!InScene() && Fails(VEXIL_FAIL_BEGINSCENE)) return D3DERR_INVALIDCALL;
+  HRESULT hr = Device::BeginScene();
+  if (SUCCEEDED(hr)) calls.push_back(Record(VEXIL_CALL_BEGINSCENE));
+  return hr;
+}
+
+HRESULT NullDevice::EndScene() {
+  HRESULT hr = Device::EndScene();
+  if (SUCCEEDED(hr)) calls.push_back(Record(VEXIL_CALL_ENDSCENE));
+  return hr;
 }
 
 VexilRecordedCall NullDevice::Record(VexilCallKind kind) {
@@ -79,10 +147,6 @@ HRESULT NullDevice::DoDraw(const DrawCall& call) {
 HRESULT NullDevice::DoPresent() {
   calls.push_back(Record(VEXIL_CALL_PRESENT));
   return D3D_OK;
-}
-
-void NullDevice::OnSceneEvent(VexilCallKind kind) {
-  calls.push_back(Record(kind));
 }
 
 }  // namespace vexil::d3d9
