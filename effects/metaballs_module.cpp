@@ -1,7 +1,21 @@
-// "metaballs" module: its settings. The field, the surface extraction and drawing join here.
+// "metaballs" module: moves the balls, rebuilds the surface, uploads it into one write-only
+// buffer and draws it in one call under a directional light.
 #include "metaballs_module.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "d3dx9/d3dx9.h"
+
 namespace effects {
+
+namespace {
+
+constexpr UINT kTriangleBytes = 3 * sizeof(VertexNormalTex);
+// Room for every triangle the grid can yield (20,480; 1,966,080 bytes).
+constexpr UINT kBufferBytes = MetaballSurface::kMaxTriangles * kTriangleBytes;
+
+}  // namespace
 
 CMetaballsModule::CMetaballsModule()
     : CModule(0.0f, 0.0f, 0),
@@ -17,6 +31,106 @@ CMetaballsModule::CMetaballsModule()
   AddValue(&m_lookAtPoint, "lookatpoint");
   AddValue(&m_lightDirection, "lightdirection");
   AddValue(&m_texOffset, "texoffset");
+}
+
+CMetaballsModule::~CMetaballsModule() {
+  if (m_vertexBuffer) m_vertexBuffer->Release();
+}
+
+void CMetaballsModule::Init() {
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  if (!device) return;
+  if (!m_surface) m_surface = std::make_unique<MetaballSurface>();
+  m_pTexture = m_pDemoDevice->m_pTextureManager
+                   ? m_pDemoDevice->m_pTextureManager->GetTexture(m_texture)
+                   : nullptr;
+  if (m_vertexBuffer) {  // a second Init rebuilds rather than leaking the first buffer
+    m_vertexBuffer->Release();
+    m_vertexBuffer = nullptr;
+  }
+  // A failure here is not reported; Render then draws nothing.
+  if (FAILED(device->CreateVertexBuffer(kBufferBytes, D3DUSAGE_WRITEONLY, VertexNormalTex::kFvf,
+                                        D3DPOOL_DEFAULT, &m_vertexBuffer, nullptr))) {
+    m_vertexBuffer = nullptr;
+  }
+}
+
+void CMetaballsModule::Render() {
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  if (!device || !m_surface || !m_vertexBuffer) return;
+
+  device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+  const D3DXVECTOR2 texOffset = m_texOffset;
+  D3DXVECTOR3 centres[kMetaballSources];
+  MetaballCentres(GetTime(), centres);
+  m_surface->Build(centres, texOffset);
+
+  const UINT triangles = static_cast<UINT>(m_surface->TriangleCount());
+  const UINT bytes = std::min(triangles * kTriangleBytes, kBufferBytes);
+  if (bytes > 0) {
+    void* data = nullptr;
+    if (FAILED(m_vertexBuffer->Lock(0, bytes, &data, D3DLOCK_DISCARD)) || !data) return;
+    std::memcpy(data, m_surface->Vertices(), bytes);
+    m_vertexBuffer->Unlock();
+  }
+
+  CStateScope scope;
+  scope.SetRenderState(D3DRS_ZENABLE, TRUE);
+  scope.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  scope.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  scope.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  scope.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+
+  // The up vector is (0, 1, 1), as the blobs have always been framed.
+  const D3DXVECTOR3 eye = m_eyePoint;
+  const D3DXVECTOR3 at = m_lookAtPoint;
+  const D3DXVECTOR3 up(0.0f, 1.0f, 1.0f);
+  D3DXMATRIX view, world, projection;
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  device->SetTransform(D3DTS_VIEW, &view);
+  D3DXMatrixIdentity(&world);
+  device->SetTransform(D3DTS_WORLD, &world);
+  // A fixed 4:3 aspect; the projection stays set for the effects after this one.
+  D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 1.0f, 200.0f);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
+
+  D3DLIGHT9 light{};
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = light.Specular = light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+  const D3DXVECTOR3 lightDirection = m_lightDirection;
+  D3DXVECTOR3 direction;
+  D3DXVec3Normalize(&direction, &lightDirection);
+  light.Direction = direction;
+  light.Range = 1000.0f;
+  device->SetLight(0, &light);
+  device->LightEnable(0, TRUE);
+
+  D3DMATERIAL9 material{};
+  material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+  material.Ambient = {0.2f, 0.2f, 0.2f, 1.0f};
+  material.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
+  material.Power = 20.0f;
+  device->SetMaterial(&material);
+
+  if (static_cast<int32_t>(m_specular) != 0) {
+    scope.SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    scope.SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL);
+  }
+  scope.SetRenderState(D3DRS_LIGHTING, TRUE);
+  scope.SetRenderState(D3DRS_AMBIENT, 0x00FFFFFF);
+  scope.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  scope.SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+
+  if (SUCCEEDED(device->BeginScene())) {
+    device->SetTexture(0, m_pTexture);
+    device->SetFVF(VertexNormalTex::kFvf);
+    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexNormalTex));
+    if (triangles > 0) device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+    device->EndScene();
+    device->SetTexture(0, nullptr);
+  }
 }
 
 }  // namespace effects

@@ -2,6 +2,9 @@
 // frame with marching cubes on a 16 x 16 x 16 grid.
 #pragma once
 
+#include <memory>
+
+#include "metaball_surface.h"
 #include "scenecore.h"
 
 namespace effects {
@@ -9,6 +12,10 @@ namespace effects {
 class CMetaballsModule : public CModule {
  public:
   CMetaballsModule();
+  ~CMetaballsModule() override;
+
+  void Init() override;
+  void Render() override;
 
  private:
   CValueString m_texture;
@@ -17,6 +24,10 @@ class CMetaballsModule : public CModule {
   CValueVarVec3 m_lookAtPoint;
   CValueVarVec3 m_lightDirection;
   CValueVarVec2 m_texOffset;
+
+  std::unique_ptr<MetaballSurface> m_surface;
+  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
+  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
 };
 
 }  // namespace effects

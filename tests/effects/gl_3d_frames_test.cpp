@@ -1,0 +1,129 @@
+// Frames of the 3D effects on the OpenGL device (headless), checked at pixels whose colour
+// follows from the geometry, the light and the material. Each frame is also written as PNG
+// beside the test binaries for a look.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "d3dx9/d3dx9.h"
+#include "effect_world.h"
+#include "metaball_surface.h"
+#include "test_files.h"
+
+namespace {
+
+std::string Param(const char* name, const char* type, const std::string& value) {
+  return std::string("<param name=\"") + name + "\" type=\"" + type + "\" value=\"" + value +
+         "\"/>";
+}
+
+std::string Vec3Param(const char* name, float x, float y, float z) {
+  return std::string("<param name=\"") + name + "\" type=\"vec3\" x=\"" + std::to_string(x) +
+         "\" y=\"" + std::to_string(y) + "\" z=\"" + std::to_string(z) + "\"/>";
+}
+
+class Gl3dFramesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(world.ok()) << world.error(); }
+
+  // The projection the player sets when it opens the display.
+  void PlayerProjection() {
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 640.0f / 480.0f, 1.0f, 1000.0f);
+    world.device()->SetTransform(D3DTS_PROJECTION, &projection);
+  }
+
+  // Renders demo time t, presents, and reads the back buffer; saves it as NAME.png.
+  void Frame(float t, const std::string& name) {
+    world.timeline.Render(t);
+    ASSERT_TRUE(world.ReadBackBuffer(&pixels, &width, &height));
+    ASSERT_EQ(640u, width);
+    ASSERT_EQ(480u, height);
+    WritePng(std::string(VEXIL_BIN_DIR) + "/effects-" + name + ".png", pixels, width, height);
+  }
+
+  Rgba At(int x, int y) const { return PixelAt(pixels, width, x, y); }
+
+  ::testing::AssertionResult Near(int x, int y, int r, int g, int b, int tolerance = 6) const {
+    const Rgba p = At(x, y);
+    if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
+        std::abs(p.b - b) <= tolerance) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "pixel (" << x << ", " << y << ") is (" << p.r << ", " << p.g << ", " << p.b
+           << "), expected (" << r << ", " << g << ", " << b << ") within " << tolerance;
+  }
+
+  // Where a world point lands on the 640 x 480 screen under `view` and `projection`.
+  static D3DXVECTOR2 Project(const D3DXVECTOR3& p, const D3DXMATRIX& view,
+                             const D3DXMATRIX& projection) {
+    const D3DXMATRIX m = view * projection;
+    D3DXVECTOR3 ndc;
+    D3DXVec3TransformCoord(&ndc, &p, &m);
+    return D3DXVECTOR2((ndc.x + 1.0f) * 320.0f, (1.0f - ndc.y) * 240.0f);
+  }
+
+  ScratchDir dir;
+  EffectWorld world{true};
+  std::vector<uint8_t> pixels;
+  UINT width = 0, height = 0;
+};
+
+TEST_F(Gl3dFramesTest, MetaballsShowALitBlobWhereTheBallsAre) {
+  ASSERT_TRUE(
+      world.LoadTimeline("<timeline>"
+                         "<c type=\"clearscreen\" start=\"0\" end=\"1000\">" +
+                         Param("color", "color", "#FF102040") +
+                         "</c>"
+                         "<m type=\"metaballs\" start=\"0\" end=\"1000\" layer=\"1\">" +
+                         Vec3Param("eyepoint", 0, 0, -50) + Param("specular", "long", "0") +
+                         "</m>"
+                         "</timeline>"));
+  Frame(0.0f, "metaballs");
+
+  // At time 0 balls 1 and 3 sit at (2.6, 0, 0). March from the eye towards them to the
+  // surface, take the field's forward-difference normal there with the effect's y rule, and
+  // light it: white material and lights, untextured; ambient 0.2 x (1 global + 1 light).
+  D3DXVECTOR3 centres[4];
+  effects::MetaballCentres(0.0f, centres);
+  const auto field = [&](const D3DXVECTOR3& p) {
+    float sum = 0.0f;
+    for (const D3DXVECTOR3& c : centres) {
+      const D3DXVECTOR3 d = p - c;
+      sum += 1.0f / D3DXVec3LengthSq(&d);
+    }
+    return sum;
+  };
+  const D3DXVECTOR3 eye(0, 0, -50), target(2.6f, 0, 0);
+  D3DXVECTOR3 ray = target - eye;
+  D3DXVec3Normalize(&ray, &ray);
+  D3DXVECTOR3 p = eye;
+  while (field(p) < 0.034f) p += ray * 0.005f;
+  const float s = field(p);
+  D3DXVECTOR3 n(field(p + D3DXVECTOR3(0.1f, 0, 0)) - s, field(p + D3DXVECTOR3(0, 0.1f, 0)) - s,
+                field(p + D3DXVECTOR3(0, 0, 0.1f)) - s);
+  D3DXVec3Normalize(&n, &n);
+  if (std::fabs(n.x) <= 0.7f && std::fabs(n.y) <= 0.7f) n.y = 0.8f;
+  D3DXVec3Normalize(&n, &n);
+  D3DXVECTOR3 toLight(-0.5f, 0.0f, 0.5f);
+  D3DXVec3Normalize(&toLight, &toLight);
+  const int grey =
+      static_cast<int>(255.0f * std::min(1.0f, 0.4f + std::max(0.0f, D3DXVec3Dot(&n, &toLight))));
+
+  D3DXMATRIX view, projection;
+  const D3DXVECTOR3 at(0, 0, 0), up(0, 1, 1);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 1.0f, 200.0f);
+  const D3DXVECTOR2 blob = Project(target, view, projection);
+  EXPECT_TRUE(Near(static_cast<int>(blob.x), static_cast<int>(blob.y), grey, grey, grey, 8));
+  // Ball 0 at (10.4, 10.4, 0) has its own lobe.
+  const D3DXVECTOR2 lobe = Project(D3DXVECTOR3(10.4f, 10.4f, 0.0f), view, projection);
+  EXPECT_GT(At(static_cast<int>(lobe.x), static_cast<int>(lobe.y)).r, 100) << "ball 0's lobe";
+  EXPECT_TRUE(Near(10, 470, 16, 32, 64)) << "the clear colour beside the blobs";
+}
+
+}  // namespace
