@@ -3,12 +3,17 @@
 #pragma once
 
 #include "scenecore.h"
+#include "spline_tube.h"
 
 namespace effects {
 
 class CSplineTunnelModule : public CModule {
  public:
   CSplineTunnelModule();
+  ~CSplineTunnelModule() override;
+
+  void Init() override;
+  void Render() override;
 
  private:
   CValueFloat m_fogStart;
@@ -25,6 +30,11 @@ class CSplineTunnelModule : public CModule {
   CValueLong m_ringSplinePoints;
   CValueLong m_spaceSplinePoints;
   CValueArrayVec3 m_shape;
+
+  // Built at Init and fixed from then on: the settings that shape it are not read again.
+  SplineTube m_tube;
+  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
+  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
 };
 
 }  // namespace effects

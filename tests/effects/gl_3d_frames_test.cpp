@@ -126,4 +126,67 @@ TEST_F(Gl3dFramesTest, MetaballsShowALitBlobWhereTheBallsAre) {
   EXPECT_TRUE(Near(10, 470, 16, 32, 64)) << "the clear colour beside the blobs";
 }
 
+// An octagon outline of radius 2 for the spline tunnel, written in document order going
+// clockwise (x right, y up) when `clockwise`.
+std::string TunnelShape(bool clockwise) {
+  std::string keys = "<param name=\"shape\" type=\"arrayvec3\">";
+  for (int i = 0; i < 8; ++i) {
+    const float a = (clockwise ? -1.0f : 1.0f) * 6.2831853f * static_cast<float>(i) / 8.0f;
+    keys += "<key x=\"" + std::to_string(2.0f * std::cos(a)) + "\" y=\"" +
+            std::to_string(2.0f * std::sin(a)) + "\" z=\"0\"/>";
+  }
+  return keys + "</param>";
+}
+
+TEST_F(Gl3dFramesTest, SplineTunnelFadesIntoItsFogColourFarAhead) {
+  PlayerProjection();
+  ASSERT_TRUE(world.LoadTimeline(
+      "<timeline>"
+      "<c type=\"clearscreen\" start=\"0\" end=\"60000\"/>"
+      "<m type=\"splinetunnel\" start=\"0\" end=\"60000\" layer=\"1\">" +
+      TunnelShape(true) + Param("randradius", "long", "0") + Param("fogstart", "float", "0.5") +
+      Param("fogend", "float", "4") + Param("fogcolor", "color", "#FF30A050") +
+      "</m>"
+      "</timeline>"));
+  Frame(5000.0f, "splinetunnel-fog");
+  // The camera looks 0.6 s (10 units) ahead along a tube of radius 2: whatever the centre
+  // of the picture shows lies beyond the fog's end, in the fog colour.
+  EXPECT_TRUE(Near(320, 240, 0x30, 0xA0, 0x50, 2));
+  // Near the edges the wall is closer than the fog's end: not all fog.
+  int wall = 0;
+  for (int x = 0; x < 640; x += 8) {
+    const Rgba p = At(x, 2);
+    if (std::abs(p.r - 0x30) + std::abs(p.g - 0xA0) + std::abs(p.b - 0x50) > 30) ++wall;
+  }
+  EXPECT_GT(wall, 20) << "the near wall along the top edge";
+}
+
+TEST_F(Gl3dFramesTest, SplineTunnelShowsItsInnerWallForAClockwiseOutline) {
+  PlayerProjection();
+  // The same tunnel twice: outline clockwise for the first ten seconds, anticlockwise after.
+  ASSERT_TRUE(
+      world.LoadTimeline("<timeline>"
+                         "<c type=\"clearscreen\" start=\"0\" end=\"20000\"/>"
+                         "<m type=\"splinetunnel\" start=\"0\" end=\"9999\" layer=\"1\">" +
+                         TunnelShape(true) +
+                         "</m>"
+                         "<m type=\"splinetunnel\" start=\"10000\" end=\"20000\" layer=\"1\">" +
+                         TunnelShape(false) + "</m></timeline>"));
+  const auto coverage = [&](float t, const std::string& name) {
+    Frame(t, name);
+    int drawn = 0;
+    for (int y = 0; y < 480; y += 8) {
+      for (int x = 0; x < 640; x += 8) {
+        const Rgba p = At(x, y);
+        if (p.r + p.g + p.b > 0) ++drawn;
+      }
+    }
+    return drawn;
+  };
+  const int inner = coverage(5000.0f, "splinetunnel-clockwise");
+  const int outer = coverage(15000.0f, "splinetunnel-anticlockwise");
+  EXPECT_GT(inner, 80 * 60 * 9 / 10) << "the wall all around the camera";
+  EXPECT_LT(outer, 80 * 60 / 2) << "culled from inside: only bits of the outer side show";
+}
+
 }  // namespace
