@@ -2,8 +2,10 @@
 // atlas texture when it changed, and draws pre-transformed quads with the font's states,
 // restoring the device's own states afterwards.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -153,12 +155,49 @@ bool ClipQuad(const RECT& clip, float* x0, float* y0, float* x1, float* y1, floa
   return true;
 }
 
+class Font;
+
+// Fonts are shared: every "text" module of a demo asking for the same face and size on the
+// same device gets the same font object (a face, a glyph atlas and its texture cost over a
+// megabyte). The registry does not own the fonts; each removes itself when its last
+// reference goes. At most kMaxFonts distinct fonts live at once.
+constexpr size_t kMaxFonts = 256;
+
+struct FontKey {
+  IDirect3DDevice9* device;
+  LOGFONT logFont;  // face name cleared past its terminator, so equal names compare equal
+
+  bool operator<(const FontKey& o) const {
+    if (device != o.device) return device < o.device;
+    return std::memcmp(&logFont, &o.logFont, sizeof logFont) < 0;
+  }
+};
+
+std::map<FontKey, Font*>& SharedFonts() {
+  static std::map<FontKey, Font*> fonts;
+  return fonts;
+}
+
+FontKey MakeKey(IDirect3DDevice9* device, const LOGFONT& logFont) {
+  FontKey key{device, {}};
+  std::memset(&key.logFont, 0, sizeof key.logFont);
+  key.logFont = logFont;
+  const size_t nameLength = strnlen(logFont.lfFaceName, LF_FACESIZE);
+  std::memset(key.logFont.lfFaceName, 0, LF_FACESIZE);
+  // Face names are matched without regard to case, as Windows does.
+  for (size_t i = 0; i < nameLength && i < LF_FACESIZE - 1; ++i)
+    key.logFont.lfFaceName[i] =
+        static_cast<CHAR>(std::tolower(static_cast<unsigned char>(logFont.lfFaceName[i])));
+  return key;
+}
+
 class Font final : public ID3DXFont {
  public:
   Font(IDirect3DDevice9* device, const LOGFONT& logFont,
-       std::unique_ptr<d3dx::FontRasterizer> rasterizer)
-      : device_(device), logFont_(logFont), rasterizer_(std::move(rasterizer)) {
+       std::unique_ptr<d3dx::FontRasterizer> rasterizer, const FontKey& key)
+      : device_(device), logFont_(logFont), rasterizer_(std::move(rasterizer)), key_(key) {
     device_->AddRef();
+    SharedFonts()[key_] = this;
   }
 
   ULONG AddRef() override { return ++refs_; }
@@ -266,6 +305,7 @@ class Font final : public ID3DXFont {
 
  private:
   ~Font() override {
+    SharedFonts().erase(key_);
     if (begun_) End();
     if (texture_) texture_->Release();
     device_->Release();
@@ -310,6 +350,7 @@ class Font final : public ID3DXFont {
   uint64_t uploadedVersion_ = ~0ull;
   bool begun_ = false;
   std::unique_ptr<SavedDeviceState> saved_;
+  FontKey key_;
   ULONG refs_ = 1;
 };
 
@@ -320,12 +361,27 @@ HRESULT D3DXCreateFontIndirect(IDirect3DDevice9* pDevice, const LOGFONT* pLogFon
   if (!ppFont) return D3DERR_INVALIDCALL;
   *ppFont = nullptr;
   if (!pDevice || !pLogFont) return D3DERR_INVALIDCALL;
+  const FontKey key = MakeKey(pDevice, *pLogFont);
+  auto shared = SharedFonts().find(key);
+  if (shared != SharedFonts().end()) {
+    shared->second->AddRef();
+    *ppFont = shared->second;
+    return D3D_OK;
+  }
+  if (SharedFonts().size() >= kMaxFonts) {
+    std::fprintf(stderr,
+                 "D3DX: cannot create font \"%.*s\" of height %ld: more than the limit of %zu "
+                 "different fonts (face and size) at once\n",
+                 LF_FACESIZE, pLogFont->lfFaceName, static_cast<long>(pLogFont->lfHeight),
+                 kMaxFonts);
+    return E_OUTOFMEMORY;
+  }
   std::string error;
   auto rasterizer = d3dx::FontRasterizer::Create(*pLogFont, &error);
   if (!rasterizer) {
     std::fprintf(stderr, "D3DX: cannot create font: %s\n", error.c_str());
     return D3DXERR_INVALIDDATA;
   }
-  *ppFont = new Font(pDevice, *pLogFont, std::move(rasterizer));
+  *ppFont = new Font(pDevice, *pLogFont, std::move(rasterizer), key);
   return D3D_OK;
 }

@@ -165,3 +165,31 @@ TEST_F(D3DXFontTest, CreationChecksArguments) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(D3DXFontTest, SameFaceAndSizeShareOneFont) {
+  LOGFONT lf{};
+  ASSERT_EQ(D3D_OK, font_->GetLogFont(&lf));
+  // A thousand "text" modules with one font cost one font.
+  std::vector<ID3DXFont*> fonts;
+  for (int i = 0; i < 1000; ++i) {
+    ID3DXFont* font = nullptr;
+    std::strcpy(lf.lfFaceName, i % 2 ? "VERDANA" : "Verdana");  // case does not matter
+    ASSERT_EQ(D3D_OK, D3DXCreateFontIndirect(dev_, &lf, &font));
+    EXPECT_EQ(font_, font);
+    fonts.push_back(font);
+  }
+  LOGFONT larger = lf;
+  larger.lfHeight = 17;
+  ID3DXFont* other = nullptr;
+  ASSERT_EQ(D3D_OK, D3DXCreateFontIndirect(dev_, &larger, &other));
+  EXPECT_NE(font_, other) << "another size is another font";
+  EXPECT_EQ(0u, other->Release());
+  for (ID3DXFont* font : fonts) font->Release();
+  // Each reference counts: the fixture's own is still the last.
+  EXPECT_EQ(2u, font_->AddRef());
+  EXPECT_EQ(1u, font_->Release());
+}
+
+}  // namespace
