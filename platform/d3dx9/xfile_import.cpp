@@ -1,14 +1,9 @@
-// .x import through assimp. Assimp's X reader turns the file's left-handed data into its
-// right-handed convention (z negated, winding reversed, v flipped); ConvertToLeftHanded
-// undoes exactly those three steps, so vertices, UVs and winding come out as stored.
+// .x import: our reader (xfile_reader.h) gives the file's meshes as stored; this turns them
+// into one vertex and index array as D3DXLoadMeshFromX does. Coordinates, UVs and winding
+// stay as stored (left-handed, v down); a vertex used with different normals is split.
 #include "d3dx9/xfile_import.h"
 
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <assimp/Importer.hpp>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -16,62 +11,18 @@
 #include <utility>
 
 #include "d3d9/d3d9types.h"
+#include "d3dx9/file_read.h"
+#include "d3dx9/media_limits.h"
+#include "d3dx9/xfile_reader.h"
 
 namespace d3dx {
 namespace {
-
-constexpr unsigned kImportFlags = aiProcess_ConvertToLeftHanded | aiProcess_Triangulate |
-                                  aiProcess_JoinIdenticalVertices | aiProcess_SortByPType;
 
 struct Layout {
   bool normals = false;
   bool colors = false;
   bool uvs = false;
 };
-
-// Meshes that hold triangles (lines and points are dropped, as D3DX meshes are triangles).
-bool IsTriangleMesh(const aiMesh* m) {
-  return (m->mPrimitiveTypes & aiPrimitiveType_TRIANGLE) != 0;
-}
-
-D3DCOLORVALUE ToColor(const aiColor4D& c) {
-  return {c.r, c.g, c.b, c.a};
-}
-
-MeshMaterial ConvertMaterial(const aiMaterial* src) {
-  MeshMaterial out;
-  aiColor4D c(0, 0, 0, 0);
-  if (src->Get(AI_MATKEY_COLOR_DIFFUSE, c) == AI_SUCCESS) out.material.Diffuse = ToColor(c);
-  // The file's opacity is the diffuse alpha; some assimp versions report it separately.
-  float opacity = 1.0f;
-  if (src->Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && out.material.Diffuse.a == 1.0f)
-    out.material.Diffuse.a = opacity;
-  c = aiColor4D(0, 0, 0, 0);
-  if (src->Get(AI_MATKEY_COLOR_SPECULAR, c) == AI_SUCCESS) out.material.Specular = ToColor(c);
-  out.material.Specular.a = 1.0f;
-  c = aiColor4D(0, 0, 0, 0);
-  if (src->Get(AI_MATKEY_COLOR_EMISSIVE, c) == AI_SUCCESS) out.material.Emissive = ToColor(c);
-  out.material.Emissive.a = 1.0f;
-  float power = 0.0f;
-  if (src->Get(AI_MATKEY_SHININESS, power) == AI_SUCCESS) out.material.Power = power;
-  // .x files carry no ambient colour; D3DX leaves it black.
-  out.material.Ambient = {0, 0, 0, 0};
-
-  // Assimp sorts texture names into kinds by suffix ("_normal", "_bump", ...); a .x
-  // material has one name whatever it is called, so take the first found.
-  static const aiTextureType kTypes[] = {
-      aiTextureType_DIFFUSE, aiTextureType_AMBIENT, aiTextureType_SPECULAR, aiTextureType_EMISSIVE,
-      aiTextureType_NORMALS, aiTextureType_HEIGHT,  aiTextureType_LIGHTMAP, aiTextureType_UNKNOWN};
-  for (aiTextureType type : kTypes) {
-    aiString name;
-    if (src->GetTextureCount(type) > 0 && src->GetTexture(type, 0, &name) == AI_SUCCESS &&
-        name.length > 0) {
-      out.textureFile = name.C_Str();
-      break;
-    }
-  }
-  return out;
-}
 
 MeshMaterial DefaultMaterial() {
   MeshMaterial m;
@@ -82,134 +33,187 @@ MeshMaterial DefaultMaterial() {
   return m;
 }
 
+bool IsIdentity(const float m[16]) {
+  for (int i = 0; i < 16; ++i)
+    if (m[i] != ((i % 5 == 0) ? 1.0f : 0.0f)) return false;
+  return true;
+}
+
+// Normals go through the inverse transpose of the upper 3 x 3 part, then are renormalised.
+void NormalMatrix(const float m[16], float n[9]) {
+  const float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9],
+              i = m[10];
+  const float det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+  const float inv = det != 0 ? 1.0f / det : 0.0f;
+  // Inverse transpose = cofactor matrix / det.
+  n[0] = (e * i - f * h) * inv, n[1] = -(d * i - f * g) * inv, n[2] = (d * h - e * g) * inv;
+  n[3] = -(b * i - c * h) * inv, n[4] = (a * i - c * g) * inv, n[5] = -(a * h - b * g) * inv;
+  n[6] = (b * f - c * e) * inv, n[7] = -(a * f - c * d) * inv, n[8] = (a * e - b * d) * inv;
+}
+
 class Builder {
  public:
-  Builder(const aiScene* scene, Layout layout) : scene_(scene), layout_(layout) {
-    fvf_ = D3DFVF_XYZ | (layout.normals ? D3DFVF_NORMAL : 0) |
-           (layout.colors ? D3DFVF_DIFFUSE : 0) | (layout.uvs ? D3DFVF_TEX1 : 0);
-    stride_ = 12 + (layout.normals ? 12 : 0) + (layout.colors ? 4 : 0) + (layout.uvs ? 8 : 0);
+  Builder(Layout layout, MeshData* out) : layout_(layout), out_(*out) {
+    out_.fvf = D3DFVF_XYZ | (layout.normals ? D3DFVF_NORMAL : 0) |
+               (layout.colors ? D3DFVF_DIFFUSE : 0) | (layout.uvs ? D3DFVF_TEX1 : 0);
+    out_.stride = 12 + (layout.normals ? 12 : 0) + (layout.colors ? 4 : 0) + (layout.uvs ? 8 : 0);
   }
 
-  void Walk(const aiNode* node, const aiMatrix4x4& parent, MeshData* out) {
-    const aiMatrix4x4 world = parent * node->mTransformation;
-    for (unsigned i = 0; i < node->mNumMeshes; ++i) {
-      const aiMesh* mesh = scene_->mMeshes[node->mMeshes[i]];
-      if (IsTriangleMesh(mesh)) Append(mesh, world, out);
+  // Appends one mesh: its vertices in file order, then the extra copies of vertices that
+  // faces use with more than one normal; triangles as fans; attributes offset past the
+  // materials of earlier meshes.
+  HRESULT Append(const XMesh& mesh, std::string* error) {
+    const uint32_t base = out_.numVertices;
+    const uint32_t fileVertices = static_cast<uint32_t>(mesh.VertexCount());
+    std::vector<uint32_t> source(fileVertices);           // file vertex of each output vertex
+    std::vector<uint32_t> normalOf(fileVertices, kNone);  // normal of each output vertex
+    for (uint32_t v = 0; v < fileVertices; ++v) source[v] = v;
+    std::map<std::pair<uint32_t, uint32_t>, uint32_t> splits;
+    const bool normals = !mesh.normals.empty();
+
+    const uint32_t materialBase = static_cast<uint32_t>(out_.materials.size());
+    for (const XMaterial& m : mesh.materials) out_.materials.push_back({m.material, m.textureFile});
+    const uint32_t lastMaterial =
+        mesh.materials.empty() ? DefaultMaterialIndex() : materialBase + mesh.materials.size() - 1;
+
+    size_t corner = 0;
+    for (size_t f = 0; f < mesh.faceSizes.size(); ++f) {
+      const uint32_t corners = mesh.faceSizes[f];
+      std::vector<uint32_t> polygon(corners);
+      for (uint32_t k = 0; k < corners; ++k, ++corner) {
+        uint32_t v = mesh.faceIndices[corner];
+        if (normals) {
+          const uint32_t n = mesh.normalIndices[corner];
+          if (normalOf[v] == kNone) {
+            normalOf[v] = n;
+          } else if (normalOf[v] != n) {
+            auto found = splits.emplace(std::make_pair(v, n), static_cast<uint32_t>(source.size()));
+            if (found.second) {
+              if (base + source.size() >= kMaxMeshVertices) {
+                *error = "more than the limit of " + std::to_string(kMaxMeshVertices) +
+                         " vertices once split by their normals";
+                return D3DXERR_INVALIDDATA;
+              }
+              source.push_back(v);
+              normalOf.push_back(n);
+            }
+            v = found.first->second;
+          }
+        }
+        polygon[k] = base + v;
+      }
+      const uint32_t attribute = mesh.faceMaterials.empty()
+                                     ? lastMaterial
+                                     : std::min(materialBase + mesh.faceMaterials[f], lastMaterial);
+      for (uint32_t k = 2; k < corners; ++k) {
+        out_.indices.insert(out_.indices.end(), {polygon[0], polygon[k - 1], polygon[k]});
+        out_.attributes.push_back(attribute);
+      }
     }
-    for (unsigned i = 0; i < node->mNumChildren; ++i) Walk(node->mChildren[i], world, out);
+    WriteVertices(mesh, source, normalOf);
+    return S_OK;
   }
-
-  DWORD fvf() const { return fvf_; }
-  UINT stride() const { return stride_; }
 
  private:
-  void Append(const aiMesh* mesh, const aiMatrix4x4& world, MeshData* out) {
-    const bool identity = world.IsIdentity();
-    aiMatrix3x3 normalMatrix(world);
-    normalMatrix.Inverse().Transpose();
-    const uint32_t base = out->numVertices;
-    const size_t offset = out->vertices.size();
-    out->vertices.resize(offset + static_cast<size_t>(mesh->mNumVertices) * stride_, 0);
-    for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-      unsigned char* dst = &out->vertices[offset + static_cast<size_t>(v) * stride_];
-      aiVector3D p = mesh->mVertices[v];
-      if (!identity) p = world * p;
-      const float pos[3] = {p.x, p.y, p.z};
-      std::memcpy(dst, pos, 12);
+  static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+  uint32_t DefaultMaterialIndex() {
+    if (defaultMaterial_ == kNone) {
+      defaultMaterial_ = static_cast<uint32_t>(out_.materials.size());
+      out_.materials.push_back(DefaultMaterial());
+    }
+    return defaultMaterial_;
+  }
+
+  void WriteVertices(const XMesh& mesh, const std::vector<uint32_t>& source,
+                     const std::vector<uint32_t>& normalOf) {
+    const bool identity = IsIdentity(mesh.world);
+    float nm[9];
+    NormalMatrix(mesh.world, nm);
+    const float* w = mesh.world;
+    const size_t offset = out_.vertices.size();
+    out_.vertices.resize(offset + source.size() * out_.stride, 0);
+    for (size_t i = 0; i < source.size(); ++i) {
+      const uint32_t v = source[i];
+      unsigned char* dst = &out_.vertices[offset + i * out_.stride];
+      float p[3] = {mesh.positions[v * 3], mesh.positions[v * 3 + 1], mesh.positions[v * 3 + 2]};
+      if (!identity) {
+        const float x = p[0], y = p[1], z = p[2];
+        p[0] = x * w[0] + y * w[4] + z * w[8] + w[12];
+        p[1] = x * w[1] + y * w[5] + z * w[9] + w[13];
+        p[2] = x * w[2] + y * w[6] + z * w[10] + w[14];
+      }
+      std::memcpy(dst, p, 12);
       dst += 12;
       if (layout_.normals) {
-        aiVector3D n = mesh->HasNormals() ? mesh->mNormals[v] : aiVector3D(0, 0, 0);
-        if (!identity && mesh->HasNormals()) {
-          n = normalMatrix * n;
-          const float len = n.Length();
-          if (len > 0) n /= len;
+        float n[3] = {0, 0, 0};
+        if (normalOf[i] != kNone) {
+          const float* src = &mesh.normals[static_cast<size_t>(normalOf[i]) * 3];
+          n[0] = src[0], n[1] = src[1], n[2] = src[2];
+          if (!identity) {
+            const float x = n[0], y = n[1], z = n[2];
+            n[0] = x * nm[0] + y * nm[3] + z * nm[6];
+            n[1] = x * nm[1] + y * nm[4] + z * nm[7];
+            n[2] = x * nm[2] + y * nm[5] + z * nm[8];
+            const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            if (length > 0) n[0] /= length, n[1] /= length, n[2] /= length;
+          }
         }
-        const float nrm[3] = {n.x, n.y, n.z};
-        std::memcpy(dst, nrm, 12);
+        std::memcpy(dst, n, 12);
         dst += 12;
       }
       if (layout_.colors) {
-        DWORD argb = 0xFFFFFFFFu;
-        if (mesh->HasVertexColors(0)) {
-          const aiColor4D& c = mesh->mColors[0][v];
-          auto byte = [](float f) {
-            return static_cast<DWORD>(std::lround(std::clamp(f, 0.0f, 1.0f) * 255.0f));
-          };
-          argb = (byte(c.a) << 24) | (byte(c.r) << 16) | (byte(c.g) << 8) | byte(c.b);
-        }
+        const DWORD argb = mesh.colors.empty() ? 0xFFFFFFFFu : mesh.colors[v];
         std::memcpy(dst, &argb, 4);
         dst += 4;
       }
       if (layout_.uvs) {
         float uv[2] = {0, 0};
-        if (mesh->HasTextureCoords(0)) {
-          uv[0] = mesh->mTextureCoords[0][v].x;
-          uv[1] = mesh->mTextureCoords[0][v].y;
-        }
+        if (!mesh.uvs.empty()) uv[0] = mesh.uvs[v * 2], uv[1] = mesh.uvs[v * 2 + 1];
         std::memcpy(dst, uv, 8);
       }
     }
-    out->numVertices += mesh->mNumVertices;
-    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
-      const aiFace& face = mesh->mFaces[f];
-      if (face.mNumIndices != 3) continue;
-      for (int k = 0; k < 3; ++k) out->indices.push_back(base + face.mIndices[k]);
-      out->attributes.push_back(mesh->mMaterialIndex);
-    }
+    out_.numVertices += static_cast<UINT>(source.size());
   }
 
-  const aiScene* scene_;
   Layout layout_;
-  DWORD fvf_ = 0;
-  UINT stride_ = 0;
+  MeshData& out_;
+  uint32_t defaultMaterial_ = kNone;
 };
 
 }  // namespace
 
-HRESULT ImportXFile(const std::string& path, MeshData* out, std::string* error) {
+HRESULT ImportXFileMemory(const unsigned char* data, size_t size, MeshData* out,
+                          std::string* error) {
   *out = MeshData();
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (error) *error = "cannot open file";
-    return D3DERR_NOTAVAILABLE;
-  }
-  Assimp::Importer importer;
-  const aiScene* scene = importer.ReadFile(path, kImportFlags);
-  if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
-    if (error) *error = importer.GetErrorString();
-    return D3DXERR_INVALIDDATA;
-  }
+  std::vector<XMesh> meshes;
+  HRESULT hr = ReadXFile(data, size, &meshes, error);
+  if (FAILED(hr)) return hr;
 
   Layout layout;
   bool anyTriangles = false;
-  for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
-    const aiMesh* m = scene->mMeshes[i];
-    if (!IsTriangleMesh(m)) continue;
-    anyTriangles = true;
-    layout.normals |= m->HasNormals();
-    layout.colors |= m->HasVertexColors(0);
-    layout.uvs |= m->HasTextureCoords(0);
+  for (const XMesh& m : meshes) {
+    for (uint32_t corners : m.faceSizes) anyTriangles |= corners >= 3;
+    layout.normals |= !m.normals.empty();
+    layout.colors |= !m.colors.empty();
+    layout.uvs |= !m.uvs.empty();
   }
   if (!anyTriangles) {
     if (error) *error = "the file holds no triangles";
     return D3DXERR_LOADEDMESHASNODATA;
   }
 
-  Builder builder(scene, layout);
-  out->fvf = builder.fvf();
-  out->stride = builder.stride();
-  builder.Walk(scene->mRootNode, aiMatrix4x4(), out);
-  if (out->attributes.empty()) {
-    if (error) *error = "the file holds no triangles";
-    return D3DXERR_LOADEDMESHASNODATA;
+  Builder builder(layout, out);
+  std::string reason;
+  for (const XMesh& m : meshes) {
+    hr = builder.Append(m, &reason);
+    if (FAILED(hr)) {
+      if (error) *error = reason;
+      *out = MeshData();
+      return hr;
+    }
   }
-
-  for (unsigned i = 0; i < scene->mNumMaterials; ++i)
-    out->materials.push_back(ConvertMaterial(scene->mMaterials[i]));
   if (out->materials.empty()) out->materials.push_back(DefaultMaterial());
-  // Faces must name an existing material; clamp anything assimp left out of range.
-  const DWORD last = static_cast<DWORD>(out->materials.size() - 1);
-  for (DWORD& a : out->attributes) a = std::min(a, last);
 
   // Group faces by material (stable, so each material keeps the file's face order) for one
   // attribute range per material.
@@ -228,6 +232,20 @@ HRESULT ImportXFile(const std::string& path, MeshData* out, std::string* error) 
   out->indices = std::move(indices);
   out->attributes = std::move(attributes);
   return S_OK;
+}
+
+HRESULT ImportXFile(const std::string& path, MeshData* out, std::string* error) {
+  *out = MeshData();
+  std::vector<unsigned char> bytes;
+  switch (ReadRegularFile(path, kMaxMeshFileBytes, &bytes, error)) {
+    case FileReadResult::kNotFound:
+      return D3DERR_NOTAVAILABLE;
+    case FileReadResult::kRefused:
+      return D3DERR_NOTAVAILABLE;
+    case FileReadResult::kOk:
+      break;
+  }
+  return ImportXFileMemory(bytes.data(), bytes.size(), out, error);
 }
 
 std::vector<DWORD> ComputeAdjacency(const MeshData& mesh) {

@@ -1,5 +1,5 @@
-// Reads DirectX .x files through assimp into plain arrays laid out as an ID3DXMesh holds
-// them. No device involved, so layout, winding and materials are tested directly.
+// Reads DirectX .x files (our own reader, xfile_reader.h) into plain arrays laid out as an
+// ID3DXMesh holds them. No device involved, so layout, winding and materials are tested directly.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +26,12 @@ struct MeshData {
   std::vector<MeshMaterial> materials;
 };
 
-// S_OK, D3DERR_NOTAVAILABLE (no such file) or D3DXERR_INVALIDDATA (not a readable mesh).
+// S_OK, D3DERR_NOTAVAILABLE (no such file, or not a regular file of at most the mesh file
+// limit) or D3DXERR_INVALIDDATA (not a readable mesh, or past a mesh limit); `error` says why.
 HRESULT ImportXFile(const std::string& path, MeshData* out, std::string* error);
+// The same for a file's bytes in memory.
+HRESULT ImportXFileMemory(const unsigned char* data, size_t size, MeshData* out,
+                          std::string* error);
 
 // Three entries per face: the face across edges (0,1), (1,2), (2,0), or 0xFFFFFFFF.
 // Vertices at the same position count as one, so split normals or UVs do not open edges.

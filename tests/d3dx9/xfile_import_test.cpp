@@ -90,8 +90,8 @@ void XFileImportTest::CheckCube(const d3dx::MeshData& mesh) {
   for (size_t f = 0; f < 12; ++f)
     EXPECT_EQ(f < 6 ? 0u : 1u, mesh.attributes[f]) << "faces grouped by material, face " << f;
 
-  // The file's first vertex: (2, 3, 2) on the +x face with UV (0, 0). Assimp's own
-  // right-handed form would have z = -2 and v = 1.
+  // The file's first vertex: (2, 3, 2) on the +x face with UV (0, 0). A right-handed reader
+  // would give z = -2 and v = 1.
   bool found = false;
   for (uint32_t i = 0; i < mesh.numVertices; ++i) {
     const Vertex112 v = VertexAt(mesh, i);
