@@ -2,6 +2,7 @@
 // many magnified, fading, additive passes toward a centre point.
 #pragma once
 
+#include "report_once.h"
 #include "scenecore.h"
 
 namespace effects {
@@ -9,6 +10,10 @@ namespace effects {
 class CBlurModule : public CModule {
  public:
   CBlurModule();
+  ~CBlurModule() override;
+
+  void Init() override;
+  void Render() override;
 
  private:
   CValueString m_texture;
@@ -18,6 +23,10 @@ class CBlurModule : public CModule {
   CValueVarLong m_times;
   CValueVarFloat m_xOffset;
   CValueVarFloat m_yOffset;
+
+  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
+  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  ReportOnce m_passCap;
 };
 
 }  // namespace effects

@@ -1,7 +1,25 @@
-// "texscreen" module: its settings. The grid builder and drawing join here.
+// "texscreen" module: the grid is built at Init into a vertex and an index buffer, and its
+// points are rebuilt from the current values every frame into the same vertex buffer; drawn
+// under a perspective of the display's aspect ratio, turned about the view axis.
 #include "texscreen_module.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "d3dx9/d3dx9.h"
+#include "effect_messages.h"
+#include "system/message_box.h"
+
 namespace effects {
+
+namespace {
+
+// Degrees to radians as one single-precision factor, so turns match across platforms.
+constexpr float kDegreesToRadians = 0.0174533f;
+constexpr float kQuarterPi = 0.785398163f;  // 3F490FDB hex
+
+}  // namespace
 
 CTexScreenModule::CTexScreenModule()
     : CModule(0.0f, 0.0f, 0),
@@ -31,6 +49,153 @@ CTexScreenModule::CTexScreenModule()
   AddValue(&m_zRot, "zrot");
   AddValue(&m_alpha, "alpha");
   AddValue(&m_texture, "texture", EValueRefers::Texture);
+}
+
+CTexScreenModule::~CTexScreenModule() {
+  ReleaseBuffers();
+}
+
+void CTexScreenModule::ReleaseBuffers() {
+  if (m_vertexBuffer) m_vertexBuffer->Release();
+  if (m_indexBuffer) m_indexBuffer->Release();
+  m_vertexBuffer = nullptr;
+  m_indexBuffer = nullptr;
+}
+
+TexScreenGridSettings CTexScreenModule::CurrentGrid() {
+  TexScreenGridSettings s;
+  s.xNum = m_columns;
+  s.yNum = m_rows;
+  s.z = m_z;
+  s.xSegSize = m_xSegSize;
+  s.ySegSize = m_ySegSize;
+  s.uStart = m_uStart;
+  s.vStart = m_vStart;
+  s.uEnd = m_uEnd;
+  s.vEnd = m_vEnd;
+  s.bendFactor = m_bendFactor;
+  s.alpha = m_alpha;
+  return s;
+}
+
+void CTexScreenModule::Init() {
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  if (!device) return;
+  ReleaseBuffers();  // a second Init rebuilds rather than leaking the first buffers
+
+  m_columns = m_xNum;
+  m_rows = m_yNum;
+  if (const char* problem = TexScreenGridProblem(m_columns, m_rows)) {
+    m_gridProblem.Say("texscreen", "a grid of " + std::to_string(m_columns) + " x " +
+                                       std::to_string(m_rows) + " points " + problem +
+                                       "; nothing is drawn");
+    return;
+  }
+  BuildTexScreenGrid(CurrentGrid(), &m_vertices, &m_triangles);
+
+  const UINT vertexBytes = static_cast<UINT>(m_vertices.size() * sizeof(VertexColorTex));
+  if (FAILED(device->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, VertexColorTex::kFvf,
+                                        D3DPOOL_MANAGED, &m_vertexBuffer, nullptr))) {
+    m_vertexBuffer = nullptr;
+    ShowEffectMessage(kMsgVertexBufferFailed, kCaptionVexil, MB_OK);
+    return;
+  }
+  void* data = nullptr;
+  if (FAILED(m_vertexBuffer->Lock(0, vertexBytes, &data, 0)) || !data) {
+    ReleaseBuffers();
+    ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
+    return;
+  }
+  std::memcpy(data, m_vertices.data(), vertexBytes);
+  m_vertexBuffer->Unlock();
+
+  const UINT indexBytes = static_cast<UINT>(m_triangles.size() * sizeof(Triangle16));
+  if (FAILED(device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                       D3DPOOL_MANAGED, &m_indexBuffer, nullptr))) {
+    ReleaseBuffers();
+    ShowEffectMessage(kMsgIndexBufferFailed, kCaptionVexil, MB_OK);
+    return;
+  }
+  if (FAILED(m_indexBuffer->Lock(0, indexBytes, &data, 0)) || !data) {
+    ReleaseBuffers();
+    ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
+    return;
+  }
+  std::memcpy(data, m_triangles.data(), indexBytes);
+  m_indexBuffer->Unlock();
+
+  if (!m_pTexture && m_pDemoDevice->m_pTextureManager) {
+    m_pTexture = m_pDemoDevice->m_pTextureManager->GetTexture(m_texture);
+  }
+}
+
+void CTexScreenModule::Render() {
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  if (!device || !m_vertexBuffer || !m_indexBuffer) return;
+
+  CStateScope scope;
+
+  // The points follow the current values; the triangles stay those of Init.
+  BuildTexScreenGrid(CurrentGrid(), &m_vertices, &m_triangles);
+  D3DVERTEXBUFFER_DESC desc;
+  if (FAILED(m_vertexBuffer->GetDesc(&desc))) return;
+  const UINT bytes =
+      std::min(desc.Size, static_cast<UINT>(m_vertices.size() * sizeof(VertexColorTex)));
+  void* data = nullptr;
+  if (FAILED(m_vertexBuffer->Lock(0, bytes, &data, 0)) || !data) return;
+  std::memcpy(data, m_vertices.data(), bytes);
+  m_vertexBuffer->Unlock();
+
+  scope.SetRenderState(D3DRS_LIGHTING, FALSE);
+  scope.SetRenderState(D3DRS_ZENABLE, FALSE);
+  scope.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  scope.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  scope.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  scope.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  scope.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  scope.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  scope.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  scope.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  scope.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+  scope.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  scope.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+
+  D3DXMATRIX view, savedView;
+  const D3DXVECTOR3 eye(0.0f, 0.0f, -2.0f);
+  const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
+  const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  device->GetTransform(D3DTS_VIEW, &savedView);
+  device->SetTransform(D3DTS_VIEW, &view);
+
+  D3DXMATRIX projection, savedProjection;
+  // A display without a height (never set) would divide by zero: take the virtual 4:3 then.
+  const float aspect = m_pDemoDevice->m_height > 0 ? static_cast<float>(m_pDemoDevice->m_width) /
+                                                         static_cast<float>(m_pDemoDevice->m_height)
+                                                   : 640.0f / 480.0f;
+  D3DXMatrixPerspectiveFovLH(&projection, kQuarterPi, aspect, 0.1f, 100.0f);
+  device->GetTransform(D3DTS_PROJECTION, &savedProjection);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
+
+  D3DXMATRIX world;
+  D3DXMatrixRotationZ(&world, m_zRot * kDegreesToRadians);
+  device->SetTransform(D3DTS_WORLD, &world);
+
+  if (SUCCEEDED(device->BeginScene())) {
+    device->SetTexture(0, m_pTexture);
+    device->SetFVF(VertexColorTex::kFvf);
+    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexColorTex));
+    device->SetIndices(m_indexBuffer);
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(m_vertices.size()), 0,
+                                 static_cast<UINT>(m_triangles.size()));
+    device->EndScene();
+  }
+
+  device->SetTexture(0, nullptr);
+  device->SetTransform(D3DTS_PROJECTION, &savedProjection);
+  device->SetTransform(D3DTS_VIEW, &savedView);
 }
 
 }  // namespace effects

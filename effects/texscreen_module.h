@@ -2,15 +2,28 @@
 // part of the texture, a turn about the view axis and an overall opacity.
 #pragma once
 
+#include <vector>
+
+#include "report_once.h"
 #include "scenecore.h"
+#include "texscreen_grid.h"
+#include "vertex_formats.h"
 
 namespace effects {
 
 class CTexScreenModule : public CModule {
  public:
   CTexScreenModule();
+  ~CTexScreenModule() override;
+
+  void Init() override;
+  void Render() override;
 
  private:
+  // The grid settings at the current time, with the point counts fixed at Init.
+  TexScreenGridSettings CurrentGrid();
+  void ReleaseBuffers();
+
   CValueLong m_xNum;
   CValueLong m_yNum;
   CValueVarFloat m_z;
@@ -24,6 +37,17 @@ class CTexScreenModule : public CModule {
   CValueVarFloat m_zRot;
   CValueVarFloat m_alpha;
   CValueString m_texture;
+
+  // The grid's shape is fixed when its buffers are made: the index buffer holds its
+  // triangles, and a grid rebuilt at another size would not match it.
+  int32_t m_columns = 0;
+  int32_t m_rows = 0;
+  std::vector<VertexColorTex> m_vertices;
+  std::vector<Triangle16> m_triangles;
+  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
+  IDirect3DIndexBuffer9* m_indexBuffer = nullptr;    // owned
+  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  ReportOnce m_gridProblem;
 };
 
 }  // namespace effects

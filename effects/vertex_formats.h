@@ -1,5 +1,5 @@
 // The three fixed-function vertex layouts the effects draw with, named by their FVF codes,
-// and the opacity-to-alpha rule shared by the flat 2D effects.
+// the 16-bit index triangle of their meshes, and the opacity-to-alpha rule they share.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,14 @@ struct VertexNormalTex {
 };
 static_assert(sizeof(VertexNormalTex) == 32, "FVF 112 hex is 32 bytes a vertex");
 static_assert(VertexNormalTex::kFvf == 0x112, "position, normal, one texture pair");
+
+// One triangle of an index buffer in D3DFMT_INDEX16: three vertex numbers, so a mesh drawn
+// with them has at most 65,536 vertices.
+struct Triangle16 {
+  uint16_t a, b, c;
+};
+static_assert(sizeof(Triangle16) == 6, "three 16-bit indices");
+constexpr int64_t kMaxIndex16Vertices = 65536;
 
 // An opacity as an alpha byte: 255 at or above 1, 0 at or below 0, else rounded. NaN gives 0
 // (the comparisons alone would let it through to an undefined float-to-int conversion).
