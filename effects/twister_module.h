@@ -2,13 +2,21 @@
 // twisted about the vertical axis; rebuilt every frame so that everything can be keyframed.
 #pragma once
 
+#include <vector>
+
+#include "report_once.h"
 #include "scenecore.h"
+#include "vertex_formats.h"
 
 namespace effects {
 
 class CTwisterModule : public CModule {
  public:
   CTwisterModule();
+  ~CTwisterModule() override;
+
+  void Init() override;
+  void Render() override;
 
  private:
   CValueVarFloat m_startTwist;
@@ -29,6 +37,16 @@ class CTwisterModule : public CModule {
   CValueLong m_mapping;
   CValueLong m_specular;
   CValueVarVec3 m_lightDirection;
+
+  // Fixed at Init: the buffer is sized for them.
+  int32_t m_segments = 0;
+  int32_t m_points = 0;
+  std::vector<float> m_arc;                          // u around the outline, m_points + 1 entries
+  std::vector<D3DXVECTOR2> m_outline;                // this frame's outline points
+  std::vector<VertexNormalColorTex> m_pairs;         // the work array, two vertices a pair
+  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned; null when nothing can be drawn
+  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  ReportOnce m_problem;
 };
 
 }  // namespace effects
