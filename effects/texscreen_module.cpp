@@ -8,6 +8,7 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
+#include "display_aspect.h"
 #include "effect_messages.h"
 #include "system/message_box.h"
 
@@ -171,11 +172,7 @@ void CTexScreenModule::Render() {
   device->SetTransform(D3DTS_VIEW, &view);
 
   D3DXMATRIX projection, savedProjection;
-  // A display without a height (never set) would divide by zero: take the virtual 4:3 then.
-  const float aspect = m_pDemoDevice->m_height > 0 ? static_cast<float>(m_pDemoDevice->m_width) /
-                                                         static_cast<float>(m_pDemoDevice->m_height)
-                                                   : 640.0f / 480.0f;
-  D3DXMatrixPerspectiveFovLH(&projection, kQuarterPi, aspect, 0.1f, 100.0f);
+  D3DXMatrixPerspectiveFovLH(&projection, kQuarterPi, DisplayAspect(*m_pDemoDevice), 0.1f, 100.0f);
   device->GetTransform(D3DTS_PROJECTION, &savedProjection);
   device->SetTransform(D3DTS_PROJECTION, &projection);
 

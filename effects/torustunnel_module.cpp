@@ -1,7 +1,26 @@
-// "torustunnel" module: its settings. The torus builder and drawing join here.
+// "torustunnel" module: the torus is built once at Init into a vertex and an index buffer;
+// every frame only the camera, the projection (the display's aspect ratio) and the world
+// transform Rx x T x Rz x Ry change. Unlit, texture only. View and projection are handed
+// back; the world transform stays set.
 #include "torustunnel_module.h"
 
+#include <cstring>
+#include <string>
+
+#include "d3dx9/d3dx9.h"
+#include "display_aspect.h"
+#include "effect_messages.h"
+#include "system/message_box.h"
+#include "torus_mesh.h"
+
 namespace effects {
+
+namespace {
+
+constexpr float kQuarterPi = 0.7853982f;
+constexpr float kDegreesToRadians = 0.017453292f;
+
+}  // namespace
 
 CTorusTunnelModule::CTorusTunnelModule()
     : CModule(0.0f, 0.0f, 0),
@@ -48,6 +67,130 @@ CTorusTunnelModule::CTorusTunnelModule()
   AddValue(&m_inSegments, "insegments");
   AddValue(&m_inRadius, "inradius");
   AddValue(&m_texture, "texture", EValueRefers::Texture);
+}
+
+CTorusTunnelModule::~CTorusTunnelModule() {
+  ReleaseBuffers();
+}
+
+void CTorusTunnelModule::ReleaseBuffers() {
+  if (m_vertexBuffer) m_vertexBuffer->Release();
+  if (m_indexBuffer) m_indexBuffer->Release();
+  m_vertexBuffer = nullptr;
+  m_indexBuffer = nullptr;
+}
+
+void CTorusTunnelModule::Init() {
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  if (!device) return;
+  ReleaseBuffers();  // a second Init rebuilds rather than leaking the first buffers
+
+  const int32_t inSegments = m_inSegments;
+  const float inRadius = m_inRadius;
+  const int32_t outSegments = m_outSegments;
+  const float outRadius = m_outRadius;
+  if (const char* problem = TorusProblem(outRadius, outSegments, inRadius, inSegments)) {
+    m_torusProblem.Say("torustunnel", "a torus of " + std::to_string(outSegments) + " x " +
+                                          std::to_string(inSegments) + " points " + problem +
+                                          "; nothing is drawn");
+    return;
+  }
+  BuildTorus(outRadius, outSegments, inRadius, inSegments, &m_vertices, &m_triangles);
+
+  const UINT vertexBytes = static_cast<UINT>(m_vertices.size() * sizeof(VertexColorTex));
+  if (FAILED(device->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, VertexColorTex::kFvf,
+                                        D3DPOOL_MANAGED, &m_vertexBuffer, nullptr))) {
+    m_vertexBuffer = nullptr;
+    ShowEffectMessage(kMsgVertexBufferFailed, kCaptionVexil, MB_OK);
+    return;
+  }
+  void* data = nullptr;
+  if (FAILED(m_vertexBuffer->Lock(0, 0, &data, 0)) || !data) {
+    ReleaseBuffers();
+    ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
+    return;
+  }
+  std::memcpy(data, m_vertices.data(), vertexBytes);
+  m_vertexBuffer->Unlock();
+
+  const UINT indexBytes = static_cast<UINT>(m_triangles.size() * sizeof(Triangle16));
+  if (FAILED(device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                       D3DPOOL_MANAGED, &m_indexBuffer, nullptr))) {
+    ReleaseBuffers();
+    ShowEffectMessage(kMsgIndexBufferFailed, kCaptionVexil, MB_OK);
+    return;
+  }
+  if (FAILED(m_indexBuffer->Lock(0, 0, &data, 0)) || !data) {
+    ReleaseBuffers();
+    ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
+    return;
+  }
+  std::memcpy(data, m_triangles.data(), indexBytes);
+  m_indexBuffer->Unlock();
+
+  if (!m_pTexture && m_pDemoDevice->m_pTextureManager) {
+    m_pTexture = m_pDemoDevice->m_pTextureManager->GetTexture(m_texture);
+  }
+}
+
+void CTorusTunnelModule::Render() {
+  IDirect3DDevice9* device =
+      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  if (!device || !m_vertexBuffer || !m_indexBuffer) return;
+
+  CStateScope scope;
+  scope.SetRenderState(D3DRS_LIGHTING, FALSE);
+  scope.SetRenderState(D3DRS_ZENABLE, TRUE);
+  scope.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  scope.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  scope.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  scope.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  scope.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  scope.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  scope.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  scope.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  scope.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+
+  D3DXMATRIX view, savedView;
+  const D3DXVECTOR3 eye(m_camXPos, m_camYPos, m_camZPos);
+  const D3DXVECTOR3 at(m_lookAtXPos, m_lookAtYPos, m_lookAtZPos);
+  const D3DXVECTOR3 up(m_camUpX, m_camUpY, m_camUpZ);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  device->GetTransform(D3DTS_VIEW, &savedView);
+  device->SetTransform(D3DTS_VIEW, &view);
+
+  D3DXMATRIX projection, savedProjection;
+  D3DXMatrixPerspectiveFovLH(&projection, kQuarterPi, DisplayAspect(*m_pDemoDevice), m_projNearClip,
+                             m_projFarClip);
+  device->GetTransform(D3DTS_PROJECTION, &savedProjection);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
+
+  // Row vectors: roll the torus about its own axis, drop it so that the top of its centre
+  // circle passes through (torusxpos, 0, toruszpos), then turn it about z and about y.
+  D3DXMATRIX roll, drop, turnZ, turnY, world;
+  D3DXMatrixRotationX(&roll, m_torusXAngle * kDegreesToRadians);
+  D3DXMatrixTranslation(&drop, m_torusXPos, -m_outRadius, m_torusZPos);
+  D3DXMatrixRotationZ(&turnZ, m_torusZAngle * kDegreesToRadians);
+  D3DXMatrixRotationY(&turnY, m_torusYAngle * kDegreesToRadians);
+  D3DXMatrixMultiply(&world, &roll, &drop);
+  D3DXMatrixMultiply(&world, &world, &turnZ);
+  D3DXMatrixMultiply(&world, &world, &turnY);
+  device->SetTransform(D3DTS_WORLD, &world);
+
+  if (SUCCEEDED(device->BeginScene())) {
+    device->SetTexture(0, m_pTexture);
+    device->SetFVF(VertexColorTex::kFvf);
+    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexColorTex));
+    device->SetIndices(m_indexBuffer);
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(m_vertices.size()), 0,
+                                 static_cast<UINT>(m_triangles.size()));
+    device->EndScene();
+  }
+
+  device->SetTexture(0, nullptr);
+  device->SetTransform(D3DTS_PROJECTION, &savedProjection);
+  device->SetTransform(D3DTS_VIEW, &savedView);
 }
 
 }  // namespace effects

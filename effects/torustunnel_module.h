@@ -2,13 +2,21 @@
 // and the torus rolls about its own axis, so the wall streams past.
 #pragma once
 
+#include <vector>
+
+#include "report_once.h"
 #include "scenecore.h"
+#include "vertex_formats.h"
 
 namespace effects {
 
 class CTorusTunnelModule : public CModule {
  public:
   CTorusTunnelModule();
+  ~CTorusTunnelModule() override;
+
+  void Init() override;
+  void Render() override;
 
  private:
   CValueVarFloat m_camXPos;
@@ -32,6 +40,16 @@ class CTorusTunnelModule : public CModule {
   CValueVarFloat m_outRadius;
   CValueVarLong m_outSegments;
   CValueString m_texture;
+
+  void ReleaseBuffers();
+
+  // The torus as built at Init: its shape does not follow later changes of its sizes.
+  std::vector<VertexColorTex> m_vertices;
+  std::vector<Triangle16> m_triangles;
+  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
+  IDirect3DIndexBuffer9* m_indexBuffer = nullptr;    // owned
+  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  ReportOnce m_torusProblem;
 };
 
 }  // namespace effects
