@@ -2,13 +2,21 @@
 // releases a ring at fixed intervals; each released ring drifts on along its own direction.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "scenecore.h"
+#include "trail_emitter.h"
 
 namespace effects {
 
 class CTrailTubeModule : public CModule {
  public:
   CTrailTubeModule();
+  ~CTrailTubeModule() override;
+
+  void Init() override;
+  void Render() override;
 
  private:
   CValueVarFloat m_speed;
@@ -28,6 +36,17 @@ class CTrailTubeModule : public CModule {
   CValueVarFloat m_camPosX, m_camPosY, m_camPosZ;
   CValueVarFloat m_camTargetX, m_camTargetY, m_camTargetZ;
   CValueVarFloat m_camUpDirX, m_camUpDirY, m_camUpDirZ;
+
+  // The emitter's direction and up from the script, turned by the three start angles.
+  void TurnedDirection(D3DXVECTOR3* direction, D3DXVECTOR3* up);
+  void ReleaseBuffers();
+
+  std::unique_ptr<TrailEmitter> m_emitter;
+  std::vector<VertexNormalColorTex> m_vertices;
+  std::vector<uint16_t> m_triangles;
+  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
+  IDirect3DIndexBuffer9* m_indexBuffer = nullptr;    // owned
+  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
 };
 
 }  // namespace effects

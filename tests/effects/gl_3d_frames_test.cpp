@@ -189,4 +189,35 @@ TEST_F(Gl3dFramesTest, SplineTunnelShowsItsInnerWallForAClockwiseOutline) {
   EXPECT_LT(outer, 80 * 60 / 2) << "culled from inside: only bits of the outer side show";
 }
 
+TEST_F(Gl3dFramesTest, TrailTubeTrailsBehindItsEmitter) {
+  ASSERT_TRUE(
+      world.LoadTimeline("<timeline>"
+                         "<c type=\"clearscreen\" start=\"0\" end=\"10000\"/>"
+                         "<m type=\"zuravisnurr\" start=\"0\" end=\"10000\" "
+                         "layer=\"1\"/>"
+                         "</timeline>"));
+  // The rings are released one by one as time passes: play three seconds at 20 frames a
+  // second. Released rings drift along +z at 0.003 x 0.5263158 units a millisecond, so the
+  // oldest is 4.6 units out and the tube runs from the emitter at the origin to there.
+  for (int frame = 0; frame < 60; ++frame) world.timeline.Render(frame * 50.0f);
+  Frame(3000.0f, "zuravisnurr");
+
+  D3DXMATRIX view, projection;
+  const D3DXVECTOR3 eye(0, 2, -8), at(0, 0, 0), up(0, 1, 0);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 640.0f / 480.0f, 0.1f, 100.0f);
+  for (float z : {0.5f, 2.0f, 4.0f}) {
+    const D3DXVECTOR2 p = Project(D3DXVECTOR3(0, 0, z), view, projection);
+    const Rgba c = At(static_cast<int>(p.x), static_cast<int>(p.y));
+    // White vertex colour lit by the warm material's ambient (0.62, 0.355, 0.295) and more.
+    EXPECT_GT(c.r, 150) << "tube at z = " << z;
+    EXPECT_GT(c.r, c.g) << "warm at z = " << z;
+    EXPECT_GT(c.g, c.b) << "warm at z = " << z;
+  }
+  for (const D3DXVECTOR3& empty : {D3DXVECTOR3(0, 0, 8), D3DXVECTOR3(1.5f, 0, 2)}) {
+    const D3DXVECTOR2 p = Project(empty, view, projection);
+    EXPECT_TRUE(Near(static_cast<int>(p.x), static_cast<int>(p.y), 0, 0, 0)) << "beside the tube";
+  }
+}
+
 }  // namespace
