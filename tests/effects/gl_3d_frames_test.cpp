@@ -10,6 +10,7 @@
 
 #include "d3dx9/d3dx9.h"
 #include "effect_world.h"
+#include "mesh_placement.h"
 #include "metaball_surface.h"
 #include "test_files.h"
 
@@ -218,6 +219,70 @@ TEST_F(Gl3dFramesTest, TrailTubeTrailsBehindItsEmitter) {
     const D3DXVECTOR2 p = Project(empty, view, projection);
     EXPECT_TRUE(Near(static_cast<int>(p.x), static_cast<int>(p.y), 0, 0, 0)) << "beside the tube";
   }
+}
+
+TEST_F(Gl3dFramesTest, KluttViewerLightsAFaceTurnedAwayFromTheCamera) {
+  const std::string command =
+      std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + dir.File("cube.x") + " --half-size 12.5";
+  ASSERT_EQ(0, std::system(command.c_str()));
+  ASSERT_TRUE(WriteTestPng(dir.File("cube.png"), 8, 8, [](int, int) { return 0xFFFFFFFFu; }));
+  ASSERT_TRUE(world.LoadResources("<resources><k type=\"klutt\" name=\"cube\">" +
+                                  Param("filename", "string", "cube.x") + "</k></resources>"));
+  PlayerProjection();
+  // First second: the cube far left, turned by -0.15 rad about y. Second second: centred.
+  ASSERT_TRUE(
+      world.LoadTimeline("<timeline>"
+                         "<c type=\"clearscreen\" start=\"0\" end=\"2000\"/>"
+                         "<m type=\"kluttviewer\" start=\"0\" end=\"999\" layer=\"1\">" +
+                         Param("mesh", "string", "cube") + Param("usetexture", "long", "0") +
+                         Param("lightcolor", "color", "#00FF8040") +
+                         Param("yrotation", "float", "-0.15") + Param("x", "float", "-70") +
+                         "</m>"
+                         "<m type=\"kluttviewer\" start=\"1000\" end=\"2000\" layer=\"1\">" +
+                         Param("mesh", "string", "cube") + Param("usetexture", "long", "0") +
+                         "</m>"
+                         "</timeline>"));
+  Frame(0.0f, "kluttviewer");
+
+  // The light travels along -z, towards the camera, so only faces turned away from the
+  // camera are lit. Far left and turned, the cube's +x face turns a little away from the
+  // camera yet stays in view. Its normal goes through the inverse transpose of the world
+  // matrix without being normalised: the size factor k = 25 / 12.5 = 2 halves it.
+  // Material 0: diffuse = ambient (1, 0.5, 0.25), emissive (0.1, 0, 0); global ambient 0x20;
+  // light (255, 128, 64) / 256; untextured.
+  effects::MeshPlacement placement;
+  placement.yaw = -0.15f;
+  placement.position = D3DXVECTOR3(-70, 0, 0);
+  const D3DXMATRIX world = effects::MeshWorldMatrix(2.0f, placement);
+  D3DXMATRIX inverse, normalMatrix;
+  D3DXMatrixInverse(&inverse, nullptr, &world);
+  D3DXMatrixTranspose(&normalMatrix, &inverse);
+  D3DXVECTOR3 normal;
+  const D3DXVECTOR3 faceNormal(1, 0, 0);
+  D3DXVec3TransformNormal(&normal, &faceNormal, &normalMatrix);
+  const float lambert = std::max(0.0f, normal.z);  // L = (0, 0, 1)
+  ASSERT_NEAR(0.5f * std::sin(0.15f), lambert, 1e-4f);
+  const float ambient = 32.0f / 255.0f;
+  const int r = static_cast<int>(255.0f * (0.1f + 1.0f * ambient + 1.0f * 255 / 256.0f * lambert));
+  const int g = static_cast<int>(255.0f * (0.5f * ambient + 0.5f * 128 / 256.0f * lambert));
+  const int b = static_cast<int>(255.0f * (0.25f * ambient + 0.25f * 64 / 256.0f * lambert));
+
+  D3DXMATRIX view, projection;
+  const D3DXVECTOR3 eye(0, 0, -100), at(0, 0, 0), up(0, 1, 0);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 640.0f / 480.0f, 1.0f, 1000.0f);
+  D3DXVECTOR3 onFace;
+  const D3DXVECTOR3 local(12.5f, 0.0f, 7.5f);
+  D3DXVec3TransformCoord(&onFace, &local, &world);
+  const D3DXVECTOR2 p = Project(onFace, view, projection);
+  EXPECT_TRUE(Near(static_cast<int>(p.x), static_cast<int>(p.y), r, g, b, 3));
+
+  // Centred and unturned, the -z face looks at the camera and gets ambient and emissive
+  // light only: material 1, diffuse = ambient (0, 0.25, 1), emissive (0, 0, 0.2).
+  Frame(1500.0f, "kluttviewer-front");
+  EXPECT_TRUE(Near(320, 240, 0, static_cast<int>(255 * 0.25f * ambient),
+                   static_cast<int>(255 * (0.2f + ambient)), 3));
+  EXPECT_TRUE(Near(10, 10, 0, 0, 0)) << "beside the cube";
 }
 
 }  // namespace
