@@ -1,0 +1,31 @@
+// libFuzzer target for the texture loader's CPU side: any bytes as a picture file (PNG, JPEG,
+// BMP, TGA, DDS, GIF, PSD, HDR, PNM), then what D3DXCreateTextureFromFileEx does with the
+// pixels: colour key, size checks, resampling to powers of two and the mip chain.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "d3dx9/image.h"
+#include "d3dx9/media_limits.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  d3dx::Image image;
+  D3DXIMAGE_INFO info{};
+  std::string error;
+  if (FAILED(d3dx::DecodeImageMemory(data, size, &image, &info, &error))) {
+    if (error.empty()) __builtin_trap();  // every refusal says why
+    return 0;
+  }
+  if (image.width != info.Width || image.height != info.Height ||
+      image.argb.size() != static_cast<size_t>(image.width) * image.height)
+    __builtin_trap();
+  // The key is taken from the picture itself, so that keyed pixels exist.
+  d3dx::ApplyColorKey(&image, image.argb.empty() ? 0 : image.argb[image.argb.size() / 2]);
+  const UINT width = d3dx::RoundUpPow2(image.width), height = d3dx::RoundUpPow2(image.height);
+  // Filtering large pictures teaches the fuzzer nothing new and costs seconds.
+  if (!d3dx::CheckTextureSize(width, height).empty() || uint64_t{width} * height > 512 * 512)
+    return 0;
+  d3dx::Image level = d3dx::Resample(image, width, height, D3DX_FILTER_TRIANGLE);
+  while (level.width > 1 || level.height > 1) level = d3dx::HalveBox(level);
+  return 0;
+}

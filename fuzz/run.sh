@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs one media fuzz target for a fixed time from its seed corpus, keeping what it learns.
+#
+#   fuzz/run.sh TARGET SECONDS [BUILD_DIR] [extra libFuzzer flags...]
+#
+# TARGET is image, xfile, audio or container. The working corpus grows in
+# BUILD_DIR/fuzz-corpus/TARGET (seeds are written there on the first run); findings land in
+# BUILD_DIR/fuzz-findings/TARGET. Exit status 0 when the time ran out with no finding.
+set -euo pipefail
+target=${1:?usage: fuzz/run.sh TARGET SECONDS [BUILD_DIR] [flags...]}
+seconds=${2:?usage: fuzz/run.sh TARGET SECONDS [BUILD_DIR] [flags...]}
+build=${3:-build-fuzz}
+shift $(( $# < 3 ? $# : 3 ))
+here=$(cd "$(dirname "$0")" && pwd)
+case $target in
+  image) binary=fuzz_image_decode ;;
+  xfile) binary=fuzz_xfile_import ;;
+  audio) binary=fuzz_audio_decode ;;
+  container) binary=fuzz_container_decode ;;
+  *) echo "unknown target $target (image, xfile, audio, container)" >&2; exit 2 ;;
+esac
+corpus=$build/fuzz-corpus/$target
+findings=$build/fuzz-findings/$target
+mkdir -p "$corpus" "$findings"
+if [ "$target" != container ] && [ -z "$(ls -A "$corpus")" ]; then
+  seeds=$(mktemp -d)
+  "$build/bin/vexil-fuzz-seeds" "$seeds"
+  cp "$seeds/$target"/* "$corpus"/
+  rm -rf "$seeds"
+  # The demo's own generators add real-sized files of the kinds the demo ships.
+  if [ "$target" = xfile ] && [ -x "$build/bin/vexil-xmeshgen" ]; then
+    "$build/bin/vexil-xmeshgen" "$corpus/cube.x" --texture cube.png
+    "$build/bin/vexil-xmeshgen" "$corpus/cube-binary.x" --binary --offset 1 2 3
+  fi
+  if [ "$target" = image ] && [ -x "$build/bin/vexil-imagegen" ]; then
+    pattern=$("$build/bin/vexil-imagegen" --list | awk 'NR == 1 { print $1 }')
+    "$build/bin/vexil-imagegen" "$pattern" "$corpus/generated.png" 64 64
+  fi
+fi
+dict=()
+[ -f "$here/$target.dict" ] && dict=(-dict="$here/$target.dict")
+# 2 GiB of memory at most (the decoders' own limits stay far below), 10 s per input.
+exec "$build/bin/$binary" "$corpus" "${dict[@]}" -max_total_time="$seconds" -rss_limit_mb=2048 \
+  -timeout=10 -max_len=65536 -artifact_prefix="$findings/" -print_final_stats=1 "$@"
