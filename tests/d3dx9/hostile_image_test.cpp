@@ -15,99 +15,18 @@
 #include "d3dx9/file_read.h"
 #include "d3dx9/image.h"
 #include "d3dx9/media_limits.h"
+#include "hostile_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using Bytes = std::string;
-
-void Be32(Bytes* b, uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) b->push_back(static_cast<char>((v >> s) & 0xff));
-}
-void Le16(Bytes* b, uint32_t v) {
-  b->push_back(static_cast<char>(v & 0xff));
-  b->push_back(static_cast<char>((v >> 8) & 0xff));
-}
-void Le32(Bytes* b, uint32_t v) {
-  Le16(b, v & 0xffff);
-  Le16(b, v >> 16);
-}
-
-uint32_t Crc32(const Bytes& data) {
-  uint32_t crc = 0xffffffffu;
-  for (unsigned char c : data) {
-    crc ^= c;
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1)));
-  }
-  return ~crc;
-}
-
-// A PNG signature and IHDR chunk (valid CRC) claiming width x height RGBA, and nothing else.
-Bytes PngHeader(uint32_t width, uint32_t height) {
-  Bytes png = "\x89PNG\r\n\x1a\n";
-  Bytes chunk = "IHDR";
-  Be32(&chunk, width);
-  Be32(&chunk, height);
-  chunk += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA, deflate, no interlace
-  Be32(&png, 13);
-  png += chunk;
-  Be32(&png, Crc32(chunk));
-  const Bytes idat = "IDAT\x78\x9c";  // the start of a zlib stream, then nothing
-  Be32(&png, 2);
-  png += idat;
-  Be32(&png, Crc32(idat));
-  return png;
-}
-
-// A run-length TGA header claiming width x height 32-bit pixels, with one packet of data.
-Bytes RleTga(uint32_t width, uint32_t height) {
-  Bytes tga(2, '\0');
-  tga.push_back(10);  // run-length true colour
-  tga += Bytes(9, '\0');
-  Le16(&tga, width);
-  Le16(&tga, height);
-  tga.push_back(32);
-  tga.push_back(8);
-  tga += "\xff\x10\x20\x30\x40";  // 128 pixels of one colour
-  return tga;
-}
-
-// A DDS header for width x height A8R8G8B8 with no pixel data behind it.
-Bytes DdsHeaderOnly(uint32_t width, uint32_t height) {
-  Bytes dds = "DDS ";
-  Le32(&dds, 124);
-  Le32(&dds, 0x100F);
-  Le32(&dds, height);
-  Le32(&dds, width);
-  dds += Bytes(4 * 3 + 4 * 11, '\0');  // pitch, depth, mips, reserved
-  Le32(&dds, 32);
-  Le32(&dds, 0x41);  // RGB with alpha
-  Le32(&dds, 0);
-  Le32(&dds, 32);
-  Le32(&dds, 0xff0000);
-  Le32(&dds, 0xff00);
-  Le32(&dds, 0xff);
-  Le32(&dds, 0xff000000u);
-  dds += Bytes(20, '\0');
-  return dds;
-}
-
-// A baseline JPEG frame header claiming width x height, then the start of a scan.
-Bytes JpegHeader(uint32_t width, uint32_t height) {
-  Bytes j = "\xff\xd8";
-  j += "\xff\xc0";
-  Be32(&j, 0);  // placeholder, fixed below
-  j.resize(j.size() - 4);
-  j += std::string("\x00\x11\x08", 3);
-  j.push_back(static_cast<char>(height >> 8));
-  j.push_back(static_cast<char>(height & 0xff));
-  j.push_back(static_cast<char>(width >> 8));
-  j.push_back(static_cast<char>(width & 0xff));
-  j += std::string("\x03\x01\x22\x00\x02\x11\x00\x03\x11\x00", 10);
-  j += std::string("\xff\xda\x00\x0c\x03\x01\x00\x02\x11\x03\x11\x00\x3f\x00", 14);
-  return j;
-}
+using hostile::BmpHeaderOnly;
+using hostile::DdsHeaderOnly;
+using hostile::JpegHeader;
+using hostile::PngHeader;
+using hostile::RleTga;
 
 struct Case {
   const char* name;
@@ -127,21 +46,7 @@ TEST(HostilePictures, LyingAndOversizedHeadersAreRefusedBeforeDecoding) {
       {"DDS claiming 16384 x 16384", DdsHeaderOnly(16384, 16384), "more than the limit"},
       {"DDS with no data", DdsHeaderOnly(8192, 8192), "truncated DDS data"},
       {"16-bit PGM without its data", "P5 4000 4000 65535\n\x01\x02", "too short"},
-      {"BMP claiming 8000 x 8000",
-       [] {
-         Bytes b = "BM";
-         Le32(&b, 54);
-         Le32(&b, 0);
-         Le32(&b, 54);
-         Le32(&b, 40);
-         Le32(&b, 8000);
-         Le32(&b, 8000);
-         Le16(&b, 1);
-         Le16(&b, 24);
-         b += Bytes(24, '\0');
-         return b;
-       }(),
-       "too short"},
+      {"BMP claiming 8000 x 8000", BmpHeaderOnly(8000, 8000), "too short"},
       {"text under a picture's name", "this is not a picture at all", "not a picture"},
   };
   for (const Case& c : cases) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fsound/fsound.h"
+#include "hostile_files.h"
 #include "test_audio.h"
 
 namespace {
@@ -19,33 +20,7 @@ namespace {
 constexpr unsigned kFileMode = 0x20132;
 constexpr unsigned kMemoryMode = 0x28132;
 
-void Le16(std::string* b, uint32_t v) {
-  b->push_back(static_cast<char>(v & 0xff));
-  b->push_back(static_cast<char>((v >> 8) & 0xff));
-}
-void Le32(std::string* b, uint32_t v) {
-  Le16(b, v & 0xffff);
-  Le16(b, v >> 16);
-}
-
-// A 16-bit PCM WAV whose header says `rate` and `channels`, with `frames` frames of a ramp.
-std::string Wav(uint32_t rate, uint32_t channels, uint32_t frames) {
-  const uint32_t dataBytes = frames * channels * 2;
-  std::string w = "RIFF";
-  Le32(&w, 36 + dataBytes);
-  w += "WAVEfmt ";
-  Le32(&w, 16);
-  Le16(&w, 1);
-  Le16(&w, channels);
-  Le32(&w, rate);
-  Le32(&w, rate * channels * 2);
-  Le16(&w, channels * 2);
-  Le16(&w, 16);
-  w += "data";
-  Le32(&w, dataBytes);
-  for (uint32_t i = 0; i < frames * channels; ++i) Le16(&w, (i * 37) & 0x7fff);
-  return w;
-}
+using hostile::Wav;
 
 class HostileMusic : public testing::Test {
  protected:
