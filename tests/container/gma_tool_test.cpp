@@ -1,54 +1,35 @@
 // vexil-gma as a user runs it: pack and unpack round trips, usage and error exits, and
 // agreement with the player's own decoder.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "container_cipher.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
-const std::string kTool = std::string(VEXIL_BIN_DIR) + "/vexil-gma";
-
-// ctest runs every case as a process of its own, in parallel: each gets its own folder so
-// that no two cases share a stderr capture or an output file.
+// ctest runs every case as a process of its own, in parallel: each gets its own folder.
 std::string Dir() {
-  static const std::string dir = [] {
-    std::string d = ::testing::TempDir() + "/vexil_gma_" + std::to_string(getpid());
-    mkdir(d.c_str(), 0700);
-    return d;
-  }();
-  return dir;
+  static const vexil::test::ScratchDir dir;
+  return dir.path();
 }
 
+// Runs vexil-gma with `args` (split at spaces); answers its exit status, its stderr in `err`.
 int RunTool(const std::string& args, std::string* err = nullptr) {
-  const std::string err_path = Dir() + "/vexil_gma_stderr.txt";
-  const int status = std::system((kTool + " " + args + " 2>" + err_path + " >/dev/null").c_str());
-  if (err) {
-    std::ifstream in(err_path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    *err = ss.str();
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const vexil::test::RunResult run =
+      vexil::test::RunProgram(vexil::test::BuiltProgram("vexil-gma"), vexil::test::Words(args));
+  if (err) *err = run.err;
+  return run.status;
 }
 
 void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+  vexil::test::WriteFile(path, bytes);
 }
 
 std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  return vexil::test::ReadFile(path);
 }
 
 TEST(GmaTool, PackThenUnpackGivesTheScriptBack) {

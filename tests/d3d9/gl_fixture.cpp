@@ -1,18 +1,12 @@
 // Headless GL device fixture and PNG output of frames for inspection.
 #include "gl_fixture.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
-
-#include "../support/test_device.h"
+#include "support/test_device.h"
 
 void GlDeviceTest::SetUp() {
   d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
   ASSERT_NE(nullptr, d3d_) << "no GL Direct3D object (is SDL_VIDEODRIVER=offscreen set?)";
-  ASSERT_EQ(D3D_OK, CreateTestDevice(d3d_, kWidth, kHeight, &dev_));
+  ASSERT_EQ(D3D_OK, vexil::test::CreateTestDevice(d3d_, kWidth, kHeight, &dev_));
 }
 
 void GlDeviceTest::TearDown() {
@@ -33,14 +27,12 @@ std::vector<uint8_t> GlDeviceTest::ReadBackBuffer() {
 }
 
 Rgba GlDeviceTest::Pixel(int x, int y) {
-  const uint8_t* p = &pixels_[(static_cast<size_t>(y) * readWidth_ + x) * 4];
-  return {p[0], p[1], p[2], p[3]};
+  return vexil::test::PixelAt(pixels_, readWidth_, x, y);
 }
 
 void GlDeviceTest::SavePng(const std::string& name) {
-  const std::string path = "/tmp/vexil-d3d9-" + name + ".png";
-  stbi_write_png(path.c_str(), static_cast<int>(readWidth_), static_cast<int>(readHeight_), 4,
-                 pixels_.data(), static_cast<int>(readWidth_) * 4);
+  vexil::test::WritePng(std::string(VEXIL_BIN_DIR) + "/d3d9-" + name + ".png", pixels_,
+                        static_cast<int>(readWidth_), static_cast<int>(readHeight_));
 }
 
 void GlDeviceTest::UseClipSpace() {

@@ -4,32 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
 #include "d3d9/d3d9.h"
 #include "d3d9/d3d9_readback.h"
+#include "support/picture.h"
 
-struct Rgba {
-  int r, g, b, a;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const Rgba& c) {
-  return os << "(" << c.r << ", " << c.g << ", " << c.b << ", " << c.a << ")";
-}
-
-// Each of r, g, b within tolerance of the expected value; streams a message like EXPECT_*.
-inline ::testing::AssertionResult RgbNear(const Rgba& expected, const Rgba& actual, int tolerance) {
-  if (std::abs(expected.r - actual.r) <= tolerance &&
-      std::abs(expected.g - actual.g) <= tolerance &&
-      std::abs(expected.b - actual.b) <= tolerance) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure() << "expected " << expected << " got " << actual;
-}
-#define EXPECT_RGB_NEAR(expected, actual, tolerance) \
-  EXPECT_TRUE(RgbNear((expected), (actual), (tolerance)))
+using vexil::test::Rgba;
 
 struct VertexXyzColorTex {  // FVF 0x142
   float x, y, z;
@@ -68,7 +50,7 @@ class GlDeviceTest : public ::testing::Test {
     ReadBackBuffer();
     return Pixel(x, y);
   }
-  // Writes the last read-back frame to /tmp/vexil-d3d9-<name>.png for inspection.
+  // Writes the last read-back frame as d3d9-<name>.png beside the test binaries, for a look.
   void SavePng(const std::string& name);
   // Identity transforms, lighting off, no culling: positions are clip coordinates.
   void UseClipSpace();

@@ -3,16 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/test_device.h"
 #include "d3d9/d3d9.h"
 #include "d3d9/null/d3d9_null.h"
+#include "support/test_device.h"
 
 class NullDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     d3d_ = VexilCreateNullDirect3D9();
     ASSERT_NE(nullptr, d3d_);
-    ASSERT_EQ(D3D_OK, CreateTestDevice(d3d_, 320, 240, &dev_));
+    ASSERT_EQ(D3D_OK, vexil::test::CreateTestDevice(d3d_, 320, 240, &dev_));
   }
   void TearDown() override {
     if (dev_) {

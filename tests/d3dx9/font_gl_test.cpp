@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "../support/test_device.h"
 #include "d3d9/d3d9_readback.h"
 #include "d3dx9/d3dx9.h"
+#include "support/test_device.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ class D3DXFontGlTest : public ::testing::Test {
   void SetUp() override {
     d3d_ = Direct3DCreate9(31);
     ASSERT_NE(nullptr, d3d_);
-    const HRESULT hr = CreateTestDevice(d3d_, kWidth, kHeight, &dev_);
+    const HRESULT hr = vexil::test::CreateTestDevice(d3d_, kWidth, kHeight, &dev_);
     if (FAILED(hr)) GTEST_SKIP() << "no OpenGL device available here";
     LOGFONT lf{};
     lf.lfHeight = 24;

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -16,8 +15,7 @@
 #include "d3dx9/image.h"
 #include "d3dx9/media_limits.h"
 #include "hostile_files.h"
-
-namespace fs = std::filesystem;
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -78,8 +76,8 @@ TEST(HostilePictures, SixteenBitPnmDecodesWithinItsBuffer) {
 }
 
 TEST(HostilePictures, PathsThatAreNotFilesAreRefusedAtOnce) {
-  char pattern[] = "/tmp/vexil-hostile-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
+  vexil::test::ScratchDir scratch;
+  const std::string& dir = scratch.path();
   const std::string fifo = dir + "/pipe.png";
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
   const std::vector<std::pair<std::string, std::string>> cases = {
@@ -96,13 +94,11 @@ TEST(HostilePictures, PathsThatAreNotFilesAreRefusedAtOnce) {
     EXPECT_TRUE(FAILED(d3dx::DecodeImageFile(path, &image, nullptr, &error)));
     EXPECT_NE(std::string::npos, error.find(reason)) << "error: " << error;
   }
-  fs::remove_all(dir);
 }
 
 TEST(HostilePictures, FileReadsStopAtTheLimit) {
-  char pattern[] = "/tmp/vexil-hostile-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
-  const std::string path = dir + "/big.bin";
+  vexil::test::ScratchDir scratch;
+  const std::string path = scratch.File("big.bin");
   std::ofstream(path) << std::string(1000, 'x');
   std::vector<unsigned char> bytes;
   std::string error;
@@ -110,7 +106,6 @@ TEST(HostilePictures, FileReadsStopAtTheLimit) {
   EXPECT_EQ("file of 1000 bytes is larger than the limit of 999 bytes", error);
   EXPECT_EQ(d3dx::FileReadResult::kOk, d3dx::ReadRegularFile(path, 1000, &bytes, &error));
   EXPECT_EQ(1000u, bytes.size());
-  fs::remove_all(dir);
 }
 
 TEST(HostilePictures, TextureSizeLimits) {

@@ -13,40 +13,23 @@
 
 #include "d3dx9/file_path.h"
 #include "d3dx9/image.h"
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "support/picture.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/vexil-d3dx-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using vexil::test::ScratchDir;
 
 // Writes an RGBA (or RGB) PNG from rows of bytes.
 void WritePng(const std::string& path, int w, int h, int channels,
               const std::vector<unsigned char>& px) {
-  ASSERT_NE(0, stbi_write_png(path.c_str(), w, h, channels, px.data(), w * channels));
+  ASSERT_TRUE(vexil::test::WritePng(path, px, w, h, channels));
 }
 
 TEST(D3DXImageDecode, PngPixelsBecomeA8R8G8B8) {
-  TempDir dir;
+  ScratchDir dir;
   // Red opaque, green half-transparent; blue opaque, white transparent.
   WritePng(dir.File("a.png"), 2, 2, 4,
            {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 255, 255, 255, 255, 0});
@@ -72,7 +55,7 @@ TEST(D3DXImageDecode, PngPixelsBecomeA8R8G8B8) {
 }
 
 TEST(D3DXImageDecode, MissingAndCorruptFilesFailClearly) {
-  TempDir dir;
+  ScratchDir dir;
   d3dx::Image img;
   std::string error;
   EXPECT_EQ(D3DERR_NOTAVAILABLE,
@@ -288,20 +271,20 @@ TEST(D3DXImageDds, BrokenFilesAreRejected) {
 }
 
 TEST(D3DXFilePath, WindowsSeparatorsAndLetterCase) {
-  TempDir dir;
+  ScratchDir dir;
   fs::create_directories(dir.File("Data/Textures"));
   std::ofstream(dir.File("Data/Textures/Wall.PNG")) << "x";
   EXPECT_EQ(dir.File("Data/Textures/Wall.PNG"),
             d3dx::ResolvePath(dir.File("Data/Textures/Wall.PNG")));
   EXPECT_EQ(dir.File("Data/Textures/Wall.PNG"),
-            d3dx::ResolvePath(dir.Path() + "\\data\\textures\\wall.png"));
+            d3dx::ResolvePath(dir.path() + "\\data\\textures\\wall.png"));
   EXPECT_EQ(dir.File("Data/Textures/missing.png"),
-            d3dx::ResolvePath(dir.Path() + "/Data\\Textures\\missing.png"))
+            d3dx::ResolvePath(dir.path() + "/Data\\Textures\\missing.png"))
       << "a missing file keeps the slash form for the error message";
 
   // Relative paths resolve against the working directory.
   const fs::path old = fs::current_path();
-  fs::current_path(dir.Path());
+  fs::current_path(dir.path());
   EXPECT_EQ("Data/Textures/Wall.PNG", d3dx::ResolvePath("DATA\\TEXTURES\\WALL.png"));
   fs::current_path(old);
 }

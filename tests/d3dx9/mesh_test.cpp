@@ -2,12 +2,12 @@
 // buffers, bounding box (as the mesh viewer computes it), per-material draws and failures.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
 #include "d3dx9/d3dx9.h"
 #include "null_device_fixture.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -15,8 +15,9 @@ class D3DXMeshTest : public D3DXNullDeviceTest {
  protected:
   std::string Cube(const std::string& args = "--offset 1 2 3") {
     const std::string out = File("cube.x");
-    const std::string cmd = std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + out + " " + args;
-    EXPECT_EQ(0, std::system(cmd.c_str())) << cmd;
+    const vexil::test::RunResult run = vexil::test::RunProgram(
+        vexil::test::BuiltProgram("vexil-xmeshgen"), vexil::test::Words(out + " " + args));
+    EXPECT_EQ(0, run.status) << run.err;
     return out;
   }
   std::vector<VexilRecordedCall> Draws() {

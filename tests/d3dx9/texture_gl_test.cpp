@@ -1,21 +1,14 @@
 // A texture loaded from a file and drawn through the OpenGL device: the picture arrives
 // upright (file row 0 at the top of the screen) with its colours and colour-keyed holes.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "d3d9/d3d9_readback.h"
 #include "d3dx9/d3dx9.h"
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "support/picture.h"
+#include "support/scratch_dir.h"
+#include "support/test_device.h"
 
 namespace {
 
@@ -27,33 +20,19 @@ struct ScreenVertex {
 };
 
 TEST(D3DXTextureGl, LoadedPictureDrawsUprightWithKeyedHoles) {
-  IDirect3D9* d3d = Direct3DCreate9(31);
-  ASSERT_NE(nullptr, d3d);
-  D3DPRESENT_PARAMETERS pp{};
-  pp.BackBufferWidth = kSize;
-  pp.BackBufferHeight = kSize;
-  pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp.Windowed = TRUE;
-  IDirect3DDevice9* dev = nullptr;
-  if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev))) {
-    d3d->Release();
-    GTEST_SKIP() << "no OpenGL device available here";
-  }
+  vexil::test::TestDevice device(vexil::test::Backend::kGl, kSize, kSize, false);
+  ASSERT_TRUE(device.ok()) << "no OpenGL device (is SDL_VIDEODRIVER=offscreen set?)";
+  IDirect3DDevice9* dev = device.device();
 
   // 2 x 2: red, green / magenta (keyed away), blue.
-  char pattern[] = "/tmp/vexil-d3dx-gl-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
-  const std::string file = dir + "/quad.png";
-  const unsigned char px[] = {255, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255};
-  ASSERT_NE(0, stbi_write_png(file.c_str(), 2, 2, 3, px, 6));
+  vexil::test::ScratchDir dir;
+  const std::string file = dir.File("quad.png");
+  ASSERT_TRUE(vexil::test::WritePng(file, {255, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255}, 2, 2, 3));
   IDirect3DTexture9* tex = nullptr;
   ASSERT_EQ(D3D_OK,
             D3DXCreateTextureFromFileExA(dev, file.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
                                          D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_POINT,
                                          D3DX_DEFAULT, 0xFFFF00FF, nullptr, nullptr, &tex));
-  std::filesystem::remove_all(dir);
 
   dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080, 1.0f, 0);
   ASSERT_EQ(D3D_OK, dev->BeginScene());
@@ -80,8 +59,8 @@ TEST(D3DXTextureGl, LoadedPictureDrawsUprightWithKeyedHoles) {
   ASSERT_EQ(D3D_OK, VexilReadSurfaceRGBA(back, &rgba, &w, &h));
   back->Release();
   auto at = [&](UINT x, UINT y) {
-    const uint8_t* p = &rgba[(y * w + x) * 4];
-    return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+    const vexil::test::Rgba c = vexil::test::PixelAt(rgba, w, x, y);
+    return (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | uint32_t(c.b);
   };
   // Quadrant centres; the image was resampled 2 x 2 -> 2 x 2 (already a power of two).
   EXPECT_EQ(0xFF0000u, at(16, 16)) << "file row 0 left: red at the top left";
@@ -90,8 +69,7 @@ TEST(D3DXTextureGl, LoadedPictureDrawsUprightWithKeyedHoles) {
   EXPECT_EQ(0x0000FFu, at(48, 48)) << "blue at the bottom right";
 
   tex->Release();
-  dev->Release();
-  d3d->Release();
+  EXPECT_TRUE(device.Release()) << "the texture gave its device back";
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 
 #include "d3dx9/d3dx9math.h"
 #include "d3dx9/xfile_import.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -26,16 +28,12 @@ struct Vertex112 {
 
 class XFileImportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/vexil-xfile-XXXXXX";
-    dir_ = mkdtemp(pattern);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
+  // Runs the mesh generator with `args` (words split at spaces) into cube.x.
   std::string Generate(const std::string& args) {
     const std::string out = dir_ + "/cube.x";
-    const std::string cmd = std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + out + " " + args;
-    EXPECT_EQ(0, std::system(cmd.c_str())) << cmd;
+    const vexil::test::RunResult run = vexil::test::RunProgram(
+        vexil::test::BuiltProgram("vexil-xmeshgen"), vexil::test::Words(out + " " + args));
+    EXPECT_EQ(0, run.status) << run.err;
     return out;
   }
   std::string Write(const std::string& name, const std::string& text) {
@@ -50,7 +48,8 @@ class XFileImportTest : public ::testing::Test {
     return v;
   }
 
-  std::string dir_;
+  vexil::test::ScratchDir scratch_;
+  const std::string& dir_ = scratch_.path();
 };
 
 TEST_F(XFileImportTest, CubeKeepsLayoutCoordinatesAndMaterials) {

@@ -31,12 +31,12 @@ TEST_F(CaptureTest, RendersOneFramePerStepUntilTheLastModuleEnds) {
   ASSERT_EQ(0, run.status) << run.err;
   // Times 0, 100, ..., 1000: the end is inclusive, 1100 is past it.
   EXPECT_EQ(11, CountFrames("out"));
-  const Image first = Frame("out", 0);
+  const Picture first = Frame("out", 0);
   ASSERT_TRUE(first.ok());
   EXPECT_EQ(64, first.width) << "the script's width is the frame width";
   EXPECT_EQ(48, first.height);
-  EXPECT_EQ(kRed, first.Pixel(0, 0));
-  EXPECT_EQ(kRed, first.Pixel(63, 47));
+  EXPECT_EQ(kRed, first.Rgb(0, 0));
+  EXPECT_EQ(kRed, first.Rgb(63, 47));
 }
 
 TEST_F(CaptureTest, WritesTheAudioOfTheCapturedSpan) {
@@ -120,18 +120,18 @@ TEST_F(CaptureTest, HigherLayersDrawOverLowerOnesWhateverTheScriptOrder) {
       "<param name=\"bottom\" type=\"long\" value=\"48\"/></m>";
   Write("demo.xml", Script(left_half_green + Fill("FF0000", -1, "0\" end=\"100")));
   ASSERT_EQ(0, Run({"--capture", "out", "demo.xml"}).status);
-  const Image frame = Frame("out", 0);
+  const Picture frame = Frame("out", 0);
   ASSERT_TRUE(frame.ok());
-  EXPECT_EQ(kGreen, frame.Pixel(5, 24)) << "layer 2 draws after layer -1";
-  EXPECT_EQ(kGreen, frame.Pixel(31, 24));
-  EXPECT_EQ(kRed, frame.Pixel(32, 24)) << "outside the rectangle the lower layer shows";
-  EXPECT_EQ(kRed, frame.Pixel(60, 10));
+  EXPECT_EQ(kGreen, frame.Rgb(5, 24)) << "layer 2 draws after layer -1";
+  EXPECT_EQ(kGreen, frame.Rgb(31, 24));
+  EXPECT_EQ(kRed, frame.Rgb(32, 24)) << "outside the rectangle the lower layer shows";
+  EXPECT_EQ(kRed, frame.Rgb(60, 10));
 }
 
 TEST_F(CaptureTest, EqualLayersDrawInScriptOrder) {
   Write("demo.xml", Script(Fill("FF0000", 0, "0\" end=\"0") + Fill("0000FF", 0, "0\" end=\"0")));
   ASSERT_EQ(0, Run({"--capture", "out", "demo.xml"}).status);
-  EXPECT_EQ(kBlue, Frame("out", 0).Pixel(10, 10)) << "the later module of a layer draws last";
+  EXPECT_EQ(kBlue, Frame("out", 0).Rgb(10, 10)) << "the later module of a layer draws last";
 }
 
 TEST_F(CaptureTest, FramesShowTheValueAtTheirOwnTime) {
@@ -143,11 +143,11 @@ TEST_F(CaptureTest, FramesShowTheValueAtTheirOwnTime) {
   Write("demo.xml", Script(stepped + Fill("00FF00", 0, "0\" end=\"2000")));
   ASSERT_EQ(0, Run({"--capture", "out", "--fps", "4", "demo.xml"}).status);
   ASSERT_EQ(9, CountFrames("out"));  // 0, 250, ..., 2000
-  EXPECT_EQ(kGreen, Frame("out", 3).Pixel(1, 1)) << "750 ms: only the background plays";
-  EXPECT_EQ(kRed, Frame("out", 4).Pixel(1, 1)) << "1000 ms: module time 0";
-  EXPECT_EQ(kRed, Frame("out", 5).Pixel(1, 1)) << "1250 ms: module time 250";
-  EXPECT_EQ(kBlue, Frame("out", 6).Pixel(1, 1)) << "1500 ms: module time 500";
-  EXPECT_EQ(kBlue, Frame("out", 8).Pixel(1, 1)) << "2000 ms: the last frame";
+  EXPECT_EQ(kGreen, Frame("out", 3).Rgb(1, 1)) << "750 ms: only the background plays";
+  EXPECT_EQ(kRed, Frame("out", 4).Rgb(1, 1)) << "1000 ms: module time 0";
+  EXPECT_EQ(kRed, Frame("out", 5).Rgb(1, 1)) << "1250 ms: module time 250";
+  EXPECT_EQ(kBlue, Frame("out", 6).Rgb(1, 1)) << "1500 ms: module time 500";
+  EXPECT_EQ(kBlue, Frame("out", 8).Rgb(1, 1)) << "2000 ms: the last frame";
 }
 
 TEST_F(CaptureTest, FromAndToNarrowTheCapturedSpan) {
@@ -160,8 +160,8 @@ TEST_F(CaptureTest, FromAndToNarrowTheCapturedSpan) {
       0,
       Run({"--capture", "out", "--fps", "10", "--from", "200", "--to", "500", "demo.xml"}).status);
   EXPECT_EQ(4, CountFrames("out")) << "200, 300, 400 and 500 ms";
-  EXPECT_EQ(kRed, Frame("out", 0).Pixel(0, 0)) << "frame 0 is 200 ms";
-  EXPECT_EQ(kBlue, Frame("out", 2).Pixel(0, 0)) << "frame 2 is 400 ms";
+  EXPECT_EQ(kRed, Frame("out", 0).Rgb(0, 0)) << "frame 0 is 200 ms";
+  EXPECT_EQ(kBlue, Frame("out", 2).Rgb(0, 0)) << "frame 2 is 400 ms";
 }
 
 TEST_F(CaptureTest, StartTimeSettingMovesTheFirstFrame) {
@@ -172,7 +172,7 @@ TEST_F(CaptureTest, StartTimeSettingMovesTheFirstFrame) {
                settings));
   ASSERT_EQ(0, Run({"--capture", "out", "--fps", "10", "demo.xml"}).status);
   EXPECT_EQ(6, CountFrames("out")) << "1000 to 1500 ms; the fraction of starttime is not read";
-  EXPECT_EQ(kBlue, Frame("out", 0).Pixel(0, 0));
+  EXPECT_EQ(kBlue, Frame("out", 0).Rgb(0, 0));
 }
 
 TEST_F(CaptureTest, ModulesRenderIntoScheduledRenderTargets) {
@@ -187,10 +187,10 @@ TEST_F(CaptureTest, ModulesRenderIntoScheduledRenderTargets) {
                                "<param name=\"texture\" type=\"string\" value=\"rt\"/></m>";
   Write("demo.xml", Script(timeline, resources));
   ASSERT_EQ(0, Run({"--capture", "out", "demo.xml"}).status);
-  const Image frame = Frame("out", 0);
+  const Picture frame = Frame("out", 0);
   ASSERT_TRUE(frame.ok());
-  EXPECT_EQ(kGreen, frame.Pixel(32, 24)) << "the target's content reaches the screen";
-  EXPECT_EQ(kGreen, frame.Pixel(1, 1));
+  EXPECT_EQ(kGreen, frame.Rgb(32, 24)) << "the target's content reaches the screen";
+  EXPECT_EQ(kGreen, frame.Rgb(1, 1));
 }
 
 TEST_F(CaptureTest, ScheduleSwitchesFromTextureToScreenAtItsKeyTime) {
@@ -201,8 +201,8 @@ TEST_F(CaptureTest, ScheduleSwitchesFromTextureToScreenAtItsKeyTime) {
         Script(Fill("FF0000", 0, "0\" end=\"1000") + Fill("0000FF", 1, "0\" end=\"1000", schedule),
                resources));
   ASSERT_EQ(0, Run({"--capture", "out", "--fps", "4", "demo.xml"}).status);
-  EXPECT_EQ(kRed, Frame("out", 1).Pixel(3, 3)) << "250 ms: blue goes into the texture";
-  EXPECT_EQ(kBlue, Frame("out", 2).Pixel(3, 3)) << "500 ms: blue goes to the screen";
+  EXPECT_EQ(kRed, Frame("out", 1).Rgb(3, 3)) << "250 ms: blue goes into the texture";
+  EXPECT_EQ(kBlue, Frame("out", 2).Rgb(3, 3)) << "500 ms: blue goes to the screen";
 }
 
 TEST_F(CaptureTest, TwoRunsGiveIdenticalFiles) {
@@ -222,7 +222,7 @@ TEST_F(CaptureTest, TwoRunsGiveIdenticalFiles) {
     EXPECT_EQ(ReadFile(Path("a") + name), ReadFile(Path("b") + name)) << "frame " << i;
   }
   EXPECT_EQ(ReadFile(Path("a/audio.wav")), ReadFile(Path("b/audio.wav")));
-  EXPECT_NE(Frame("a", 0).Pixel(0, 0), Frame("a", 15).Pixel(0, 0)) << "the colour does move";
+  EXPECT_NE(Frame("a", 0).Rgb(0, 0), Frame("a", 15).Rgb(0, 0)) << "the colour does move";
 }
 
 TEST_F(CaptureTest, ACaptureIntoAnOldFolderLeavesNoStaleFrames) {
@@ -239,7 +239,7 @@ TEST_F(CaptureTest, ContainersAreDecodedInMemoryInAnyLetterCase) {
   Write("DEMO.GMA", bytes);
   const RunResult run = Run({"--capture", "out", "DEMO.GMA"});
   ASSERT_EQ(0, run.status) << run.err;
-  EXPECT_EQ(kBlue, Frame("out", 0).Pixel(0, 0));
+  EXPECT_EQ(kBlue, Frame("out", 0).Rgb(0, 0));
   EXPECT_FALSE(FileExists(Path("zuraviklick"))) << "no plain text on disk";
 }
 
@@ -252,7 +252,7 @@ TEST_F(CaptureTest, PluginsShippedBesideTheScriptAreFound) {
   Write("show/demo.xml", script);
   const RunResult run = Run({"--capture", "out", "show/demo.xml"});
   ASSERT_EQ(0, run.status) << run.err;
-  EXPECT_EQ(kBlue, Frame("out", 0).Pixel(0, 0)) << "the module came from show/libmyfx.so";
+  EXPECT_EQ(kBlue, Frame("out", 0).Rgb(0, 0)) << "the module came from show/libmyfx.so";
 }
 
 TEST_F(CaptureTest, PathWordsAfterTheOptionsAreJoinedWithSpaces) {

@@ -1,65 +1,10 @@
-// Scratch folders, process runs and PNG reading for the end-to-end tests.
+// Scripts, player runs and captured frames for the end-to-end tests.
 #include "e2e_harness.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
 
 namespace vexil_e2e {
-namespace {
-
-std::string ShellQuote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-}
-
-}  // namespace
-
-uint32_t Image::Pixel(int x, int y) const {
-  const size_t i = (static_cast<size_t>(y) * width + x) * 3;
-  return (uint32_t{rgb[i]} << 16) | (uint32_t{rgb[i + 1]} << 8) | rgb[i + 2];
-}
-
-Image LoadPng(const std::string& path) {
-  Image image;
-  int channels = 0;
-  unsigned char* data = stbi_load(path.c_str(), &image.width, &image.height, &channels, 3);
-  if (!data) {
-    image.width = image.height = 0;
-    return image;
-  }
-  image.rgb.assign(data, data + static_cast<size_t>(image.width) * image.height * 3);
-  stbi_image_free(data);
-  return image;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream file(path, std::ios::binary);
-  file << content;
-}
 
 bool FileExists(const std::string& path) {
   return std::filesystem::exists(path);
@@ -83,30 +28,15 @@ std::string Script(const std::string& timeline, const std::string& resources,
 }
 
 void PlayerTest::SetUp() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vexil-e2e-XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  dir_ = pattern;
-}
-
-void PlayerTest::TearDown() {
-  std::error_code ec;
-  if (!HasFailure()) std::filesystem::remove_all(dir_, ec);  // kept for a look after failures
+  ASSERT_FALSE(dir_.empty()) << "no scratch folder";
 }
 
 RunResult PlayerTest::Run(const std::vector<std::string>& args) const {
-  std::string command = "cd " + ShellQuote(dir_) + " && " + ShellQuote(VEXIL_BIN_DIR "/vexil");
-  for (const std::string& arg : args) command += " " + ShellQuote(arg);
-  command += " >" + ShellQuote(dir_ + "/.out") + " 2>" + ShellQuote(dir_ + "/.err");
-  const int raw = std::system(command.c_str());
-  RunResult result;
-  result.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-  result.out = ReadFile(dir_ + "/.out");
-  result.err = ReadFile(dir_ + "/.err");
-  return result;
+  return vexil::test::RunPlayer(args, dir_);
 }
 
 std::string PlayerTest::Write(const std::string& name, const std::string& text) const {
-  WriteFile(Path(name), text);
+  vexil::test::WriteFile(Path(name), text);
   return Path(name);
 }
 
@@ -120,10 +50,10 @@ int PlayerTest::CountFrames(const std::string& folder) const {
   return count;
 }
 
-Image PlayerTest::Frame(const std::string& folder, int index) const {
+Picture PlayerTest::Frame(const std::string& folder, int index) const {
   char name[32];
   std::snprintf(name, sizeof name, "/frame-%06d.png", index);
-  return LoadPng(Path(folder) + name);
+  return vexil::test::LoadPng(Path(folder) + name);
 }
 
 }  // namespace vexil_e2e

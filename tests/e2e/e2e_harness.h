@@ -5,30 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "support/picture.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
+
 namespace vexil_e2e {
 
-struct RunResult {
-  int status = -1;  // exit status, or -1 when the process did not exit normally
-  std::string out;
-  std::string err;
-};
-
-struct Image {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-  bool ok() const { return width > 0; }
-  // 0xRRGGBB of the pixel at (x, y), counted from the top-left corner.
-  uint32_t Pixel(int x, int y) const;
-};
-
-Image LoadPng(const std::string& path);
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& content);
+using vexil::test::Picture;
+using vexil::test::ReadFile;
+using vexil::test::RunResult;
 bool FileExists(const std::string& path);
 
 // A script for the test module library: `settings` is the inside of <settings> (a 64x48
@@ -39,18 +28,18 @@ std::string Script(const std::string& timeline, const std::string& resources = "
 class PlayerTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
 
   // Runs bin/vexil with the arguments in the test's scratch folder.
   RunResult Run(const std::vector<std::string>& args) const;
   // Writes `text` to a file of the scratch folder and returns its path.
   std::string Write(const std::string& name, const std::string& text) const;
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  std::string Path(const std::string& name) const { return scratch_.File(name); }
   // The number of frame-NNNNNN.png files in a folder of the scratch folder.
   int CountFrames(const std::string& folder) const;
-  Image Frame(const std::string& folder, int index) const;
+  Picture Frame(const std::string& folder, int index) const;
 
-  std::string dir_;
+  vexil::test::ScratchDir scratch_;
+  const std::string& dir_ = scratch_.path();
 };
 
 }  // namespace vexil_e2e

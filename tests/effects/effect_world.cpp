@@ -1,25 +1,13 @@
 // The engine objects of a demo around a test device, wired as the player wires them.
 #include "effect_world.h"
 
-#include <stb/stb_image_write.h>
-#include "../support/test_device.h"
-
-DeviceHolder::DeviceHolder(bool gl, UINT width, UINT height) {
-  d3d = gl ? Direct3DCreate9(31) : VexilCreateNullDirect3D9();
-  if (!d3d) return;
-  if (FAILED(CreateTestDevice(d3d, width, height, &device))) {
-    device = nullptr;
-  }
-}
-
 DeviceHolder::~DeviceHolder() {
   CStateScope::m_pD3DDevice = nullptr;
-  if (device) device->Release();
-  if (d3d) d3d->Release();
 }
 
-EffectWorld::EffectWorld(bool gl, UINT width, UINT height) : m_devices(gl, width, height) {
-  if (!m_devices.device) {
+EffectWorld::EffectWorld(bool gl, UINT width, UINT height)
+    : m_devices(gl ? vexil::test::Backend::kGl : vexil::test::Backend::kNull, width, height) {
+  if (!m_devices.ok()) {
     m_error = "no device";
     return;
   }
@@ -27,8 +15,8 @@ EffectWorld::EffectWorld(bool gl, UINT width, UINT height) : m_devices(gl, width
     m_error = widgets.GetLastError();
     return;
   }
-  demo.SetD3D(m_devices.d3d);
-  demo.SetD3DDevice(m_devices.device);
+  demo.SetD3D(m_devices.d3d());
+  demo.SetD3DDevice(m_devices.device());
   demo.SetResourceManager(&resources);
   demo.SetWidgetManager(&widgets);
   demo.SetTextureManager(&textures);
@@ -61,12 +49,12 @@ bool EffectWorld::LoadTimeline(const std::string& xml) {
 
 const std::vector<VexilRecordedCall>& EffectWorld::calls() const {
   static const std::vector<VexilRecordedCall> kNone;
-  const std::vector<VexilRecordedCall>* recorded = VexilNullRecordedCalls(m_devices.device);
+  const std::vector<VexilRecordedCall>* recorded = VexilNullRecordedCalls(m_devices.device());
   return recorded ? *recorded : kNone;
 }
 
 void EffectWorld::ClearCalls() {
-  VexilNullClearRecordedCalls(m_devices.device);
+  VexilNullClearRecordedCalls(m_devices.device());
 }
 
 bool EffectWorld::ReadBackBuffer(std::vector<uint8_t>* rgba, UINT* width, UINT* height) {
@@ -75,16 +63,6 @@ bool EffectWorld::ReadBackBuffer(std::vector<uint8_t>* rgba, UINT* width, UINT* 
   const bool ok = SUCCEEDED(VexilReadSurfaceRGBA(back, rgba, width, height));
   back->Release();
   return ok;
-}
-
-Rgba PixelAt(const std::vector<uint8_t>& rgba, UINT width, UINT x, UINT y) {
-  const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 4;
-  return {rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
-}
-
-bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, UINT width, UINT height) {
-  return stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 4,
-                        rgba.data(), static_cast<int>(width) * 4) != 0;
 }
 
 // fontconfig keeps a block from parsing its configuration for the whole process, which

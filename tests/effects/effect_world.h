@@ -10,18 +10,22 @@
 #include "d3d9/d3d9_readback.h"
 #include "d3d9/null/d3d9_null.h"
 #include "scenecore.h"
+#include "support/picture.h"
+#include "support/scratch_dir.h"
+#include "support/test_device.h"
 
-// Owns the Direct3D object and device; released last, after everything that holds objects
-// made on the device.
-class DeviceHolder {
+// The effect tests' vocabulary from the shared test support.
+using vexil::test::PixelAt;
+using vexil::test::ReadFile;
+using vexil::test::Rgba;
+using vexil::test::ScratchDir;
+using vexil::test::WritePng;
+
+// The test device; also forgets the device as the state scope's target when it goes.
+class DeviceHolder : public vexil::test::TestDevice {
  public:
-  DeviceHolder(bool gl, UINT width, UINT height);
+  using TestDevice::TestDevice;
   ~DeviceHolder();
-  DeviceHolder(const DeviceHolder&) = delete;
-  DeviceHolder& operator=(const DeviceHolder&) = delete;
-
-  IDirect3D9* d3d = nullptr;
-  IDirect3DDevice9* device = nullptr;
 };
 
 class EffectWorld {
@@ -38,7 +42,7 @@ class EffectWorld {
   // Parses a "timeline" element given as XML text.
   bool LoadTimeline(const std::string& xml);
 
-  IDirect3DDevice9* device() const { return m_devices.device; }
+  IDirect3DDevice9* device() const { return m_devices.device(); }
   const std::vector<VexilRecordedCall>& calls() const;
   void ClearCalls();
 
@@ -56,12 +60,3 @@ class EffectWorld {
   bool m_ok = false;
   std::string m_error;
 };
-
-// The RGBA pixel at (x, y) of a top-down picture `width` pixels wide.
-struct Rgba {
-  int r, g, b, a;
-};
-Rgba PixelAt(const std::vector<uint8_t>& rgba, UINT width, UINT x, UINT y);
-
-// Writes a top-down RGBA picture as PNG (for looking at test frames); false on failure.
-bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, UINT width, UINT height);

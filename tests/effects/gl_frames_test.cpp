@@ -3,12 +3,11 @@
 // resource loaded. Each frame is also written as PNG beside the test binaries for a look.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "effect_world.h"
 #include "klutt_resource.h"
-#include "test_files.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -33,8 +32,8 @@ class GlFramesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(world.ok()) << world.error();
-    ASSERT_TRUE(WriteTestPng(dir.File("quad.png"), 64, 64, Quadrants));
-    ASSERT_TRUE(WriteTestPng(dir.File("grey.png"), 32, 32, [](int, int) { return 0xFF404040u; }));
+    ASSERT_TRUE(WritePng(dir.File("quad.png"), 64, 64, Quadrants));
+    ASSERT_TRUE(WritePng(dir.File("grey.png"), 32, 32, [](int, int) { return 0xFF404040u; }));
   }
 
   // Renders demo time t, presents, and reads the back buffer; saves it as NAME.png.
@@ -47,17 +46,11 @@ class GlFramesTest : public ::testing::Test {
   }
 
   ::testing::AssertionResult Near(int x, int y, int r, int g, int b, int tolerance = 6) const {
-    const Rgba p = PixelAt(pixels, width, x, y);
-    if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
-        std::abs(p.b - b) <= tolerance) {
-      return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "pixel (" << x << ", " << y << ") is (" << p.r << ", " << p.g << ", " << p.b
-           << "), expected (" << r << ", " << g << ", " << b << ")";
+    return vexil::test::RgbNear({r, g, b, 255}, PixelAt(pixels, width, x, y), tolerance)
+           << " at pixel (" << x << ", " << y << ")";
   }
 
-  ScratchDir dir;
+  ScratchDir dir{ScratchDir::kEnter};
   EffectWorld world{true};
   std::vector<uint8_t> pixels;
   UINT width = 0, height = 0;
@@ -176,9 +169,9 @@ TEST_F(GlFramesTest, TextIsDrawnInsideItsBox) {
 }
 
 TEST_F(GlFramesTest, MeshResourceLoadsWithItsTexture) {
-  const std::string command =
-      std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + dir.File("cube.x") + " --texture quad.png";
-  ASSERT_EQ(0, std::system(command.c_str()));
+  ASSERT_EQ(0, vexil::test::RunProgram(vexil::test::BuiltProgram("vexil-xmeshgen"),
+                                       {dir.File("cube.x"), "--texture", "quad.png"})
+                   .status);
   ASSERT_TRUE(world.LoadResources("<resources><k type=\"klutt\" name=\"cube\">" +
                                   Param("filename", "string", "cube.x") + "</k></resources>"));
   auto* klutt = static_cast<effects::CKluttResource*>(world.resources.GetResource("cube"));

@@ -10,7 +10,7 @@
 #include "effect_world.h"
 #include "klutt_resource.h"
 #include "raw_resource.h"
-#include "test_files.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class ResourcesTest : public ::testing::Test {
            "\"/>";
   }
 
-  ScratchDir dir;
+  ScratchDir dir{ScratchDir::kEnter};
   EffectWorld world{false};
 };
 
@@ -78,8 +78,8 @@ TEST_F(ResourcesTest, RenderTargetTextureCarriesADepthBufferOfItsSize) {
 }
 
 TEST_F(ResourcesTest, ImageTextureTurnsItsColourKeyIntoTransparentBlack) {
-  ASSERT_TRUE(WriteTestPng(dir.File("key.png"), 16, 16,
-                           [](int x, int) { return x < 8 ? 0xFFFF00FFu : 0xFF20A040u; }));
+  ASSERT_TRUE(WritePng(dir.File("key.png"), 16, 16,
+                       [](int x, int) { return x < 8 ? 0xFFFF00FFu : 0xFF20A040u; }));
   ASSERT_TRUE(Load("<t type=\"texture\" name=\"keyed\">" + Param("filename", "string", "key.png") +
                    Param("colorkey", "color", "#FFFF00FF") + "</t>"));
   IDirect3DTexture9* texture = world.textures.GetTexture("keyed");
@@ -115,9 +115,9 @@ class KluttTest : public ResourcesTest {
  protected:
   // Writes the generator's two-material cube; material 0 names `texture`.
   void WriteCube(const std::string& texture) {
-    const std::string command = std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " +
-                                dir.File("cube.x") + " --texture " + texture;
-    ASSERT_EQ(0, std::system(command.c_str())) << command;
+    const vexil::test::RunResult run = vexil::test::RunProgram(
+        vexil::test::BuiltProgram("vexil-xmeshgen"), {dir.File("cube.x"), "--texture", texture});
+    ASSERT_EQ(0, run.status) << run.err;
   }
   effects::CKluttResource* Klutt(const std::string& params) {
     if (!Load("<k type=\"klutt\" name=\"cube\">" + params + "</k>")) return nullptr;
@@ -128,7 +128,7 @@ class KluttTest : public ResourcesTest {
 TEST_F(KluttTest, LoadsMeshMaterialsAndTexturesFromTheTextureFolder) {
   WriteCube("skin.png");
   std::filesystem::create_directory(dir.File("tex"));
-  ASSERT_TRUE(WriteTestPng(dir.File("tex/skin.png"), 8, 8, [](int, int) { return 0xFF0000FFu; }));
+  ASSERT_TRUE(WritePng(dir.File("tex/skin.png"), 8, 8, [](int, int) { return 0xFF0000FFu; }));
   effects::CKluttResource* klutt =
       Klutt(Param("filename", "string", "cube.x") + Param("texturedir", "string", "tex/"));
   ASSERT_NE(nullptr, klutt);
@@ -154,7 +154,7 @@ TEST_F(KluttTest, LoadsMeshMaterialsAndTexturesFromTheTextureFolder) {
 
 TEST_F(KluttTest, TextureFolderIsJoinedAsItStands) {
   WriteCube("skin.png");
-  ASSERT_TRUE(WriteTestPng(dir.File("texskin.png"), 8, 8, [](int, int) { return 0xFF00FF00u; }));
+  ASSERT_TRUE(WritePng(dir.File("texskin.png"), 8, 8, [](int, int) { return 0xFF00FF00u; }));
   effects::CKluttResource* klutt =
       Klutt(Param("filename", "string", "cube.x") + Param("texturedir", "string", "tex"));
   ASSERT_NE(nullptr, klutt);

@@ -6,7 +6,6 @@
 
 #include "d3dx9/d3dx9.h"
 #include "effect_world.h"
-#include "test_files.h"
 #include "vertex_formats.h"
 
 namespace {
@@ -16,7 +15,7 @@ class ScreenModulesTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(world.ok()) << world.error();
     // A 64 x 32 picture: sizes that are powers of two stay as they are.
-    ASSERT_TRUE(WriteTestPng(dir.File("pic.png"), 64, 32, [](int, int) { return 0xFF808080u; }));
+    ASSERT_TRUE(WritePng(dir.File("pic.png"), 64, 32, [](int, int) { return 0xFF808080u; }));
     ASSERT_TRUE(world.LoadResources(
         "<resources><texture type=\"texture\" name=\"pic\">"
         "<param name=\"filename\" type=\"string\" value=\"pic.png\"/></texture></resources>"));
@@ -60,7 +59,7 @@ class ScreenModulesTest : public ::testing::Test {
            params + "</m></timeline>";
   }
 
-  ScratchDir dir;
+  ScratchDir dir{ScratchDir::kEnter};
   EffectWorld world{false};
 };
 

@@ -7,7 +7,6 @@
 #include "effect_world.h"
 #include "showtime_module.h"
 #include "system/keys.h"
-#include "test_files.h"
 #include "timing_log.h"
 
 namespace {
@@ -49,9 +48,9 @@ class ShowTimeTest : public ::testing::Test {
   }
   void TearDown() override { vexil::sys::SetKeySource(previous); }
 
-  std::string Log() const { return ReadTextFile(dir.File("timing.txt")); }
+  std::string Log() const { return ReadFile(dir.File("timing.txt")); }
 
-  ScratchDir dir;
+  ScratchDir dir{ScratchDir::kEnter};
   vexil::sys::KeyTracker keys;
   vexil::sys::KeySource* previous = nullptr;
   EffectWorld world{false};

@@ -6,13 +6,13 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "fsound/fsound.h"
 #include "hostile_files.h"
+#include "support/scratch_dir.h"
 #include "test_audio.h"
 
 namespace {
@@ -27,20 +27,17 @@ class HostileMusic : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME));
     ASSERT_TRUE(FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS));
-    char pattern[] = "/tmp/vexil-music-XXXXXX";
-    dir_ = mkdtemp(pattern);
   }
   void TearDown() override {
     FSOUND_Close();
     FSOUND_SetOutput(-1);
-    std::filesystem::remove_all(dir_);
   }
   std::string Write(const std::string& name, const std::string& bytes) {
-    const std::string path = dir_ + "/" + name;
+    const std::string path = dir_.File(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
-  std::string dir_;
+  vexil::test::ScratchDir dir_;
 };
 
 TEST_F(HostileMusic, HeadersOutsideTheLimitsAreRefusedFromFileAndMemory) {
@@ -74,10 +71,10 @@ TEST_F(HostileMusic, TheHighestAcceptedRatePlaysThroughTheResampler) {
 }
 
 TEST_F(HostileMusic, PathsThatAreNotFilesAreRefusedAtOnce) {
-  const std::string fifo = dir_ + "/pipe.wav";
+  const std::string fifo = dir_.File("pipe.wav");
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
   for (const std::string& path :
-       {std::string("/dev/zero"), std::string("/dev/urandom"), fifo, dir_}) {
+       {std::string("/dev/zero"), std::string("/dev/urandom"), fifo, dir_.path()}) {
     SCOPED_TRACE(path);
     EXPECT_EQ(nullptr, FSOUND_Stream_Open(path.c_str(), kFileMode, 0, 0));
     EXPECT_EQ(FMOD_ERR_FILE_BAD, FSOUND_GetError());

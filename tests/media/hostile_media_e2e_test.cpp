@@ -5,19 +5,18 @@
 // hang or a run on memory.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "hostile_files.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -25,39 +24,13 @@ namespace {
 
 // Address space for the player: far above what a 64 x 48 demo needs (a few hundred MB with
 // the GL driver), far below what a decoder tricked into a 16384 x 16384 picture would take.
-constexpr long kMemoryLimitKb = 3L << 20;
-constexpr int kTimeLimitSeconds = 30;
+constexpr vexil::test::RunLimits kLimits{30, 3 << 10, 64};
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;  // the sanitizer's shadow memory needs all the address space
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-struct Outcome {
-  int status = -1;  // the player's exit status; 128 + n for a signal or the time limit
-  std::string err;
-};
+using Outcome = vexil::test::RunResult;
 
 class HostileMedia : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "vexil-hostile-XXXXXX").string();
-    ASSERT_NE(nullptr, mkdtemp(pattern.data()));
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    if (!HasFailure()) fs::remove_all(dir_, ec);
-  }
-
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  std::string Path(const std::string& name) const { return scratch_.File(name); }
   std::string Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(Path(name), std::ios::binary) << bytes;
     return Path(name);
@@ -76,18 +49,8 @@ class HostileMedia : public ::testing::Test {
         << "<backdrop type=\"clearscreen\" start=\"0\" end=\"100\"/>" << timeline
         << "</timeline></demo>";
     fs::remove_all(Path("out"));
-    std::string command = "cd '" + dir_ + "' && ";
-    if (!kSanitized) command += "ulimit -v " + std::to_string(kMemoryLimitKb) + " && ";
-    command += "exec timeout -s KILL " + std::to_string(kTimeLimitSeconds) +
-               " '" VEXIL_BIN_DIR "/vexil' --capture out --to 100 demo.xml >.out 2>.err";
-    const int raw = std::system(command.c_str());
-    Outcome run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    std::ifstream err(Path(".err"));
-    std::stringstream text;
-    text << err.rdbuf();
-    run.err = text.str();
-    return run;
+    return vexil::test::RunPlayer({"--capture", "out", "--to", "100", "demo.xml"}, scratch_.path(),
+                                  kLimits);
   }
 
   static std::string Param(const std::string& name, const std::string& value) {
@@ -115,7 +78,8 @@ class HostileMedia : public ::testing::Test {
   // stderr holds `expected` (empty: nothing in particular).
   void Expect(const char* name, const Outcome& run, const std::string& expected) const {
     SCOPED_TRACE(name);
-    EXPECT_EQ(0, run.status) << "status " << run.status << " (128 + n: a signal or the limit)\n"
+    EXPECT_EQ(0, run.status) << (run.timedOut ? "over the time limit" : "-1: ended by a signal")
+                             << "\n"
                              << run.err;
     EXPECT_TRUE(fs::exists(Path("out/frame-000000.png"))) << "the demo went on\n" << run.err;
     if (!expected.empty()) {
@@ -124,7 +88,8 @@ class HostileMedia : public ::testing::Test {
     EXPECT_EQ(std::string::npos, run.err.find("Sanitizer")) << run.err;
   }
 
-  std::string dir_;
+  vexil::test::ScratchDir scratch_;
+  const std::string& dir_ = scratch_.path();
 };
 
 struct Case {
@@ -251,8 +216,8 @@ TEST_F(HostileMedia, Meshes) {
 TEST_F(HostileMedia, EveryChangedByteOfABinaryMesh) {
   const std::string cube = Path("cube.x");
   ASSERT_EQ(0,
-            std::system(
-                (std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen '" + cube + "' --binary").c_str()));
+            vexil::test::RunProgram(vexil::test::BuiltProgram("vexil-xmeshgen"), {cube, "--binary"})
+                .status);
   std::ifstream in(cube, std::ios::binary);
   const std::string original((std::istreambuf_iterator<char>(in)),
                              std::istreambuf_iterator<char>());

@@ -9,7 +9,6 @@
 #include "effect_world.h"
 #include "fmod_module.h"
 #include "raw_resource.h"
-#include "test_files.h"
 
 namespace {
 
@@ -95,7 +94,7 @@ class FmodModuleTest : public ::testing::Test {
     return ::testing::internal::GetCapturedStderr();
   }
 
-  ScratchDir dir;
+  ScratchDir dir{ScratchDir::kEnter};
   EffectWorld world{false};
   FakeSound sound;
 };

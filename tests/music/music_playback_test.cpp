@@ -3,7 +3,6 @@
 // on SDL's dummy audio driver.
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cmath>
@@ -16,9 +15,12 @@
 #include "effect_world.h"
 #include "fmod_module.h"
 #include "fsound/fsound.h"
-#include "test_files.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace {
+
+using vexil::test::ScratchDir;
 
 constexpr int kRate = 44100;
 
@@ -61,11 +63,13 @@ std::vector<int16_t> ReadCaptureWav(const std::string& path) {
   return samples;
 }
 
-int RunPlayer(const std::string& folder, const std::string& arguments, const std::string& log) {
-  const std::string command =
-      "cd '" + folder + "' && '" + VEXIL_BIN_DIR + "/vexil' " + arguments + " > '" + log + "' 2>&1";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs the player on demo.xml in `folder` with `arguments` before it; "" when it exits with
+// status 0, else the status and what it printed.
+std::string PlayDemo(const std::string& folder, std::vector<std::string> arguments) {
+  arguments.push_back("demo.xml");
+  const vexil::test::RunResult run = vexil::test::RunPlayer(arguments, folder);
+  if (run.status == 0) return "";
+  return "exit status " + std::to_string(run.status) + ": " + run.out + run.err;
 }
 
 std::string Param(const char* name, const std::string& value) {
@@ -98,10 +102,9 @@ class MusicCaptureTest : public ::testing::TestWithParam<bool> {
     ASSERT_TRUE(WriteTone(dir.File("tone.wav"), tone, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
     std::ofstream(dir.File("demo.xml")) << MusicScript("tone.wav", GetParam());
   }
-  std::vector<int16_t> Capture(const std::string& range) {
-    EXPECT_EQ(0, RunPlayer(dir.path(), "--capture out --fps 10 " + range + " demo.xml",
-                           dir.File("player.log")))
-        << ReadTextFile(dir.File("player.log"));
+  std::vector<int16_t> Capture(const std::string& from, const std::string& to) {
+    EXPECT_EQ(
+        "", PlayDemo(dir.path(), {"--capture", "out", "--fps", "10", "--from", from, "--to", to}));
     return ReadCaptureWav(dir.File("out/audio.wav"));
   }
   // Frames of `audio` from `from` on differing from the tone from `toneFrame` on.
@@ -119,14 +122,14 @@ class MusicCaptureTest : public ::testing::TestWithParam<bool> {
 
 TEST_P(MusicCaptureTest, CaptureFromInsideTheSpanStartsAtTheMatchingPlaceOfTheMusic) {
   // Frames at 2500 .. 3400 ms: one second of audio, the music's 1.5 s to 2.5 s.
-  const std::vector<int16_t> audio = Capture("--from 2500 --to 3400");
+  const std::vector<int16_t> audio = Capture("2500", "3400");
   ASSERT_EQ(static_cast<size_t>(kRate) * 2, audio.size());
   EXPECT_EQ(0, Mismatches(audio, 0, 1500 * kRate / 1000)) << "sample-exact from 1500 ms";
 }
 
 TEST_P(MusicCaptureTest, MusicStartingInsideTheCaptureJoinsWithItsFirstFrame) {
   // Frames at 500 .. 1900 ms; the module's first frame is the one at 1000 ms.
-  const std::vector<int16_t> audio = Capture("--from 500 --to 1900");
+  const std::vector<int16_t> audio = Capture("500", "1900");
   ASSERT_EQ(static_cast<size_t>(kRate) * 3 / 2 * 2, audio.size());
   long loud = 0;
   for (size_t i = 0; i < static_cast<size_t>(kRate / 2) * 2; ++i) loud += audio[i] != 0;
@@ -149,9 +152,8 @@ TEST(MusicCaptureOggTest, CompressedMusicFromMemoryKeepsThePhaseOfTheTone) {
   }
   ASSERT_TRUE(WriteTone(dir.File("tone.ogg"), sine, SF_FORMAT_OGG | SF_FORMAT_VORBIS));
   std::ofstream(dir.File("demo.xml")) << MusicScript("tone.ogg", true);
-  ASSERT_EQ(0, RunPlayer(dir.path(), "--capture out --fps 10 --from 2500 --to 2900 demo.xml",
-                         dir.File("player.log")))
-      << ReadTextFile(dir.File("player.log"));
+  ASSERT_EQ("", PlayDemo(dir.path(),
+                         {"--capture", "out", "--fps", "10", "--from", "2500", "--to", "2900"}));
   const std::vector<int16_t> audio = ReadCaptureWav(dir.File("out/audio.wav"));
   ASSERT_EQ(static_cast<size_t>(kRate) / 2 * 2, audio.size());
   double worst = 0;
@@ -166,9 +168,8 @@ TEST(MusicCaptureSilenceTest, AScriptWithoutMusicCapturesSilenceOfTheSpansLength
   ScratchDir dir;
   std::ofstream(dir.File("demo.xml"))
       << Script("", "<b type=\"clearscreen\" start=\"0\" end=\"1000\"/>");
-  ASSERT_EQ(0, RunPlayer(dir.path(), "--capture out --fps 10 --from 200 --to 700 demo.xml",
-                         dir.File("player.log")))
-      << ReadTextFile(dir.File("player.log"));
+  ASSERT_EQ("", PlayDemo(dir.path(),
+                         {"--capture", "out", "--fps", "10", "--from", "200", "--to", "700"}));
   const std::vector<int16_t> audio = ReadCaptureWav(dir.File("out/audio.wav"));
   ASSERT_EQ(static_cast<size_t>(kRate) * 6 / 10 * 2, audio.size());
   long loud = 0;
@@ -184,7 +185,7 @@ class MusicPlaybackTest : public ::testing::Test {
 };
 
 TEST_F(MusicPlaybackTest, TheModulePlaysInRealTimeOnTheDummyDriver) {
-  ScratchDir dir;
+  ScratchDir dir(ScratchDir::kEnter);
   ASSERT_TRUE(WriteTone(dir.File("tone.wav"), Tone(3 * kRate), SF_FORMAT_WAV | SF_FORMAT_PCM_16));
   EffectWorld world(false);
   ASSERT_TRUE(world.ok()) << world.error();
@@ -219,9 +220,9 @@ TEST_F(MusicPlaybackTest, ThePlayerRunsADemoWithMusicToItsEnd) {
                 "<b type=\"clearscreen\" start=\"0\" end=\"700\"/>"
                 "<m type=\"fmod\" start=\"200\" end=\"700\">" +
                     Param("filename", "song") + Param("loadfrom", "memory") + "</m>");
-  ASSERT_EQ(0, RunPlayer(dir.path(), "demo.xml", dir.File("player.log")))
-      << ReadTextFile(dir.File("player.log"));
-  EXPECT_EQ("", ReadTextFile(dir.File("player.log"))) << "no errors while playing";
+  const vexil::test::RunResult run = vexil::test::RunPlayer({"demo.xml"}, dir.path());
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.out + run.err) << "no errors while playing";
 }
 
 }  // namespace

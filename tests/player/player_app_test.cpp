@@ -7,18 +7,12 @@
 #include <fstream>
 
 #include "player_app.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
 class PlayerAppTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexil-app-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string Write(const std::string& text) {
     const std::string path = dir_ + "/demo.xml";
     std::ofstream(path) << text;
@@ -31,7 +25,8 @@ class PlayerAppTest : public ::testing::Test {
     return options;
   }
 
-  std::string dir_;
+  vexil::test::ScratchDir scratch_;
+  const std::string& dir_ = scratch_.path();
 };
 
 TEST_F(PlayerAppTest, WiresTheEngineObjectsAndBuildsTheDisplay) {

@@ -7,19 +7,15 @@
 #include <fstream>
 
 #include "png_writer_pool.h"
+#include "support/scratch_dir.h"
 
 namespace vexil {
 namespace {
 
 class PngWriterPoolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexil-png-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string dir_;
+  vexil::test::ScratchDir scratch_;
+  const std::string& dir_ = scratch_.path();
 };
 
 std::string Head(const std::string& path) {

@@ -10,26 +10,21 @@
 #include "container_cipher.h"
 #include "scenecore.h"
 #include "script_source.h"
+#include "support/scratch_dir.h"
 
 namespace vexil {
 namespace {
 
 class ScriptSourceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexil-src-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string Write(const std::string& name, const std::string& bytes) {
     const std::string path = dir_ + "/" + name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
 
-  std::string dir_;
+  vexil::test::ScratchDir scratch_;
+  const std::string& dir_ = scratch_.path();
   CXmlHandler loader_;
   std::string error_;
 };

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "../support/test_device.h"
 #include "d3d9/null/d3d9_null.h"
 #include "scenecore.h"
+#include "support/test_device.h"
 #include "timelinelog.h"
 
 class EngineTest : public ::testing::Test {
@@ -26,7 +26,7 @@ class EngineTest : public ::testing::Test {
     TimelineLog().clear();
     d3d_ = VexilCreateNullDirect3D9();
     ASSERT_NE(nullptr, d3d_);
-    ASSERT_EQ(D3D_OK, CreateTestDevice(d3d_, kBackWidth, kBackHeight, &dev_));
+    ASSERT_EQ(D3D_OK, vexil::test::CreateTestDevice(d3d_, kBackWidth, kBackHeight, &dev_));
     widgets_ = new CWidgetManager;
     ASSERT_TRUE(widgets_->Load("test_plugin_timeline.dll")) << widgets_->GetLastError();
     textures_ = new CTextureManager;

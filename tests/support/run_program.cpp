@@ -1,0 +1,125 @@
+// fork and exec with limits, a deadline and captured output.
+#include "support/run_program.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "support/scratch_dir.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VEXIL_TEST_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEXIL_TEST_SANITIZED 1
+#endif
+#endif
+
+namespace vexil::test {
+namespace {
+
+// A file in the temporary folder for one stream of the child; removed when read back.
+struct CaptureFile {
+  CaptureFile() {
+    path = (std::filesystem::temp_directory_path() / "vexil-run-XXXXXX").string();
+    fd = mkstemp(path.data());
+  }
+  ~CaptureFile() {
+    if (fd >= 0) close(fd);
+    unlink(path.c_str());
+  }
+  std::string path;
+  int fd = -1;
+};
+
+void Limit(int resource, long long mib) {
+  const rlim_t bytes = static_cast<rlim_t>(mib) * 1024 * 1024;
+  rlimit limit{bytes, bytes};
+  setrlimit(resource, &limit);
+}
+
+}  // namespace
+
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : text + " ") {
+    if (c != ' ') {
+      word += c;
+    } else if (!word.empty()) {
+      words.push_back(word);
+      word.clear();
+    }
+  }
+  return words;
+}
+
+std::string BuiltProgram(const std::string& name) {
+  return std::string(VEXIL_BIN_DIR) + "/" + name;
+}
+
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& folder, const RunLimits& limits) {
+  RunResult result;
+  CaptureFile out, err;
+  if (out.fd < 0 || err.fd < 0) return result;
+
+  // Everything the child needs is prepared before fork: after it, only calls that are safe
+  // in a copy of a multi-threaded process.
+  std::vector<std::string> words{program};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid < 0) return result;
+  if (pid == 0) {
+    setpgid(0, 0);  // one group, so a timeout ends whatever the program started too
+    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
+    dup2(out.fd, STDOUT_FILENO);
+    dup2(err.fd, STDERR_FILENO);
+    const int devnull = open("/dev/null", O_RDONLY);
+    if (devnull >= 0) dup2(devnull, STDIN_FILENO);
+#ifndef VEXIL_TEST_SANITIZED
+    Limit(RLIMIT_AS, limits.memoryMiB);
+#endif
+    Limit(RLIMIT_FSIZE, limits.fileMiB);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  setpgid(pid, pid);
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);
+  int raw = 0;
+  for (;;) {
+    const pid_t done = waitpid(pid, &raw, WNOHANG);
+    if (done == pid) break;
+    if (done < 0) return result;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(-pid, SIGKILL);
+      waitpid(pid, &raw, 0);
+      result.timedOut = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (!result.timedOut && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+  result.out = ReadFile(out.path);
+  result.err = ReadFile(err.path);
+  return result;
+}
+
+RunResult RunPlayer(const std::vector<std::string>& args, const std::string& folder,
+                    const RunLimits& limits) {
+  return RunProgram(BuiltProgram("vexil"), args, folder, limits);
+}
+
+}  // namespace vexil::test
