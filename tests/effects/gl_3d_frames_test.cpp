@@ -12,7 +12,6 @@
 #include "effect_world.h"
 #include "mesh_placement.h"
 #include "metaball_surface.h"
-#include "test_files.h"
 
 namespace {
 
@@ -68,7 +67,7 @@ class Gl3dFramesTest : public ::testing::Test {
     return D3DXVECTOR2((ndc.x + 1.0f) * 320.0f, (1.0f - ndc.y) * 240.0f);
   }
 
-  ScratchDir dir;
+  ScratchDir dir{ScratchDir::kEnter};
   EffectWorld world{true};
   std::vector<uint8_t> pixels;
   UINT width = 0, height = 0;

@@ -6,12 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "effect_test_support.h"
-#include "test_files.h"
 
 class GlEffectFrameTest : public ::testing::Test {
  protected:
@@ -27,19 +25,13 @@ class GlEffectFrameTest : public ::testing::Test {
   }
 
   ::testing::AssertionResult Near(int x, int y, int r, int g, int b, int tolerance = 6) const {
-    const Rgba p = PixelAt(pixels, width, x, y);
-    if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
-        std::abs(p.b - b) <= tolerance) {
-      return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "pixel (" << x << ", " << y << ") is (" << p.r << ", " << p.g << ", " << p.b
-           << "), expected (" << r << ", " << g << ", " << b << ")";
+    return vexil::test::RgbNear({r, g, b, 255}, PixelAt(pixels, width, x, y), tolerance)
+           << " at pixel (" << x << ", " << y << ")";
   }
 
   Rgba At(int x, int y) const { return PixelAt(pixels, width, x, y); }
 
-  ScratchDir dir;
+  ScratchDir dir{ScratchDir::kEnter};
   EffectWorld world;
   std::vector<uint8_t> pixels;
   UINT width = 0, height = 0;

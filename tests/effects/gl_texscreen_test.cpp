@@ -22,7 +22,7 @@ class GlTexScreenTestAt : public GlEffectFrameTest {
 
   void SetUp() override {
     GlEffectFrameTest::SetUp();
-    ASSERT_TRUE(WriteTestPng(dir.File("quad.png"), 64, 64, Quadrants));
+    ASSERT_TRUE(WritePng(dir.File("quad.png"), 64, 64, Quadrants));
     ASSERT_TRUE(world.LoadResources("<resources><t type=\"texture\" name=\"quad\">" +
                                     Param("filename", "string", "quad.png") + "</t></resources>"));
   }

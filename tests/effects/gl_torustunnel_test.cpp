@@ -30,8 +30,8 @@ class GlTorusTunnelTest : public GlEffectFrameTest {
   void SetUp() override {
     GlEffectFrameTest::SetUp();
     // Left half red, right half green.
-    ASSERT_TRUE(WriteTestPng(dir.File("halves.png"), 64, 64,
-                             [](int x, int) { return x < 32 ? 0xFFFF0000u : 0xFF00FF00u; }));
+    ASSERT_TRUE(WritePng(dir.File("halves.png"), 64, 64,
+                         [](int x, int) { return x < 32 ? 0xFFFF0000u : 0xFF00FF00u; }));
     ASSERT_TRUE(world.LoadResources("<resources><t type=\"texture\" name=\"halves\">" +
                                     Param("filename", "string", "halves.png") +
                                     "</t></resources>"));

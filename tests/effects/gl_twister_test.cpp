@@ -46,7 +46,7 @@ class GlTwisterTest : public GlEffectFrameTest {
  protected:
   void SetUp() override {
     GlEffectFrameTest::SetUp();
-    ASSERT_TRUE(WriteTestPng(dir.File("white.png"), 16, 16, [](int, int) { return 0xFFFFFFFFu; }));
+    ASSERT_TRUE(WritePng(dir.File("white.png"), 16, 16, [](int, int) { return 0xFFFFFFFFu; }));
     ASSERT_TRUE(world.LoadResources("<resources><t type=\"texture\" name=\"white\">" +
                                     Param("filename", "string", "white.png") + "</t></resources>"));
   }
