@@ -4,19 +4,13 @@
 // what is not there.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "d3dx9/media_limits.h"
 #include "d3dx9/xfile_import.h"
-
-namespace fs = std::filesystem;
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -144,16 +138,12 @@ Mesh Q {
 // Every byte of a valid binary cube changed, one at a time, to a few values: each import ends
 // in a mesh or an error, never in a crash (run under AddressSanitizer in CI).
 TEST(HostileMeshes, EveryChangedByteOfABinaryFileIsSafe) {
-  char pattern[] = "/tmp/vexil-xbin-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
-  const std::string path = dir + "/cube.x";
-  const std::string cmd = std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + path + " --binary";
-  ASSERT_EQ(0, std::system(cmd.c_str()));
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  const std::string original = content.str();
-  fs::remove_all(dir);
+  vexil::test::ScratchDir dir;
+  const std::string path = dir.File("cube.x");
+  ASSERT_EQ(0,
+            vexil::test::RunProgram(vexil::test::BuiltProgram("vexil-xmeshgen"), {path, "--binary"})
+                .status);
+  const std::string original = vexil::test::ReadFile(path);
   ASSERT_GT(original.size(), 100u);
   int loaded = 0, refused = 0;
   for (size_t i = 16; i < original.size(); ++i) {

@@ -12,6 +12,7 @@
 #include "effect_world.h"
 #include "mesh_placement.h"
 #include "metaball_surface.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -221,10 +222,10 @@ TEST_F(Gl3dFramesTest, TrailTubeTrailsBehindItsEmitter) {
 }
 
 TEST_F(Gl3dFramesTest, KluttViewerLightsAFaceTurnedAwayFromTheCamera) {
-  const std::string command =
-      std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + dir.File("cube.x") + " --half-size 12.5";
-  ASSERT_EQ(0, std::system(command.c_str()));
-  ASSERT_TRUE(WriteTestPng(dir.File("cube.png"), 8, 8, [](int, int) { return 0xFFFFFFFFu; }));
+  ASSERT_EQ(0, vexil::test::RunProgram(vexil::test::BuiltProgram("vexil-xmeshgen"),
+                                       {dir.File("cube.x"), "--half-size", "12.5"})
+                   .status);
+  ASSERT_TRUE(WritePng(dir.File("cube.png"), 8, 8, [](int, int) { return 0xFFFFFFFFu; }));
   ASSERT_TRUE(world.LoadResources("<resources><k type=\"klutt\" name=\"cube\">" +
                                   Param("filename", "string", "cube.x") + "</k></resources>"));
   PlayerProjection();

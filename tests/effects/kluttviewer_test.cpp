@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 
 #include "effect_world.h"
 #include "kluttviewer_module.h"
 #include "mesh_placement.h"
-#include "test_files.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -80,10 +79,11 @@ class KluttViewerModuleTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(world.ok()) << world.error();
-    const std::string command = std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " +
-                                dir.File("cube.x") + " --half-size 12.5 --texture pic.png";
-    ASSERT_EQ(0, std::system(command.c_str()));
-    ASSERT_TRUE(WriteTestPng(dir.File("pic.png"), 8, 8, [](int, int) { return 0xFF808080u; }));
+    ASSERT_EQ(0, vexil::test::RunProgram(
+                     vexil::test::BuiltProgram("vexil-xmeshgen"),
+                     {dir.File("cube.x"), "--half-size", "12.5", "--texture", "pic.png"})
+                     .status);
+    ASSERT_TRUE(WritePng(dir.File("pic.png"), 8, 8, [](int, int) { return 0xFF808080u; }));
     ASSERT_TRUE(world.LoadResources(
         "<resources><k type=\"klutt\" name=\"cube\">"
         "<param name=\"filename\" type=\"string\" value=\"cube.x\"/></k>"
@@ -110,7 +110,7 @@ class KluttViewerModuleTest : public ::testing::Test {
     return value;
   }
 
-  ScratchDir dir;
+  ScratchDir dir{ScratchDir::kEnter};
   EffectWorld world{false};
 };
 

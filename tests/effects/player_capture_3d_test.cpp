@@ -2,34 +2,28 @@
 // trail tube and a mesh viewer gives byte-identical frames on a second capture.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
-#include "test_files.h"
+#include "support/picture.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
-int RunPlayer(const std::string& folder, const std::string& arguments, const std::string& log) {
-  const std::string command = "cd '" + folder + "' && timeout 120 '" + VEXIL_BIN_DIR + "/vexil' " +
-                              arguments + " > '" + log + "' 2>&1";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using vexil::test::ReadFile;
+using vexil::test::RunProgram;
+using vexil::test::RunResult;
 
 TEST(PlayerCapture3dTest, TheSameCaptureTwiceIsByteIdentical) {
-  ScratchDir dir;
-  ASSERT_TRUE(WriteTestPng(dir.File("tex.png"), 32, 32, [](int x, int y) {
+  vexil::test::ScratchDir dir;
+  ASSERT_TRUE(vexil::test::WritePng(dir.File("tex.png"), 32, 32, [](int x, int y) {
     return ((x / 8 + y / 8) % 2) ? 0xFF2040C0u : 0xFFE0E0E0u;
   }));
-  const std::string mesh =
-      std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen " + dir.File("cube.x") + " --texture tex.png";
-  ASSERT_EQ(0, std::system(mesh.c_str()));
+  ASSERT_EQ(0, RunProgram(vexil::test::BuiltProgram("vexil-xmeshgen"),
+                          {dir.File("cube.x"), "--texture", "tex.png"})
+                   .status);
   std::string shape = "<param name=\"shape\" type=\"arrayvec3\">";
   for (const char* key :
        {"x=\"2\" y=\"0\"", "x=\"0\" y=\"-2\"", "x=\"-2\" y=\"0\"", "x=\"0\" y=\"2\""})
@@ -56,17 +50,18 @@ TEST(PlayerCapture3dTest, TheSameCaptureTwiceIsByteIdentical) {
              "<param name=\"mesh\" type=\"string\" value=\"cube\"/>"
              "<param name=\"xrotation\" type=\"float\" value=\"0.6\"/></v>"
              "</timeline></demo>";
-  ASSERT_EQ(0, RunPlayer(dir.path(), "--capture one --fps 10 demo.xml", dir.File("one.log")))
-      << ReadTextFile(dir.File("one.log"));
-  ASSERT_EQ(0, RunPlayer(dir.path(), "--capture two --fps 10 demo.xml", dir.File("two.log")))
-      << ReadTextFile(dir.File("two.log"));
+  for (const char* folder : {"one", "two"}) {
+    const RunResult run =
+        vexil::test::RunPlayer({"--capture", folder, "--fps", "10", "demo.xml"}, dir.path());
+    ASSERT_EQ(0, run.status) << run.err;
+  }
   int frames = 0;
   for (int i = 0; i <= 20; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06d.png", i);
-    const std::string a = ReadBytes(dir.path() + "/one" + name);
+    const std::string a = ReadFile(dir.path() + "/one" + name);
     if (a.empty()) break;
-    EXPECT_EQ(a, ReadBytes(dir.path() + "/two" + name)) << "frame " << i;
+    EXPECT_EQ(a, ReadFile(dir.path() + "/two" + name)) << "frame " << i;
     ++frames;
   }
   EXPECT_GE(frames, 20) << "every effect captured";
