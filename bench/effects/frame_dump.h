@@ -1,0 +1,18 @@
+// With VEXIL_BENCH_FRAMES set to a folder, the benchmarks write each effect's frame through the
+// layer and as raw OpenGL there as PNG, so one can see that both draw the same picture.
+#pragma once
+
+#include <string>
+
+#include "d3d9/d3d9.h"
+
+namespace vexil_bench {
+
+// The folder to write frames into, or empty.
+std::string FrameDumpFolder();
+// The layer device's back buffer.
+void DumpLayerFrame(IDirect3DDevice9* device, const std::string& path);
+// The bound raw OpenGL framebuffer (640 x 480, stored top row first).
+void DumpRawFrame(const std::string& path);
+
+}  // namespace vexil_bench
