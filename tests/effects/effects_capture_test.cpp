@@ -1,16 +1,20 @@
 // The player capturing scripts with the zoom blur, the bent screen, the twister, the torus
 // tunnel and the torus knot: pixels where the geometry and the lighting put them, and the
 // same capture twice giving the same bytes.
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "e2e_harness.h"
-#include "test_files.h"
+#include "support/picture.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
-using vexil_e2e::Image;
+using vexil::test::Picture;
+using vexil::test::ReadFile;
 
 std::string Param(const char* name, const char* type, const std::string& value) {
   return std::string("<param name=\"") + name + "\" type=\"" + type + "\" value=\"" + value +
@@ -31,8 +35,8 @@ std::string RenderTarget(const char* name) {
 
 // A flat ribbon twisted half a turn, upright in the middle of the screen.
 std::string Twister(int layer) {
-  return "<tw type=\"twister\" start=\"0\" end=\"1000\" layer=\"" + std::to_string(layer) +
-         "\">" + Param("texture", "string", "grey") + Param("segment", "long", "30") +
+  return "<tw type=\"twister\" start=\"0\" end=\"1000\" layer=\"" + std::to_string(layer) + "\">" +
+         Param("texture", "string", "grey") + Param("segment", "long", "30") +
          Param("endtwist", "float", "0.5") +
          "<param name=\"shape\" type=\"arrayvec2\"><key x=\"-1\" y=\"-0.2\"/>"
          "<key x=\"-1\" y=\"0.2\"/><key x=\"1\" y=\"0.2\"/><key x=\"1\" y=\"-0.2\"/></param>"
@@ -41,25 +45,40 @@ std::string Twister(int layer) {
          "<param name=\"eyepoint\" type=\"vec3\" x=\"0\" y=\"0\" z=\"-8\"/></tw>";
 }
 
-class EffectsCaptureTest : public vexil_e2e::PlayerTest {
+class EffectsCaptureTest : public ::testing::Test {
  protected:
-  // Captures 0..200 ms at 10 fps into `folder`; the player must succeed.
+  std::string Path(const std::string& name) const { return dir.File(name); }
+  void Write(const std::string& name, const std::string& text) {
+    ASSERT_TRUE(vexil::test::WriteFile(Path(name), text));
+  }
+
+  static std::string FrameName(int index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", index);
+    return name;
+  }
+
+  // Captures 0..200 ms at 10 fps into `folder`: three frames; the player must succeed.
   void Capture(const std::string& folder) {
-    const auto run = Run({"--capture", folder, "--fps", "10", "--from", "0", "--to", "200",
-                          "demo.xml"});
+    const vexil::test::RunResult run = vexil::test::RunPlayer(
+        {"--capture", folder, "--fps", "10", "--from", "0", "--to", "200", "demo.xml"}, dir.path());
     ASSERT_EQ(0, run.status) << run.err;
-    ASSERT_EQ(3, CountFrames(folder));
+    ASSERT_FALSE(ReadFile(Path(folder) + FrameName(2)).empty());
+  }
+
+  Picture Frame(const std::string& folder, int index) const {
+    return vexil::test::LoadPng(Path(folder) + FrameName(index));
   }
 
   void ExpectSameCaptures(const std::string& a, const std::string& b) {
     for (int i = 0; i < 3; ++i) {
-      char name[32];
-      std::snprintf(name, sizeof name, "/frame-%06d.png", i);
-      const std::string first = vexil_e2e::ReadFile(Path(a) + name);
+      const std::string first = ReadFile(Path(a) + FrameName(i));
       EXPECT_FALSE(first.empty());
-      EXPECT_EQ(first, vexil_e2e::ReadFile(Path(b) + name)) << "frame " << i;
+      EXPECT_EQ(first, ReadFile(Path(b) + FrameName(i))) << "frame " << i;
     }
   }
+
+  vexil::test::ScratchDir dir;
 };
 
 uint32_t Grey(int level) {
@@ -73,8 +92,8 @@ int Channel(uint32_t rgb, int shift) {
 ::testing::AssertionResult GreyNear(uint32_t rgb, int level, int tolerance) {
   for (int shift : {16, 8, 0}) {
     if (std::abs(Channel(rgb, shift) - level) > tolerance) {
-      return ::testing::AssertionFailure() << "got " << std::hex << rgb << ", expected about "
-                                           << Grey(level);
+      return ::testing::AssertionFailure()
+             << "got " << std::hex << rgb << ", expected about " << Grey(level);
     }
   }
   return ::testing::AssertionSuccess();
@@ -84,7 +103,8 @@ TEST_F(EffectsCaptureTest, BlurOfARenderTargetIsLitByWhatTheTwisterLeft) {
   // "flat" is cleared to grey 64 and never drawn into otherwise. The twister sets its
   // material (ambient 0.2) and leaves light 0 (ambient 1) on; the blur's four passes then
   // each add 64 x 0.2 x (1 + 26/255) = 14 onto the black around the twister.
-  ASSERT_TRUE(WriteTestPng(Path("grey.png"), 16, 16, [](int, int) { return 0xFF808080u; }));
+  ASSERT_TRUE(
+      vexil::test::WritePng(Path("grey.png"), 16, 16, [](int, int) { return 0xFF808080u; }));
   Write("demo.xml",
         Demo(RenderTarget("flat") + "<t type=\"texture\" name=\"grey\">" +
                  Param("filename", "string", "grey.png") + "</t>",
@@ -97,11 +117,11 @@ TEST_F(EffectsCaptureTest, BlurOfARenderTargetIsLitByWhatTheTwisterLeft) {
                  Param("texture", "string", "flat") + Param("times", "long", "4") +
                  Param("light", "float", "0.1") + "</b>"));
   Capture("one");
-  const Image frame = Frame("one", 1);
+  const Picture frame = Frame("one", 1);
   ASSERT_TRUE(frame.ok());
-  EXPECT_TRUE(GreyNear(frame.Pixel(10, 10), 56, 2));
-  EXPECT_TRUE(GreyNear(frame.Pixel(310, 230), 56, 2));
-  EXPECT_GT(Channel(frame.Pixel(160, 120), 8), 56 + 40) << "the lit ribbon in the middle";
+  EXPECT_TRUE(GreyNear(frame.Rgb(10, 10), 56, 2));
+  EXPECT_TRUE(GreyNear(frame.Rgb(310, 230), 56, 2));
+  EXPECT_GT(Channel(frame.Rgb(160, 120), 8), 56 + 40) << "the lit ribbon in the middle";
   Capture("two");
   ExpectSameCaptures("one", "two");
 }
@@ -118,13 +138,13 @@ TEST_F(EffectsCaptureTest, TunnelBehindABentScreenAndAKnotThatDrawsNothing) {
                  "</s>"
                  "<k type=\"torusknot\" start=\"0\" end=\"1000\" layer=\"3\"/>"));
   Capture("one");
-  const Image frame = Frame("one", 2);
+  const Picture frame = Frame("one", 2);
   ASSERT_TRUE(frame.ok());
   // The bent screen covers the middle: yellow. Around it the untextured tunnel wall (white:
   // unlit, no texture) fills the rest of the screen.
-  EXPECT_EQ(0xFFFF00u, frame.Pixel(160, 120));
-  EXPECT_EQ(0xFFFFFFu, frame.Pixel(5, 5));
-  EXPECT_EQ(0xFFFFFFu, frame.Pixel(315, 235));
+  EXPECT_EQ(0xFFFF00u, frame.Rgb(160, 120));
+  EXPECT_EQ(0xFFFFFFu, frame.Rgb(5, 5));
+  EXPECT_EQ(0xFFFFFFu, frame.Rgb(315, 235));
   Capture("two");
   ExpectSameCaptures("one", "two");
 }
