@@ -89,6 +89,18 @@ TEST_F(FfpKeyTest, EqualPipelinesGiveEqualKeysWhateverLaterStagesHold) {
   EXPECT_FALSE(before == Key(3));
 }
 
+TEST_F(FfpKeyTest, NormalsAreNormalisedWhereverTheyAreUsed) {
+  state_.render[D3DRS_NORMALIZENORMALS] = TRUE;
+  EXPECT_TRUE(Key(1).normalizeNormals) << "lit";
+  state_.render[D3DRS_LIGHTING] = FALSE;
+  EXPECT_FALSE(Key(1).normalizeNormals) << "unlit, texture coordinates from the vertex";
+  state_.stage[0][D3DTSS_TEXCOORDINDEX] = D3DTSS_TCI_SPHEREMAP;
+  EXPECT_TRUE(Key(1).normalizeNormals) << "unlit sphere map";
+  EXPECT_FALSE(Key(0).normalizeNormals) << "no texture: no coordinates are generated";
+  state_.render[D3DRS_NORMALIZENORMALS] = FALSE;
+  EXPECT_FALSE(Key(1).normalizeNormals);
+}
+
 TEST_F(FfpKeyTest, LightsFogAndPretransformedVertices) {
   state_.lights.resize(5);
   state_.lights[1] = {vexil::d3d9::DefaultLight(), true, true};

@@ -63,7 +63,6 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
       key->lightType[key->lightCount] = static_cast<uint8_t>(s.lights[i].light.Type);
       ++key->lightCount;
     }
-    key->normalizeNormals = r[D3DRS_NORMALIZENORMALS] != 0;
     key->localViewer = r[D3DRS_LOCALVIEWER] != 0;
     const bool colorVertex = r[D3DRS_COLORVERTEX] != 0;
     key->diffuseSource = ResolveSource(r[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, layout);
@@ -132,6 +131,18 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
     }
     key->stageCount = static_cast<uint8_t>(i + 1);
   }
+
+  // Normalising applies to the transformed normal wherever it is used: lighting, and the
+  // texture coordinates generated from it (sphere maps, reflections), lit or not.
+  bool normalUsed = key->lighting != 0;
+  for (int i = 0; i < key->stageCount; ++i) {
+    const uint8_t gen = key->stages[i].texCoordGen;
+    normalUsed = normalUsed || gen == (D3DTSS_TCI_CAMERASPACENORMAL >> 16) ||
+                 gen == (D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR >> 16) ||
+                 gen == (D3DTSS_TCI_SPHEREMAP >> 16);
+  }
+  key->normalizeNormals =
+      key->hasNormal && !layout.pretransformed && normalUsed && r[D3DRS_NORMALIZENORMALS] != 0;
 }
 
 }  // namespace vexil::d3d9
