@@ -9,8 +9,7 @@
 
 #include "d3dx9/d3dx9.h"
 #include "display_aspect.h"
-#include "effect_messages.h"
-#include "system/message_box.h"
+#include "mesh_buffers.h"
 
 namespace effects {
 
@@ -95,36 +94,13 @@ void CTexScreenModule::Init() {
   }
   BuildTexScreenGrid(CurrentGrid(), &m_vertices, &m_triangles);
 
-  const UINT vertexBytes = static_cast<UINT>(m_vertices.size() * sizeof(VertexColorTex));
-  if (FAILED(device->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, VertexColorTex::kFvf,
-                                        D3DPOOL_MANAGED, &m_vertexBuffer, nullptr))) {
-    m_vertexBuffer = nullptr;
-    ShowEffectMessage(kMsgVertexBufferFailed, kCaptionVexil, MB_OK);
+  if (!CreateFilledMeshBuffers(device, VertexColorTex::kFvf, m_vertices.data(),
+                               static_cast<UINT>(m_vertices.size() * sizeof(VertexColorTex)),
+                               m_triangles.data(),
+                               static_cast<UINT>(m_triangles.size() * sizeof(Triangle16)),
+                               &m_vertexBuffer, &m_indexBuffer)) {
     return;
   }
-  void* data = nullptr;
-  if (FAILED(m_vertexBuffer->Lock(0, vertexBytes, &data, 0)) || !data) {
-    ReleaseBuffers();
-    ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
-    return;
-  }
-  std::memcpy(data, m_vertices.data(), vertexBytes);
-  m_vertexBuffer->Unlock();
-
-  const UINT indexBytes = static_cast<UINT>(m_triangles.size() * sizeof(Triangle16));
-  if (FAILED(device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                       D3DPOOL_MANAGED, &m_indexBuffer, nullptr))) {
-    ReleaseBuffers();
-    ShowEffectMessage(kMsgIndexBufferFailed, kCaptionVexil, MB_OK);
-    return;
-  }
-  if (FAILED(m_indexBuffer->Lock(0, indexBytes, &data, 0)) || !data) {
-    ReleaseBuffers();
-    ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
-    return;
-  }
-  std::memcpy(data, m_triangles.data(), indexBytes);
-  m_indexBuffer->Unlock();
 
   if (!m_pTexture && m_pDemoDevice->m_pTextureManager) {
     m_pTexture = m_pDemoDevice->m_pTextureManager->GetTexture(m_texture);

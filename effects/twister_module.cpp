@@ -61,6 +61,12 @@ CTwisterModule::~CTwisterModule() {
   if (m_vertexBuffer) m_vertexBuffer->Release();
 }
 
+UINT CTwisterModule::BufferBytes() const {
+  // The strips of all segments; the last ring's pairs are never drawn.
+  return static_cast<UINT>(m_segments) * static_cast<UINT>(m_points + 1) * 2u *
+         static_cast<UINT>(sizeof(VertexNormalColorTex));
+}
+
 void CTwisterModule::Init() {
   IDirect3DDevice9* device =
       m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
@@ -83,10 +89,9 @@ void CTwisterModule::Init() {
   }
   m_pairs.resize(static_cast<size_t>(m_segments + 1) * (m_points + 1) * 2);
 
-  const UINT bytes = static_cast<UINT>(m_segments) * (m_points + 1) * 2 *
-                     static_cast<UINT>(sizeof(VertexNormalColorTex));
-  if (FAILED(device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, VertexNormalColorTex::kFvf,
-                                        D3DPOOL_DEFAULT, &m_vertexBuffer, nullptr))) {
+  if (FAILED(device->CreateVertexBuffer(BufferBytes(), D3DUSAGE_WRITEONLY,
+                                        VertexNormalColorTex::kFvf, D3DPOOL_DEFAULT,
+                                        &m_vertexBuffer, nullptr))) {
     m_vertexBuffer = nullptr;
     m_problem.Say("twister", "its vertex buffer could not be made; nothing is drawn");
     return;
@@ -125,8 +130,7 @@ void CTwisterModule::Render() {
   for (int32_t j = 0; j < m_points; ++j) m_outline[j] = m_shape[j];
   BuildTwisterTube(frame, m_outline, m_arc, &m_pairs);
 
-  const UINT bytes = static_cast<UINT>(m_segments) * (m_points + 1) * 2 *
-                     static_cast<UINT>(sizeof(VertexNormalColorTex));
+  const UINT bytes = BufferBytes();
   void* data = nullptr;
   if (FAILED(m_vertexBuffer->Lock(0, bytes, &data, D3DLOCK_DISCARD)) || !data) return;
   std::memcpy(data, m_pairs.data(), bytes);

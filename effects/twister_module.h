@@ -19,6 +19,9 @@ class CTwisterModule : public CModule {
   void Render() override;
 
  private:
+  // Bytes of the vertex buffer: segment x (points + 1) vertex pairs.
+  UINT BufferBytes() const;
+
   CValueVarFloat m_startTwist;
   CValueVarFloat m_endTwist;
   CValueVarFloat m_middleTwist;    // accepted from scripts, no effect on the picture

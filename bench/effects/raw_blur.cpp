@@ -48,15 +48,7 @@ class RawBlur : public RawEffectFrame {
     glGenBuffers(1, &m_buffer);
     glBindBuffer(GL_ARRAY_BUFFER, m_buffer);
     glBufferData(GL_ARRAY_BUFFER, 4 * sizeof(effects::VertexColorTex), nullptr, GL_DYNAMIC_DRAW);
-    const GLsizei stride = sizeof(effects::VertexColorTex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(offsetof(effects::VertexColorTex, color)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(effects::VertexColorTex, u)));
+    ColorTexAttributes();
   }
 
   ~RawBlur() override {

@@ -3,10 +3,12 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <vector>
 
 #include "bench_world.h"
+#include "vertex_formats.h"
 
 namespace vexil_bench {
 
@@ -122,6 +124,18 @@ GLuint RawGlContext::PictureTexture() {
 
 GLuint RawGlContext::BlackTexture() {
   return Texture(std::vector<uint32_t>(256 * 256, 0xFF000000u));
+}
+
+void ColorTexAttributes() {
+  using V = effects::VertexColorTex;
+  const GLsizei stride = sizeof(V);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                        reinterpret_cast<void*>(offsetof(V, color)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(V, u)));
 }
 
 }  // namespace vexil_bench

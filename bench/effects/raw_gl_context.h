@@ -52,6 +52,10 @@ std::unique_ptr<RawEffectFrame> MakeRawTexScreen();
 std::unique_ptr<RawEffectFrame> MakeRawTwister();
 std::unique_ptr<RawEffectFrame> MakeRawTorusTunnel();
 
+// Points the bound vertex array's attributes 0 (position), 1 (diffuse colour) and 2 (u, v)
+// into the bound buffer of the effects' 24-byte vertices (FVF 142 hex).
+void ColorTexAttributes();
+
 // The world-view-projection product as the shaders take it: D3D's row-vector matrix uploaded
 // as it lies in memory is the column-major matrix that multiplies column vectors.
 inline void SetMatrix(GLint location, const D3DXMATRIX& m) {

@@ -56,15 +56,7 @@ class RawTexScreen : public RawEffectFrame {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_triangles.size() * sizeof(effects::Triangle16),
                  m_triangles.data(), GL_STATIC_DRAW);
-    const GLsizei stride = sizeof(effects::VertexColorTex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(offsetof(effects::VertexColorTex, color)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(effects::VertexColorTex, u)));
+    ColorTexAttributes();
   }
 
   ~RawTexScreen() override {

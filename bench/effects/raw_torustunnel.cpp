@@ -54,12 +54,7 @@ class RawTorusTunnel : public RawEffectFrame {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, triangles.size() * sizeof(effects::Triangle16),
                  triangles.data(), GL_STATIC_DRAW);
-    const GLsizei stride = sizeof(effects::VertexColorTex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(effects::VertexColorTex, u)));
+    ColorTexAttributes();
   }
 
   ~RawTorusTunnel() override {
