@@ -72,7 +72,7 @@ uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t
   const uint64_t pixels = width * height;
   switch (SniffFormat(d, n)) {
     case D3DXIFF_BMP: {
-      if (n < 32) return 0;
+      if (n < 32) return 32;  // not even a whole header
       const uint64_t bits = Le16(d + 28), compression = Le32(d + 30);
       if (compression != 0 && compression != 3) return 0;  // the decoder refuses the others
       return Le32(d + 10) + height * ((width * bits + 31) / 32 * 4);
@@ -80,7 +80,7 @@ uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t
     case D3DXIFF_HDR:
       return pixels / 64;  // run-length scan lines: at best 2 bytes per 128 values
     case D3DXIFF_TGA: {
-      if (n < 18) return 0;
+      if (n < 18) return 18;  // not even a whole header
       const uint64_t bytesPerPixel = (d[16] + 7u) / 8u;
       const uint64_t header = 18u + d[0] + (d[1] ? Le16(d + 5) * ((d[7] + 7u) / 8u) : 0);
       if (d[2] >= 9 && d[2] <= 11)  // run-length: one packet covers at most 128 pixels

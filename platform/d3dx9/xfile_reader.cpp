@@ -14,6 +14,7 @@
 
 #include "d3dx9/d3dx9err.h"
 #include "d3dx9/media_limits.h"
+#include "d3dx9/xfile_mszip.h"
 
 namespace d3dx {
 namespace {
@@ -608,8 +609,9 @@ HRESULT ReadXFile(const unsigned char* data, size_t size, std::vector<XMesh>* me
   const std::string format(reinterpret_cast<const char*>(data + 8), 4);
   const std::string floatSize(reinterpret_cast<const char*>(data + 12), 4);
   if (format == "tzip" || format == "bzip") {
-    if (error) *error = "compressed .x files are not supported; save it as text or binary";
-    return D3DXERR_INVALIDDATA;
+    std::vector<unsigned char> inflated;
+    if (!InflateXFile(data, size, kMaxMeshFileBytes, &inflated, error)) return D3DXERR_INVALIDDATA;
+    return ReadXFile(inflated.data(), inflated.size(), meshes, error);
   }
   if ((format != "txt " && format != "bin ") || (floatSize != "0032" && floatSize != "0064")) {
     if (error) *error = "unknown .x format \"" + format + floatSize + "\"";

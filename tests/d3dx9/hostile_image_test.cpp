@@ -46,6 +46,9 @@ TEST(HostilePictures, LyingAndOversizedHeadersAreRefusedBeforeDecoding) {
       {"16-bit PGM without its data", "P5 4000 4000 65535\n\x01\x02", "too short"},
       {"BMP claiming 8000 x 8000", BmpHeaderOnly(8000, 8000), "too short"},
       {"text under a picture's name", "this is not a picture at all", "not a picture"},
+      // Found by fuzzing: a TGA header one byte short claiming 7200 x 8224 pixels decoded
+      // 59 million pixels out of nothing.
+      {"TGA header cut short", std::string("\x00\x00\x03  DX  =$  \x1c   ", 17), "too short"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

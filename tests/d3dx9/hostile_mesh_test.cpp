@@ -4,11 +4,15 @@
 // what is not there.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "d3dx9/media_limits.h"
 #include "d3dx9/xfile_import.h"
+#include "d3dx9/xfile_mszip.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 
@@ -87,7 +91,10 @@ TEST(HostileMeshes, BrokenFilesAreRefusedWithAReason) {
        "xof 0303txt 0032\nMaterial M { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; "
        "TextureFilename { \"never ends",
        "string without its closing quote"},
-      {"compressed", "xof 0303tzip0032\x10\x00\x00\x00", "compressed .x files are not supported"},
+      {"compressed, with no block", "xof 0303tzip0032\x10\x00\x00\x00", "cut short"},
+      {"compressed, a block that does not inflate",
+       std::string("xof 0303bzip0032\x40\x00\x00\x00\x10\x00\x10\x00" "CK\xff\xff\xff", 29),
+       "does not inflate"},
       {"no header", "Mesh {}", "not a .x file"},
       {"binary token out of the table", std::string("xof 0303bin 0032\x63\x00", 18),
        "unknown binary token 99"},
@@ -164,6 +171,59 @@ TEST(HostileMeshes, EveryChangedByteOfABinaryFileIsSafe) {
   }
   EXPECT_GT(loaded, 0);
   EXPECT_GT(refused, 0);
+}
+
+// MSZIP as the DirectX writer makes it: blocks of at most 32 KB, each deflated with the output
+// before it as dictionary.
+std::string Compress(const std::string& file) {
+  std::string out = file.substr(0, 16);
+  out.replace(8, 4, file.compare(8, 4, "txt ") == 0 ? "tzip" : "bzip");
+  const uint32_t total = static_cast<uint32_t>(file.size());
+  out.append(reinterpret_cast<const char*>(&total), 4);
+  const std::string payload = file.substr(16);
+  for (size_t at = 0; at < payload.size(); at += 32768) {
+    const std::string chunk = payload.substr(at, 32768);
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    if (at > 0) {
+      const size_t history = std::min<size_t>(at, 32768);
+      deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(payload.data() + at - history),
+                           static_cast<uInt>(history));
+    }
+    std::string packed(deflateBound(&z, chunk.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(chunk.data()));
+    z.avail_in = static_cast<uInt>(chunk.size());
+    z.next_out = reinterpret_cast<Bytef*>(packed.data());
+    z.avail_out = static_cast<uInt>(packed.size());
+    deflate(&z, Z_FINISH);
+    packed.resize(packed.size() - z.avail_out);
+    deflateEnd(&z);
+    const uint16_t sizes[2] = {static_cast<uint16_t>(chunk.size()),
+                               static_cast<uint16_t>(packed.size() + 2)};
+    out.append(reinterpret_cast<const char*>(sizes), 4);
+    out += "CK" + packed;
+  }
+  return out;
+}
+
+TEST(HostileMeshes, CompressedFilesLoadAsTheirUncompressedForm) {
+  // Many meshes, so that the text runs over several 32 KB blocks.
+  std::string text = "xof 0303txt 0032\n";
+  while (text.size() < 100000) text += std::string(kTriangle).substr(17);
+  std::string error;
+  d3dx::MeshData plain, packed;
+  ASSERT_EQ(S_OK, Import(text, &error, &plain)) << error;
+  ASSERT_EQ(S_OK, Import(Compress(text), &error, &packed)) << error;
+  EXPECT_EQ(plain.numVertices, packed.numVertices);
+  EXPECT_EQ(plain.vertices, packed.vertices);
+  EXPECT_EQ(plain.indices, packed.indices);
+
+  // The uncompressed size is bounded: a small file cannot expand without end.
+  const std::string bomb = Compress("xof 0303txt 0032" + std::string(200000, ' '));
+  std::vector<unsigned char> out;
+  EXPECT_FALSE(d3dx::InflateXFile(reinterpret_cast<const unsigned char*>(bomb.data()), bomb.size(),
+                                  100000, &out, &error));
+  EXPECT_NE(std::string::npos, error.find("more than the limit of 100000 bytes")) << error;
 }
 
 TEST(HostileMeshes, PathsThatAreNotFilesAreRefused) {
