@@ -59,6 +59,7 @@ bool InflateXFile(const unsigned char* data, size_t size, uint64_t maxBytes,
     out->insert(out->end(), block.data(), block.data() + got);
     pos = size - used;
   }
+  if (out->size() == kHeaderBytes) return Fail(error, "compressed .x file cut short");
   return true;
 }
 
