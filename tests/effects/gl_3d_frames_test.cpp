@@ -9,54 +9,25 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
-#include "effect_world.h"
+#include "gl_effect_frame.h"
 #include "mesh_placement.h"
 #include "metaball_surface.h"
 #include "support/run_program.h"
 
 namespace {
 
-std::string Param(const char* name, const char* type, const std::string& value) {
-  return std::string("<param name=\"") + name + "\" type=\"" + type + "\" value=\"" + value +
-         "\"/>";
-}
-
 std::string Vec3Param(const char* name, float x, float y, float z) {
   return std::string("<param name=\"") + name + "\" type=\"vec3\" x=\"" + std::to_string(x) +
          "\" y=\"" + std::to_string(y) + "\" z=\"" + std::to_string(z) + "\"/>";
 }
 
-class Gl3dFramesTest : public ::testing::Test {
+class Gl3dFramesTest : public GlEffectFrameTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(world.ok()) << world.error(); }
-
   // The projection the player sets when it opens the display.
   void PlayerProjection() {
     D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 640.0f / 480.0f, 1.0f, 1000.0f);
     world.device()->SetTransform(D3DTS_PROJECTION, &projection);
-  }
-
-  // Renders demo time t, presents, and reads the back buffer; saves it as NAME.png.
-  void Frame(float t, const std::string& name) {
-    world.timeline.Render(t);
-    ASSERT_TRUE(world.ReadBackBuffer(&pixels, &width, &height));
-    ASSERT_EQ(640u, width);
-    ASSERT_EQ(480u, height);
-    WritePng(std::string(VEXIL_BIN_DIR) + "/effects-" + name + ".png", pixels, width, height);
-  }
-
-  Rgba At(int x, int y) const { return PixelAt(pixels, width, x, y); }
-
-  ::testing::AssertionResult Near(int x, int y, int r, int g, int b, int tolerance = 6) const {
-    const Rgba p = At(x, y);
-    if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
-        std::abs(p.b - b) <= tolerance) {
-      return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "pixel (" << x << ", " << y << ") is (" << p.r << ", " << p.g << ", " << p.b
-           << "), expected (" << r << ", " << g << ", " << b << ") within " << tolerance;
   }
 
   // Where a world point lands on the 640 x 480 screen under `view` and `projection`.
@@ -67,11 +38,6 @@ class Gl3dFramesTest : public ::testing::Test {
     D3DXVec3TransformCoord(&ndc, &p, &m);
     return D3DXVECTOR2((ndc.x + 1.0f) * 320.0f, (1.0f - ndc.y) * 240.0f);
   }
-
-  ScratchDir dir{ScratchDir::kEnter};
-  EffectWorld world{true};
-  std::vector<uint8_t> pixels;
-  UINT width = 0, height = 0;
 };
 
 TEST_F(Gl3dFramesTest, MetaballsShowALitBlobWhereTheBallsAre) {

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "effect_world.h"
+#include "effect_test_support.h"
 #include "kluttviewer_module.h"
 #include "mesh_placement.h"
 #include "support/run_program.h"
@@ -96,20 +96,6 @@ class KluttViewerModuleTest : public ::testing::Test {
            "</m></timeline>";
   }
 
-  std::vector<VexilRecordedCall> Draws() const {
-    std::vector<VexilRecordedCall> draws;
-    for (const VexilRecordedCall& call : world.calls()) {
-      if (call.kind == VEXIL_CALL_DRAWINDEXED) draws.push_back(call);
-    }
-    return draws;
-  }
-
-  DWORD RenderState(D3DRENDERSTATETYPE state) {
-    DWORD value = 0;
-    world.device()->GetRenderState(state, &value);
-    return value;
-  }
-
   ScratchDir dir{ScratchDir::kEnter};
   EffectWorld world{false};
 };
@@ -124,7 +110,7 @@ TEST_F(KluttViewerModuleTest, EachMaterialDrawsItsSubsetWithItsTexture) {
   world.ClearCalls();
   world.timeline.Render(0.0f);
 
-  const auto draws = Draws();
+  const auto draws = CallsOf(world, VEXIL_CALL_DRAWINDEXED);
   ASSERT_EQ(2u, draws.size()) << "two materials, three faces each";
   EXPECT_EQ(6u, draws[0].primitiveCount);
   EXPECT_NE(nullptr, draws[0].texture0) << "material 0 names a texture";
@@ -151,13 +137,14 @@ TEST_F(KluttViewerModuleTest, WireframeAndTheSphereMapOutliveTheModule) {
   world.device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
   world.device()->SetRenderState(D3DRS_LIGHTING, FALSE);
   world.timeline.Render(0.0f);
-  EXPECT_EQ(static_cast<DWORD>(D3DFILL_WIREFRAME), RenderState(D3DRS_FILLMODE));
-  EXPECT_EQ(static_cast<DWORD>(TRUE), RenderState(D3DRS_NORMALIZENORMALS));
+  EXPECT_EQ(static_cast<DWORD>(D3DFILL_WIREFRAME), RenderStateOf(world.device(), D3DRS_FILLMODE));
+  EXPECT_EQ(static_cast<DWORD>(TRUE), RenderStateOf(world.device(), D3DRS_NORMALIZENORMALS));
   DWORD index = 0;
   world.device()->GetTextureStageState(0, D3DTSS_TEXCOORDINDEX, &index);
   EXPECT_EQ(static_cast<DWORD>(D3DTSS_TCI_SPHEREMAP), index);
-  EXPECT_EQ(static_cast<DWORD>(TRUE), RenderState(D3DRS_LIGHTING)) << "its first setting";
-  EXPECT_EQ(static_cast<DWORD>(D3DCULL_CW), RenderState(D3DRS_CULLMODE))
+  EXPECT_EQ(static_cast<DWORD>(TRUE), RenderStateOf(world.device(), D3DRS_LIGHTING))
+      << "its first setting";
+  EXPECT_EQ(static_cast<DWORD>(D3DCULL_CW), RenderStateOf(world.device(), D3DRS_CULLMODE))
       << "culling 7 leaves the culling alone";
 }
 
@@ -175,7 +162,7 @@ TEST_F(KluttViewerModuleTest, NamesThatGiveNoMeshDrawNothing) {
   for (float t : {500.0f, 1500.0f, 2500.0f}) {
     world.ClearCalls();
     world.timeline.Render(t);
-    EXPECT_TRUE(Draws().empty()) << "at " << t << " ms";
+    EXPECT_TRUE(CallsOf(world, VEXIL_CALL_DRAWINDEXED).empty()) << "at " << t << " ms";
   }
 }
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <tuple>
 
-#include "effect_world.h"
+#include "effect_test_support.h"
 #include "marching_cubes_tables.h"
 #include "metaball_surface.h"
 
@@ -248,12 +248,6 @@ class MetaballsModuleTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(world.ok()) << world.error(); }
 
-  DWORD RenderState(D3DRENDERSTATETYPE state) {
-    DWORD value = 0;
-    world.device()->GetRenderState(state, &value);
-    return value;
-  }
-
   EffectWorld world{false};
 };
 
@@ -284,8 +278,9 @@ TEST_F(MetaballsModuleTest, OneDrawOfTheWholeSurfaceAndOnlyTheProjectionStays) {
     EXPECT_EQ(32u, call.stride);
   }
   EXPECT_EQ(1, draws);
-  EXPECT_EQ(static_cast<DWORD>(D3DCULL_CW), RenderState(D3DRS_CULLMODE)) << "restored";
-  EXPECT_EQ(static_cast<DWORD>(FALSE), RenderState(D3DRS_LIGHTING)) << "restored";
+  EXPECT_EQ(static_cast<DWORD>(D3DCULL_CW), RenderStateOf(world.device(), D3DRS_CULLMODE))
+      << "restored";
+  EXPECT_EQ(static_cast<DWORD>(FALSE), RenderStateOf(world.device(), D3DRS_LIGHTING)) << "restored";
 
   D3DXMATRIX projection, fov;
   world.device()->GetTransform(D3DTS_PROJECTION, &projection);

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "effect_world.h"
+#include "effect_test_support.h"
 #include "hermite_subdivide.h"
 #include "lcg_random.h"
 #include "spline_tube.h"
@@ -198,20 +198,6 @@ class SplineTunnelModuleTest : public ::testing::Test {
            shape + params + "</m></timeline>";
   }
 
-  std::vector<VexilRecordedCall> Draws() const {
-    std::vector<VexilRecordedCall> draws;
-    for (const VexilRecordedCall& call : world.calls()) {
-      if (call.kind == VEXIL_CALL_DRAW) draws.push_back(call);
-    }
-    return draws;
-  }
-
-  DWORD RenderState(D3DRENDERSTATETYPE state) {
-    DWORD value = 0;
-    world.device()->GetRenderState(state, &value);
-    return value;
-  }
-
   EffectWorld world{false};
 };
 
@@ -224,7 +210,7 @@ TEST_F(SplineTunnelModuleTest, StripsAlreadyPassedAreSkipped) {
   for (const auto& c : cases) {
     world.ClearCalls();
     world.timeline.Render(c.first);
-    const auto draws = Draws();
+    const auto draws = CallsOf(world, VEXIL_CALL_DRAW);
     ASSERT_EQ(c.second, draws.size()) << "at " << c.first << " ms";
     if (draws.empty()) continue;
     EXPECT_EQ(D3DPT_TRIANGLESTRIP, draws[0].primitiveType);
@@ -241,17 +227,19 @@ TEST_F(SplineTunnelModuleTest, FogSwitchedOnStaysOnAfterTheTunnel) {
                                 "<param name=\"fogcolor\" type=\"color\" value=\"#FF336699\"/>")));
   world.device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   world.timeline.Render(100.0f);
-  EXPECT_EQ(static_cast<DWORD>(TRUE), RenderState(D3DRS_FOGENABLE))
+  EXPECT_EQ(static_cast<DWORD>(TRUE), RenderStateOf(world.device(), D3DRS_FOGENABLE))
       << "set twice through one scope: the first setting is what stays";
-  EXPECT_EQ(0u, RenderState(D3DRS_FOGCOLOR)) << "set once: restored";
-  EXPECT_EQ(static_cast<DWORD>(D3DFOG_NONE), RenderState(D3DRS_FOGTABLEMODE)) << "restored";
-  EXPECT_EQ(static_cast<DWORD>(D3DCULL_NONE), RenderState(D3DRS_CULLMODE)) << "restored";
+  EXPECT_EQ(0u, RenderStateOf(world.device(), D3DRS_FOGCOLOR)) << "set once: restored";
+  EXPECT_EQ(static_cast<DWORD>(D3DFOG_NONE), RenderStateOf(world.device(), D3DRS_FOGTABLEMODE))
+      << "restored";
+  EXPECT_EQ(static_cast<DWORD>(D3DCULL_NONE), RenderStateOf(world.device(), D3DRS_CULLMODE))
+      << "restored";
 }
 
 TEST_F(SplineTunnelModuleTest, FogStaysOffWhileBothDistancesAreZero) {
   ASSERT_TRUE(world.LoadTimeline(Tunnel("")));
   world.timeline.Render(100.0f);
-  EXPECT_EQ(static_cast<DWORD>(FALSE), RenderState(D3DRS_FOGENABLE));
+  EXPECT_EQ(static_cast<DWORD>(FALSE), RenderStateOf(world.device(), D3DRS_FOGENABLE));
 }
 
 TEST_F(SplineTunnelModuleTest, ZeroTimeDrawsNothing) {
@@ -259,7 +247,7 @@ TEST_F(SplineTunnelModuleTest, ZeroTimeDrawsNothing) {
   world.ClearCalls();
   world.timeline.Render(0.0f);
   world.timeline.Render(500.0f);
-  EXPECT_TRUE(Draws().empty());
+  EXPECT_TRUE(CallsOf(world, VEXIL_CALL_DRAW).empty());
 }
 
 }  // namespace

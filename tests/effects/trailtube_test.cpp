@@ -182,9 +182,11 @@ TEST_F(TrailTubeModuleTest, CameraValuesBindAsScriptsKnowThem) {
   const CModule* module = world.timeline.GetModule(0);
   std::vector<float> camposy, camupdirz;
   for (int i = 0; i < module->GetValueCount(); ++i) {
-    auto* value = static_cast<CValueFloat*>(module->GetValue(i));
-    if (std::string(value->GetName()) == "camposy") camposy.push_back(*value);
-    if (std::string(value->GetName()) == "camupdirz") camupdirz.push_back(*value);
+    CValue* value = module->GetValue(i);
+    if (value->GetValueType() != EValueType::Float) continue;
+    const float read = *static_cast<CValueFloat*>(value);
+    if (std::string(value->GetName()) == "camposy") camposy.push_back(read);
+    if (std::string(value->GetName()) == "camupdirz") camupdirz.push_back(read);
   }
   EXPECT_EQ((std::vector<float>{5.0f, -8.0f}), camposy);
   EXPECT_EQ((std::vector<float>{-1.0f, 0.0f}), camupdirz);
