@@ -1,7 +1,13 @@
 // The benchmark frames as scripts.
 #include "bench_scenes.h"
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "frame_dump.h"
 
 namespace vexil_bench {
 
@@ -13,7 +19,7 @@ std::string Param(const char* name, const char* type, const std::string& value) 
 }
 
 std::string Module(const char* type, const std::string& params) {
-  return std::string("<timeline><m type=\"") + type + "\" start=\"0\" end=\"100000\">" + params +
+  return std::string("<timeline><m type=\"") + type + "\" start=\"0\" end=\"100000000\">" + params +
          "</m></timeline>";
 }
 
@@ -39,8 +45,79 @@ const char* BenchEffectName(BenchEffect effect) {
       return "twister";
     case BenchEffect::kTorusTunnel:
       return "torustunnel";
+    case BenchEffect::kMetaballs:
+      return "metaballs";
+    case BenchEffect::kSplineTunnel:
+      return "splinetunnel";
+    case BenchEffect::kTrailTube:
+      return "zuravisnurr";
+    case BenchEffect::kMeshViewer:
+      return "kluttviewer";
   }
   return "";
+}
+
+std::vector<uint32_t> BenchPicture() {
+  std::vector<uint32_t> texels(256 * 256);
+  for (uint32_t y = 0; y < 256; ++y) {
+    for (uint32_t x = 0; x < 256; ++x)
+      texels[y * 256 + x] = 0xFF000000u | x << 16 | y << 8 | ((x ^ y) & 0xFF);
+  }
+  return texels;
+}
+
+bool BenchTimed(BenchEffect effect) {
+  return effect == BenchEffect::kMetaballs || effect == BenchEffect::kSplineTunnel ||
+         effect == BenchEffect::kTrailTube || effect == BenchEffect::kMeshViewer;
+}
+
+float BenchNextTime(BenchEffect effect, float t) {
+  t += 1000.0f / 60.0f;
+  // The trail tube's rings remember every frame before: its time only goes forward.
+  if (effect != BenchEffect::kTrailTube && t > 50000.0f) t = 0.0f;
+  return t;
+}
+
+std::vector<D3DXVECTOR2> TunnelOutline() {
+  std::vector<D3DXVECTOR2> outline;
+  for (int k = 0; k < 8; ++k) {
+    const float a = static_cast<float>(k) * 6.2831855f / 8.0f;
+    outline.emplace_back(2.0f * std::cos(a), 2.0f * std::sin(a));
+  }
+  return outline;
+}
+
+std::string BenchCubePath() {
+  static const std::string path = [] {
+    char folder[] = "/tmp/vexil-bench-XXXXXX";
+    if (!mkdtemp(folder)) return std::string();
+    const std::string dir = folder;
+    std::vector<uint8_t> rgba;
+    for (uint32_t texel : BenchPicture()) {
+      for (int shift : {16, 8, 0, 24}) rgba.push_back(static_cast<uint8_t>(texel >> shift));
+    }
+    const std::string command = "'" + std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen' '" + dir +
+                                "/cube.x' --half-size 12.5 --texture tex.png";
+    if (!WriteRgbaPng(dir + "/tex.png", rgba, 256, 256) || std::system(command.c_str()) != 0) {
+      return std::string();
+    }
+    std::atexit([] {
+      const std::string cube = BenchCubePath();
+      const std::string d = cube.substr(0, cube.rfind('/'));
+      std::remove(cube.c_str());
+      std::remove((d + "/tex.png").c_str());
+      rmdir(d.c_str());
+    });
+    return dir + "/cube.x";
+  }();
+  return path;
+}
+
+std::string BenchResources(BenchEffect effect) {
+  if (effect != BenchEffect::kMeshViewer) return std::string();
+  const std::string cube = BenchCubePath();
+  return "<resources><k type=\"klutt\" name=\"cube\">" + Param("filename", "string", cube) +
+         Param("texturedir", "string", cube.substr(0, cube.rfind('/') + 1)) + "</k></resources>";
 }
 
 std::vector<D3DXVECTOR2> TwisterOutline() {
@@ -78,6 +155,29 @@ std::string BenchTimeline(BenchEffect effect) {
     }
     case BenchEffect::kTorusTunnel:
       return Module("torustunnel", Param("texture", "string", "tex"));
+    case BenchEffect::kMetaballs:
+      return Module("metaballs",
+                    Param("texture", "string", "tex") + Vec3("eyepoint", kMetaballsEye));
+    case BenchEffect::kSplineTunnel: {
+      // Array elements count from the last key: the outline is written reversed (clockwise).
+      std::string shape;
+      const std::vector<D3DXVECTOR2> outline = TunnelOutline();
+      for (auto it = outline.rbegin(); it != outline.rend(); ++it) {
+        shape += Key3(D3DXVECTOR3(it->x, it->y, 0.0f));
+      }
+      return Module("splinetunnel", Param("texture", "string", "tex") +
+                                        "<param name=\"shape\" type=\"arrayvec3\">" + shape +
+                                        "</param>" + Param("fogstart", "float", "5") +
+                                        Param("fogend", "float", "60") +
+                                        Param("fogcolor", "color", "#FF102030"));
+    }
+    case BenchEffect::kTrailTube:
+      return Module("zuravisnurr", Param("texture", "string", "tex"));
+    case BenchEffect::kMeshViewer:
+      return Module("kluttviewer", Param("mesh", "string", "cube") +
+                                       Param("xrotation", "float", std::to_string(kMeshPitch)) +
+                                       Param("yrotation", "float", std::to_string(kMeshYaw)) +
+                                       Param("shading", "long", "1"));
   }
   return "";
 }

@@ -4,14 +4,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "d3dx9/d3dx9math.h"
+
+#include "bench_scenes.h"
 #include "d3d9/null/d3d9_null.h"
 
 namespace vexil_bench {
 
 namespace {
 
-// A smooth, colourful 256 x 256 picture, so sampling does real work.
+// The benchmark picture (BenchPicture) as a texture.
 IDirect3DTexture9* MakePicture(IDirect3DDevice9* device) {
   IDirect3DTexture9* texture = nullptr;
   if (FAILED(device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
@@ -20,13 +24,10 @@ IDirect3DTexture9* MakePicture(IDirect3DDevice9* device) {
   }
   D3DLOCKED_RECT locked;
   if (SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0))) {
+    const std::vector<uint32_t> picture = BenchPicture();
     for (int y = 0; y < 256; ++y) {
-      auto* row =
-          reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch);
-      for (int x = 0; x < 256; ++x) {
-        row[x] = 0xFF000000u | static_cast<uint32_t>(x) << 16 | static_cast<uint32_t>(y) << 8 |
-                 static_cast<uint32_t>((x ^ y) & 0xFF);
-      }
+      std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &picture[y * 256],
+                  256 * 4);
     }
     texture->UnlockRect(0);
   }
@@ -75,6 +76,11 @@ BenchWorld::BenchWorld(bool nullDevice) : m_null(nullDevice) {
   m_resources.SetDemoDevice(&m_demo);
   m_timeline.SetDemoDevice(&m_demo);
 
+  // The projection the player sets, which the spline tunnel and the mesh viewer use.
+  D3DXMATRIX projection;
+  D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f,
+                             static_cast<float>(kBenchWidth) / kBenchHeight, 1.0f, 1000.0f);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
   if (IDirect3DTexture9* picture = MakePicture(device)) m_textures.AddTexture("tex", picture);
   IDirect3DTexture9* target = nullptr;
   if (SUCCEEDED(device->CreateTexture(256, 256, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
@@ -91,6 +97,22 @@ bool BenchWorld::Load(const std::string& timelineXml) {
   m_timeline.Parse(document.RootElement());
   m_module = m_timeline.GetModuleCount() > 0 ? m_timeline.GetModule(0) : nullptr;
   return m_module != nullptr;
+}
+
+bool BenchWorld::LoadResources(const std::string& resourcesXml) {
+  if (!m_devices.device) return false;
+  TiXmlDocument document;
+  document.Parse(resourcesXml.c_str());
+  if (document.Error() || !document.RootElement()) return false;
+  m_resources.Parse(document.RootElement());
+  return true;
+}
+
+void BenchWorld::FrameAt(float t) {
+  IDirect3DDevice9* device = m_devices.device;
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  m_timeline.Render(t);  // the module's Render and the present
+  if (m_null && ++m_frames % 256 == 0) VexilNullClearRecordedCalls(device);
 }
 
 void BenchWorld::Frame() {

@@ -30,10 +30,14 @@ class BenchWorld {
   // Builds the one module of `timelineXml` (a "timeline" element); textures named "tex" (a
   // 256 x 256 picture) and "rt" (a 256 x 256 render target) are registered before.
   bool Load(const std::string& timelineXml);
+  // Parses a "resources" element (before Load, for modules that look resources up).
+  bool LoadResources(const std::string& resourcesXml);
   IDirect3DDevice9* device() const { return m_devices.device; }
   // One frame of the effect: clear, the module's Render, present; the null device's record of
   // calls is emptied now and then so it does not grow without end.
   void Frame();
+  // The same at demo time t (ms), through the timeline, for effects that follow the clock.
+  void FrameAt(float t);
 
  private:
   BenchDevice m_devices;  // first: destroyed last

@@ -41,4 +41,9 @@ void DumpRawFrame(const std::string& path) {
   stbi_write_png(path.c_str(), kBenchWidth, kBenchHeight, 4, rgba.data(), kBenchWidth * 4);
 }
 
+bool WriteRgbaPng(const std::string& path, const std::vector<uint8_t>& rgba, int width,
+                  int height) {
+  return stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4) != 0;
+}
+
 }  // namespace vexil_bench

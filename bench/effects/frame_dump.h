@@ -2,7 +2,9 @@
 // layer and as raw OpenGL there as PNG, so one can see that both draw the same picture.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "d3d9/d3d9.h"
 
@@ -14,5 +16,7 @@ std::string FrameDumpFolder();
 void DumpLayerFrame(IDirect3DDevice9* device, const std::string& path);
 // The bound raw OpenGL framebuffer (640 x 480, stored top row first).
 void DumpRawFrame(const std::string& path);
+// A top-down RGBA picture as PNG; false on failure.
+bool WriteRgbaPng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height);
 
 }  // namespace vexil_bench

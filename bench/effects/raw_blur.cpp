@@ -58,7 +58,7 @@ class RawBlur : public RawEffectFrame {
     glDeleteProgram(m_program);
   }
 
-  void Draw() override {
+  void Draw(float) override {
     glUseProgram(m_program);
     glBindVertexArray(m_vao);
     glBindBuffer(GL_ARRAY_BUFFER, m_buffer);

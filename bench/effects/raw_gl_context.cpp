@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench_scenes.h"
 #include "bench_world.h"
 #include "vertex_formats.h"
 
@@ -114,12 +115,7 @@ GLuint RawGlContext::Program(const char* vertexSource, const char* fragmentSourc
 }
 
 GLuint RawGlContext::PictureTexture() {
-  std::vector<uint32_t> bgra(256 * 256);
-  for (uint32_t y = 0; y < 256; ++y) {
-    for (uint32_t x = 0; x < 256; ++x)
-      bgra[y * 256 + x] = 0xFF000000u | x << 16 | y << 8 | ((x ^ y) & 0xFF);
-  }
-  return Texture(bgra);
+  return Texture(BenchPicture());
 }
 
 GLuint RawGlContext::BlackTexture() {

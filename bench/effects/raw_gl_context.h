@@ -44,13 +44,19 @@ class RawGlContext {
 class RawEffectFrame {
  public:
   virtual ~RawEffectFrame() = default;
-  virtual void Draw() = 0;
+  // Draws the frame at demo time t (ms); effects that do not follow the clock ignore it.
+  virtual void Draw(float t) = 0;
 };
 
 std::unique_ptr<RawEffectFrame> MakeRawBlur();
 std::unique_ptr<RawEffectFrame> MakeRawTexScreen();
 std::unique_ptr<RawEffectFrame> MakeRawTwister();
 std::unique_ptr<RawEffectFrame> MakeRawTorusTunnel();
+// The 3D effects of the second group share one hand-written lighting program.
+std::unique_ptr<RawEffectFrame> MakeRawMetaballs();
+std::unique_ptr<RawEffectFrame> MakeRawSplineTunnel();
+std::unique_ptr<RawEffectFrame> MakeRawTrailTube();
+std::unique_ptr<RawEffectFrame> MakeRawMeshViewer();
 
 // Points the bound vertex array's attributes 0 (position), 1 (diffuse colour) and 2 (u, v)
 // into the bound buffer of the effects' 24-byte vertices (FVF 142 hex).

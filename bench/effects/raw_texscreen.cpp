@@ -67,7 +67,7 @@ class RawTexScreen : public RawEffectFrame {
     glDeleteProgram(m_program);
   }
 
-  void Draw() override {
+  void Draw(float) override {
     effects::BuildTexScreenGrid(Settings(), &m_vertices, &m_triangles);
     glUseProgram(m_program);
     glBindVertexArray(m_vao);

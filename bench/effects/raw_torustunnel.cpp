@@ -65,7 +65,7 @@ class RawTorusTunnel : public RawEffectFrame {
     glDeleteProgram(m_program);
   }
 
-  void Draw() override {
+  void Draw(float) override {
     glUseProgram(m_program);
     glBindVertexArray(m_vao);
     glBindTexture(GL_TEXTURE_2D, m_texture);

@@ -90,7 +90,7 @@ class RawTwister : public RawEffectFrame {
     glDeleteProgram(m_program);
   }
 
-  void Draw() override {
+  void Draw(float) override {
     glClear(GL_DEPTH_BUFFER_BIT);
     effects::TwisterFrame frame{};
     frame.segment = kTwisterSegments;
