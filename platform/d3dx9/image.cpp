@@ -94,6 +94,47 @@ uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t
   return pixels / 1024;                                               // PSD run-length
 }
 
+// Walks the run-length scan lines of a Radiance HDR file as the single-header decoder reads
+// them and tells whether it would finish: a run count of 0 (also what it reads past the end of
+// the data) never advances its read position, and it would loop for ever.
+bool HdrRunsEnd(const unsigned char* d, size_t n, uint32_t width, uint32_t height) {
+  size_t pos = 0;
+  auto get8 = [&]() -> uint32_t { return pos < n ? d[pos++] : 0; };
+  auto line = [&]() {
+    const size_t start = pos;
+    while (pos < n && d[pos] != '\n') ++pos;
+    const size_t length = pos - start;
+    if (pos < n) ++pos;
+    return length;
+  };
+  line();  // "#?RADIANCE"
+  while (pos < n && line() > 0) {
+  }
+  line();                                        // "-Y height +X width"
+  if (width < 8 || width >= 32768) return true;  // flat pixels: read once each
+  for (uint32_t y = 0; y < height; ++y) {
+    const uint32_t c1 = get8(), c2 = get8(), length = get8();
+    if (c1 != 2 || c2 != 2 || (length & 0x80)) return true;  // the decoder turns to flat pixels
+    get8();
+    for (int channel = 0; channel < 4; ++channel) {
+      uint32_t x = 0;
+      while (x < width) {
+        uint32_t count = get8();
+        if (count == 0) return false;
+        if (count > 128) {
+          count -= 128;
+          get8();
+        } else {
+          pos += count;
+        }
+        if (count > width - x) return true;  // the decoder reports this itself
+        x += count;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 HRESULT DecodeOtherFormat(const unsigned char* bytes, size_t size, Image* out, D3DXIMAGE_INFO* info,
@@ -112,6 +153,9 @@ HRESULT DecodeOtherFormat(const unsigned char* bytes, size_t size, Image* out, D
     reason = "the file is too short for the " + std::to_string(w) + " x " + std::to_string(h) +
              " pixels its header claims";
   }
+  if (reason.empty() && SniffFormat(bytes, size) == D3DXIFF_HDR &&
+      !HdrRunsEnd(bytes, size, static_cast<uint32_t>(w), static_cast<uint32_t>(h)))
+    reason = "broken run-length data in the HDR picture";
   if (!reason.empty()) {
     if (error) *error = reason;
     return D3DXERR_INVALIDDATA;

@@ -48,6 +48,13 @@ TEST(HostilePictures, LyingAndOversizedHeadersAreRefusedBeforeDecoding) {
       {"text under a picture's name", "this is not a picture at all", "not a picture"},
       // Found by fuzzing: a TGA header one byte short claiming 7200 x 8224 pixels decoded
       // 59 million pixels out of nothing.
+      // Found by fuzzing: a run of length 0 in an HDR scan line kept the decoder in a loop.
+      {"HDR with a run of length 0",
+       std::string("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 8\n\x02\x02\x00\x08\x00", 50),
+       "broken run-length data"},
+      {"HDR cut short after a scan line header",
+       std::string("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 8\n\x02\x02\x00\x08", 49),
+       "broken run-length data"},
       {"TGA header cut short", std::string("\x00\x00\x03  DX  =$  \x1c   ", 17), "too short"},
   };
   for (const Case& c : cases) {
