@@ -36,12 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (error == 0) __builtin_trap();  // a refusal always has a code
     return 0;
   }
-  std::vector<float> out(2 * 1024);
+  std::vector<float> out(2 * 512);
   bool ended = false;
-  // A few blocks from the start, then from a seek into the middle, looping or not.
-  for (int block = 0; block < 8 && !ended; ++block) decoder->Read(out.data(), 1024, false, &ended);
+  // A few blocks from the start, then from a seek into the middle, looping or not: enough to
+  // pass through the decoder's and the resampler's buffers more than once.
+  for (int block = 0; block < 4 && !ended; ++block) decoder->Read(out.data(), 512, false, &ended);
   decoder->Seek(decoder->SourceFrames() / 2);
   ended = false;
-  for (int block = 0; block < 8 && !ended; ++block) decoder->Read(out.data(), 1024, loop, &ended);
+  for (int block = 0; block < 4 && !ended; ++block) decoder->Read(out.data(), 512, loop, &ended);
   return 0;
 }
