@@ -86,7 +86,9 @@ uniform vec3 uFogColor;
 uniform vec2 uFogRange;
 out vec4 fragColor;
 void main() {
-  vec4 c = uTextured ? texture(uTexture, vTexCoord) * vDiffuse : vDiffuse;
+  // Sampled outside any branch: implicit derivatives need uniform control flow.
+  vec4 t = texture(uTexture, vTexCoord);
+  vec4 c = uTextured ? t * vDiffuse : vDiffuse;
   if (uSpecularAdd) c.rgb = clamp(c.rgb + vSpecular, 0.0, 1.0);
   if (uFog) {
     float f = clamp((uFogRange.y - vDepth) / (uFogRange.y - uFogRange.x), 0.0, 1.0);
