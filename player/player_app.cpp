@@ -32,21 +32,6 @@ namespace {
 // the system in small naps instead of spinning a core at full load.
 constexpr float kNapThresholdMs = 2.0f;
 
-// A plug-in a demo ships beside its script: "name.dll" as the platform's "libname.so" (in any
-// letter case) in the script's folder; empty when there is none or `file` is a path.
-std::string LibraryBesideScript(const std::string& folder, const std::string& file) {
-  if (file.empty() || file.find('/') != std::string::npos) return std::string();
-  std::string name = file;
-  if (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".dll") == 0) {
-    name = "lib" + name.substr(0, name.size() - 4) + ".so";
-  }
-  const std::string found = vexil::sys::DynLibFindIgnoringCase(folder, name);
-  if (found.empty()) return std::string();
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(found, ec);
-  return ec ? found : absolute.string();
-}
-
 // The line number a finding starts with ("line 12: ..."), 0 for findings about the whole file.
 int FindingLine(const std::string& finding) {
   return finding.rfind("line ", 0) == 0 ? std::atoi(finding.c_str() + 5) : 0;
@@ -200,6 +185,7 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
 
 void CPlayerApp::LoadLibraries(TiXmlElement* element) {
   const bool check = m_options.mode == vexil::PlayerMode::kCheck;
+  m_widgetManager.SetScriptFolder(m_scriptFolder);
   if (!m_widgetManager.Load("scenecore.dll") && check) {
     m_findings.push_back("the engine library \"scenecore.dll\" cannot be loaded: " +
                          m_widgetManager.GetLastError());
@@ -214,12 +200,9 @@ void CPlayerApp::LoadLibraries(TiXmlElement* element) {
     }
     // A library that does not load is skipped; only a check says so.
     if (m_widgetManager.Load(file)) continue;
-    const std::string error = m_widgetManager.GetLastError();
-    const std::string beside = LibraryBesideScript(m_scriptFolder, file);
-    if (!beside.empty() && m_widgetManager.Load(beside.c_str())) continue;
     if (check) {
-      m_findings.push_back(where + "library \"" + file + "\" cannot be loaded: " +
-                           (beside.empty() ? error : m_widgetManager.GetLastError()));
+      m_findings.push_back(where + "library \"" + file +
+                           "\" cannot be loaded: " + m_widgetManager.GetLastError());
     }
   }
 }

@@ -3,6 +3,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "params/dataprovider.h"
@@ -55,7 +56,8 @@ std::string CWidgetManager::GetEngineFolder() {
   return vexil::sys::DynLibFolderOf(&kEngineAnchor);
 }
 
-std::vector<std::string> CWidgetManager::GetCandidates(const char* name) {
+std::vector<std::string> CWidgetManager::GetCandidates(const char* name,
+                                                       const std::string& scriptFolder) {
   std::vector<std::string> candidates;
   if (!name || !*name) return candidates;
   const std::string given = name;
@@ -63,26 +65,35 @@ std::vector<std::string> CWidgetManager::GetCandidates(const char* name) {
   const bool bare = slash == std::string::npos;
   const std::string folder = bare ? std::string() : given.substr(0, slash + 1);
   const std::string base = bare ? given : given.substr(slash + 1);
-
   std::string file = given;
   if (EndsWithDll(base)) file = folder + "lib" + base.substr(0, base.size() - 4) + ".so";
-  const std::string engine = bare ? GetEngineFolder() : std::string();
-  if (!engine.empty()) candidates.push_back(engine + "/" + file);
-  candidates.push_back(file);
-  // Scripts written for case-blind file systems may spell the name in any case.
-  if (!engine.empty()) {
-    const std::string match = vexil::sys::DynLibFindIgnoringCase(engine, file);
-    if (!match.empty() && match != candidates.front()) candidates.push_back(match);
+  auto add = [&candidates](const std::string& candidate) {
+    if (!candidate.empty() &&
+        std::find(candidates.begin(), candidates.end(), candidate) == candidates.end()) {
+      candidates.push_back(candidate);
+    }
+  };
+
+  if (bare) {
+    // The program's own libraries first, then what the demo ships beside its script; scripts
+    // written for case-blind file systems may spell the name in any case.
+    const std::string engine = GetEngineFolder();
+    if (!engine.empty()) {
+      add(engine + "/" + file);
+      add(vexil::sys::DynLibFindIgnoringCase(engine, file));
+    }
+    if (!scriptFolder.empty()) add(vexil::sys::DynLibFindIgnoringCase(scriptFolder, file));
   }
+  add(file);  // the loader's own search path for a bare name; the path itself otherwise
   // A file that really carries the name it was given (a plug-in named "x.dll") comes last.
-  if (file != given) candidates.push_back(given);
+  add(given);
   return candidates;
 }
 
 bool CWidgetManager::Load(const char* name) {
   m_lastError.clear();
   std::string errors;
-  for (const std::string& candidate : GetCandidates(name)) {
+  for (const std::string& candidate : GetCandidates(name, m_scriptFolder)) {
     void* module = vexil::sys::DynLibOpen(candidate.c_str());
     if (!module) {
       if (!errors.empty()) errors += "; ";

@@ -30,11 +30,14 @@ class CWidgetManager {
 
   // Loads a plug-in library and enters it after those already loaded. Scripts name
   // libraries the Windows way: "NAME.dll" (any case of the extension) means "libNAME.so".
-  // A bare name is looked for first in the folder that holds the engine core library, then
-  // through the loader's search path, then in the engine's folder without regard to case;
-  // a path is opened as given. False when no candidate
-  // loads or the library lacks one of the three exports (it is then unloaded again).
+  // A bare name is looked for in the folder that holds the engine core library, then in the
+  // script's folder (both without regard to letter case), then through the loader's own
+  // search path; a path is opened as given. False when no candidate loads or the library
+  // lacks one of the three exports (it is then unloaded again).
   bool Load(const char* name);
+
+  // The folder of the script being played, searched after the engine's folder; "" for none.
+  void SetScriptFolder(const std::string& folder) { m_scriptFolder = folder; }
 
   // Creates an object of the named type (compared without regard to case) through the
   // first loaded library whose catalogue lists the name; the lowest index wins within a
@@ -59,12 +62,14 @@ class CWidgetManager {
 
   // Folder of the engine core library (where the plug-ins shipped with it live).
   static std::string GetEngineFolder();
-  // File names Load tries for `name`, in order.
-  static std::vector<std::string> GetCandidates(const char* name);
+  // File names Load tries for `name`, in order, with `scriptFolder` as the script's folder.
+  static std::vector<std::string> GetCandidates(const char* name,
+                                                const std::string& scriptFolder = "");
 
  private:
   CLinkedList<CPluginLibrary> m_libraries;
   CLinkedPairList<CPluginLibrary, CDataProvider> m_objects;
   std::string m_lastError;
+  std::string m_scriptFolder;
   Reporter m_reporter;
 };

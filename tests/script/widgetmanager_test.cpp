@@ -9,6 +9,7 @@
 
 #include "pluginlog.h"
 #include "scenecore.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -49,6 +50,26 @@ TEST_F(WidgetManagerTest, MapsDllNamesAndSearchesTheEngineFolderFirst) {
             CWidgetManager::GetCandidates("libfx.so"));
   EXPECT_TRUE(CWidgetManager::GetCandidates("").empty());
   EXPECT_TRUE(CWidgetManager::GetCandidates(nullptr).empty());
+}
+
+TEST_F(WidgetManagerTest, TheScriptsFolderComesAfterTheEngineFolderAndBeforeTheLoaderPath) {
+  const std::string engine = CWidgetManager::GetEngineFolder();
+  vexil::test::ScratchDir show;
+  ASSERT_TRUE(vexil::test::WriteFile(show.File("libMyFx.so"), "shipped with the demo"));
+  ASSERT_TRUE(vexil::test::WriteFile(show.File("libtest_plugin_alpha.so"), "a stale copy"));
+
+  EXPECT_EQ((std::vector<std::string>{engine + "/libmyfx.so", show.File("libMyFx.so"), "libmyfx.so",
+                                      "myfx.dll"}),
+            CWidgetManager::GetCandidates("myfx.dll", show.path()))
+      << "found beside the script in any letter case";
+  const std::vector<std::string> alpha =
+      CWidgetManager::GetCandidates("test_plugin_alpha.dll", show.path());
+  ASSERT_GE(alpha.size(), 2u);
+  EXPECT_EQ(engine + "/libtest_plugin_alpha.so", alpha[0]) << "the program's own library wins";
+  EXPECT_EQ(show.File("libtest_plugin_alpha.so"), alpha[1]);
+  EXPECT_EQ((std::vector<std::string>{"plugins/libfx.so", "plugins/fx.dll"}),
+            CWidgetManager::GetCandidates("plugins/fx.dll", show.path()))
+      << "a path is not looked for in either folder";
 }
 
 TEST_F(WidgetManagerTest, LoadsByDllNameAndByPath) {
