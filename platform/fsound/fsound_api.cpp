@@ -1,6 +1,6 @@
 // The FSOUND_ entry points: argument checks, error codes, stream handles and the one sound
-// system of the process (mixer, feeder thread, output device). Calls are serialised by a mutex;
-// playback itself runs in the feeder and SDL audio threads.
+// system of the process (mixer and output driver). Calls are serialised by a mutex; real-time
+// playback itself runs in the output driver's threads.
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -8,16 +8,14 @@
 #include <mutex>
 
 #include "byte_source.h"
-#include "feeder.h"
 #include "fsound/fsound.h"
 #include "mixer.h"
-#include "sdl_output.h"
+#include "output.h"
 #include "stream.h"
 
 using vexil::fsound::Decoder;
-using vexil::fsound::Feeder;
 using vexil::fsound::Mixer;
-using vexil::fsound::SdlOutput;
+using vexil::fsound::Output;
 using vexil::fsound::Stream;
 
 namespace {
@@ -33,8 +31,7 @@ struct SoundSystem {
   bool initialised = false;
   // Declared in start-up order; Shutdown tears down in reverse.
   std::unique_ptr<Mixer> mixer;
-  std::unique_ptr<Feeder> feeder;  // only with a real-time device
-  SdlOutput device;
+  std::unique_ptr<Output> driver;  // picked from `output` at FSOUND_Init
   // Handles are numbers that are never reused, so a closed or stale handle is caught, not used.
   std::map<uintptr_t, std::shared_ptr<Stream>> streams;
   uintptr_t next_handle = 1;
@@ -42,15 +39,14 @@ struct SoundSystem {
   ~SoundSystem() { Shutdown(); }
 
   void Shutdown() {
-    device.Close();
-    feeder.reset();
+    if (driver) driver->Stop();
+    driver.reset();
     streams.clear();
     mixer.reset();
     initialised = false;
   }
-  bool Offline() const { return output == FSOUND_OUTPUT_NOSOUND_NONREALTIME; }
-  void WakeFeeder() {
-    if (feeder) feeder->Wake();
+  void WakeDriver() {
+    if (driver) driver->Wake();
   }
 };
 
@@ -125,13 +121,12 @@ signed char F_API FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int
     return Fail(FMOD_ERR_INVALID_PARAM);
   }
   system.mixer = std::make_unique<Mixer>(mixrate, maxsoftwarechannels);
-  if (system.output != FSOUND_OUTPUT_NOSOUND && !system.Offline()) {
-    const int error = system.device.Open(*system.mixer);
-    if (error != FMOD_ERR_NONE) {
-      system.mixer.reset();
-      return Fail(error);
-    }
-    system.feeder = std::make_unique<Feeder>(*system.mixer);
+  system.driver = vexil::fsound::MakeOutput(system.output);
+  const int error = system.driver->Start(*system.mixer);
+  if (error != FMOD_ERR_NONE) {
+    system.driver.reset();
+    system.mixer.reset();
+    return Fail(error);
   }
   system.initialised = true;
   return 1;
@@ -264,7 +259,7 @@ FSOUND_STREAM* F_API FSOUND_Stream_Open(const char* name_or_data, unsigned int m
     std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
     system.mixer->AddStream(stream);
   }
-  system.WakeFeeder();  // decode ahead now, so that playing starts without a gap
+  system.WakeDriver();  // decode ahead now, so that playing starts without a gap
   return reinterpret_cast<FSOUND_STREAM*>(handle);
 }
 
@@ -285,7 +280,7 @@ int F_API FSOUND_Stream_Play(int channel, FSOUND_STREAM* handle) {
     Fail(error);
     return -1;
   }
-  system.WakeFeeder();
+  system.WakeDriver();
   return used;
 }
 
@@ -299,7 +294,7 @@ signed char F_API FSOUND_Stream_Stop(FSOUND_STREAM* handle) {
     system.mixer->Stop(stream.get());
     stream->RequestSeek(0);
   }
-  system.WakeFeeder();
+  system.WakeDriver();
   return 1;
 }
 
@@ -323,7 +318,7 @@ signed char F_API FSOUND_Stream_SetTime(FSOUND_STREAM* handle, int ms) {
   if (!stream) return 0;
   if (ms < 0) return Fail(FMOD_ERR_INVALID_PARAM);
   stream->RequestSeekMs(ms);
-  system.WakeFeeder();
+  system.WakeDriver();
   return 1;
 }
 
@@ -347,7 +342,7 @@ signed char F_API FSOUND_Stream_SetPosition(FSOUND_STREAM* handle, unsigned int 
   auto stream = Find(system, handle);
   if (!stream) return 0;
   stream->RequestSeek(position);
-  system.WakeFeeder();
+  system.WakeDriver();
   return 1;
 }
 
@@ -378,23 +373,10 @@ int VexilSound_RenderOffline(int16_t* out, int frames) {
   SoundSystem& system = System();
   std::lock_guard<std::mutex> lock(system.mutex);
   if (!system.initialised) return Fail(FMOD_ERR_UNINITIALIZED);
-  if (!system.Offline() || !out || frames < 0) return Fail(FMOD_ERR_INVALID_PARAM);
-  // Decode just ahead of each block the mixer takes: the rings never run dry, so the result
-  // depends only on the calls made, never on timing.
-  const int total = frames;
-  while (frames > 0) {
-    const int chunk = frames < vexil::fsound::kBlockFrames ? frames : vexil::fsound::kBlockFrames;
-    for (const auto& stream : system.mixer->Snapshot()) {
-      // Producer and consumer are this one thread here: clear what a seek made stale first, so
-      // the refill at the new position lands before this block is mixed.
-      stream->DropStale();
-      stream->Fill();
-    }
-    system.mixer->Render(out, chunk);
-    out += 2 * chunk;
-    frames -= chunk;
+  if (!out || frames < 0 || !system.driver->Render(out, frames)) {
+    return Fail(FMOD_ERR_INVALID_PARAM);
   }
-  return total;
+  return frames;
 }
 
 }  // extern "C"

@@ -1,4 +1,5 @@
-// SDL2 audio device for real-time playback; the callback only mixes decoded blocks.
+// SDL2 audio device for real-time playback; the callback only mixes decoded blocks, which the
+// feeder thread decodes ahead.
 #include "sdl_output.h"
 
 #include <SDL.h>
@@ -23,7 +24,7 @@ void SDLCALL FillDevice(void* userdata, Uint8* stream, int len) {
 
 }  // namespace
 
-int SdlOutput::Open(Mixer& mixer) {
+int SdlOutput::Start(Mixer& mixer) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "vexil sound: cannot start SDL audio: %s\n", SDL_GetError());
     return FMOD_ERR_INIT;
@@ -41,18 +42,24 @@ int SdlOutput::Open(Mixer& mixer) {
   device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device_ == 0) {
     std::fprintf(stderr, "vexil sound: cannot open audio device: %s\n", SDL_GetError());
-    Close();
+    Stop();
     return FMOD_ERR_INIT;
   }
+  feeder_ = std::make_unique<Feeder>(mixer);
   SDL_PauseAudioDevice(device_, 0);
   return FMOD_ERR_NONE;
 }
 
-void SdlOutput::Close() {
+void SdlOutput::Wake() {
+  if (feeder_) feeder_->Wake();
+}
+
+void SdlOutput::Stop() {
   if (device_ != 0) {
     SDL_CloseAudioDevice(device_);  // waits for a running callback to return
     device_ = 0;
   }
+  feeder_.reset();
   if (subsystem_started_) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     subsystem_started_ = false;

@@ -1,27 +1,31 @@
-// Real-time output: an SDL2 audio device pulling the mixer from SDL's audio thread. The device is
-// asked for 16-bit stereo at the mix rate; SDL converts and resamples to what the hardware has.
+// The real-time driver: an SDL2 audio device pulling the mixer from SDL's audio thread, and
+// the feeder thread that keeps every stream decoded ahead of it. The device is asked for
+// 16-bit stereo at the mix rate; SDL converts and resamples to what the hardware has.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "feeder.h"
+#include "output.h"
 
 namespace vexil::fsound {
 
-class Mixer;
-
-class SdlOutput {
+class SdlOutput final : public Output {
  public:
   SdlOutput() = default;
-  ~SdlOutput() { Close(); }
+  ~SdlOutput() override { Stop(); }
   SdlOutput(const SdlOutput&) = delete;
   SdlOutput& operator=(const SdlOutput&) = delete;
 
-  // Opens and starts the default device. Returns an FMOD_ERRORS code (FMOD_ERR_NONE on success).
-  int Open(Mixer& mixer);
-  void Close();
+  int Start(Mixer& mixer) override;  // opens and starts the default device
+  void Stop() override;
+  void Wake() override;
 
  private:
   uint32_t device_ = 0;
   bool subsystem_started_ = false;
+  std::unique_ptr<Feeder> feeder_;
 };
 
 }  // namespace vexil::fsound
