@@ -93,7 +93,9 @@ TEST(HostileMeshes, BrokenFilesAreRefusedWithAReason) {
        "string without its closing quote"},
       {"compressed, with no block", "xof 0303tzip0032\x10\x00\x00\x00", "cut short"},
       {"compressed, a block that does not inflate",
-       std::string("xof 0303bzip0032\x40\x00\x00\x00\x10\x00\x10\x00" "CK\xff\xff\xff", 29),
+       std::string("xof 0303bzip0032\x40\x00\x00\x00\x10\x00\x10\x00"
+                   "CK\xff\xff\xff",
+                   29),
        "does not inflate"},
       {"no header", "Mesh {}", "not a .x file"},
       {"binary token out of the table", std::string("xof 0303bin 0032\x63\x00", 18),
