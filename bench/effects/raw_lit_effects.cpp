@@ -25,7 +25,9 @@ namespace vexil_bench {
 
 namespace {
 
-const char* kLitVertex = R"(#version 330 core
+// The switches of the fixed function that a frame uses are compiled in (POINT_LIGHT,
+// VERTEX_COLOR, NORMALIZE, SPECULAR_ADD, FOG), as a graphics programmer specialises shaders.
+const char* kLitVertex = R"(
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColor;
@@ -33,7 +35,6 @@ layout(location = 3) in vec2 aTexCoord;
 uniform mat4 uWorldView;
 uniform mat4 uProjection;
 uniform mat3 uNormalMatrix;
-uniform bool uPointLight;
 uniform vec3 uLight;  // directional: towards the light; point: its position (view space)
 uniform float uLightRange;
 uniform vec3 uLightDiffuse, uLightSpecular, uLightAmbient;
@@ -41,7 +42,6 @@ uniform vec4 uMatDiffuse;
 uniform vec3 uMatAmbient, uMatSpecular, uMatEmissive;
 uniform float uPower;
 uniform vec3 uGlobalAmbient;
-uniform bool uVertexColor, uNormalize;
 out vec4 vDiffuse;
 out vec3 vSpecular;
 out vec2 vTexCoord;
@@ -51,17 +51,24 @@ void main() {
   vec4 p = uWorldView * vec4(aPosition, 1.0);
   gl_Position = FromD3D(uProjection * p);
   vec3 n = uNormalMatrix * aNormal;
-  if (uNormalize) n = normalize(n);
+#if NORMALIZE
+  n = normalize(n);
+#endif
+#if POINT_LIGHT
+  vec3 d = uLight - p.xyz;
+  float dist = length(d);
+  vec3 l = d / max(dist, 1e-20);
+  float att = dist > uLightRange ? 0.0 : 1e20;  // no attenuation terms: D3D's 1/0, clamped
+#else
   vec3 l = uLight;
   float att = 1.0;
-  if (uPointLight) {
-    vec3 d = uLight - p.xyz;
-    float dist = length(d);
-    l = d / max(dist, 1e-20);
-    att = dist > uLightRange ? 0.0 : 1e20;  // no attenuation terms: D3D's 1/0, clamped
-  }
+#endif
   float nl = dot(n, l);
-  vec4 cd = uVertexColor ? aColor : uMatDiffuse;
+#if VERTEX_COLOR
+  vec4 cd = aColor;
+#else
+  vec4 cd = uMatDiffuse;
+#endif
   vDiffuse = clamp(vec4(uMatEmissive + uMatAmbient * (uGlobalAmbient + uLightAmbient * att) +
                         cd.rgb * uLightDiffuse * max(nl, 0.0) * att, cd.a), 0.0, 1.0);
   vSpecular = vec3(0.0);
@@ -75,13 +82,13 @@ void main() {
 }
 )";
 
-const char* kLitFragment = R"(#version 330 core
+const char* kLitFragment = R"(
 in vec4 vDiffuse;
 in vec3 vSpecular;
 in vec2 vTexCoord;
 in float vDepth;
 uniform sampler2D uTexture;
-uniform bool uTextured, uSpecularAdd, uFog;
+uniform bool uTextured;
 uniform vec3 uFogColor;
 uniform vec2 uFogRange;
 out vec4 fragColor;
@@ -89,11 +96,13 @@ void main() {
   // Sampled outside any branch: implicit derivatives need uniform control flow.
   vec4 t = texture(uTexture, vTexCoord);
   vec4 c = uTextured ? t * vDiffuse : vDiffuse;
-  if (uSpecularAdd) c.rgb = clamp(c.rgb + vSpecular, 0.0, 1.0);
-  if (uFog) {
-    float f = clamp((uFogRange.y - vDepth) / (uFogRange.y - uFogRange.x), 0.0, 1.0);
-    c.rgb = mix(uFogColor, c.rgb, f);
-  }
+#if SPECULAR_ADD
+  c.rgb = clamp(c.rgb + vSpecular, 0.0, 1.0);
+#endif
+#if FOG
+  float f = clamp((uFogRange.y - vDepth) / (uFogRange.y - uFogRange.x), 0.0, 1.0);
+  c.rgb = mix(uFogColor, c.rgb, f);
+#endif
   fragColor = c;
 }
 )";
@@ -128,9 +137,12 @@ struct Material {
 // The program, the picture, a vertex array and the uniforms every one of the four sets.
 class RawLitFrame : public RawEffectFrame {
  public:
-  RawLitFrame() {
-    const std::string vertex = std::string(kLitVertex) + kClipFromD3D;
-    m_program = RawGlContext::Program(vertex.c_str(), kLitFragment);
+  // `features`: the #define lines of the switches the frame uses.
+  explicit RawLitFrame(const char* features) {
+    const std::string head = std::string("#version 330 core\n") + features;
+    const std::string vertex = head + kLitVertex + kClipFromD3D;
+    const std::string fragment = head + kLitFragment;
+    m_program = RawGlContext::Program(vertex.c_str(), fragment.c_str());
     glUseProgram(m_program);
     for (auto& u : m_uniforms) u.second = glGetUniformLocation(m_program, u.first);
     m_texture = RawGlContext::PictureTexture();
@@ -174,7 +186,6 @@ class RawLitFrame : public RawEffectFrame {
     glEnableVertexAttribArray(3);
     glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<void*>(colour ? 28 : 24));
-    glUniform1i(U("uVertexColor"), colour);
   }
 
   void Transforms(const D3DXMATRIX& world, const D3DXMATRIX& view, const D3DXMATRIX& projection) {
@@ -199,7 +210,6 @@ class RawLitFrame : public RawEffectFrame {
       D3DXVec3Normalize(&v, &v);
       v = -v;
     }
-    glUniform1i(U("uPointLight"), light.point);
     glUniform3fv(U("uLight"), 1, &v.x);
     glUniform1f(U("uLightRange"), light.range);
     glUniform3fv(U("uLightDiffuse"), 1, &light.diffuse.x);
@@ -221,12 +231,9 @@ class RawLitFrame : public RawEffectFrame {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magnification);
   }
 
-  void Switches(float globalAmbient, bool normalize, bool specularAdd, bool textured) {
+  void Switches(float globalAmbient, bool textured) {
     glUniform3f(U("uGlobalAmbient"), globalAmbient, globalAmbient, globalAmbient);
-    glUniform1i(U("uNormalize"), normalize);
-    glUniform1i(U("uSpecularAdd"), specularAdd);
     glUniform1i(U("uTextured"), textured);
-    glUniform1i(U("uFog"), 0);
   }
 
   GLuint m_buffers[2] = {0, 0};
@@ -234,18 +241,17 @@ class RawLitFrame : public RawEffectFrame {
  private:
   GLuint m_program = 0, m_texture = 0, m_vao = 0;
   D3DXMATRIX m_view;
-  std::pair<const char*, GLint> m_uniforms[23] = {
-      {"uWorldView", -1},    {"uProjection", -1}, {"uNormalMatrix", -1},  {"uPointLight", -1},
-      {"uLight", -1},        {"uLightRange", -1}, {"uLightDiffuse", -1},  {"uLightSpecular", -1},
-      {"uLightAmbient", -1}, {"uMatDiffuse", -1}, {"uMatAmbient", -1},    {"uMatSpecular", -1},
-      {"uMatEmissive", -1},  {"uPower", -1},      {"uGlobalAmbient", -1}, {"uVertexColor", -1},
-      {"uNormalize", -1},    {"uTextured", -1},   {"uSpecularAdd", -1},   {"uFog", -1},
-      {"uFogColor", -1},     {"uFogRange", -1},   {"uTexture", -1}};
+  std::pair<const char*, GLint> m_uniforms[18] = {
+      {"uWorldView", -1},  {"uProjection", -1},    {"uNormalMatrix", -1},  {"uLight", -1},
+      {"uLightRange", -1}, {"uLightDiffuse", -1},  {"uLightSpecular", -1}, {"uLightAmbient", -1},
+      {"uMatDiffuse", -1}, {"uMatAmbient", -1},    {"uMatSpecular", -1},   {"uMatEmissive", -1},
+      {"uPower", -1},      {"uGlobalAmbient", -1}, {"uTextured", -1},      {"uFogColor", -1},
+      {"uFogRange", -1},   {"uTexture", -1}};
 };
 
 class RawMetaballs : public RawLitFrame {
  public:
-  RawMetaballs() {
+  RawMetaballs() : RawLitFrame("#define NORMALIZE 1\n#define SPECULAR_ADD 1\n") {
     glBindBuffer(GL_ARRAY_BUFFER, m_buffers[0]);
     glBufferData(GL_ARRAY_BUFFER, effects::MetaballSurface::kMaxTriangles * 96, nullptr,
                  GL_STREAM_DRAW);
@@ -276,7 +282,7 @@ class RawMetaballs : public RawLitFrame {
     m.specular = D3DXVECTOR3(1, 1, 1);
     m.power = 20.0f;
     SetMaterial(m);
-    Switches(1.0f, true, true, true);
+    Switches(1.0f, true);
     Layout(false);
     glDrawArrays(GL_TRIANGLES, 0, surface_.TriangleCount() * 3);
   }
@@ -286,7 +292,8 @@ class RawMetaballs : public RawLitFrame {
 
 class RawSplineTunnel : public RawLitFrame {
  public:
-  RawSplineTunnel() {
+  RawSplineTunnel()
+      : RawLitFrame("#define POINT_LIGHT 1\n#define VERTEX_COLOR 1\n#define FOG 1\n") {
     effects::SplineTubeSettings s;
     s.shape = TunnelOutline();
     tube_ = effects::BuildSplineTube(s);
@@ -315,8 +322,7 @@ class RawSplineTunnel : public RawLitFrame {
     m.specular = D3DXVECTOR3(1, 1, 1);
     m.power = 20.0f;
     SetMaterial(m);
-    Switches(0x22 / 255.0f, false, false, true);
-    glUniform1i(U("uFog"), 1);
+    Switches(0x22 / 255.0f, true);
     glUniform3f(U("uFogColor"), 0x10 / 255.0f, 0x20 / 255.0f, 0x30 / 255.0f);
     glUniform2f(U("uFogRange"), 5.0f, 60.0f);
     Layout(true);
@@ -333,7 +339,9 @@ class RawSplineTunnel : public RawLitFrame {
 
 class RawTrailTube : public RawLitFrame {
  public:
-  RawTrailTube() : emitter_(effects::TrailSettings()) {
+  RawTrailTube()
+      : RawLitFrame("#define VERTEX_COLOR 1\n#define SPECULAR_ADD 1\n"),
+        emitter_(effects::TrailSettings()) {
     emitter_.Build(&vertices_, &triangles_);
     glBindBuffer(GL_ARRAY_BUFFER, m_buffers[0]);
     glBufferData(GL_ARRAY_BUFFER, vertices_.size() * 36, vertices_.data(), GL_DYNAMIC_DRAW);
@@ -365,7 +373,7 @@ class RawTrailTube : public RawLitFrame {
     m.specular = D3DXVECTOR3(0.93f, 0.71f, 0.59f);
     m.power = 0.3f;
     SetMaterial(m);
-    Switches(0.0f, false, true, true);
+    Switches(0.0f, true);
     Layout(true);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_buffers[1]);
     glDrawArrays(GL_POINTS, 0, emitter_.VertexCount());
@@ -379,7 +387,7 @@ class RawTrailTube : public RawLitFrame {
 
 class RawMeshViewer : public RawLitFrame {
  public:
-  RawMeshViewer() {
+  RawMeshViewer() : RawLitFrame("#define SPECULAR_ADD 1\n") {
     if (!Load()) return;
     glBindBuffer(GL_ARRAY_BUFFER, m_buffers[0]);
     glBufferData(GL_ARRAY_BUFFER, vertices_.size(), vertices_.data(), GL_STATIC_DRAW);
@@ -461,7 +469,7 @@ class RawMeshViewer : public RawLitFrame {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_buffers[1]);
     for (size_t i = 0; i < materials_.size(); ++i) {
       SetMaterial(materials_[i]);
-      Switches(0x20 / 255.0f, false, true, textured_[i]);
+      Switches(0x20 / 255.0f, textured_[i]);
       for (const D3DXATTRIBUTERANGE& range : table_) {
         if (range.AttribId != i || range.FaceCount == 0) continue;
         glDrawElements(GL_TRIANGLES, range.FaceCount * 3, GL_UNSIGNED_SHORT,
