@@ -1,11 +1,9 @@
 // "raw" resource: one read of the whole file into a buffer the resource owns.
 #include "raw_resource.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "d3dx9/file_read.h"
 
@@ -33,24 +31,26 @@ bool CRawResource::Init() {
   Clear();
   // Only a regular file, read whole and bounded: a pipe, a device such as /dev/zero or a
   // folder is refused at once instead of blocking or reading until memory runs out.
-  std::vector<unsigned char> bytes;
   std::string reason;
   const char* file = m_filename;
-  if (d3dx::ReadRegularFile(file, kMaxRawFileBytes, &bytes, &reason) != d3dx::FileReadResult::kOk) {
+  uint8_t* data = nullptr;
+  size_t size = 0;
+  const d3dx::FileReadResult result = d3dx::ReadRegularFile(
+      file, kMaxRawFileBytes,
+      [&data](size_t bytes) {
+        data = new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1];
+        return data;
+      },
+      &size, &reason);
+  if (result != d3dx::FileReadResult::kOk) {
+    delete[] data;
     std::fprintf(stderr, "raw resource \"%s\": cannot read \"%s\": %s\n", GetName(), file,
                  reason.c_str());
     ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
     return false;
   }
-  uint8_t* data = new (std::nothrow) uint8_t[bytes.empty() ? 1 : bytes.size()];
-  if (!data) {
-    std::fprintf(stderr, "raw resource \"%s\": out of memory for \"%s\"\n", GetName(), file);
-    ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
-    return false;
-  }
-  std::copy(bytes.begin(), bytes.end(), data);
   m_data = data;
-  m_size = static_cast<int32_t>(bytes.size());
+  m_size = static_cast<int32_t>(size);
   return true;
 }
 

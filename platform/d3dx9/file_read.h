@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ enum class FileReadResult {
 // 268435456 bytes".
 FileReadResult ReadRegularFile(const std::string& path, uint64_t maxBytes,
                                std::vector<unsigned char>* out, std::string* error);
+
+// The same into memory the caller provides: `allocate(size)` returns room for the file's size
+// in bytes (or null when there is none, which refuses the file); `*got` receives the bytes
+// read, which may be fewer when the file shrank meanwhile.
+FileReadResult ReadRegularFile(const std::string& path, uint64_t maxBytes,
+                               const std::function<unsigned char*(size_t)>& allocate, size_t* got,
+                               std::string* error);
 
 // Opens `path` for reading without ever blocking on it (a FIFO with no writer, a device) and
 // checks that it is a regular file of at most `maxBytes`. Returns the descriptor (the caller
