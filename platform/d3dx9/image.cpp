@@ -72,7 +72,7 @@ uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t
   const uint64_t pixels = width * height;
   switch (SniffFormat(d, n)) {
     case D3DXIFF_BMP: {
-      if (n < 32) return 32;  // not even a whole header
+      if (n < 34) return 34;  // not even the fields read here
       const uint64_t bits = Le16(d + 28), compression = Le32(d + 30);
       if (compression != 0 && compression != 3) return 0;  // the decoder refuses the others
       return Le32(d + 10) + height * ((width * bits + 31) / 32 * 4);

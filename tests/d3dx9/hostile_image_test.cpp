@@ -48,6 +48,10 @@ TEST(HostilePictures, LyingAndOversizedHeadersAreRefusedBeforeDecoding) {
       {"text under a picture's name", "this is not a picture at all", "not a picture"},
       // Found by fuzzing: a TGA header one byte short claiming 7200 x 8224 pixels decoded
       // 59 million pixels out of nothing.
+      // Found by fuzzing: a BMP header ending inside the fields the size check reads.
+      {"BMP header cut short",
+       std::string("BMz\x01\0\0\0\0\0\0z\0\0\0l\0\0\0\x08\0\0\0\x08\0\0\0\x01\0 \0\0\0", 32),
+       "too short"},
       // Found by fuzzing: a run of length 0 in an HDR scan line kept the decoder in a loop.
       {"HDR with a run of length 0",
        std::string("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 8\n\x02\x02\x00\x08\x00", 50),
