@@ -98,12 +98,28 @@ void Images() {
   std::string ppm16 = "P6 4 4 65535\n";
   for (int i = 0; i < 4 * 4 * 3; ++i) Le16(&ppm16, i * 1500);
   Write("image/deep.ppm", ppm16);
+  // 4 x 4 RGB PSD, uncompressed planes and run-length planes.
+  for (int rle = 0; rle < 2; ++rle) {
+    std::string psd = "8BPS";
+    psd += std::string("\0\x01", 2) + std::string(6, '\0') + std::string("\0\x03", 2);
+    psd += std::string("\0\0\0\x04\0\0\0\x04\0\x08\0\x03", 12);
+    psd += std::string(12, '\0');  // colour mode data, image resources, layers: none
+    psd += std::string("\0", 1) + static_cast<char>(rle);
+    if (rle) {
+      for (int row = 0; row < 3 * 4; ++row) psd += std::string("\0\x02", 2);  // row byte counts
+      for (int row = 0; row < 3 * 4; ++row)
+        psd += std::string("\xfd", 1) + static_cast<char>(row * 20);
+    } else {
+      for (int i = 0; i < 3 * 16; ++i) psd += static_cast<char>(i * 5);
+    }
+    Write(rle ? "image/rle.psd" : "image/raw.psd", psd);
+  }
   // A 2 x 2 GIF with a four-colour table.
   Write("image/tiny.gif", std::string("GIF89a\x02\x00\x02\x00\x91\x00\x00\xff\x00\xff\x00\x00\x00"
                                       "\xff\xff\xff\x00\x00\xff\x21\xf9\x04\x01\x00\x00\x00\x00"
                                       "\x2c\x00\x00\x00\x00\x02\x00\x02\x00\x00\x02\x03\x44\x34"
                                       "\x05\x00\x3b",
-                                      57));
+                                      50));
 }
 
 const char kTextMesh[] = R"(xof 0303txt 0032

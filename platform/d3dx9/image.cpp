@@ -70,11 +70,15 @@ uint32_t Le32(const unsigned char* p) {
 // hundreds of megabytes.
 uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t height) {
   const uint64_t pixels = width * height;
+  // Formats the file-format enumeration has no name for, and that would read as TGA below.
+  if (n >= 4 && std::memcmp(d, "GIF8", 4) == 0) return pixels / 4096;  // LZW's best case
+  if (n >= 4 && std::memcmp(d, "8BPS", 4) == 0) return pixels / 1024;  // PSD run-length
   switch (SniffFormat(d, n)) {
     case D3DXIFF_BMP: {
       if (n < 34) return 34;  // not even the fields read here
-      const uint64_t bits = Le16(d + 28), compression = Le32(d + 30);
-      if (compression != 0 && compression != 3) return 0;  // the decoder refuses the others
+      const uint64_t bits = std::max<uint64_t>(Le16(d + 28), 1), compression = Le32(d + 30);
+      // The decoder refuses run-length BMPs and reads every other kind as plain rows.
+      if (compression == 1 || compression == 2) return 0;
       return Le32(d + 10) + height * ((width * bits + 31) / 32 * 4);
     }
     case D3DXIFF_HDR:
@@ -90,8 +94,7 @@ uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t
     default:
       break;
   }
-  if (n >= 3 && std::memcmp(d, "GIF", 3) == 0) return pixels / 4096;  // LZW's best case
-  return pixels / 1024;                                               // PSD run-length
+  return pixels / 1024;
 }
 
 // Walks the run-length scan lines of a Radiance HDR file as the single-header decoder reads

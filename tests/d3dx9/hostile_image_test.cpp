@@ -52,6 +52,13 @@ TEST(HostilePictures, LyingAndOversizedHeadersAreRefusedBeforeDecoding) {
       {"BMP header cut short",
        std::string("BMz\x01\0\0\0\0\0\0z\0\0\0l\0\0\0\x08\0\0\0\x08\0\0\0\x01\0 \0\0\0", 32),
        "too short"},
+      // Found by fuzzing: a BMP of an unknown compression read as 2048 x 9992 plain rows.
+      {"BMP of an unknown compression without its pixels",
+       std::string("\x42\x4d\xf6\x7e\x00\x00\x00\x00\x00\x00\xbe\x00\x00\x00\x28\x00"
+                   "\x00\x00\x00\x08\x00\x00\x08\x27\x00\x00\x01\x00\x04\x00\x18\x00"
+                   "\xff\xff\x00\x00\x00\x00\x00\x00\x00\x00\xe0\x00\x00\x00\x00\x21",
+                   48),
+       "too short"},
       // Found by fuzzing: a run of length 0 in an HDR scan line kept the decoder in a loop.
       {"HDR with a run of length 0",
        std::string("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 8\n\x02\x02\x00\x08\x00", 50),
@@ -70,6 +77,21 @@ TEST(HostilePictures, LyingAndOversizedHeadersAreRefusedBeforeDecoding) {
     EXPECT_NE(std::string::npos, error.find(c.reason)) << "error: " << error;
     EXPECT_TRUE(image.argb.empty());
   }
+}
+
+TEST(HostilePictures, SmallGifAndPsdFilesPassTheSizeCheck) {
+  // Neither has a file-format name of its own; the size check must not take them for TGA.
+  const Bytes gif(
+      "GIF89a\x02\x00\x02\x00\x91\x00\x00\xff\x00\xff\x00\x00\x00\xff\xff\xff\x00\x00\xff\x21"
+      "\xf9\x04\x01\x00\x00\x00\x00\x2c\x00\x00\x00\x00\x02\x00\x02\x00\x00\x02\x03\x44\x34"
+      "\x05\x00\x3b",
+      50);
+  d3dx::Image image;
+  std::string error;
+  ASSERT_EQ(S_OK, d3dx::DecodeImageMemory(gif.data(), gif.size(), &image, nullptr, &error))
+      << error;
+  EXPECT_EQ(2u, image.width);
+  EXPECT_EQ(0u, image.At(0, 0) >> 24) << "colour 0 is the transparent one";
 }
 
 TEST(HostilePictures, SixteenBitPnmDecodesWithinItsBuffer) {
