@@ -87,30 +87,42 @@ std::vector<D3DXVECTOR2> TunnelOutline() {
   return outline;
 }
 
-std::string BenchCubePath() {
-  static const std::string path = [] {
+namespace {
+
+// The cube and its texture in a folder of their own, removed when the program ends.
+class CubeFiles {
+ public:
+  CubeFiles() {
     char folder[] = "/tmp/vexil-bench-XXXXXX";
-    if (!mkdtemp(folder)) return std::string();
-    const std::string dir = folder;
+    if (!mkdtemp(folder)) return;
+    m_dir = folder;
     std::vector<uint8_t> rgba;
     for (uint32_t texel : BenchPicture()) {
       for (int shift : {16, 8, 0, 24}) rgba.push_back(static_cast<uint8_t>(texel >> shift));
     }
-    const std::string command = "'" + std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen' '" + dir +
+    const std::string command = "'" + std::string(VEXIL_BIN_DIR) + "/vexil-xmeshgen' '" + m_dir +
                                 "/cube.x' --half-size 12.5 --texture tex.png";
-    if (!WriteRgbaPng(dir + "/tex.png", rgba, 256, 256) || std::system(command.c_str()) != 0) {
-      return std::string();
+    if (WriteRgbaPng(m_dir + "/tex.png", rgba, 256, 256) && std::system(command.c_str()) == 0) {
+      m_cube = m_dir + "/cube.x";
     }
-    std::atexit([] {
-      const std::string cube = BenchCubePath();
-      const std::string d = cube.substr(0, cube.rfind('/'));
-      std::remove(cube.c_str());
-      std::remove((d + "/tex.png").c_str());
-      rmdir(d.c_str());
-    });
-    return dir + "/cube.x";
-  }();
-  return path;
+  }
+  ~CubeFiles() {
+    if (m_dir.empty()) return;
+    std::remove((m_dir + "/cube.x").c_str());
+    std::remove((m_dir + "/tex.png").c_str());
+    rmdir(m_dir.c_str());
+  }
+  const std::string& cube() const { return m_cube; }
+
+ private:
+  std::string m_dir, m_cube;
+};
+
+}  // namespace
+
+std::string BenchCubePath() {
+  static const CubeFiles files;
+  return files.cube();
 }
 
 std::string BenchResources(BenchEffect effect) {
