@@ -45,6 +45,8 @@ CBlurModule::CBlurModule()
   AddValue(&m_times, "times");
   AddValue(&m_xOffset, "xoffset");
   AddValue(&m_yOffset, "yoffset");
+  // Lit without a material of its own: its passes take the one an earlier module left.
+  DeclareMaterialUse(EMaterialUse::TakesLeftOver);
 }
 
 CBlurModule::~CBlurModule() {

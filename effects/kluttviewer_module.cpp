@@ -65,6 +65,7 @@ CKluttViewerModule::CKluttViewerModule()
   AddValue(&m_light, "light");
   AddValue(&m_lightColor, "lightcolor");
   AddValue(&m_clearZBuffer, "clearzbuffer");
+  DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
 void CKluttViewerModule::Init() {

@@ -31,6 +31,7 @@ CMetaballsModule::CMetaballsModule()
   AddValue(&m_lookAtPoint, "lookatpoint");
   AddValue(&m_lightDirection, "lightdirection");
   AddValue(&m_texOffset, "texoffset");
+  DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
 CMetaballsModule::~CMetaballsModule() {

@@ -39,6 +39,7 @@ CSplineTunnelModule::CSplineTunnelModule()
   AddValue(&m_ringSplinePoints, "ringsplinepoints");
   AddValue(&m_spaceSplinePoints, "spacesplinepoints");
   AddValue(&m_shape, "shape");
+  DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
 CSplineTunnelModule::~CSplineTunnelModule() {

@@ -86,6 +86,7 @@ CTrailTubeModule::CTrailTubeModule()
   AddValue(&m_camUpDirX, "camupdirx");
   AddValue(&m_camUpDirY, "camupdirz");
   AddValue(&m_camUpDirZ, "camupdirz");
+  DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
 CTrailTubeModule::~CTrailTubeModule() {

@@ -55,6 +55,7 @@ CTwisterModule::CTwisterModule()
   AddValue(&m_mapping, "mapping");
   AddValue(&m_specular, "specular");
   AddValue(&m_lightDirection, "lightdirection");
+  DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
 CTwisterModule::~CTwisterModule() {

@@ -269,16 +269,49 @@ void ScriptChecker::CheckResources(const TiXmlElement* resources) {
 }
 
 void ScriptChecker::CheckTimeline(const TiXmlElement* timeline) {
+  std::vector<PlacedModule> placed;
   for (const TiXmlElement* child = timeline->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     CDataProvider* probe = ProbeObject(child, PLUGIN_KIND_MODULE);
     if (!probe) continue;
-    if (ScriptFloat(child->Attribute("end")) < ScriptFloat(child->Attribute("start"))) {
+    const float start = AttributeFloat(child, "start");
+    const bool plays = AttributeFloat(child, "end") >= start;
+    if (!plays) {
       Report(child, "module " + Quoted(child->Attribute("type")) +
                         " ends before it starts and never plays");
     }
     CheckParams(child, probe);
     CheckTargets(child);
+    if (const auto* module = dynamic_cast<const CModule*>(probe); module && plays) {
+      placed.push_back({child, start, static_cast<int16_t>(AttributeInt(child, "layer")),
+                        static_cast<int>(placed.size()), module->GetMaterialUse()});
+    }
+  }
+  CheckMaterialOrder(placed);
+}
+
+void ScriptChecker::CheckMaterialOrder(const std::vector<PlacedModule>& modules) {
+  // A module draws after another in the same frame when its layer is higher, or equal and
+  // later in the script; and after every module that started in an earlier frame.
+  auto drawsBefore = [](const PlacedModule& a, const PlacedModule& b) {
+    if (a.start != b.start) return a.start < b.start;
+    return a.layer != b.layer ? a.layer < b.layer : a.order < b.order;
+  };
+  for (const PlacedModule& taker : modules) {
+    if (taker.materialUse != EMaterialUse::TakesLeftOver) continue;
+    bool materialSet = false;
+    for (const PlacedModule& setter : modules) {
+      if (setter.materialUse == EMaterialUse::LeavesSet && drawsBefore(setter, taker)) {
+        materialSet = true;
+        break;
+      }
+    }
+    if (!materialSet) {
+      Report(taker.element,
+             "module " + Quoted(taker.element->Attribute("type")) +
+                 " can draw before any module has set a material: it takes its colour from "
+                 "the material an earlier effect leaves, and draws black without one");
+    }
   }
 }
 

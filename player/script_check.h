@@ -9,6 +9,7 @@
 #include <vector>
 
 class CDataProvider;
+enum class EMaterialUse : uint8_t;
 class CTextureManager;
 class CWidgetManager;
 class TiXmlElement;
@@ -33,6 +34,15 @@ class ScriptChecker {
   void CheckSettings(const TiXmlElement* settings);
   void CheckResources(const TiXmlElement* resources);
   void CheckTimeline(const TiXmlElement* timeline);
+  // A module drawn with the material earlier modules leave, when none has set one by then.
+  struct PlacedModule {
+    const TiXmlElement* element;
+    float start;
+    int16_t layer;
+    int order;  // in the script
+    EMaterialUse materialUse;
+  };
+  void CheckMaterialOrder(const std::vector<PlacedModule>& modules);
   // Checks an object element's type against the catalogues; null when no object of that
   // kind can be made (already reported), else a probe object of the type.
   CDataProvider* ProbeObject(const TiXmlElement* element, uint8_t kind);

@@ -20,6 +20,11 @@ struct CTargetKey {
   IDirect3DSurface9* depth = nullptr;
 };
 
+// How a module's picture depends on the material (D3D's lighting material) that modules
+// leave on the device, declared by the module for the script checker: it sets one that stays
+// set, or it draws lit with whichever one an earlier module left (black while none was set).
+enum class EMaterialUse : uint8_t { None, LeavesSet, TakesLeftOver };
+
 class CModule : public CDataProvider {
  public:
   explicit CModule(float start = 0.0f, float end = 0.0f, int16_t layer = 0);
@@ -71,8 +76,12 @@ class CModule : public CDataProvider {
   CDemoDevice* GetDemoDevice() const { return m_pDemoDevice; }
   const D3DRECT& GetViewportRect() const { return m_viewport; }
   const CLinkedList<CTargetKey>& GetTargetKeys() const { return m_targetKeys; }
+  EMaterialUse GetMaterialUse() const { return m_materialUse; }
 
  protected:
+  // Effects declare this in their constructor.
+  void DeclareMaterialUse(EMaterialUse use) { m_materialUse = use; }
+
   CDemoDevice* m_pDemoDevice = nullptr;
   // (0, 0, display width, display height); x2 and y2 follow the surface being rendered into.
   D3DRECT m_viewport = {0, 0, 0, 0};
@@ -93,4 +102,5 @@ class CModule : public CDataProvider {
   IDirect3DSurface9* m_pSavedColor = nullptr;  // held from SetRenderTarget to the restore
   IDirect3DSurface9* m_pSavedDepth = nullptr;
   bool m_switched = false;
+  EMaterialUse m_materialUse = EMaterialUse::None;
 };
