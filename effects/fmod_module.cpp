@@ -66,6 +66,12 @@ CFmodModule::CFmodModule(CSoundApi* sound)
   AddValue(&m_loadFrom, "loadfrom");
 }
 
+void CFmodModule::Parse(TiXmlElement* element) {
+  CModule::Parse(element);
+  const bool fromMemory = strcasecmp(static_cast<const char*>(m_loadFrom), "memory") == 0;
+  m_filename.SetRefers(fromMemory ? EValueRefers::Resource : EValueRefers::File);
+}
+
 bool CFmodModule::StartLibrary() {
   if (m_sound->Init(kMixRate, kSoftwareChannels, kInitFlags)) return true;
   // Another program may still be letting go of the output device: give it a second.

@@ -50,6 +50,9 @@ class CFmodModule : public CModule {
   explicit CFmodModule(CSoundApi* sound);
 
   // Starts the sound library and opens the stream; reports failures and stays silent then.
+  // Binds the values; "filename" then declares what it names: a raw resource when "loadfrom"
+  // is "memory", else a file.
+  void Parse(TiXmlElement* element) override;
   void Init() override;
   // Seeks the stream to the module's own time (whole milliseconds) and plays it.
   void BeforeFirstRender() override;

@@ -89,6 +89,12 @@ void CPlayerApp::Run(const char* path) {
     vexil::PrepareOfflineSound();
   } else if (mode == vexil::PlayerMode::kCheck) {
     vexil::PrepareSilentSound();
+    // The engine reports, with their lines, everything it skips while the script is read.
+    // Before the libraries are loaded every type is unknown: the check says once that such
+    // an element comes too early instead.
+    m_widgetManager.SetReporter([this](const std::string& message) {
+      if (m_librariesLoaded) m_findings.push_back(message);
+    });
   }
 
   m_scriptFolder = std::filesystem::path(path).parent_path().string();
@@ -186,6 +192,7 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
 void CPlayerApp::LoadLibraries(TiXmlElement* element) {
   const bool check = m_options.mode == vexil::PlayerMode::kCheck;
   m_widgetManager.SetScriptFolder(m_scriptFolder);
+  m_librariesLoaded = true;
   if (!m_widgetManager.Load("scenecore.dll") && check) {
     m_findings.push_back("the engine library \"scenecore.dll\" cannot be loaded: " +
                          m_widgetManager.GetLastError());
@@ -360,7 +367,7 @@ void CPlayerApp::RunCapture() {
 }
 
 void CPlayerApp::RunCheck(TiXmlElement* root) {
-  vexil::ScriptChecker checker(&m_widgetManager, &m_textureManager);
+  vexil::ScriptChecker checker(&m_timeline, &m_resourceManager, &m_textureManager);
   checker.CheckScript(root);
   for (const std::string& finding : checker.findings()) m_findings.push_back(finding);
   // In script order, whichever step found them.

@@ -88,6 +88,7 @@ class CPlayerApp : public CXmlHandler {
 
   std::string m_scriptFolder;  // where plug-ins shipped with the demo are looked for
   bool m_displayTried = false;
+  bool m_librariesLoaded = false;  // a "libraries" element has been handled
   bool m_displayOpen = false;
   int m_exitStatus = 0;
   std::vector<std::string> m_findings;

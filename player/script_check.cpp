@@ -1,11 +1,14 @@
-// The script checker behind --check.
+// The script checker behind --check: the player's own part.
 #include "script_check.h"
 
 #include <strings.h>
 #include <tinyxml.h>
 
 #include <filesystem>
+#include <map>
+#include <set>
 
+#include "params/paramvar.h"
 #include "params/scripttext.h"
 #include "params/value.h"
 #include "scenecore.h"
@@ -13,22 +16,6 @@
 
 namespace vexil {
 namespace {
-
-// Catalogues are walked until GetName says no; a bound keeps a faulty one from hanging us.
-constexpr int kMaxCatalogueEntries = 100000;
-
-const char* KindName(uint8_t kind) {
-  switch (kind) {
-    case PLUGIN_KIND_MODULE:
-      return "module";
-    case PLUGIN_KIND_PARAM:
-      return "parameter";
-    case PLUGIN_KIND_RESOURCE:
-      return "resource";
-    default:
-      return "unknown kind of";
-  }
-}
 
 bool NameIs(const TiXmlElement* element, const char* name) {
   return strcasecmp(element->Value(), name) == 0;
@@ -38,33 +25,36 @@ std::string Quoted(const char* text) {
   return std::string("\"") + (text ? text : "") + "\"";
 }
 
+// Every text a string value can take: its constant, or the value of each of its keys. Empty
+// for values of other types and for values the script did not bind.
+std::set<std::string> TextsOf(CValue* value) {
+  std::set<std::string> texts;
+  CParam** slot = value->GetParam();
+  auto* param = slot ? dynamic_cast<CParamString*>(*slot) : nullptr;
+  if (!param) return texts;
+  if (auto* keyed = dynamic_cast<CParamVar*>(param)) {
+    for (const CParamKeyframe* key : keyed->GetKeys()) {
+      const char* text = param->GetValue(key->GetTime());
+      if (text) texts.insert(text);
+    }
+  } else if (const char* text = param->GetValue()) {
+    texts.insert(text);
+  }
+  return texts;
+}
+
 }  // namespace
 
-ScriptChecker::ScriptChecker(CWidgetManager* widgets, const CTextureManager* textures)
-    : widgets_(widgets), textures_(textures) {
-  for (int i = 0; i < widgets_->GetLibraryCount(); ++i) {
-    const CPluginLibrary* library = widgets_->GetLibrary(i);
-    if (!library || !library->getName) continue;
-    for (int32_t index = 0; index < kMaxCatalogueEntries; ++index) {
-      char name[PLUGIN_NAME_SIZE] = {};
-      uint8_t kind = 0;
-      if (!library->getName(index, name, &kind)) break;
-      catalogue_.push_back({name, kind});
-    }
-  }
+ScriptChecker::ScriptChecker(const CTimeline* timeline, const CResourceManager* resources,
+                             const CTextureManager* textures)
+    : timeline_(timeline), resources_(resources), textures_(textures) {}
+
+void ScriptChecker::Report(int line, const std::string& text) {
+  findings_.push_back("line " + std::to_string(line) + ": " + text);
 }
 
 void ScriptChecker::Report(const TiXmlElement* element, const std::string& text) {
-  findings_.push_back("line " + std::to_string(element ? element->Row() : 0) + ": " + text);
-}
-
-const ScriptChecker::CatalogueEntry* ScriptChecker::FindType(const char* name) const {
-  if (!name) return nullptr;
-  // The manager creates through the first library that lists the name: the same order here.
-  for (const CatalogueEntry& entry : catalogue_) {
-    if (strcasecmp(entry.name.c_str(), name) == 0) return &entry;
-  }
-  return nullptr;
+  Report(element ? element->Row() : 0, text);
 }
 
 void ScriptChecker::CheckScript(const TiXmlElement* root) {
@@ -91,13 +81,18 @@ void ScriptChecker::CheckScript(const TiXmlElement* root) {
     } else if (NameIs(child, "libraries")) {
       seen_libraries = true;  // load failures were reported while the libraries were loaded
     } else if (NameIs(child, "resources")) {
-      CheckResources(child);
+      // What the engine could not build it reported itself.
     } else if (NameIs(child, "timeline")) {
-      CheckTimeline(child);
+      CheckTargets(child);
+      CheckMaterialOrder(child);
     } else {
       Report(child, "element <" + std::string(child->Value()) + "> is not read by the player");
     }
   }
+  for (int i = 0; i < resources_->GetResourceCount(); ++i) {
+    CheckReferences(resources_->GetResourceAt(i));
+  }
+  for (int i = 0; i < timeline_->GetModuleCount(); ++i) CheckReferences(timeline_->GetModule(i));
 }
 
 void ScriptChecker::CheckSettings(const TiXmlElement* settings) {
@@ -112,79 +107,6 @@ void ScriptChecker::CheckSettings(const TiXmlElement* settings) {
     } else if (!child->Attribute("value")) {
       Report(child, "setting <" + std::string(child->Value()) +
                         "> has no \"value\" attribute and is ignored");
-    }
-  }
-}
-
-CDataProvider* ScriptChecker::ProbeObject(const TiXmlElement* element, uint8_t kind) {
-  const char* type = element->Attribute("type");
-  if (!type) {
-    Report(element, std::string(KindName(kind)) + " element <" + element->Value() +
-                        "> has no \"type\" attribute and is skipped");
-    return nullptr;
-  }
-  const CatalogueEntry* entry = FindType(type);
-  if (!entry) {
-    Report(element, std::string("unknown ") + KindName(kind) + " type " + Quoted(type) +
-                        ": no loaded library offers it, so it is skipped");
-    return nullptr;
-  }
-  if (entry->kind != kind) {
-    Report(element, Quoted(type) + " is a " + KindName(entry->kind) + " type, not a " +
-                        KindName(kind) + " type, so it is skipped");
-    return nullptr;
-  }
-  CDataProvider* probe = widgets_->CreateInstance(type, kind);
-  if (!probe) {
-    Report(element, "the library that lists " + Quoted(type) + " does not make it");
-  }
-  return probe;
-}
-
-void ScriptChecker::CheckParams(const TiXmlElement* element, CDataProvider* probe) {
-  // A music module reads "filename" as the name of a raw resource when it loads from memory.
-  bool from_memory = false;
-  for (const TiXmlElement* param = element->FirstChildElement(); param;
-       param = param->NextSiblingElement()) {
-    if (!NameIs(param, "param")) continue;
-    const char* name = param->Attribute("name");
-    const char* value = param->Attribute("value");
-    if (name && value && strcasecmp(name, "loadfrom") == 0 && strcasecmp(value, "memory") == 0) {
-      from_memory = true;
-    }
-  }
-  for (const TiXmlElement* param = element->FirstChildElement(); param;
-       param = param->NextSiblingElement()) {
-    if (!NameIs(param, "param")) continue;
-    const char* name = param->Attribute("name");
-    const char* type = param->Attribute("type");
-    CValue* value = probe->FindValue(name);
-    if (!value) {
-      Report(param, Quoted(element->Attribute("type")) + " has no value named " + Quoted(name) +
-                        ": the parameter is ignored");
-      continue;
-    }
-    const CatalogueEntry* entry = FindType(type);
-    if (!entry || entry->kind != PLUGIN_KIND_PARAM) {
-      Report(param, "unknown parameter type " + Quoted(type) + " for " + Quoted(name) +
-                        ": the value keeps its default");
-      continue;
-    }
-    CDataProvider* made = widgets_->CreateInstance(type, PLUGIN_KIND_PARAM);
-    if (made && !value->Accepts(made)) {
-      Report(param, "parameter type " + Quoted(type) + " does not fit the value " + Quoted(name) +
-                        ": the value keeps its default");
-      continue;
-    }
-    CheckKeyOrder(param, "parameter " + Quoted(name));
-    if (strcasecmp(name, "filename") == 0 && from_memory) {
-      if (param->Attribute("value")) CheckResourceName(param, param->Attribute("value"));
-    } else if (strcasecmp(name, "filename") == 0) {
-      if (param->Attribute("value")) CheckFile(param, param->Attribute("value"));
-      for (const TiXmlElement* key = param->FirstChildElement(); key;
-           key = key->NextSiblingElement()) {
-        if (NameIs(key, "key") && key->Attribute("value")) CheckFile(key, key->Attribute("value"));
-      }
     }
   }
 }
@@ -205,21 +127,14 @@ void ScriptChecker::CheckKeyOrder(const TiXmlElement* owner, const std::string& 
   }
 }
 
-void ScriptChecker::CheckFile(const TiXmlElement* element, const char* path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    Report(element, "file " + Quoted(path) + " does not exist");
+void ScriptChecker::CheckTargets(const TiXmlElement* timeline) {
+  for (const TiXmlElement* module = timeline->FirstChildElement(); module;
+       module = module->NextSiblingElement()) {
+    CheckModuleTargets(module);
   }
 }
 
-void ScriptChecker::CheckResourceName(const TiXmlElement* element, const char* name) {
-  for (const std::string& known : resource_names_) {
-    if (strcasecmp(known.c_str(), name) == 0) return;
-  }
-  Report(element, "resource " + Quoted(name) + " does not exist (loaded from memory)");
-}
-
-void ScriptChecker::CheckTargets(const TiXmlElement* module) {
+void ScriptChecker::CheckModuleTargets(const TiXmlElement* module) {
   auto check_value = [&](const TiXmlElement* element) {
     const char* value = element->Attribute("value");
     if (value && strcasecmp(value, "_SCREEN") == 0) return;
@@ -245,63 +160,39 @@ void ScriptChecker::CheckTargets(const TiXmlElement* module) {
   }
 }
 
-void ScriptChecker::CheckResources(const TiXmlElement* resources) {
-  std::vector<std::string>& names = resource_names_;
-  for (const TiXmlElement* child = resources->FirstChildElement(); child;
-       child = child->NextSiblingElement()) {
-    CDataProvider* probe = ProbeObject(child, PLUGIN_KIND_RESOURCE);
-    if (!probe) continue;
-    const char* name = child->Attribute("name");
-    if (!name || !*name) {
-      Report(child, "resource without a \"name\": nothing can use it");
-    } else {
-      for (const std::string& earlier : names) {
-        if (strcasecmp(earlier.c_str(), name) == 0) {
-          Report(child, "a resource named " + Quoted(name) +
-                            " comes earlier: this one can never be found");
-          break;
-        }
-      }
-      names.push_back(name);
-    }
-    CheckParams(child, probe);
-  }
-}
-
-void ScriptChecker::CheckTimeline(const TiXmlElement* timeline) {
-  std::vector<PlacedModule> placed;
+void ScriptChecker::CheckMaterialOrder(const TiXmlElement* timeline) {
+  // The modules built from this timeline element, found by the script line each came from.
+  std::map<int, const TiXmlElement*> elements;
   for (const TiXmlElement* child = timeline->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
-    CDataProvider* probe = ProbeObject(child, PLUGIN_KIND_MODULE);
-    if (!probe) continue;
-    const float start = AttributeFloat(child, "start");
-    const bool plays = AttributeFloat(child, "end") >= start;
-    if (!plays) {
-      Report(child, "module " + Quoted(child->Attribute("type")) +
-                        " ends before it starts and never plays");
-    }
-    CheckParams(child, probe);
-    CheckTargets(child);
-    if (const auto* module = dynamic_cast<const CModule*>(probe); module && plays) {
-      placed.push_back({child, start, static_cast<int16_t>(AttributeInt(child, "layer")),
-                        static_cast<int>(placed.size()), module->GetMaterialUse()});
-    }
+    elements[child->Row()] = child;
   }
-  CheckMaterialOrder(placed);
-}
-
-void ScriptChecker::CheckMaterialOrder(const std::vector<PlacedModule>& modules) {
+  struct Placed {
+    const CModule* module;
+    const TiXmlElement* element;
+    int order;  // the timeline's own: by layer, script order within a layer
+  };
+  std::vector<Placed> placed;
+  for (int i = 0; i < timeline_->GetModuleCount(); ++i) {
+    const CModule* module = timeline_->GetModule(i);
+    const auto found = elements.find(module->GetScriptLine());
+    if (found == elements.end() || module->GetEndTime() < module->GetStartTime()) continue;
+    placed.push_back({module, found->second, i});
+  }
   // A module draws after another in the same frame when its layer is higher, or equal and
   // later in the script; and after every module that started in an earlier frame.
-  auto drawsBefore = [](const PlacedModule& a, const PlacedModule& b) {
-    if (a.start != b.start) return a.start < b.start;
-    return a.layer != b.layer ? a.layer < b.layer : a.order < b.order;
+  auto drawsBefore = [](const Placed& a, const Placed& b) {
+    if (a.module->GetStartTime() != b.module->GetStartTime()) {
+      return a.module->GetStartTime() < b.module->GetStartTime();
+    }
+    return a.order < b.order;
   };
-  for (const PlacedModule& taker : modules) {
-    if (taker.materialUse != EMaterialUse::TakesLeftOver) continue;
+  for (const Placed& taker : placed) {
+    if (taker.module->GetMaterialUse() != EMaterialUse::TakesLeftOver) continue;
     bool materialSet = false;
-    for (const PlacedModule& setter : modules) {
-      if (setter.materialUse == EMaterialUse::LeavesSet && drawsBefore(setter, taker)) {
+    for (const Placed& setter : placed) {
+      if (setter.module->GetMaterialUse() == EMaterialUse::LeavesSet &&
+          drawsBefore(setter, taker)) {
         materialSet = true;
         break;
       }
@@ -311,6 +202,41 @@ void ScriptChecker::CheckMaterialOrder(const std::vector<PlacedModule>& modules)
              "module " + Quoted(taker.element->Attribute("type")) +
                  " can draw before any module has set a material: it takes its colour from "
                  "the material an earlier effect leaves, and draws black without one");
+    }
+  }
+}
+
+void ScriptChecker::CheckReferences(CDataProvider* object) {
+  if (!object) return;
+  for (int i = 0; i < object->GetValueCount(); ++i) {
+    CValue* value = object->GetValue(i);
+    const EValueRefers refers = value->GetRefers();
+    if (refers == EValueRefers::Nothing) continue;
+    const int line =
+        (value->GetParam() && *value->GetParam()) ? (*value->GetParam())->GetScriptLine() : 0;
+    for (const std::string& text : TextsOf(value)) {
+      std::error_code ec;
+      switch (refers) {
+        case EValueRefers::File:
+          if (!std::filesystem::is_regular_file(text, ec)) {
+            Report(line, "file " + Quoted(text.c_str()) + " does not exist");
+          }
+          break;
+        case EValueRefers::Resource:
+          if (!resources_->GetResource(text.c_str())) {
+            Report(line, "resource " + Quoted(text.c_str()) + " does not exist");
+          }
+          break;
+        case EValueRefers::Texture:
+          if (!text.empty() && strcasecmp(text.c_str(), "_SCREEN") != 0 &&
+              !textures_->GetTexture(text.c_str())) {
+            Report(line, "texture " + Quoted(text.c_str()) + " does not exist");
+          }
+          break;
+        case EValueRefers::Folder:  // a prefix of file names, not necessarily a folder
+        case EValueRefers::Nothing:
+          break;
+      }
     }
   }
 }

@@ -67,8 +67,9 @@ void CheckKeyOrder(const CParam* param, const TiXmlElement* element,
   const CParamKeyframe* previous = nullptr;
   for (const CParamKeyframe* key : keyed->GetKeys()) {
     if (previous && key->GetTime() < previous->GetTime()) {
-      manager.Report(Where(element) + "keys of " + Quoted(element->Attribute("name")) +
-                     " are not in time order (" + std::to_string(key->GetTime()) + " after " +
+      manager.Report(Where(element) + "the keys of parameter " +
+                     Quoted(element->Attribute("name")) + " are out of time order (" +
+                     std::to_string(key->GetTime()) + " after " +
                      std::to_string(previous->GetTime()) + ")");
       return;
     }
@@ -83,8 +84,10 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   CValue* value = FindValue(name);
   if (!value) {
     if (m_widgetManager) {
-      m_widgetManager->Report(Where(paramElement) + "no value named " + Quoted(name) + " in " +
-                              Quoted(paramElement->Parent()->Value()));
+      const TiXmlElement* owner = paramElement->Parent()->ToElement();
+      m_widgetManager->Report(Where(paramElement) +
+                              Quoted(owner ? owner->Attribute("type") : nullptr) +
+                              " has no value named " + Quoted(name) + ": the parameter is ignored");
     }
     return;
   }
@@ -97,14 +100,14 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   // A parameter of another value type would be read as the wrong type: refuse it and leave
   // the value unbound. The refused object stays with the manager, which frees it.
   if (!object || !value->Accepts(object)) {
-    if (m_widgetManager && !paramElement->Attribute("type")) {
-      m_widgetManager->Report(Where(paramElement) + "\"param\" for " + Quoted(name) +
-                              " has no type");
-    }
-    if (object) {
-      m_widgetManager->Report(Where(paramElement) + "type " +
-                              Quoted(paramElement->Attribute("type")) + " does not fit value " +
-                              Quoted(value->GetName()) + "; it keeps its default");
+    if (m_widgetManager && !object) {
+      m_widgetManager->Report(Where(paramElement) + "unknown parameter type " +
+                              Quoted(paramElement->Attribute("type")) + " for " + Quoted(name) +
+                              ": the value keeps its default");
+    } else if (object) {
+      m_widgetManager->Report(Where(paramElement) + "parameter type " +
+                              Quoted(paramElement->Attribute("type")) + " does not fit the value " +
+                              Quoted(value->GetName()) + ": the value keeps its default");
     }
     *slot = nullptr;
     return;
@@ -112,6 +115,7 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   CParam* param = static_cast<CParam*>(object);
   *slot = param;
   param->SetOwner(this);
+  param->SetScriptLine(paramElement->Row());
   param->Parse(paramElement);
   CheckKeyOrder(param, paramElement, *m_widgetManager);
 }

@@ -32,6 +32,11 @@ class CDataProvider : public CXmlHandler {
   // texture or a resource. Tools such as the script checker read the declaration back.
   void AddValue(CValue* value, const char* name, EValueRefers refers);
 
+  // The script line of the element this object was made from (0 when not made from a
+  // script), so that a check can say where a finding comes from.
+  void SetScriptLine(int line) { m_scriptLine = line; }
+  int GetScriptLine() const { return m_scriptLine; }
+
   // The registered values in registration order; null outside 0 .. GetValueCount() - 1.
   int GetValueCount() const { return m_values.GetCount(); }
   CValue* GetValue(int index) const { return m_values.Get(index); }
@@ -44,4 +49,5 @@ class CDataProvider : public CXmlHandler {
 
   CWidgetManager* m_widgetManager = nullptr;
   CLinkedList<CValue> m_values;
+  int m_scriptLine = 0;
 };

@@ -20,6 +20,10 @@ bool EndsWithDll(const std::string& text) {
   return text.size() > 4 && strcasecmp(text.c_str() + text.size() - 4, ".dll") == 0;
 }
 
+std::string Quote(const char* text) {
+  return std::string("\"") + (text ? text : "") + "\"";
+}
+
 std::string KindName(uint8_t kind) {
   switch (kind) {
     case PLUGIN_KIND_MODULE:
@@ -112,7 +116,6 @@ bool CWidgetManager::Load(const char* name) {
       m_lastError = candidate +
                     ": not a plug-in library (needs GetName, CreateInstance and "
                     "FreeInstance)";
-      Report("library \"" + std::string(name) + "\" not loaded: " + m_lastError);
       return false;
     }
     auto* library = new CPluginLibrary;
@@ -125,12 +128,15 @@ bool CWidgetManager::Load(const char* name) {
     return true;
   }
   m_lastError = errors.empty() ? std::string("no library name given") : errors;
-  Report("library \"" + std::string(name ? name : "") + "\" not loaded: " + m_lastError);
   return false;
 }
 
 CDataProvider* CWidgetManager::CreateInstance(const char* type, uint8_t kind) {
-  if (!type) return nullptr;
+  m_createError.clear();
+  if (!type) {
+    m_createError = "no type given";
+    return nullptr;
+  }
   for (CPluginLibrary* library : m_libraries) {
     char entry[PLUGIN_NAME_SIZE];
     uint8_t entryKind = 0;
@@ -144,17 +150,21 @@ CDataProvider* CWidgetManager::CreateInstance(const char* type, uint8_t kind) {
       // The first entry of that name decides. An entry of another kind would hand the
       // caller an object it cannot use (a module where a parameter is expected).
       if (entryKind != kind) {
-        Report("type \"" + std::string(type) + "\" is a " + KindName(entryKind) + ", not a " +
-               KindName(kind));
+        m_createError = Quote(type) + " is a " + KindName(entryKind) + " type, not a " +
+                        KindName(kind) + " type";
         return nullptr;
       }
       CDataProvider* object = library->create(type, entryKind);
-      if (!object) return nullptr;
+      if (!object) {
+        m_createError = "the library that lists " + Quote(type) + " does not make it";
+        return nullptr;
+      }
       object->SetWidgetManager(this);
       m_objects.Append(library, object);
       return object;
     }
   }
-  Report("no loaded library offers the " + KindName(kind) + " type \"" + type + "\"");
+  m_createError =
+      "unknown " + KindName(kind) + " type " + Quote(type) + ": no loaded library offers it";
   return nullptr;
 }

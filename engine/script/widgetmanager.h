@@ -50,10 +50,13 @@ class CWidgetManager {
   int GetObjectCount() const { return m_objects.GetCount(); }
   // Why the most recent Load failed ("" after a success).
   const std::string& GetLastError() const { return m_lastError; }
+  // Why the most recent CreateInstance made nothing ("" after a success).
+  const std::string& GetCreateError() const { return m_createError; }
 
-  // Script checking: the reporter receives one line for everything the engine skips
-  // silently while a script is read (unknown types, values no object has, mismatched
-  // types, keys out of time order). Without a reporter nothing is said.
+  // Script checking: the reporter receives one line, starting "line N: ", for everything the
+  // engine skips silently while a script is read (objects whose type cannot be made, values
+  // no object has, parameters that do not fit, keys out of time order, resource names that
+  // cannot be found, modules that never play). Without a reporter nothing is said.
   using Reporter = std::function<void(const std::string& message)>;
   void SetReporter(Reporter reporter) { m_reporter = std::move(reporter); }
   void Report(const std::string& message) const {
@@ -70,6 +73,7 @@ class CWidgetManager {
   CLinkedList<CPluginLibrary> m_libraries;
   CLinkedPairList<CPluginLibrary, CDataProvider> m_objects;
   std::string m_lastError;
+  std::string m_createError;
   std::string m_scriptFolder;
   Reporter m_reporter;
 };

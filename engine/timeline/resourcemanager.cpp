@@ -4,6 +4,8 @@
 
 #include <strings.h>
 
+#include <string>
+
 #include "params/scripttext.h"
 #include "script/plugin.h"
 #include "script/widgetmanager.h"
@@ -19,13 +21,32 @@ void CResourceManager::Parse(TiXmlElement* element) {
   for (TiXmlElement* child = element->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     const char* type = child->Attribute("type");
-    if (!type) continue;
+    const std::string where = "line " + std::to_string(child->Row()) + ": ";
+    if (!type) {
+      widgets->Report(where + "resource element <" + child->Value() +
+                      "> has no \"type\" attribute and is skipped");
+      continue;
+    }
     // A library may list a resource type whose object is no CResource; such an object stays
     // with the widget manager, which owns it, and takes no part here.
-    CResource* resource =
-        dynamic_cast<CResource*>(widgets->CreateInstance(type, PLUGIN_KIND_RESOURCE));
-    if (!resource) continue;
-    resource->SetName(AttributeText(child, "name"));
+    CDataProvider* made = widgets->CreateInstance(type, PLUGIN_KIND_RESOURCE);
+    CResource* resource = dynamic_cast<CResource*>(made);
+    if (!resource) {
+      widgets->Report(
+          where +
+          (made ? "\"" + std::string(type) + "\" is no resource" : widgets->GetCreateError()) +
+          ", so it is skipped");
+      continue;
+    }
+    const char* name = AttributeText(child, "name");
+    if (!*name) {
+      widgets->Report(where + "resource without a \"name\": nothing can use it");
+    } else if (GetResource(name)) {
+      widgets->Report(where + "a resource named \"" + name +
+                      "\" comes earlier: this one can never be found");
+    }
+    resource->SetName(name);
+    resource->SetScriptLine(child->Row());
     resource->Parse(child);
     resource->SetD3DDevice(m_pDemoDevice->m_pD3DDevice);
     resource->SetDemoDevice(m_pDemoDevice);

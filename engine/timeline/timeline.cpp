@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <string>
 #include <vector>
 
 #include "params/scripttext.h"
@@ -11,6 +12,14 @@
 #include "script/widgetmanager.h"
 #include "timeline/demodevice.h"
 #include "timeline/module.h"
+
+namespace {
+
+std::string Where(const TiXmlElement* element) {
+  return "line " + std::to_string(element->Row()) + ": ";
+}
+
+}  // namespace
 
 CTimeline::~CTimeline() = default;
 
@@ -20,17 +29,33 @@ void CTimeline::Parse(TiXmlElement* element) {
     for (TiXmlElement* child = element->FirstChildElement(); child;
          child = child->NextSiblingElement()) {
       const char* type = child->Attribute("type");
-      if (!type) continue;
+      if (!type) {
+        widgets->Report(Where(child) + "module element <" + child->Value() +
+                        "> has no \"type\" attribute and is skipped");
+        continue;
+      }
       // A catalogue entry of kind "module" whose object is no CModule cannot be driven; it
       // stays with the widget manager, which owns it.
-      CModule* module = dynamic_cast<CModule*>(widgets->CreateInstance(type, PLUGIN_KIND_MODULE));
-      if (!module) continue;
+      CDataProvider* made = widgets->CreateInstance(type, PLUGIN_KIND_MODULE);
+      CModule* module = dynamic_cast<CModule*>(made);
+      if (!module) {
+        widgets->Report(
+            Where(child) +
+            (made ? "\"" + std::string(type) + "\" is no module" : widgets->GetCreateError()) +
+            ", so it is skipped");
+        continue;
+      }
       module->SetDemoDevice(m_pDemoDevice);
       // Absent attributes read as 0, like text without a number.
       module->SetStart(AttributeFloat(child, "start"));
       module->SetEnd(AttributeFloat(child, "end"));
       module->SetLayer(static_cast<int16_t>(AttributeInt(child, "layer")));
+      module->SetScriptLine(child->Row());
       module->Parse(child);
+      if (module->GetEndTime() < module->GetStartTime()) {
+        widgets->Report(Where(child) + "module \"" + type +
+                        "\" ends before it starts and never plays");
+      }
       module->SetTimeLine(this);
       module->SetViewportRect({0, 0, m_pDemoDevice->m_width, m_pDemoDevice->m_height});
       module->Init();

@@ -48,8 +48,13 @@ class CFillRectModule : public CModule {
     AddValue(&m_top, "top");
     AddValue(&m_right, "right");
     AddValue(&m_bottom, "bottom");
-    AddValue(&m_filename, "filename");
+    AddValue(&m_filename, "filename", EValueRefers::File);
     AddValue(&m_loadfrom, "loadfrom");
+  }
+  void Parse(TiXmlElement* element) override {
+    CModule::Parse(element);
+    const bool fromMemory = strcasecmp(static_cast<const char*>(m_loadfrom), "memory") == 0;
+    m_filename.SetRefers(fromMemory ? EValueRefers::Resource : EValueRefers::File);
   }
   void Render() override {
     IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);

@@ -161,19 +161,25 @@ TEST_F(Binding, ReportsWhatItSkipsWhenAReporterListens) {
   m_manager.SetReporter([&](const std::string& message) { messages.push_back(message); });
   CSpeedModule module;
   ParseElement(&module,
-               "<m>\n<param name=\"nothing\" type=\"float\"/>\n"
+               "<m type=\"speedy\">\n<param name=\"nothing\" type=\"float\"/>\n"
                "<param name=\"speed\" type=\"wobble\"/>\n"
                "<param name=\"speed\" type=\"string\"/>\n"
                "<param name=\"speed\"/>\n"
                "<param name=\"speed\" type=\"squarefloat\">" +
                    Keys({{"100", "1"}, {"50", "2"}}) + "</param>\n</m>");
   ASSERT_EQ(5u, messages.size());
-  EXPECT_EQ("line 2: no value named \"nothing\" in \"m\"", messages[0]);
-  EXPECT_EQ("no loaded library offers the parameter type \"wobble\"", messages[1]);
-  EXPECT_EQ("line 4: type \"string\" does not fit value \"speed\"; it keeps its default",
-            messages[2]);
-  EXPECT_EQ("line 5: \"param\" for \"speed\" has no type", messages[3]);
-  EXPECT_NE(std::string::npos, messages[4].find("line 6: keys of \"speed\" are not in time order"))
+  EXPECT_EQ("line 2: \"speedy\" has no value named \"nothing\": the parameter is ignored",
+            messages[0]);
+  EXPECT_EQ("line 3: unknown parameter type \"wobble\" for \"speed\": the value keeps its default",
+            messages[1]);
+  EXPECT_EQ(
+      "line 4: parameter type \"string\" does not fit the value \"speed\": the value keeps its "
+      "default",
+      messages[2]);
+  EXPECT_EQ("line 5: unknown parameter type \"\" for \"speed\": the value keeps its default",
+            messages[3]);
+  EXPECT_NE(std::string::npos,
+            messages[4].find("line 6: the keys of parameter \"speed\" are out of time order"))
       << messages[4];
   EXPECT_EQ(2.0f, module.speed[60.0f]) << "reporting changes nothing about the binding";
 }

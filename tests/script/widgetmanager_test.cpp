@@ -118,13 +118,20 @@ TEST_F(WidgetManagerTest, FindsNamesWithoutRegardToCaseAndEarlierLibrariesWin) {
       << "the first entry named twin is a module, so no resource is made";
   EXPECT_EQ(4, manager.GetObjectCount()) << "failed requests add nothing";
 
+  // Why nothing was made is kept for the caller, which knows the script line to report it at.
   std::vector<std::string> messages;
   manager.SetReporter([&](const std::string& message) { messages.push_back(message); });
   manager.CreateInstance("twin", 2);
-  manager.Load("no_such_plugin.dll");
-  ASSERT_EQ(2u, messages.size());
-  EXPECT_EQ("type \"twin\" is a module, not a resource", messages[0]);
-  EXPECT_EQ(0u, messages[1].find("library \"no_such_plugin.dll\" not loaded: ")) << messages[1];
+  EXPECT_EQ("\"twin\" is a module type, not a resource type", manager.GetCreateError());
+  manager.CreateInstance("nothing", 0);
+  EXPECT_EQ("unknown module type \"nothing\": no loaded library offers it",
+            manager.GetCreateError());
+  EXPECT_NE(nullptr, manager.CreateInstance("twin", 0));
+  EXPECT_EQ("", manager.GetCreateError());
+  EXPECT_FALSE(manager.Load("no_such_plugin.dll"));
+  EXPECT_NE(std::string::npos, manager.GetLastError().find("no_such_plugin"))
+      << manager.GetLastError();
+  EXPECT_TRUE(messages.empty()) << "the manager itself knows no script line to report";
 }
 
 TEST_F(WidgetManagerTest, WalksCatalogueIndexesFromZeroUpToTheFirstFalse) {
