@@ -161,11 +161,11 @@ void ScriptChecker::CheckModuleTargets(const TiXmlElement* module) {
 }
 
 void ScriptChecker::CheckMaterialOrder(const TiXmlElement* timeline) {
-  // The modules built from this timeline element, found by the script line each came from.
-  std::map<int, const TiXmlElement*> elements;
+  // The modules built from this timeline element, found by where in the script each starts.
+  std::map<std::pair<int, int>, const TiXmlElement*> elements;
   for (const TiXmlElement* child = timeline->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
-    elements[child->Row()] = child;
+    elements[{child->Row(), child->Column()}] = child;
   }
   struct Placed {
     const CModule* module;
@@ -175,7 +175,7 @@ void ScriptChecker::CheckMaterialOrder(const TiXmlElement* timeline) {
   std::vector<Placed> placed;
   for (int i = 0; i < timeline_->GetModuleCount(); ++i) {
     const CModule* module = timeline_->GetModule(i);
-    const auto found = elements.find(module->GetScriptLine());
+    const auto found = elements.find({module->GetScriptLine(), module->GetScriptColumn()});
     if (found == elements.end() || module->GetEndTime() < module->GetStartTime()) continue;
     placed.push_back({module, found->second, i});
   }

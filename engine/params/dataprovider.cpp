@@ -115,7 +115,7 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   CParam* param = static_cast<CParam*>(object);
   *slot = param;
   param->SetOwner(this);
-  param->SetScriptLine(paramElement->Row());
+  param->SetScriptPosition(paramElement->Row(), paramElement->Column());
   param->Parse(paramElement);
   CheckKeyOrder(param, paramElement, *m_widgetManager);
 }

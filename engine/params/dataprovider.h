@@ -32,10 +32,14 @@ class CDataProvider : public CXmlHandler {
   // texture or a resource. Tools such as the script checker read the declaration back.
   void AddValue(CValue* value, const char* name, EValueRefers refers);
 
-  // The script line of the element this object was made from (0 when not made from a
-  // script), so that a check can say where a finding comes from.
-  void SetScriptLine(int line) { m_scriptLine = line; }
+  // Where in the script the element this object was made from starts (0, 0 when not made
+  // from a script), so that a check can say where a finding comes from.
+  void SetScriptPosition(int line, int column) {
+    m_scriptLine = line;
+    m_scriptColumn = column;
+  }
   int GetScriptLine() const { return m_scriptLine; }
+  int GetScriptColumn() const { return m_scriptColumn; }
 
   // The registered values in registration order; null outside 0 .. GetValueCount() - 1.
   int GetValueCount() const { return m_values.GetCount(); }
@@ -50,4 +54,5 @@ class CDataProvider : public CXmlHandler {
   CWidgetManager* m_widgetManager = nullptr;
   CLinkedList<CValue> m_values;
   int m_scriptLine = 0;
+  int m_scriptColumn = 0;
 };

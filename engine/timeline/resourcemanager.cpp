@@ -46,7 +46,7 @@ void CResourceManager::Parse(TiXmlElement* element) {
                       "\" comes earlier: this one can never be found");
     }
     resource->SetName(name);
-    resource->SetScriptLine(child->Row());
+    resource->SetScriptPosition(child->Row(), child->Column());
     resource->Parse(child);
     resource->SetD3DDevice(m_pDemoDevice->m_pD3DDevice);
     resource->SetDemoDevice(m_pDemoDevice);

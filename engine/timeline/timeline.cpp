@@ -50,7 +50,7 @@ void CTimeline::Parse(TiXmlElement* element) {
       module->SetStart(AttributeFloat(child, "start"));
       module->SetEnd(AttributeFloat(child, "end"));
       module->SetLayer(static_cast<int16_t>(AttributeInt(child, "layer")));
-      module->SetScriptLine(child->Row());
+      module->SetScriptPosition(child->Row(), child->Column());
       module->Parse(child);
       if (module->GetEndTime() < module->GetStartTime()) {
         widgets->Report(Where(child) + "module \"" + type +
