@@ -94,8 +94,10 @@ int Resampler::Pull(float* out, int max_frames) {
     pos_ += frac_ / out_rate_;
     frac_ %= out_rate_;
   }
-  // Drop input no future output can reach, keeping the window behind the read position.
-  const int64_t keep_from = pos_ - kHalfTaps + 1;
+  // Drop input no future output can reach, keeping the window behind the read position. A
+  // large step (a source far faster than the mix) can leave the read position past the input
+  // received so far: then everything goes, and the position stays ahead of what comes next.
+  const int64_t keep_from = std::min(pos_ - kHalfTaps + 1, frames_in);
   if (keep_from > 4096) {
     input_.erase(input_.begin(), input_.begin() + keep_from * 2);
     pos_ -= keep_from;
