@@ -1,0 +1,57 @@
+// The bundled demo against its golden frames: each moment listed in times.txt is captured by
+// the player and compared with demo-MS.png. A frame matches when at most 1 % of its pixels
+// differ by more than 16 in a channel: enough for rounding between CPUs and GL drivers, far
+// too little for a moved, missing, recoloured or differently blended effect. On a mismatch the
+// captured frame is kept as golden-MS.png beside the test binaries for a look.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "support/picture.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+constexpr int kChannelTolerance = 16;
+constexpr double kMaxDifferentShare = 0.01;
+
+std::vector<int> GoldenTimes() {
+  std::vector<int> times;
+  std::ifstream list(VEXIL_GOLDEN_DIR "/times.txt");
+  for (int ms; list >> ms;) times.push_back(ms);
+  return times;
+}
+
+TEST(GoldenFrames, TheBundledDemoLooksAsItsGoldenFrames) {
+  const std::vector<int> times = GoldenTimes();
+  ASSERT_FALSE(times.empty()) << "tests/golden/times.txt lists no times";
+  vexil::test::ScratchDir out;
+  for (int ms : times) {
+    SCOPED_TRACE("demo time " + std::to_string(ms) + " ms");
+    const std::string folder = out.File(std::to_string(ms));
+    const vexil::test::RunResult run = vexil::test::RunPlayer(
+        {"--capture", folder, "--from", std::to_string(ms), "--to", std::to_string(ms), "demo.gma"},
+        VEXIL_DEMO_DIR);
+    ASSERT_EQ(0, run.status) << run.err;
+    const vexil::test::Picture expected =
+        vexil::test::LoadPng(VEXIL_GOLDEN_DIR "/demo-" + std::to_string(ms) + ".png");
+    const vexil::test::Picture actual = vexil::test::LoadPng(folder + "/frame-000000.png");
+    ASSERT_TRUE(expected.ok()) << "no golden frame: run scripts/update-golden-frames.sh";
+    ASSERT_TRUE(actual.ok()) << "the capture wrote no frame";
+    const vexil::test::FrameDifference difference =
+        vexil::test::CompareFrames(expected, actual, kChannelTolerance);
+    ASSERT_TRUE(difference.sameSize) << actual.width << " x " << actual.height;
+    EXPECT_LE(difference.share, kMaxDifferentShare)
+        << difference.differentPixels << " pixels differ (largest channel difference "
+        << difference.largestChannelDifference << "); if the change is meant, run "
+        << "scripts/update-golden-frames.sh and commit the new frames";
+    if (difference.share > kMaxDifferentShare) {
+      vexil::test::WritePng(std::string(VEXIL_BIN_DIR) + "/golden-" + std::to_string(ms) + ".png",
+                            actual.rgba, actual.width, actual.height);
+    }
+  }
+}
+
+}  // namespace
