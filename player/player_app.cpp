@@ -257,8 +257,6 @@ bool CPlayerApp::CreateWindowedDevice() {
   window.title = m_name[0] ? m_name : "vexil";
   window.width = m_settings.width;
   window.height = m_settings.height;
-  window.fullscreen = m_settings.fullscreen;
-  window.refresh_rate = m_settings.fullscreen ? m_settings.framerate : 0;
   std::string error;
   m_window.handle = vexil::sys::CreateAppWindow(window, &error);
   if (!m_window.handle) {

@@ -1,5 +1,5 @@
-// Window creation over SDL2, including the full-screen display mode closest to the
-// requested size and refresh rate.
+// Window creation over SDL2, and the switch to and from full screen at the display mode
+// closest to the requested size and refresh rate.
 #include "system/window.h"
 
 #include <SDL.h>
@@ -21,7 +21,6 @@ void* CreateAppWindow(const WindowOptions& options, std::string* error) {
 
   Uint32 flags = SDL_WINDOW_OPENGL;
   if (!options.visible) flags |= SDL_WINDOW_HIDDEN;
-  if (options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
   SDL_Window* window =
       SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                        options.width, options.height, flags);
@@ -31,19 +30,33 @@ void* CreateAppWindow(const WindowOptions& options, std::string* error) {
     return nullptr;
   }
 
-  if (options.fullscreen) {
-    // Switch to the listed mode the user or the script chose, or the closest one.
-    SDL_DisplayMode wanted{};
-    wanted.w = options.width;
-    wanted.h = options.height;
-    wanted.refresh_rate = options.refresh_rate;
-    SDL_DisplayMode closest{};
-    const int display = SDL_GetWindowDisplayIndex(window);
-    if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &wanted, &closest) != nullptr) {
-      SDL_SetWindowDisplayMode(window, &closest);
-    }
-  }
   return window;
+}
+
+bool EnterFullscreen(void* window, int width, int height, int refresh_rate, std::string* error) {
+  if (window == nullptr) {
+    if (error) *error = "no window";
+    return false;
+  }
+  SDL_Window* w = static_cast<SDL_Window*>(window);
+  SDL_DisplayMode wanted{};
+  wanted.w = width;
+  wanted.h = height;
+  wanted.refresh_rate = refresh_rate;
+  SDL_DisplayMode closest{};
+  const int display = SDL_GetWindowDisplayIndex(w);
+  if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &wanted, &closest) != nullptr &&
+      closest.w == width && closest.h == height && SDL_SetWindowDisplayMode(w, &closest) == 0 &&
+      SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN) == 0) {
+    return true;
+  }
+  if (SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) return true;
+  if (error) *error = SDL_GetError();
+  return false;
+}
+
+void LeaveFullscreen(void* window) {
+  if (window != nullptr) SDL_SetWindowFullscreen(static_cast<SDL_Window*>(window), 0);
 }
 
 void ShowAppWindow(void* window) {

@@ -4,18 +4,15 @@
 
 #include <cstring>
 
+#include "system/video.h"
+
 namespace vexil::d3d9 {
 
 std::unique_ptr<GlContext> GlContext::Create(SDL_Window* window, int width, int height,
                                              std::string* error) {
   std::unique_ptr<GlContext> ctx(new GlContext);
-  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      *error = std::string("SDL video initialisation failed: ") + SDL_GetError();
-      return nullptr;
-    }
-    ctx->quitVideo_ = true;
-  }
+  if (!vexil::sys::InitVideo(error)) return nullptr;
+  ctx->quitVideo_ = true;
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -54,7 +51,7 @@ std::unique_ptr<GlContext> GlContext::Create(SDL_Window* window, int width, int 
 GlContext::~GlContext() {
   if (context_) SDL_GL_DeleteContext(context_);
   if (ownsWindow_ && window_) SDL_DestroyWindow(window_);
-  if (quitVideo_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (quitVideo_) vexil::sys::QuitVideo();
 }
 
 void GlContext::MakeCurrent() {

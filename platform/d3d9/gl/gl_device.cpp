@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <string>
+
+#include "system/video.h"
+#include "system/window.h"
 
 namespace vexil::d3d9 {
 
 // ---- Direct3D object ------------------------------------------------------------------------
 
 GlDirect3D::~GlDirect3D() {
-  if (quitVideo_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  vexil::sys::QuitVideo();
 }
 
 HRESULT GlDirect3D::MakeDevice(HWND window, const D3DPRESENT_PARAMETERS& params,
@@ -54,33 +58,23 @@ GlDevice::GlDevice(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UI
     : Device(direct3d, params, width, height), ctx_(std::move(context)) {}
 
 void GlDevice::EnterFullscreen(const D3DPRESENT_PARAMETERS& params) {
-  SDL_Window* window = ctx_->Window();
   // Like a full-screen D3D9 device: switch the display to the back buffer's size (and the
   // asked refresh rate); when the display has no such mode, cover the desktop instead and
   // let Present scale the picture.
-  SDL_DisplayMode wanted{};
-  wanted.w = static_cast<int>(BackBufferSurface()->Desc().Width);
-  wanted.h = static_cast<int>(BackBufferSurface()->Desc().Height);
-  wanted.refresh_rate = static_cast<int>(params.FullScreen_RefreshRateInHz);
-  SDL_DisplayMode closest{};
-  const int display = std::max(0, SDL_GetWindowDisplayIndex(window));
-  if (SDL_GetClosestDisplayMode(display, &wanted, &closest) && closest.w == wanted.w &&
-      closest.h == wanted.h && SDL_SetWindowDisplayMode(window, &closest) == 0 &&
-      SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
-    fullscreen_ = true;
-    return;
-  }
-  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
-    fullscreen_ = true;
-  } else {
+  std::string error;
+  fullscreen_ = vexil::sys::EnterFullscreen(
+      ctx_->Window(), static_cast<int>(BackBufferSurface()->Desc().Width),
+      static_cast<int>(BackBufferSurface()->Desc().Height),
+      static_cast<int>(params.FullScreen_RefreshRateInHz), &error);
+  if (!fullscreen_) {
     std::fprintf(stderr, "vexil d3d9: cannot go full screen (%s); staying in a window\n",
-                 SDL_GetError());
+                 error.c_str());
   }
 }
 
 GlDevice::~GlDevice() {
   // Releasing a full-screen D3D9 device gives the desktop its mode back.
-  if (fullscreen_) SDL_SetWindowFullscreen(ctx_->Window(), 0);
+  if (fullscreen_) vexil::sys::LeaveFullscreen(ctx_->Window());
   ctx_->MakeCurrent();
   Shutdown();
   programs_.Clear();
@@ -257,13 +251,10 @@ HRESULT GlDevice::WriteGpuSurface(Surface* surface) {
 IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
   using vexil::d3d9::GlDirect3D;
   if (sdkVersion != 31 && sdkVersion != 32) return nullptr;
-  bool quitVideo = false;
-  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      std::fprintf(stderr, "vexil d3d9: SDL video initialisation failed: %s\n", SDL_GetError());
-      return nullptr;
-    }
-    quitVideo = true;
+  std::string error;
+  if (!vexil::sys::InitVideo(&error)) {
+    std::fprintf(stderr, "vexil d3d9: %s\n", error.c_str());
+    return nullptr;
   }
   std::vector<D3DDISPLAYMODE> modes;
   const int count = SDL_GetNumDisplayModes(0);
@@ -293,5 +284,5 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
                                    a.RefreshRate == b.RefreshRate;
                           }),
               modes.end());
-  return new (std::nothrow) GlDirect3D(std::move(modes), desk, quitVideo);
+  return new (std::nothrow) GlDirect3D(std::move(modes), desk);
 }

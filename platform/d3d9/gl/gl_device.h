@@ -19,8 +19,9 @@ namespace vexil::d3d9 {
 
 class GlDirect3D final : public Direct3D {
  public:
-  GlDirect3D(std::vector<D3DDISPLAYMODE> modes, const D3DDISPLAYMODE& desktop, bool quitVideo)
-      : Direct3D(std::move(modes), desktop), quitVideo_(quitVideo) {}
+  // Holds one reference to the platform's video system, taken by Direct3DCreate9.
+  GlDirect3D(std::vector<D3DDISPLAYMODE> modes, const D3DDISPLAYMODE& desktop)
+      : Direct3D(std::move(modes), desktop) {}
   ~GlDirect3D() override;
 
  protected:
@@ -28,7 +29,6 @@ class GlDirect3D final : public Direct3D {
                      IDirect3DDevice9** ppDevice) override;
 
  private:
-  bool quitVideo_;
 };
 
 class GlDevice final : public Device {
