@@ -8,7 +8,7 @@ PACKAGES=(
   libsdl2-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libtinyxml-dev libstb-dev libpng-dev libjpeg62-turbo-dev libsndfile1-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core libimgui-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsamplerate0-dev
   clang libclang-rt-14-dev clang-format
 )
 missing=()
