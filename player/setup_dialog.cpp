@@ -1,13 +1,9 @@
-// The setup dialog's window: SDL window with an OpenGL 3.3 context, Dear ImGui widgets,
-// keyboard shortcuts (Enter runs, Escape cancels, Alt+F/L/R), and dragging by the
-// background through SDL's hit test. Decisions live in SetupDialogModel.
+// The setup dialog: Dear ImGui widgets in a window of its own (platform/system's dialog
+// window), keyboard shortcuts (Enter runs, Escape cancels, Alt+F/L/R), and dragging by the
+// background everywhere but over the controls. Decisions live in SetupDialogModel.
 #include "setup_dialog.h"
 
-#include <SDL.h>
-#include <SDL_opengl.h>
 #include <imgui.h>
-#include <imgui_impl_opengl3.h>
-#include <imgui_impl_sdl.h>
 #include <imgui_internal.h>  // SetFocusID: Tab moves the keyboard focus between controls
 
 #include <cstdio>
@@ -15,6 +11,8 @@
 
 #include "setup_dialog_mark.h"
 #include "setup_dialog_model.h"
+#include "system/dialog/dialog_window.h"
+#include "system/keys.h"
 #include "system/video.h"
 
 namespace {
@@ -35,21 +33,12 @@ const char* const kFontPaths[] = {
 // a control, and nowhere while the mode list is dropped down (it covers the background).
 // Tab and Shift+Tab walk the enabled controls in tab_order, as a dialog's tab stops do.
 struct DialogControls {
-  std::vector<SDL_Rect> rects;
+  std::vector<vexil::sys::DialogRect> rects;
   std::vector<ImGuiID> tab_order;
   ImGuiID cancel_id = 0;
   bool popup_open = false;
   int tab_request = 0;  // +1 next control, -1 previous, 0 none
 };
-
-SDL_HitTestResult SDLCALL HitTest(SDL_Window*, const SDL_Point* point, void* data) {
-  const DialogControls* controls = static_cast<const DialogControls*>(data);
-  if (controls->popup_open) return SDL_HITTEST_NORMAL;
-  for (const SDL_Rect& r : controls->rects) {
-    if (SDL_PointInRect(point, &r)) return SDL_HITTEST_NORMAL;
-  }
-  return SDL_HITTEST_DRAGGABLE;
-}
 
 void RememberLastItem(DialogControls* controls, bool enabled = true) {
   if (enabled) controls->tab_order.push_back(ImGui::GetItemID());
@@ -111,16 +100,6 @@ void LoadFont() {
     }
   }
   io.Fonts->AddFontDefault();  // the built-in bitmap font when no DejaVu is installed
-}
-
-void SetWindowIcon(SDL_Window* window) {
-  constexpr int kIconSize = 32;
-  std::vector<uint8_t> pixels = vexil::MakeMarkPixels(kIconSize);
-  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kIconSize, kIconSize, 32,
-                                                         kIconSize * 4, SDL_PIXELFORMAT_RGBA32);
-  if (icon == nullptr) return;
-  SDL_SetWindowIcon(window, icon);
-  SDL_FreeSurface(icon);
 }
 
 // Moves the keyboard focus (and its visible frame) to the next or previous control.
@@ -232,28 +211,25 @@ void DrawDialog(vexil::SetupDialogModel* model, DialogControls* controls) {
 }
 
 // Keyboard and window events the dialog answers itself; everything also goes to ImGui.
-void HandleEvent(const SDL_Event& e, SDL_Window* window, DialogControls* controls,
+void HandleEvent(const vexil::sys::DialogEvent& e, DialogControls* controls,
                  vexil::SetupDialogModel* model) {
-  if (e.type == SDL_QUIT) {
+  using vexil::sys::DialogEvent;
+  if (e.kind == DialogEvent::kClose) {
     model->Cancel();
-  } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE &&
-             e.window.windowID == SDL_GetWindowID(window)) {
-    model->Cancel();
-  } else if (e.type == SDL_KEYDOWN && !controls->popup_open) {
-    const SDL_Keycode key = e.key.keysym.sym;
-    const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
-    if ((key == SDLK_RETURN || key == SDLK_KP_ENTER) && CancelHasFocus(*controls)) {
+  } else if (!controls->popup_open) {
+    const int key = e.virtual_key;
+    if (key == vexil::sys::kVkReturn && CancelHasFocus(*controls)) {
       model->Cancel();  // Enter presses the focused push button, as in any dialog
-    } else if (key == SDLK_RETURN || key == SDLK_KP_ENTER || (alt && key == SDLK_r)) {
+    } else if (key == vexil::sys::kVkReturn || (e.alt && key == 'R')) {
       model->Run();  // with an empty list this does nothing and the dialog stays
-    } else if (key == SDLK_ESCAPE) {
+    } else if (key == vexil::sys::kVkEscape) {
       model->Cancel();
-    } else if (alt && key == SDLK_f) {
+    } else if (e.alt && key == 'F') {
       model->fullscreen = !model->fullscreen;
-    } else if (alt && key == SDLK_l) {
+    } else if (e.alt && key == 'L') {
       model->loop = !model->loop;
-    } else if (key == SDLK_TAB) {
-      controls->tab_request = (e.key.keysym.mod & KMOD_SHIFT) ? -1 : 1;
+    } else if (key == vexil::sys::kVkTab) {
+      controls->tab_request = e.shift ? -1 : 1;
     }
   }
 }
@@ -292,78 +268,45 @@ bool CSetupDialog::Run() {
                                   preferred_refresh_rate_),
       fullscreen_);
 
-  std::string error;
-  if (!vexil::sys::InitVideo(&error)) return KeepScriptSettings(error);
-
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  const std::string caption = vexil::FormatDialogCaption(demo_name_);
-  SDL_Window* window =
-      SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                       kWindowWidth, kWindowHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-  if (context == nullptr) {
-    const std::string why = std::string("cannot open its window: ") + SDL_GetError();
-    if (window) SDL_DestroyWindow(window);
-    vexil::sys::QuitVideo();
-    return KeepScriptSettings(why);
-  }
-  SDL_GL_MakeCurrent(window, context);
-  SDL_GL_SetSwapInterval(1);
-  SetWindowIcon(window);
-
+  constexpr int kIconSize = 32;
+  vexil::sys::DialogWindow window;
   IMGUI_CHECKVERSION();
   ImGuiContext* imgui = ImGui::CreateContext();
+  std::string error;
+  if (!window.Open(vexil::FormatDialogCaption(demo_name_), kWindowWidth, kWindowHeight,
+                   vexil::MakeMarkPixels(kIconSize), kIconSize, &error)) {
+    ImGui::DestroyContext(imgui);
+    return KeepScriptSettings(error);
+  }
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;  // the script is the only configuration: no imgui.ini
   io.LogFilename = nullptr;
   io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
   ApplyStyle();
   LoadFont();
-  ImGui_ImplSDL2_InitForOpenGL(window, context);
-  ImGui_ImplOpenGL3_Init("#version 330 core");
 
   DialogControls controls;
-  SDL_SetWindowHitTest(window, HitTest, &controls);
-  SDL_ShowWindow(window);
-  SDL_RaiseWindow(window);
+  window.Show();
   shown_ = true;
 
   while (!model.finished()) {
     // Sleep until something happens; the timeout keeps hover effects and the caret alive.
-    SDL_Event e;
-    if (SDL_WaitEventTimeout(&e, 100)) {
-      do {
-        ImGui_ImplSDL2_ProcessEvent(&e);
-        HandleEvent(e, window, &controls, &model);
-      } while (!model.finished() && SDL_PollEvent(&e));
-    }
+    window.PumpEvents(100, [&](const vexil::sys::DialogEvent& e) {
+      HandleEvent(e, &controls, &model);
+      return !model.finished();
+    });
     if (model.finished()) break;
 
-    ImGui_ImplOpenGL3_NewFrame();
-    ImGui_ImplSDL2_NewFrame();
+    window.BeginFrame();
     ImGui::NewFrame();
     DrawDialog(&model, &controls);
+    window.SetControls(controls.rects, controls.popup_open);
     ImGui::Render();
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
-    glViewport(0, 0, w, h);
-    glClearColor(0.105f, 0.115f, 0.145f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-    SDL_GL_SwapWindow(window);
+    window.EndFrame(0.105f, 0.115f, 0.145f);
   }
 
-  SDL_SetWindowHitTest(window, nullptr, nullptr);
-  ImGui_ImplOpenGL3_Shutdown();
-  ImGui_ImplSDL2_Shutdown();
+  window.Close();
   ImGui::DestroyContext(imgui);
-  SDL_GL_DeleteContext(context);
-  SDL_DestroyWindow(window);
-  SDL_GL_ResetAttributes();  // the demo's device asks for its own context
-  vexil::sys::QuitVideo();
 
   if (!model.result()) return false;
   chosen_ = model.chosen_mode();

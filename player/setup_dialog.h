@@ -1,6 +1,6 @@
 // The display setup dialog shown before the demo's window when the script asks for it:
 // mode list, Fullscreen and Loop boxes, Run and Cancel. Drawn with Dear ImGui in a small
-// SDL/OpenGL window of its own that is gone again when Run answers.
+// window of its own (platform/system) that is gone again when Run answers.
 #pragma once
 
 #include <string>
