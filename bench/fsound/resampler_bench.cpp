@@ -1,5 +1,8 @@
-// The sound layer's resampler against libsamplerate (Debian's libsamplerate0) on the job it
-// does here: stereo music at another rate converted to the 44100 Hz mix. For each converter:
+// The sound layer's resampler (libsamplerate's SINC_FASTEST behind the decoder's interface:
+// buffering, seek history) against libsamplerate's converters called directly, on the job it
+// does here: stereo music at another rate converted to the 44100 Hz mix. Before it used
+// libsamplerate, vexil had a 32-tap windowed-sinc converter of its own: 13.7 M frames/s, SNR
+// 94 dB, a 23 kHz tone leaking at -23 dB. For each converter:
 // speed (frames per second of CPU time) and two quality figures as counters:
 //   snr_db   - a 1 kHz sine at -6 dBFS, 48000 -> 44100 Hz: signal to error, against the exact
 //              sine at the output rate (the start and end are skipped)
@@ -29,8 +32,9 @@ std::vector<float> Sine(double hz, double amplitude, int rate, int frames, doubl
   return s;
 }
 
-// Our resampler over the whole input in blocks of 1024 frames, as the decoder feeds it.
-std::vector<float> Ours(const std::vector<float>& in) {
+// The sound layer's resampler over the whole input in blocks of 1024 frames, as the decoder
+// feeds it.
+std::vector<float> SoundLayer(const std::vector<float>& in) {
   vexil::fsound::Resampler r(kIn, kOut);
   std::vector<float> out;
   std::vector<float> buffer(4096 * 2);
@@ -83,7 +87,7 @@ double Rms(const std::vector<float>& s, size_t from, size_t to) {
 double SnrDb(const std::vector<float>& out) {
   const int frames = static_cast<int>(out.size() / 2);
   double best = -1;
-  for (int delay = 0; delay < 64; ++delay) {  // ours has none; libsamplerate's is removed
+  for (int delay = 0; delay < 64; ++delay) {  // a converter with a delay is given its best
     const std::vector<float> ideal = Sine(1000, 0.5, kOut, frames, -delay);
     double error = 0, signal = 0;
     for (int i = 4000; i < frames - 4000; ++i) {
@@ -108,8 +112,8 @@ void Measure(benchmark::State& state, Convert convert) {
       20 * std::log10(Rms(leaked, 8000, leaked.size() - 8000) / Rms(high, 0, high.size()));
 }
 
-void BM_Ours(benchmark::State& state) {
-  Measure(state, Ours);
+void BM_SoundLayer(benchmark::State& state) {
+  Measure(state, SoundLayer);
 }
 void BM_LibsamplerateFastest(benchmark::State& state) {
   Measure(state, [](const std::vector<float>& in) { return Src(in, SRC_SINC_FASTEST); });
@@ -120,7 +124,7 @@ void BM_LibsamplerateMedium(benchmark::State& state) {
 void BM_LibsamplerateBest(benchmark::State& state) {
   Measure(state, [](const std::vector<float>& in) { return Src(in, SRC_SINC_BEST_QUALITY); });
 }
-BENCHMARK(BM_Ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SoundLayer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibsamplerateFastest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibsamplerateMedium)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibsamplerateBest)->Unit(benchmark::kMillisecond);

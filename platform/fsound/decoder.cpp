@@ -91,8 +91,11 @@ bool Decoder::Seek(int64_t source_frame) {
   frames_since_wrap_ = 0;
   if (!resampler_) return sf_seek(file_, source_frame, SEEK_SET) >= 0;
   // Decode the frames just before the target as filter history.
-  const int history = static_cast<int>(std::min<int64_t>(source_frame, Resampler::HistoryFrames()));
+  const int history =
+      static_cast<int>(std::min<int64_t>(source_frame, resampler_->HistoryFrames()));
   if (sf_seek(file_, source_frame - history, SEEK_SET) < 0) return false;
+  if (stereo_.size() < static_cast<size_t>(history) * 2)
+    stereo_.resize(static_cast<size_t>(history) * 2);
   bool ended = false;
   const int got = ReadSource(stereo_.data(), history, false, &ended);
   resampler_->ResetWithHistory(stereo_.data(), got);
