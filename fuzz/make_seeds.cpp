@@ -5,6 +5,7 @@
 //   vexil-fuzz-seeds OUT
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <cstdint>
@@ -143,8 +144,30 @@ Mesh Pentagon { 5; 0;0;0;, 1;0;0;, 1;1;0;, 0.5;2;0;, 0;1;0;; 1; 5;0,1,2,3,4;; }
 AnimationSet Walk { Animation { { Root } AnimationKey { 0; 1; 0; 4; 0,0,0,1;;; } } }
 )";
 
+// The file as an MSZIP-compressed .x ("tzip"/"bzip"): one deflated block.
+std::string Compress(const std::string& file) {
+  std::string out = file.substr(0, 16);
+  out.replace(8, 4, file.compare(8, 4, "txt ") == 0 ? "tzip" : "bzip");
+  Le32(&out, static_cast<uint32_t>(file.size()));
+  const std::string payload = file.substr(16);
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string packed(deflateBound(&z, payload.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(payload.data()));
+  z.avail_in = static_cast<uInt>(payload.size());
+  z.next_out = reinterpret_cast<Bytef*>(packed.data());
+  z.avail_out = static_cast<uInt>(packed.size());
+  deflate(&z, Z_FINISH);
+  packed.resize(packed.size() - z.avail_out);
+  deflateEnd(&z);
+  Le16(&out, static_cast<uint32_t>(payload.size()));
+  Le16(&out, static_cast<uint32_t>(packed.size() + 2));
+  return out + "CK" + packed;
+}
+
 void Meshes() {
   Write("xfile/scene.x", kTextMesh);
+  Write("xfile/scene-compressed.x", Compress(kTextMesh));
   Write("xfile/triangle.x", "xof 0303txt 0032\nMesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }\n");
   // Binary: Mesh { 3 vertices; 1 face } as name, brace, integer and float lists.
   std::string bin = "xof 0303bin 0032";
@@ -164,6 +187,7 @@ void Meshes() {
   for (uint32_t x : {1u, 3u, 0u, 1u, 2u}) Le32(&bin, x);
   Le16(&bin, 11);
   Write("xfile/triangle-binary.x", bin);
+  Write("xfile/triangle-binary-compressed.x", Compress(bin));
 }
 
 void Audio() {
