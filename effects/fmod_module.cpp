@@ -15,6 +15,7 @@
 #include "fsound/fmod_errors.h"
 #include "fsound/fsound.h"
 #include "raw_resource.h"
+#include "script_files.h"
 #include "system/message_box.h"
 
 namespace effects {
@@ -93,7 +94,8 @@ void CFmodModule::Init() {
     OpenFromMemory();
   } else {
     const std::string path = static_cast<const char*>(m_filename);
-    m_stream = m_sound->StreamOpen(path.c_str(), kFileMode, 0, 0);
+    m_stream =
+        m_sound->StreamOpen(FindScriptFile(this, path.c_str()).path.c_str(), kFileMode, 0, 0);
     if (!m_stream) {
       std::fprintf(stderr, "fmod: cannot play \"%s\": %s; the music stays silent\n", path.c_str(),
                    FMOD_ErrorString(m_sound->GetError()));

@@ -3,6 +3,10 @@
 #include "klutt_resource.h"
 
 #include <string>
+#include <vector>
+
+#include "script_files.h"
+#include "system/text_encoding.h"
 
 namespace effects {
 
@@ -34,8 +38,9 @@ bool CKluttResource::Init() {
   Free();
   ID3DXBuffer* materialBuffer = nullptr;
   DWORD count = 0;
+  const vexil::sys::FileLookup meshFile = FindScriptFile(this, m_filename);
   if (!m_pDemoDevice ||
-      FAILED(D3DXLoadMeshFromXA(m_filename, D3DXMESH_SYSTEMMEM,
+      FAILED(D3DXLoadMeshFromXA(meshFile.path.c_str(), D3DXMESH_SYSTEMMEM,
                                 static_cast<IDirect3DDevice9*>(*m_pDemoDevice), nullptr,
                                 &materialBuffer, nullptr, &count, &m_mesh))) {
     m_mesh = nullptr;
@@ -49,6 +54,13 @@ bool CKluttResource::Init() {
       materialBuffer ? static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer())
                      : nullptr;
   bool ok = source != nullptr || count == 0;
+  // A mesh made on Windows may name its textures by absolute paths of the machine it was made
+  // on: those are looked for in "texturedir" and beside the mesh.
+  const std::string textureDir = static_cast<const char*>(m_textureDir);
+  std::vector<std::string> homes;
+  if (!textureDir.empty()) homes.push_back(textureDir);
+  homes.push_back(vexil::sys::FolderPrefixOf(meshFile.path));
+  const char* const homesText = "the texture folder or the mesh's folder";
   for (DWORD i = 0; ok && i < count; ++i) {
     m_materials[i] = source[i].MatD3D;
     // .x files carry no ambient colour worth using: the lit colour follows the diffuse one.
@@ -56,9 +68,15 @@ bool CKluttResource::Init() {
     const char* file = source[i].pTextureFilename;
     if (file && file[0] != '\0') {
       // Joined as it stands: "texturedir" carries its own separator.
-      const std::string path = std::string(static_cast<const char*>(m_textureDir)) + file;
+      const std::string name =
+          vexil::sys::IsWindowsAbsolutePath(file) ? std::string(file) : textureDir + file;
+      const vexil::sys::FileLookup texture = vexil::sys::LookUpDemoFile(name, homes, homesText);
+      ReportFileLookup(this,
+                       "texture file \"" + vexil::sys::Printable(name) + "\" of mesh \"" +
+                           vexil::sys::Printable(static_cast<const char*>(m_filename)) + "\"",
+                       texture, homesText);
       if (FAILED(D3DXCreateTextureFromFileA(static_cast<IDirect3DDevice9*>(*m_pDemoDevice),
-                                            path.c_str(), &m_textures[i]))) {
+                                            texture.path.c_str(), &m_textures[i]))) {
         m_textures[i] = nullptr;
         ok = false;
       }

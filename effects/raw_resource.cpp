@@ -8,6 +8,7 @@
 #include "d3dx9/file_read.h"
 
 #include "effect_messages.h"
+#include "script_files.h"
 #include "system/message_box.h"
 
 namespace effects {
@@ -33,10 +34,11 @@ bool CRawResource::Init() {
   // folder is refused at once instead of blocking or reading until memory runs out.
   std::string reason;
   const char* file = m_filename;
+  const vexil::sys::FileLookup lookup = FindScriptFile(this, file);
   uint8_t* data = nullptr;
   size_t size = 0;
   const d3dx::FileReadResult result = d3dx::ReadRegularFile(
-      file, kMaxRawFileBytes,
+      lookup.path, kMaxRawFileBytes,
       [&data](size_t bytes) {
         data = new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1];
         return data;
@@ -44,6 +46,7 @@ bool CRawResource::Init() {
       &size, &reason);
   if (result != d3dx::FileReadResult::kOk) {
     delete[] data;
+    if (!lookup.found() && !lookup.whyMissing.empty()) reason += " (" + lookup.whyMissing + ")";
     std::fprintf(stderr, "raw resource \"%s\": cannot read \"%s\": %s\n", GetName(), file,
                  reason.c_str());
     ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);

@@ -6,6 +6,7 @@
 
 #include "d3dx9/d3dx9.h"
 #include "effect_messages.h"
+#include "script_files.h"
 #include "system/message_box.h"
 
 namespace effects {
@@ -32,10 +33,12 @@ bool CTextureResource::Init() {
   IDirect3DSurface9* depthStencil = nullptr;
 
   if (type == kTypeImage) {
-    if (!m_pD3DDevice || FAILED(D3DXCreateTextureFromFileExA(
-                             m_pD3DDevice, m_filename, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                             D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
-                             static_cast<uint32_t>(m_colorKey), nullptr, nullptr, &texture))) {
+    const vexil::sys::FileLookup file = FindScriptFile(this, m_filename);
+    if (!m_pD3DDevice ||
+        FAILED(D3DXCreateTextureFromFileExA(
+            m_pD3DDevice, file.path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+            D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+            static_cast<uint32_t>(m_colorKey), nullptr, nullptr, &texture))) {
       ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
       return false;
     }

@@ -4,7 +4,6 @@
 #include <strings.h>
 #include <tinyxml.h>
 
-#include <filesystem>
 #include <map>
 #include <set>
 
@@ -12,6 +11,8 @@
 #include "params/scripttext.h"
 #include "params/value.h"
 #include "scenecore.h"
+#include "system/file_lookup.h"
+#include "system/text_encoding.h"
 #include "timeline/texturemanager.h"
 
 namespace vexil {
@@ -46,8 +47,11 @@ std::set<std::string> TextsOf(CValue* value) {
 }  // namespace
 
 ScriptChecker::ScriptChecker(const CTimeline* timeline, const CResourceManager* resources,
-                             const CTextureManager* textures)
-    : timeline_(timeline), resources_(resources), textures_(textures) {}
+                             const CTextureManager* textures, const std::string& scriptFolder)
+    : timeline_(timeline),
+      resources_(resources),
+      textures_(textures),
+      scriptFolder_(scriptFolder) {}
 
 void ScriptChecker::Report(int line, const std::string& text) {
   findings_.push_back("line " + std::to_string(line) + ": " + text);
@@ -215,13 +219,16 @@ void ScriptChecker::CheckReferences(CDataProvider* object) {
     const int line =
         (value->GetParam() && *value->GetParam()) ? (*value->GetParam())->GetScriptLine() : 0;
     for (const std::string& text : TextsOf(value)) {
-      std::error_code ec;
       switch (refers) {
-        case EValueRefers::File:
-          if (!std::filesystem::is_regular_file(text, ec)) {
-            Report(line, "file " + Quoted(text.c_str()) + " does not exist");
-          }
+        case EValueRefers::File: {
+          // The lookup playback makes, so that the check finds what the player will open.
+          const sys::FileLookup lookup = sys::LookUpFile(text, {sys::FolderPrefix(scriptFolder_)});
+          const sys::FileLookupReport report = sys::DescribeFileLookup(
+              "file " + Quoted(sys::Printable(text).c_str()), lookup, "the script's folder");
+          if (!report.problem.empty()) Report(line, report.problem);
+          if (!report.note.empty()) Report(line, "note: " + report.note);
           break;
+        }
         case EValueRefers::Resource:
           if (!resources_->GetResource(text.c_str())) {
             Report(line, "resource " + Quoted(text.c_str()) + " does not exist");

@@ -5,7 +5,9 @@
 // settings, the order of its top-level elements), whether the files, textures and resources
 // that values name exist (which values name what is declared with the values themselves), and
 // whether render-target schedules name render targets, and whether a module that draws with
-// the material earlier modules leave can run before any has set one.
+// the material earlier modules leave can run before any has set one. Files are looked up as
+// playback looks them up (system/file_lookup.h); what that had to guess comes as a note, a line
+// "line N: note: ...", which is no finding.
 #pragma once
 
 #include <string>
@@ -21,8 +23,9 @@ namespace vexil {
 
 class ScriptChecker {
  public:
+  // `scriptFolder` is where an absolute Windows path is looked for, as in playback.
   ScriptChecker(const CTimeline* timeline, const CResourceManager* resources,
-                const CTextureManager* textures);
+                const CTextureManager* textures, const std::string& scriptFolder);
 
   // `root` is the script as dispatched; the timeline and managers hold what was built from it.
   void CheckScript(const TiXmlElement* root);
@@ -44,6 +47,7 @@ class ScriptChecker {
   const CTimeline* timeline_;
   const CResourceManager* resources_;
   const CTextureManager* textures_;
+  std::string scriptFolder_;
   std::vector<std::string> findings_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "params/dataprovider.h"
 #include "system/dynlib.h"
+#include "system/file_lookup.h"
 
 namespace {
 
@@ -65,10 +66,13 @@ std::vector<std::string> CWidgetManager::GetCandidates(const char* name,
   std::vector<std::string> candidates;
   if (!name || !*name) return candidates;
   const std::string given = name;
-  const std::string::size_type slash = given.rfind('/');
+  // Scripts written on Windows separate folders with backslashes.
+  std::string slashed = given;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  const std::string::size_type slash = slashed.rfind('/');
   const bool bare = slash == std::string::npos;
-  const std::string folder = bare ? std::string() : given.substr(0, slash + 1);
-  const std::string base = bare ? given : given.substr(slash + 1);
+  const std::string folder = bare ? std::string() : slashed.substr(0, slash + 1);
+  const std::string base = bare ? slashed : slashed.substr(slash + 1);
   std::string file = given;
   if (EndsWithDll(base)) file = folder + "lib" + base.substr(0, base.size() - 4) + ".so";
   auto add = [&candidates](const std::string& candidate) {
@@ -89,6 +93,14 @@ std::vector<std::string> CWidgetManager::GetCandidates(const char* name,
     if (!scriptFolder.empty()) add(vexil::sys::DynLibFindIgnoringCase(scriptFolder, file));
   }
   add(file);  // the loader's own search path for a bare name; the path itself otherwise
+  if (!bare) {
+    // A path in any letter case, as on the system the demo was made on.
+    const vexil::sys::FileLookup lookup = vexil::sys::LookUpFile(file);
+    if (lookup.kind == vexil::sys::FileKind::kRegular &&
+        lookup.path.find('/') != std::string::npos) {
+      add(lookup.path);
+    }
+  }
   // A file that really carries the name it was given (a plug-in named "x.dll") comes last.
   add(given);
   return candidates;

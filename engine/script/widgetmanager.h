@@ -38,6 +38,8 @@ class CWidgetManager {
 
   // The folder of the script being played, searched after the engine's folder; "" for none.
   void SetScriptFolder(const std::string& folder) { m_scriptFolder = folder; }
+  // Also where the files named by an absolute Windows path are looked for ("" for none).
+  const std::string& GetScriptFolder() const { return m_scriptFolder; }
 
   // Creates an object of the named type (compared without regard to case) through the
   // first loaded library whose catalogue lists the name; the lowest index wins within a

@@ -3,6 +3,29 @@
 
 #include <strings.h>
 
+#include <string>
+
+#include "system/text_encoding.h"
+
+namespace {
+
+// Line ends as LoadFile leaves them: "\r\n" and a lone "\r" become "\n", so a script saved on
+// Windows reads the same from memory as from a file, and as one saved with "\n".
+std::string WithNewlines(const char* text) {
+  std::string out;
+  for (const char* p = text; *p; ++p) {
+    if (*p != '\r') {
+      out.push_back(*p);
+    } else {
+      out.push_back('\n');
+      if (p[1] == '\n') ++p;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 CXmlHandler::CXmlHandler() = default;
 
 CXmlHandler::~CXmlHandler() {
@@ -27,7 +50,12 @@ bool CXmlHandler::LoadXMLText(const char* text) {
   delete m_document;
   m_document = new TiXmlDocument();
   if (!text) return false;
-  m_document->Parse(text);
+  const std::string script = WithNewlines(text);
+  // Parsed as UTF-8, a Windows-1252 letter just before a closing quote would swallow the quote
+  // (the parser takes it for the lead byte of a longer character): text that is not UTF-8 is
+  // read byte by byte instead, and its names reach the file lookup unchanged.
+  const bool utf8 = vexil::sys::IsUtf8(script.data(), script.size());
+  m_document->Parse(script.c_str(), nullptr, utf8 ? TIXML_DEFAULT_ENCODING : TIXML_ENCODING_LEGACY);
   return !m_document->Error() && m_document->RootElement() != nullptr;
 }
 

@@ -26,6 +26,8 @@ class CXmlHandler {
   bool LoadXML(const char* path);
 
   // Parses script text held in memory into a document owned by this handler, like LoadXML.
+  // Windows line ends ("\r\n") read as "\n"; text that is not valid UTF-8 is taken as
+  // Windows-1252 and keeps its bytes.
   bool LoadXMLText(const char* text);
 
   TiXmlDocument* GetDocument() const { return m_document; }

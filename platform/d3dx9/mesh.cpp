@@ -7,8 +7,8 @@
 
 #include "d3dx9/d3dx9math.h"
 #include "d3dx9/d3dx9mesh.h"
-#include "d3dx9/file_path.h"
 #include "d3dx9/xfile_import.h"
+#include "system/file_lookup.h"
 
 namespace {
 
@@ -271,7 +271,7 @@ HRESULT D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD options, IDirect3DDevice9* pD
 
   d3dx::MeshData data;
   std::string error;
-  HRESULT hr = d3dx::ImportXFile(d3dx::ResolvePath(pFilename), &data, &error);
+  HRESULT hr = d3dx::ImportXFile(vexil::sys::LookUpFile(pFilename).path, &data, &error);
   if (FAILED(hr)) {
     std::fprintf(stderr, "D3DX: cannot load mesh \"%s\": %s\n", pFilename, error.c_str());
     return hr;

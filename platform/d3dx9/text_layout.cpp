@@ -3,46 +3,10 @@
 
 #include <algorithm>
 
+#include "system/text_encoding.h"
+
 namespace d3dx {
 namespace {
-
-// Windows-1252 characters 0x80-0x9F; the rest of the code page equals Latin-1.
-const char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                  0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-bool DecodeUtf8(const unsigned char* s, size_t n, std::u32string* out) {
-  out->clear();
-  for (size_t i = 0; i < n;) {
-    const unsigned char c = s[i];
-    if (c < 0x80) {
-      out->push_back(c);
-      ++i;
-      continue;
-    }
-    int extra;
-    char32_t cp;
-    char32_t min;
-    if ((c & 0xE0) == 0xC0) {
-      extra = 1, cp = c & 0x1F, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2, cp = c & 0x0F, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3, cp = c & 0x07, min = 0x10000;
-    } else {
-      return false;
-    }
-    for (int k = 1; k <= extra; ++k) {
-      if (i + k >= n || (s[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    out->push_back(cp);
-    i += extra + 1;
-  }
-  return true;
-}
 
 int Advance(int pen, char32_t c, DWORD format, const TextMetrics& m) {
   if (c == U'\t') {
@@ -103,15 +67,7 @@ void WrapLine(const std::u32string& line, int maxWidth, DWORD format, const Text
 }  // namespace
 
 std::u32string DecodeText(const char* text, size_t length) {
-  std::u32string out;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  if (DecodeUtf8(bytes, length, &out)) return out;
-  out.clear();
-  for (size_t i = 0; i < length; ++i) {
-    const unsigned char c = bytes[i];
-    out.push_back(c >= 0x80 && c < 0xA0 ? char32_t(kCp1252High[c - 0x80]) : char32_t(c));
-  }
-  return out;
+  return vexil::sys::DecodeText(text, length);
 }
 
 TextLayout LayoutText(const std::u32string& text, const RECT& rect, DWORD format,

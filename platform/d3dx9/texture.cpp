@@ -6,9 +6,9 @@
 #include <string>
 
 #include "d3dx9/d3dx9tex.h"
-#include "d3dx9/file_path.h"
 #include "d3dx9/image.h"
 #include "d3dx9/media_limits.h"
+#include "system/file_lookup.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   d3dx::Image image;
   D3DXIMAGE_INFO info{};
   std::string error;
-  const std::string path = d3dx::ResolvePath(pSrcFile);
+  const std::string path = vexil::sys::LookUpFile(pSrcFile).path;
   HRESULT hr = d3dx::DecodeImageFile(path, &image, &info, &error);
   if (FAILED(hr)) {
     std::fprintf(stderr, "D3DX: cannot load texture \"%s\": %s\n", pSrcFile, error.c_str());
@@ -154,5 +154,5 @@ HRESULT D3DXGetImageInfoFromFileA(LPCSTR pSrcFile, D3DXIMAGE_INFO* pSrcInfo) {
   if (!pSrcFile || !pSrcInfo) return D3DERR_INVALIDCALL;
   d3dx::Image image;
   std::string error;
-  return d3dx::DecodeImageFile(d3dx::ResolvePath(pSrcFile), &image, pSrcInfo, &error);
+  return d3dx::DecodeImageFile(vexil::sys::LookUpFile(pSrcFile).path, &image, pSrcInfo, &error);
 }

@@ -6,12 +6,14 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "byte_source.h"
 #include "fsound/fsound.h"
 #include "mixer.h"
 #include "output.h"
 #include "stream.h"
+#include "system/file_lookup.h"
 
 using vexil::fsound::Decoder;
 using vexil::fsound::Mixer;
@@ -241,7 +243,9 @@ FSOUND_STREAM* F_API FSOUND_Stream_Open(const char* name_or_data, unsigned int m
     source = vexil::fsound::MakeMemorySource(name_or_data + offset, length - offset);
     if (!source) error = FMOD_ERR_MEMORY;
   } else {
-    source = vexil::fsound::OpenFileSource(name_or_data, offset, length, &error);
+    // Names written on Windows (backslashes, any letter case) open as they did there.
+    const std::string path = vexil::sys::LookUpFile(name_or_data).path;
+    source = vexil::fsound::OpenFileSource(path.c_str(), offset, length, &error);
   }
   if (!source) {
     Fail(error);

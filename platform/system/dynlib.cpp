@@ -2,14 +2,14 @@
 // Symbols stay local to each plug-in (RTLD_LOCAL) so two plug-ins may export the same names.
 #include "system/dynlib.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <link.h>
-#include <strings.h>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
+
+#include "system/file_lookup.h"
 
 namespace vexil {
 namespace sys {
@@ -77,17 +77,12 @@ std::string DynLibFolderOf(const void* address) {
 }
 
 std::string DynLibFindIgnoringCase(const std::string& folder, const std::string& file) {
-  DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
-  if (!directory) return {};
-  std::string found;
-  while (const dirent* entry = readdir(directory)) {
-    if (strcasecmp(entry->d_name, file.c_str()) == 0) {
-      found = folder + "/" + entry->d_name;
-      break;
-    }
-  }
-  closedir(directory);
-  return found;
+  if (file.empty() || file.find('/') != std::string::npos) return {};
+  const std::string home = folder.empty() ? "./" : folder.back() == '/' ? folder : folder + "/";
+  const FileLookup lookup = LookUpFile(home + file);
+  if (lookup.kind != FileKind::kRegular) return {};
+  // The loader searches its own path for a name without a slash: keep this one a path.
+  return lookup.path.find('/') == std::string::npos ? "./" + lookup.path : lookup.path;
 }
 
 }  // namespace sys

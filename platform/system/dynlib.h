@@ -29,7 +29,8 @@ std::string DynLibLastError();
 std::string DynLibFolderOf(const void* address);
 
 // Path of the file in `folder` whose name equals `file` without regard to case (library
-// names written for case-blind file systems), or "" when there is none.
+// names written for case-blind file systems), or "" when there is none. Several such files:
+// the first in byte order, as for every file a demo names (system/file_lookup.h).
 std::string DynLibFindIgnoringCase(const std::string& folder, const std::string& file);
 
 }  // namespace sys

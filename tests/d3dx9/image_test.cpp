@@ -1,5 +1,5 @@
-// Image decoding, colour keying, resampling and mip levels of the texture loader, and the
-// Windows-style path lookup, checked without any device.
+// Image decoding, colour keying, resampling and mip levels of the texture loader, and file
+// names written the Windows way, checked without any device.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "d3dx9/file_path.h"
+#include "d3dx9/d3dx9tex.h"
 #include "d3dx9/image.h"
 #include "support/picture.h"
 #include "support/scratch_dir.h"
@@ -270,22 +270,23 @@ TEST(D3DXImageDds, BrokenFilesAreRejected) {
             d3dx::DecodeImageMemory(huge.data(), huge.size(), &img, nullptr, &error));
 }
 
-TEST(D3DXFilePath, WindowsSeparatorsAndLetterCase) {
+TEST(D3DXFilePath, FilesNamedTheWindowsWayAreFound) {
   ScratchDir dir;
   fs::create_directories(dir.File("Data/Textures"));
-  std::ofstream(dir.File("Data/Textures/Wall.PNG")) << "x";
-  EXPECT_EQ(dir.File("Data/Textures/Wall.PNG"),
-            d3dx::ResolvePath(dir.File("Data/Textures/Wall.PNG")));
-  EXPECT_EQ(dir.File("Data/Textures/Wall.PNG"),
-            d3dx::ResolvePath(dir.path() + "\\data\\textures\\wall.png"));
-  EXPECT_EQ(dir.File("Data/Textures/missing.png"),
-            d3dx::ResolvePath(dir.path() + "/Data\\Textures\\missing.png"))
-      << "a missing file keeps the slash form for the error message";
+  WritePng(dir.File("Data/Textures/Wall.PNG"), 3, 1, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+  D3DXIMAGE_INFO info{};
+  ASSERT_EQ(D3D_OK,
+            D3DXGetImageInfoFromFileA((dir.path() + "\\data\\textures\\wall.png").c_str(), &info))
+      << "backslashes and letter case as a Windows demo writes them";
+  EXPECT_EQ(3u, info.Width);
 
-  // Relative paths resolve against the working directory.
+  // Relative names are relative to the working directory.
   const fs::path old = fs::current_path();
   fs::current_path(dir.path());
-  EXPECT_EQ("Data/Textures/Wall.PNG", d3dx::ResolvePath("DATA\\TEXTURES\\WALL.png"));
+  info = {};
+  EXPECT_EQ(D3D_OK, D3DXGetImageInfoFromFileA("DATA\\TEXTURES\\WALL.png", &info));
+  EXPECT_EQ(3u, info.Width);
+  EXPECT_NE(D3D_OK, D3DXGetImageInfoFromFileA("DATA\\MISSING.png", &info));
   fs::current_path(old);
 }
 

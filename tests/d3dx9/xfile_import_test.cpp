@@ -192,4 +192,31 @@ TEST_F(XFileImportTest, MissingAndBrokenFilesFail) {
   EXPECT_TRUE(FAILED(truncated)) << "a truncated mesh is not a success";
 }
 
+TEST_F(XFileImportTest, MeshesSavedOnWindowsReadAsWithLineFeedsAndAscii) {
+  const std::string lf =
+      "xof 0303txt 0032\n"
+      "Mesh {\n 3;\n 0.0;0.0;0.0;,\n 0.0;1.0;0.0;,\n 1.0;0.0;0.0;;\n 1;\n 3;0,1,2;;\n"
+      " MeshTextureCoords {\n  3;\n  0.0;1.0;,\n  0.0;0.0;,\n  1.0;1.0;;\n }\n"
+      " MeshMaterialList {\n  1;\n  1;\n  0;;\n  Material {\n   1.0;0.5;0.25;1.0;;\n   2.0;\n"
+      "   0.0;0.0;0.0;;\n   0.0;0.0;0.0;;\n   TextureFilename {\n    \"TEX\\\\Tete.png\";\n"
+      "   }\n  }\n }\n}\n";
+  std::string windows;
+  for (char c : lf) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  windows.replace(windows.find("Tete"), 4, "T\xEAte");  // Windows-1252
+  d3dx::MeshData a, b;
+  std::string error;
+  ASSERT_EQ(S_OK, d3dx::ImportXFileMemory(reinterpret_cast<const unsigned char*>(lf.data()),
+                                          lf.size(), &a, &error))
+      << error;
+  ASSERT_EQ(S_OK, d3dx::ImportXFileMemory(reinterpret_cast<const unsigned char*>(windows.data()),
+                                          windows.size(), &b, &error))
+      << error;
+  EXPECT_EQ(a.vertices, b.vertices);
+  EXPECT_EQ(a.indices, b.indices);
+  ASSERT_EQ(1u, b.materials.size());
+  EXPECT_EQ(0.5f, b.materials[0].material.Diffuse.g);
+  EXPECT_EQ("TEX\\\\T\xEAte.png", b.materials[0].textureFile)
+      << "the name's bytes as written, for the file lookup";
+}
+
 }  // namespace

@@ -118,4 +118,28 @@ TEST(XmlHandler, LoadXmlFromFilesAndFailures) {
   std::remove(path.c_str());
 }
 
+TEST(XmlHandler, ScriptsSavedOnWindowsReadAsWithLineFeedsAndAscii) {
+  const std::string lf =
+      "<?xml version=\"1.0\"?>\n<demo name=\"x\">\n  <r file=\"a\nb\" c=\"1\"/>\n  <s/>\n</demo>\n";
+  std::string crlf;
+  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  CXmlHandler unix, windows;
+  ASSERT_TRUE(unix.LoadXMLText(lf.c_str()));
+  ASSERT_TRUE(windows.LoadXMLText(crlf.c_str()));
+  const TiXmlElement* a = unix.GetRootElement()->FirstChildElement();
+  const TiXmlElement* b = windows.GetRootElement()->FirstChildElement();
+  EXPECT_STREQ(a->Attribute("file"), b->Attribute("file")) << "no carriage return is left";
+  EXPECT_EQ(a->Row(), b->Row()) << "findings name the same lines";
+  EXPECT_EQ(a->NextSiblingElement()->Row(), b->NextSiblingElement()->Row());
+
+  // A declaration without an encoding makes the parser expect UTF-8; the Windows-1252 letter
+  // before the closing quote must not take the quote with it.
+  CXmlHandler cp1252;
+  ASSERT_TRUE(cp1252.LoadXMLText(
+      "<?xml version=\"1.0\"?>\r\n<demo name=\"x\"><r file=\"caf\xE9\" c=\"1\"/></demo>"));
+  const TiXmlElement* r = cp1252.GetRootElement()->FirstChildElement();
+  EXPECT_STREQ("caf\xE9", r->Attribute("file")) << "the bytes reach the file lookup unchanged";
+  EXPECT_STREQ("1", r->Attribute("c"));
+}
+
 }  // namespace

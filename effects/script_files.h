@@ -1,0 +1,27 @@
+// The files a script's values name, found the Windows way (system/file_lookup.h), with the
+// script's folder as the place where an absolute Windows path is looked for instead.
+#pragma once
+
+#include <string>
+
+#include "system/file_lookup.h"
+
+class CDataProvider;
+
+namespace effects {
+
+// How messages call the place where an absolute Windows path from the script is looked for.
+extern const char kScriptFolderText[];
+
+// Looks `name` up for `owner` (its widget manager knows the script's folder; without one the
+// working directory stands in). A note on stderr tells what an absolute Windows path or an
+// ambiguous name was taken to be.
+vexil::sys::FileLookup FindScriptFile(const CDataProvider* owner, const char* name);
+
+// For --check: what the lookup of a file that `owner` found by itself (not through one of its
+// values, which the check examines on its own) had to guess or could not find, reported with
+// the owner's script line. Nothing happens outside a check.
+void ReportFileLookup(const CDataProvider* owner, const std::string& subject,
+                      const vexil::sys::FileLookup& lookup, const std::string& homesText);
+
+}  // namespace effects
