@@ -57,6 +57,10 @@ bool CTextureResource::Init() {
     if (FAILED(m_pD3DDevice->CreateDepthStencilSurface(desc.Width, desc.Height, D3DFMT_D16,
                                                        D3DMULTISAMPLE_NONE, 0, TRUE, &depthStencil,
                                                        nullptr))) {
+      std::fprintf(stderr,
+                   "texture resource \"%s\": cannot create its depth buffer of %u x %u pixels: "
+                   "not enough video memory\n",
+                   GetName(), desc.Width, desc.Height);
       texture->Release();  // nobody else holds it: it would leak
       ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
       return false;

@@ -19,6 +19,11 @@ bool ReadNumber(const std::string& text, double* value) {
   return true;
 }
 
+// Demo times are whole milliseconds in a script ("starttime"); a capture's span stays in the
+// same range, so no option can ask for a time the demo clock cannot reach.
+constexpr double kEarliestCaptureMs = -2147483648.0;
+constexpr double kLatestCaptureMs = 2147483647.0;
+
 bool IsOption(const std::string& word) {
   return word.size() > 1 && word[0] == '-' && word[1] == '-';
 }
@@ -77,8 +82,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
     } else if (word == "--from" || word == "--to") {
       if (!take_value(&value)) return false;
       double ms = 0.0;
-      if (!ReadNumber(value, &ms)) {
-        *error = word + " needs a time in milliseconds, not \"" + value + "\"";
+      if (!ReadNumber(value, &ms) || ms < kEarliestCaptureMs || ms > kLatestCaptureMs) {
+        *error = word + " needs a time in milliseconds from -2147483648 to 2147483647, not \"" +
+                 value + "\"";
         return false;
       }
       if (word == "--from") {

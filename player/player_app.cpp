@@ -18,6 +18,7 @@
 #include "script_check.h"
 #include "script_source.h"
 #include "setup_dialog.h"
+#include "stop_signal.h"
 #include "system/clock.h"
 #include "system/desktop.h"
 #include "system/dynlib.h"
@@ -32,6 +33,16 @@ namespace {
 // A frame-limited loop waiting this long or more for its next frame gives the time back to
 // the system in small naps instead of spinning a core at full load.
 constexpr float kNapThresholdMs = 2.0f;
+
+// The largest display a script may ask for, as for render targets: 8192 x 8192 pixels (or
+// as many in another shape). Larger ones would need gigabytes for the frame and its copies.
+constexpr int64_t kMaxDisplayPixels = 8192 * 8192;
+
+// Why the graphics layer refused a device, for the message.
+std::string DeviceFailure(HRESULT hr) {
+  if (hr == D3DERR_OUTOFVIDEOMEMORY || hr == E_OUTOFMEMORY) return ": not enough video memory";
+  return "";
+}
 
 // The line number a finding starts with ("line 12: ..."), 0 for findings about the whole file.
 int FindingLine(const std::string& finding) {
@@ -96,6 +107,9 @@ void CPlayerApp::Run(const char* given) {
   if (mode == vexil::PlayerMode::kCapture) {
     // No window and no device a person could see: render on the offscreen driver.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // Before the platform layer starts, so that Ctrl-C and SIGTERM reach the capture loop.
+    vexil::CatchStopSignals();
+    vexil::TreatFileSizeLimitAsWriteError();
     vexil::PrepareOfflineSound();
   } else if (mode == vexil::PlayerMode::kCheck) {
     vexil::PrepareSilentSound();
@@ -230,6 +244,13 @@ bool CPlayerApp::CreateDisplay() {
          std::to_string(m_settings.width) + ", height " + std::to_string(m_settings.height) + ")");
     return false;
   }
+  const int64_t pixels = int64_t{m_settings.width} * m_settings.height;
+  if (pixels > kMaxDisplayPixels) {
+    Fail("the script's display of " + std::to_string(m_settings.width) + " x " +
+         std::to_string(m_settings.height) + " pixels is larger than the limit of " +
+         std::to_string(kMaxDisplayPixels) + " pixels (8192 x 8192)");
+    return false;
+  }
   const bool ok =
       m_options.mode == vexil::PlayerMode::kPlay ? CreateWindowedDevice() : CreateHeadlessDevice();
   if (!ok) return false;
@@ -283,11 +304,11 @@ bool CPlayerApp::CreateWindowedDevice() {
   }
   D3DPRESENT_PARAMETERS params = vexil::MakePresentParameters(m_settings, desktop.Format);
   IDirect3DDevice9* device = nullptr;
-  if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window.handle,
-                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK ||
-      !device) {
+  const HRESULT hr = d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window.handle,
+                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device);
+  if (hr != D3D_OK || !device) {
     Fail("cannot create the graphics device for a " + std::to_string(m_settings.width) + "x" +
-         std::to_string(m_settings.height) + " display");
+         std::to_string(m_settings.height) + " display" + DeviceFailure(hr));
     return false;
   }
   m_demoDevice.SetD3DDevice(device);
@@ -304,11 +325,11 @@ bool CPlayerApp::CreateHeadlessDevice() {
   m_demoDevice.SetD3D(d3d);
   D3DPRESENT_PARAMETERS params = vexil::MakeHeadlessPresentParameters(m_settings);
   IDirect3DDevice9* device = nullptr;
-  if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK ||
-      !device) {
+  const HRESULT hr = d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device);
+  if (hr != D3D_OK || !device) {
     Fail("cannot create an offscreen graphics device of " + std::to_string(m_settings.width) + "x" +
-         std::to_string(m_settings.height) + " pixels");
+         std::to_string(m_settings.height) + " pixels" + DeviceFailure(hr));
     return false;
   }
   m_demoDevice.SetD3DDevice(device);
@@ -370,6 +391,8 @@ void CPlayerApp::RunCapture() {
   if (!session.Prepare(&error) || !session.Run(&m_timeline, m_demoDevice.m_pD3DDevice, &error)) {
     Fail(error);
   }
+  // Stopped by a signal: the status tells it the way shells do (128 + the signal's number).
+  if (session.stopped_by() != 0) m_exitStatus = 128 + session.stopped_by();
   std::printf("vexil: %lld frames at %d fps written to %s\n",
               static_cast<long long>(session.frames_written()), capture.fps, capture.dir.c_str());
 }

@@ -1,9 +1,13 @@
 // PNG output of capture frames through stb_image_write and zlib.
 #include "png_writer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -36,7 +40,40 @@ constexpr int kPngFilterSub = 1;
 constexpr int kZlibLevel = 3;
 }  // namespace
 
-bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* rgb) {
+namespace {
+
+// Every byte reaches the file or the write fails: a full disk or a file-size limit must not
+// leave a truncated picture behind that counts as written.
+bool WriteAll(const std::string& path, const unsigned char* bytes, size_t size, std::string* why) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    if (why) *why = std::strerror(errno);
+    return false;
+  }
+  while (size > 0) {
+    const ssize_t done = write(fd, bytes, size);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) {
+      if (why) *why = done < 0 ? std::strerror(errno) : "nothing could be written";
+      close(fd);
+      unlink(path.c_str());
+      return false;
+    }
+    bytes += done;
+    size -= static_cast<size_t>(done);
+  }
+  if (close(fd) != 0) {
+    if (why) *why = std::strerror(errno);
+    unlink(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* rgb,
+                 std::string* why) {
   // stb keeps these settings in globals: set them once, before any writer thread reads them.
   static const bool configured = [] {
     stbi_write_png_compression_level = kZlibLevel;
@@ -44,7 +81,15 @@ bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* 
     return true;
   }();
   (void)configured;
-  return stbi_write_png(path.c_str(), width, height, 3, rgb, width * 3) != 0;
+  int size = 0;
+  unsigned char* png = stbi_write_png_to_mem(rgb, width * 3, width, height, 3, &size);
+  if (!png) {
+    if (why) *why = "out of memory while encoding the picture";
+    return false;
+  }
+  const bool ok = WriteAll(path, png, static_cast<size_t>(size), why);
+  STBIW_FREE(png);
+  return ok;
 }
 
 }  // namespace vexil

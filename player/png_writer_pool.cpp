@@ -44,6 +44,11 @@ bool PngWriterPool::Finish(std::string* error) {
   return false;
 }
 
+int64_t PngWriterPool::Written() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return written_;
+}
+
 void PngWriterPool::Work() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
@@ -55,10 +60,12 @@ void PngWriterPool::Work() {
     const bool skip = !error_.empty();  // after a failure the capture is over anyway
     lock.unlock();
     space_ready_.notify_all();
-    const bool ok = skip || WritePngRgb(job.path, job.width, job.height, job.rgb.data());
+    std::string why;
+    const bool ok = skip || WritePngRgb(job.path, job.width, job.height, job.rgb.data(), &why);
     lock.lock();
     --busy_;
-    if (!ok && error_.empty()) error_ = "cannot write \"" + job.path + "\"";
+    if (ok && !skip) ++written_;
+    if (!ok && error_.empty()) error_ = "cannot write \"" + job.path + "\": " + why;
     space_ready_.notify_all();
   }
 }

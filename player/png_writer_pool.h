@@ -28,6 +28,9 @@ class PngWriterPool {
   // Waits until every queued frame is written. False with the first failure in *error.
   bool Finish(std::string* error);
 
+  // Frames whose file was written completely so far.
+  int64_t Written();
+
   // A worker count that leaves a core to the renderer.
   static int DefaultThreads();
 
@@ -46,6 +49,7 @@ class PngWriterPool {
   std::condition_variable space_ready_;
   std::deque<Job> jobs_;
   int busy_ = 0;
+  int64_t written_ = 0;
   bool stopping_ = false;
   std::string error_;
   std::vector<std::thread> threads_;

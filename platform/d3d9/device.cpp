@@ -41,14 +41,18 @@ HRESULT Device::InitCommon() {
   desc.Pool = D3DPOOL_DEFAULT;
   desc.Width = width_;
   desc.Height = height_;
-  backBuffer_ = new Surface(this, SurfaceKind::kColor, desc,
-                            (params_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0);
+  // A display the GPU cannot hold fails the device's creation, as on D3D9.
+  HRESULT hr =
+      NewTargetSurface(SurfaceKind::kColor, desc,
+                       (params_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0, &backBuffer_);
+  if (FAILED(hr)) return hr;
   if (params_.EnableAutoDepthStencil) {
     D3DSURFACE_DESC depth = desc;
     depth.Format = IsDepthFormat(params_.AutoDepthStencilFormat) ? params_.AutoDepthStencilFormat
                                                                  : D3DFMT_D24S8;
     depth.Usage = D3DUSAGE_DEPTHSTENCIL;
-    autoDepth_ = new Surface(this, SurfaceKind::kDepthStencil, depth, false);
+    hr = NewTargetSurface(SurfaceKind::kDepthStencil, depth, false, &autoDepth_);
+    if (FAILED(hr)) return hr;
   }
   Rebind(renderTarget_, backBuffer_);
   Rebind(depthStencil_, autoDepth_);

@@ -143,6 +143,10 @@ class Device : public IDirect3DDevice9 {
   virtual bool RefusesLock() { return false; }
   // The backend frees the GPU objects of a resource that is being destroyed.
   virtual void FreeGpuObjects(ResourceCore*) {}
+  // The backend makes the GPU storage of a render target, a depth-stencil surface or the back
+  // buffer when it is created, so that one the GPU cannot hold fails its creation call with
+  // D3DERR_OUTOFVIDEOMEMORY, as on D3D9, instead of leaving every later draw to fail unseen.
+  virtual HRESULT AllocateGpuObjects(ResourceCore*) { return D3D_OK; }
 
  protected:
   // Makes the back buffer and the automatic depth buffer and resets the state. Backends call
@@ -166,6 +170,9 @@ class Device : public IDirect3DDevice9 {
  protected:
  private:
   HRESULT SubmitDraw(DrawCall& call);
+  // A render target or depth-stencil surface with its GPU storage, or the failure.
+  HRESULT NewTargetSurface(SurfaceKind kind, const D3DSURFACE_DESC& desc, bool lockable,
+                           Surface** surface);
   void SetTargetsDefaultViewport();
 
   IDirect3D9* direct3d_;

@@ -32,11 +32,38 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
   } else if (ColorBytesPerPixel(format) == 0) {
     return D3DERR_NOTAVAILABLE;
   }
+  Texture* texture = nullptr;
   try {
-    *ppTexture = new Texture(this, width, height, levels, usage, format, pool);
+    texture = new Texture(this, width, height, levels, usage, format, pool);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
+  if (usage & D3DUSAGE_RENDERTARGET) {
+    const HRESULT hr = AllocateGpuObjects(texture);
+    if (FAILED(hr)) {
+      texture->Release();
+      return hr;
+    }
+  }
+  *ppTexture = texture;
+  return D3D_OK;
+}
+
+HRESULT Device::NewTargetSurface(SurfaceKind kind, const D3DSURFACE_DESC& desc, bool lockable,
+                                 Surface** surface) {
+  *surface = nullptr;
+  Surface* made = nullptr;
+  try {
+    made = new Surface(this, kind, desc, lockable);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  const HRESULT hr = AllocateGpuObjects(made);
+  if (FAILED(hr)) {
+    made->Release();
+    return hr;
+  }
+  *surface = made;
   return D3D_OK;
 }
 
@@ -85,8 +112,10 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
                        0,
                        width,
                        height};
-  *ppSurface = new Surface(this, SurfaceKind::kColor, desc, lockable != FALSE);
-  return D3D_OK;
+  Surface* surface = nullptr;
+  const HRESULT hr = NewTargetSurface(SurfaceKind::kColor, desc, lockable != FALSE, &surface);
+  *ppSurface = surface;
+  return hr;
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
@@ -106,8 +135,10 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
                        0,
                        width,
                        height};
-  *ppSurface = new Surface(this, SurfaceKind::kDepthStencil, desc, false);
-  return D3D_OK;
+  Surface* surface = nullptr;
+  const HRESULT hr = NewTargetSurface(SurfaceKind::kDepthStencil, desc, false, &surface);
+  *ppSurface = surface;
+  return hr;
 }
 
 HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,

@@ -73,8 +73,13 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT width, UINT height, UI
                  tooLarge.c_str());
     return D3DERR_INVALIDCALL;
   }
-  return pDevice->CreateTexture(width, height, ChooseLevels(mipLevels, width, height), usage,
-                                format, pool, ppTexture, nullptr);
+  const HRESULT hr = pDevice->CreateTexture(width, height, ChooseLevels(mipLevels, width, height),
+                                            usage, format, pool, ppTexture, nullptr);
+  if (hr == D3DERR_OUTOFVIDEOMEMORY || hr == E_OUTOFMEMORY) {
+    std::fprintf(stderr, "D3DX: cannot create a texture of %u x %u pixels: not enough %smemory\n",
+                 width, height, hr == E_OUTOFMEMORY ? "" : "video ");
+  }
+  return hr;
 }
 
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,

@@ -31,6 +31,30 @@ TEST(CaptureTimingTest, AudioSpansAddUpToTheExactDuration) {
   }
 }
 
+TEST(CaptureTimingTest, FrameCountRunsToTheDemoEndOrTheLastTime) {
+  CaptureOptions options;
+  options.fps = 10;
+  EXPECT_EQ(11, CaptureFrameCount(options, 1000.0)) << "0, 100, ..., 1000 ms: the end included";
+  options.has_last = true;
+  options.last_ms = 450.0;
+  EXPECT_EQ(5, CaptureFrameCount(options, 1000.0)) << "0 to 400 ms";
+  options.first_ms = 5000.0;
+  EXPECT_EQ(0, CaptureFrameCount(options, 1000.0)) << "a span after the end has no frames";
+}
+
+TEST(CaptureTimingTest, FrameCountSaturatesPastTheLimitForSpansWithoutEnd) {
+  CaptureOptions options;
+  options.fps = 60;
+  EXPECT_EQ(kMaxCaptureFrames + 1, CaptureFrameCount(options, 1e30)) << "a module ending at 1e30";
+  options.first_ms = -2147483648.0;
+  EXPECT_EQ(kMaxCaptureFrames + 1, CaptureFrameCount(options, 100.0)) << "a start time of -2^31";
+  options.first_ms = 0.0;
+  options.fps = 1000;
+  EXPECT_EQ(kMaxCaptureFrames, CaptureFrameCount(options, kMaxCaptureFrames - 1.0))
+      << "exactly the limit is allowed";
+  EXPECT_EQ(kMaxCaptureFrames + 1, CaptureFrameCount(options, kMaxCaptureFrames * 1.0));
+}
+
 TEST(CaptureTimingTest, FramesAreNamedWithSixDigits) {
   EXPECT_EQ("out/frame-000000.png", FramePath("out", 0));
   EXPECT_EQ("out/frame-001234.png", FramePath("out", 1234));

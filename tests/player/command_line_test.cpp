@@ -76,6 +76,13 @@ TEST(CommandLineTest, BadInputIsRefusedWithAReason) {
     EXPECT_NE(std::string::npos, ParseError({"--capture", "o", "--fps", fps}).find("--fps")) << fps;
   }
   EXPECT_NE(std::string::npos, ParseError({"--capture", "o", "--from", "x"}).find("--from"));
+  // Times beyond the demo clock's range (whole milliseconds in 32 bits) would never advance.
+  for (const char* far : {"-1e300", "1e300", "2147483648", "-2147483649", "1e400", "nan", "inf"}) {
+    EXPECT_NE(std::string::npos, ParseError({"--capture", "o", "--from", far}).find("-2147483648"))
+        << far;
+    EXPECT_NE(std::string::npos, ParseError({"--capture", "o", "--to", far}).find("--to")) << far;
+  }
+  EXPECT_EQ(-2147483648.0, Parse({"--capture", "o", "--from", "-2147483648"}).from_ms);
   EXPECT_NE(std::string::npos,
             ParseError({"--capture", "o", "--from", "500", "--to", "100"}).find("earlier"));
   EXPECT_NE(std::string::npos, ParseError({"--fps", "30", "d.xml"}).find("--capture"));

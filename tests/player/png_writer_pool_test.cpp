@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "png_writer.h"
 #include "png_writer_pool.h"
 #include "support/scratch_dir.h"
 
@@ -38,15 +39,31 @@ TEST_F(PngWriterPoolTest, WritesEveryQueuedFrame) {
   }
 }
 
-TEST_F(PngWriterPoolTest, AFrameThatCannotBeWrittenIsNamed) {
+TEST_F(PngWriterPoolTest, AFrameThatCannotBeWrittenIsNamedAndNotCounted) {
   PngWriterPool pool(1, 1);
+  ASSERT_TRUE(pool.Submit(dir_ + "/good.png", 4, 4, std::vector<uint8_t>(4 * 4 * 3)));
   const std::string blocked = dir_ + "/no-such-folder/f.png";
   ASSERT_TRUE(pool.Submit(blocked, 4, 4, std::vector<uint8_t>(4 * 4 * 3)));
   std::string error;
   EXPECT_FALSE(pool.Finish(&error));
   EXPECT_NE(std::string::npos, error.find(blocked)) << error;
+  EXPECT_NE(std::string::npos, error.find("No such file or directory")) << error;
+  EXPECT_EQ(1, pool.Written()) << "only the frame that reached its file counts";
   EXPECT_FALSE(pool.Submit(dir_ + "/later.png", 4, 4, std::vector<uint8_t>(4 * 4 * 3)))
       << "nothing is queued after a failure";
+}
+
+}  // namespace
+}  // namespace vexil
+
+namespace vexil {
+namespace {
+
+TEST_F(PngWriterPoolTest, AWriteThatFailsHalfwayLeavesNoPictureBehind) {
+  // /dev/full accepts the open and fails every write, as a full disk does.
+  std::string why;
+  EXPECT_FALSE(WritePngRgb("/dev/full", 64, 64, std::vector<uint8_t>(64 * 64 * 3, 7).data(), &why));
+  EXPECT_NE(std::string::npos, why.find("No space left on device")) << why;
 }
 
 }  // namespace

@@ -47,6 +47,14 @@ void Limit(int resource, long long mib) {
 
 }  // namespace
 
+bool Sanitized() {
+#ifdef VEXIL_TEST_SANITIZED
+  return true;
+#else
+  return false;
+#endif
+}
+
 std::vector<std::string> Words(const std::string& text) {
   std::vector<std::string> words;
   std::string word;
@@ -66,7 +74,7 @@ std::string BuiltProgram(const std::string& name) {
 }
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const std::string& folder, const RunLimits& limits) {
+                     const std::string& folder, const RunLimits& limits, const StopRequest& stop) {
   RunResult result;
   CaptureFile out, err;
   if (out.fd < 0 || err.fd < 0) return result;
@@ -99,10 +107,15 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);
   int raw = 0;
+  bool signalled = false;
   for (;;) {
     const pid_t done = waitpid(pid, &raw, WNOHANG);
     if (done == pid) break;
     if (done < 0) return result;
+    if (stop.signal != 0 && !signalled && stop.when && stop.when()) {
+      kill(pid, stop.signal);
+      signalled = true;
+    }
     if (std::chrono::steady_clock::now() > deadline) {
       kill(-pid, SIGKILL);
       waitpid(pid, &raw, 0);
@@ -112,14 +125,15 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   if (!result.timedOut && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+  if (!result.timedOut && WIFSIGNALED(raw)) result.signal = WTERMSIG(raw);
   result.out = ReadFile(out.path);
   result.err = ReadFile(err.path);
   return result;
 }
 
 RunResult RunPlayer(const std::vector<std::string>& args, const std::string& folder,
-                    const RunLimits& limits) {
-  return RunProgram(BuiltProgram("vexil"), args, folder, limits);
+                    const RunLimits& limits, const StopRequest& stop) {
+  return RunProgram(BuiltProgram("vexil"), args, folder, limits, stop);
 }
 
 }  // namespace vexil::test

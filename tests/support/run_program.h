@@ -4,6 +4,7 @@
 // everything it started.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,24 @@ struct RunLimits {
   long long fileMiB = 512;
 };
 
+// A signal sent to the program once `when` answers true (asked every few milliseconds while
+// it runs), as a person pressing Ctrl-C would.
+struct StopRequest {
+  int signal = 0;
+  std::function<bool()> when;
+};
+
 struct RunResult {
   int status = -1;  // exit status, or -1 when the program did not exit by itself
+  int signal = 0;   // the signal that ended the program, when one did
   bool timedOut = false;
   std::string out;
   std::string err;
 };
+
+// True in builds with AddressSanitizer, where no address-space limit can be applied: a case
+// that needs one to make an allocation fail cannot be shown there.
+bool Sanitized();
 
 // `text` split at spaces into arguments (no quoting: for simple argument lists).
 std::vector<std::string> Words(const std::string& text);
@@ -33,10 +46,11 @@ std::string BuiltProgram(const std::string& name);
 
 // Runs `program` with `args` in `folder` (the current folder when empty).
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const std::string& folder = "", const RunLimits& limits = {});
+                     const std::string& folder = "", const RunLimits& limits = {},
+                     const StopRequest& stop = {});
 
 // Runs the player, bin/vexil.
 RunResult RunPlayer(const std::vector<std::string>& args, const std::string& folder = "",
-                    const RunLimits& limits = {});
+                    const RunLimits& limits = {}, const StopRequest& stop = {});
 
 }  // namespace vexil::test

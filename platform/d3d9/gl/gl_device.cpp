@@ -220,7 +220,11 @@ HRESULT GlDevice::ReadGpuSurface(Surface* surface, std::vector<uint8_t>* rgba) {
   const D3DSURFACE_DESC& d = surface->Desc();
   GLuint fbo = FramebufferFor(surface, nullptr);
   if (!fbo) return D3DERR_INVALIDCALL;
-  rgba->resize(static_cast<size_t>(d.Width) * d.Height * 4);
+  try {
+    rgba->resize(static_cast<size_t>(d.Width) * d.Height * 4);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
   // Rows come out bottom-up in GL terms, which is our top row first.
   glReadPixels(0, 0, static_cast<GLsizei>(d.Width), static_cast<GLsizei>(d.Height), GL_RGBA,

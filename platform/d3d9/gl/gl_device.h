@@ -42,6 +42,7 @@ class GlDevice final : public Device {
 
   HRESULT SetFrameReader(VexilFrameReader reader, void* user) override;
   void FreeGpuObjects(ResourceCore* resource) override;
+  HRESULT AllocateGpuObjects(ResourceCore* resource) override;
   size_t ProgramCompileCount() const { return programs_.CompileCount(); }
 
  protected:

@@ -26,15 +26,12 @@ GLuint GlDevice::TextureOf(Texture* texture) {
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   auto& levels = texture->Levels();
-  // Render targets have no CPU copy to upload: start them black (sampling one that was
-  // never rendered into must not show stale video memory). Others upload their zeros later.
-  std::vector<uint8_t> zeros;
-  if (texture->IsRenderTarget())
-    zeros.assign(static_cast<size_t>(levels[0].width) * levels[0].height * 4, 0);
+  // Render targets are cleared black when they are created (AllocateGpuObjects); the other
+  // textures upload their CPU copies before they are sampled.
   for (size_t i = 0; i < levels.size(); ++i) {
     glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8,
                  static_cast<GLsizei>(levels[i].width), static_cast<GLsizei>(levels[i].height), 0,
-                 GL_BGRA, GL_UNSIGNED_BYTE, zeros.empty() ? nullptr : zeros.data());
+                 GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   }
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
@@ -97,6 +94,69 @@ GLuint GlDevice::DepthBufferOf(Surface* surface) {
                         static_cast<GLsizei>(surface->Desc().Height));
   surface->gpuName = name;
   return name;
+}
+
+HRESULT GlDevice::AllocateGpuObjects(ResourceCore* resource) {
+  ctx_->MakeCurrent();
+  // Errors of earlier calls must not be taken for this allocation's (a bounded drain: a lost
+  // context may report an error for ever).
+  for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+  }
+  // The storage is made now and cleared to black, depth 1 and stencil 0 through a framebuffer
+  // of its own: a GPU out of memory says so here (GL_OUT_OF_MEMORY, or a framebuffer that is
+  // not complete) rather than at the first draw.
+  GLuint fbo = 0;
+  glGenFramebuffers(1, &fbo);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glDepthMask(GL_TRUE);
+  glStencilMask(0xff);
+  glClearColor(0, 0, 0, 1);
+  glClearDepth(1.0);
+  glClearStencil(0);
+  bool ok = true;
+  auto clearAttached = [&ok](GLbitfield bits) {
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+      ok = false;
+      return;
+    }
+    glClear(bits);
+  };
+  if (auto* texture = dynamic_cast<Texture*>(resource)) {
+    const GLuint name = TextureOf(texture);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    for (size_t i = 0; ok && i < texture->Levels().size(); ++i) {
+      glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name,
+                             static_cast<GLint>(i));
+      clearAttached(GL_COLOR_BUFFER_BIT);
+    }
+  } else if (auto* surface = dynamic_cast<Surface*>(resource)) {
+    if (surface->Kind() == SurfaceKind::kDepthStencil) {
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                DepthBufferOf(surface));
+      glDrawBuffer(GL_NONE);
+      glReadBuffer(GL_NONE);
+      clearAttached(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    } else if (surface->Kind() == SurfaceKind::kColor) {
+      GLint level = 0;
+      glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                             ColorTextureOf(surface, &level), level);
+      glDrawBuffer(GL_COLOR_ATTACHMENT0);
+      clearAttached(GL_COLOR_BUFFER_BIT);
+    }
+  }
+  if (glGetError() != GL_NO_ERROR) ok = false;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDeleteFramebuffers(1, &fbo);
+  currentFbo_ = ~0u;
+  State().dirty |= kDirtyTargets;
+  InvalidateShadow();
+  if (!ok) {
+    FreeGpuObjects(resource);
+    return D3DERR_OUTOFVIDEOMEMORY;
+  }
+  return D3D_OK;
 }
 
 GLuint GlDevice::FramebufferFor(Surface* color, Surface* depth) {
