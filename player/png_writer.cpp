@@ -2,6 +2,7 @@
 #include "png_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -50,23 +51,27 @@ bool WriteAll(const std::string& path, const unsigned char* bytes, size_t size, 
     if (why) *why = std::strerror(errno);
     return false;
   }
+  // Only a regular file that this write left unfinished is removed again, never whatever else
+  // the path names (a device such as /dev/full).
+  struct stat info {};
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  auto fail = [&](const char* reason) {
+    if (why) *why = reason;
+    if (regular) unlink(path.c_str());
+    return false;
+  };
   while (size > 0) {
     const ssize_t done = write(fd, bytes, size);
     if (done < 0 && errno == EINTR) continue;
     if (done <= 0) {
-      if (why) *why = done < 0 ? std::strerror(errno) : "nothing could be written";
+      const char* reason = done < 0 ? std::strerror(errno) : "nothing could be written";
       close(fd);
-      unlink(path.c_str());
-      return false;
+      return fail(reason);
     }
     bytes += done;
     size -= static_cast<size_t>(done);
   }
-  if (close(fd) != 0) {
-    if (why) *why = std::strerror(errno);
-    unlink(path.c_str());
-    return false;
-  }
+  if (close(fd) != 0) return fail(std::strerror(errno));
   return true;
 }
 

@@ -1,6 +1,7 @@
 // The capture's PNG writers: every queued frame arrives as a PNG, and a frame that cannot
 // be written is reported by its path.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -59,11 +60,14 @@ TEST_F(PngWriterPoolTest, AFrameThatCannotBeWrittenIsNamedAndNotCounted) {
 namespace vexil {
 namespace {
 
-TEST_F(PngWriterPoolTest, AWriteThatFailsHalfwayLeavesNoPictureBehind) {
+TEST_F(PngWriterPoolTest, AWriteThatFailsSaysWhyAndLeavesADeviceAlone) {
   // /dev/full accepts the open and fails every write, as a full disk does.
   std::string why;
   EXPECT_FALSE(WritePngRgb("/dev/full", 64, 64, std::vector<uint8_t>(64 * 64 * 3, 7).data(), &why));
   EXPECT_NE(std::string::npos, why.find("No space left on device")) << why;
+  struct stat info {};
+  ASSERT_EQ(0, stat("/dev/full", &info));
+  EXPECT_TRUE(S_ISCHR(info.st_mode)) << "a device the write failed on is left alone";
 }
 
 }  // namespace
