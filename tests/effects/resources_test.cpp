@@ -57,6 +57,21 @@ TEST_F(ResourcesTest, RawReadsTheWholeFileOrReportsItMissing) {
   EXPECT_FALSE(gone->Init());
 }
 
+TEST_F(ResourcesTest, AbsoluteWindowsPathsAreLookedForInTheScriptsFolder) {
+  std::filesystem::create_directories(dir.File("Show/Data"));
+  ASSERT_TRUE(vexil::test::WriteFile(dir.File("Show/Data/tune.bin"), "music"));
+  ASSERT_TRUE(WritePng(dir.File("Show/Logo.png"), 4, 4, [](int, int) { return 0xFF00FF00u; }));
+  world.widgets.SetScriptFolder("Show");
+  ASSERT_TRUE(Load("<r type=\"raw\" name=\"tune\">" +
+                   Param("filename", "string", "C:\\Work\\SHOW\\DATA\\TUNE.BIN") +
+                   "</r><t type=\"texture\" name=\"logo\">" +
+                   Param("filename", "string", "D:\\pictures\\LOGO.PNG") + "</t>"));
+  auto* tune = static_cast<effects::CRawResource*>(world.resources.GetResource("tune"));
+  ASSERT_NE(nullptr, tune);
+  EXPECT_EQ(5, tune->GetSize()) << "Show/Data/tune.bin, by the tail DATA\\TUNE.BIN";
+  EXPECT_NE(nullptr, world.textures.GetTexture("logo")) << "Show/Logo.png";
+}
+
 TEST_F(ResourcesTest, RenderTargetTextureCarriesADepthBufferOfItsSize) {
   ASSERT_TRUE(Load("<t type=\"texture\" name=\"rt\">" + Param("type", "long", "1") +
                    Param("width", "long", "256") + Param("height", "long", "128") + "</t>"));

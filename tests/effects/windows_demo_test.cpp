@@ -4,12 +4,12 @@
 // mesh's textures and the music all appear, and --check says what it had to guess.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "hostile_files.h"
 #include "support/picture.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
@@ -26,38 +26,6 @@ std::string Crlf(const std::string& text) {
     out += c;
   }
   return out;
-}
-
-void Put16(std::string* out, int v) {
-  out->push_back(static_cast<char>(v & 0xFF));
-  out->push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void Put32(std::string* out, uint32_t v) {
-  Put16(out, static_cast<int>(v & 0xFFFF));
-  Put16(out, static_cast<int>(v >> 16));
-}
-
-// One second of a 440 Hz tone, 16-bit mono PCM at 22050 Hz.
-std::string ToneWav() {
-  const int rate = 22050;
-  std::string samples;
-  for (int i = 0; i < rate; ++i) {
-    Put16(&samples, static_cast<int>(8000 * std::sin(2 * M_PI * 440 * i / rate)));
-  }
-  std::string wav = "RIFF";
-  Put32(&wav, static_cast<uint32_t>(36 + samples.size()));
-  wav += "WAVEfmt ";
-  Put32(&wav, 16);
-  Put16(&wav, 1);  // PCM
-  Put16(&wav, 1);  // mono
-  Put32(&wav, rate);
-  Put32(&wav, rate * 2);
-  Put16(&wav, 2);
-  Put16(&wav, 16);
-  wav += "data";
-  Put32(&wav, static_cast<uint32_t>(samples.size()));
-  return wav + samples;
 }
 
 // The loudest sample of a 16-bit WAV file's data chunk (0 when there is none).
@@ -189,7 +157,8 @@ class WindowsDemoTest : public ::testing::Test {
     solid("Textures/Hull.png", kGreen);
     solid("Meshes/Deck.png", kYellow);
     ASSERT_TRUE(vexil::test::WriteFile(dir_.File("Meshes/Ship.x"), Crlf(kMesh)));
-    ASSERT_TRUE(vexil::test::WriteFile(dir_.File("Snd/Tone.wav"), ToneWav()));
+    // One second of a ramp, loud enough to tell from silence.
+    ASSERT_TRUE(vexil::test::WriteFile(dir_.File("Snd/Tone.wav"), hostile::Wav(22050, 1, 22050)));
     ASSERT_TRUE(vexil::test::WriteFile(dir_.File("demo.xml"), Crlf(kScript)));
   }
 
@@ -226,7 +195,7 @@ TEST_F(WindowsDemoTest, PlaysWithoutRenamingAFile) {
   EXPECT_TRUE(near(kYellow, 196, 156)) << "C:\\Art\\Ship\\DECK.PNG beside the mesh";
   EXPECT_TRUE(near(0xFF000000u, 160, 220)) << "the clear colour below the square";
 
-  EXPECT_GT(Loudest(vexil::test::ReadFile(dir_.File("out/audio.wav"))), 4000)
+  EXPECT_GT(Loudest(vexil::test::ReadFile(dir_.File("out/audio.wav"))), 8000)
       << "SND\\TONE.WAV plays";
 }
 
