@@ -8,7 +8,7 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
-#include "display_aspect.h"
+#include "display_ratio.h"
 #include "mesh_buffers.h"
 
 namespace effects {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
-#include "display_aspect.h"
+#include "display_ratio.h"
 #include "mesh_buffers.h"
 #include "torus_mesh.h"
 
