@@ -8,6 +8,7 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
+#include "device_access.h"
 #include "effect_messages.h"
 #include "system/message_box.h"
 #include "vertex_formats.h"
@@ -50,17 +51,13 @@ CBlurModule::CBlurModule()
 }
 
 CBlurModule::~CBlurModule() {
-  if (m_vertexBuffer) m_vertexBuffer->Release();
+  ReleaseOwned(m_vertexBuffer);
 }
 
 void CBlurModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  if (m_vertexBuffer) {  // a second Init rebuilds rather than leaking the first buffer
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
-  }
+  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
 
   // The whole texture, opaque white: the quad before any pass rewrites it.
   VertexColorTex quad[4];
@@ -72,8 +69,7 @@ void CBlurModule::Init() {
     return;
   }
   if (!WriteQuad(m_vertexBuffer, quad)) {
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
+    ReleaseOwned(m_vertexBuffer);
     ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
     return;
   }
@@ -84,8 +80,7 @@ void CBlurModule::Init() {
 }
 
 void CBlurModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_vertexBuffer) return;
 
   // A 640 x 480 virtual screen, origin at the bottom left.

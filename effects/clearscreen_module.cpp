@@ -1,6 +1,8 @@
 // "clearscreen" module: one Clear of the whole viewport per frame, no scene and no states.
 #include "clearscreen_module.h"
 
+#include "device_access.h"
+
 namespace effects {
 
 CClearScreenModule::CClearScreenModule() : CModule(0.0f, 0.0f, 0), m_color(0u), m_noZBuffer(0) {
@@ -9,8 +11,7 @@ CClearScreenModule::CClearScreenModule() : CModule(0.0f, 0.0f, 0), m_color(0u), 
 }
 
 void CClearScreenModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
   const DWORD flags = static_cast<int32_t>(m_noZBuffer) != 0
                           ? static_cast<DWORD>(D3DCLEAR_TARGET)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "device_access.h"
 #include "script_files.h"
 #include "system/text_encoding.h"
 
@@ -22,8 +23,7 @@ CKluttResource::~CKluttResource() {
 void CKluttResource::Free() {
   delete[] m_materials;
   m_materials = nullptr;
-  if (m_mesh) m_mesh->Release();
-  m_mesh = nullptr;
+  ReleaseOwned(m_mesh);
   if (m_textures) {
     for (DWORD i = 0; i < m_materialCount; ++i) {
       if (m_textures[i]) m_textures[i]->Release();
@@ -40,9 +40,8 @@ bool CKluttResource::Init() {
   DWORD count = 0;
   const vexil::sys::FileLookup meshFile = FindScriptFile(this, m_filename);
   if (!m_pDemoDevice ||
-      FAILED(D3DXLoadMeshFromXA(meshFile.path.c_str(), D3DXMESH_SYSTEMMEM,
-                                static_cast<IDirect3DDevice9*>(*m_pDemoDevice), nullptr,
-                                &materialBuffer, nullptr, &count, &m_mesh))) {
+      FAILED(D3DXLoadMeshFromXA(meshFile.path.c_str(), D3DXMESH_SYSTEMMEM, DeviceOf(m_pDemoDevice),
+                                nullptr, &materialBuffer, nullptr, &count, &m_mesh))) {
     m_mesh = nullptr;
     return false;
   }
@@ -75,8 +74,8 @@ bool CKluttResource::Init() {
                        "texture file \"" + vexil::sys::Printable(name) + "\" of mesh \"" +
                            vexil::sys::Printable(static_cast<const char*>(m_filename)) + "\"",
                        texture, homesText);
-      if (FAILED(D3DXCreateTextureFromFileA(static_cast<IDirect3DDevice9*>(*m_pDemoDevice),
-                                            texture.path.c_str(), &m_textures[i]))) {
+      if (FAILED(D3DXCreateTextureFromFileA(DeviceOf(m_pDemoDevice), texture.path.c_str(),
+                                            &m_textures[i]))) {
         m_textures[i] = nullptr;
         ok = false;
       }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "device_access.h"
 #include "klutt_resource.h"
 #include "mesh_placement.h"
 
@@ -100,8 +101,7 @@ void CKluttViewerModule::Init() {
 }
 
 void CKluttViewerModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_pMesh) return;
 
   CStateScope scope;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "d3dx9/d3dx9.h"
+#include "device_access.h"
 
 namespace effects {
 
@@ -35,21 +36,17 @@ CMetaballsModule::CMetaballsModule()
 }
 
 CMetaballsModule::~CMetaballsModule() {
-  if (m_vertexBuffer) m_vertexBuffer->Release();
+  ReleaseOwned(m_vertexBuffer);
 }
 
 void CMetaballsModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
   if (!m_surface) m_surface = std::make_unique<MetaballSurface>();
   m_pTexture = m_pDemoDevice->m_pTextureManager
                    ? m_pDemoDevice->m_pTextureManager->GetTexture(m_texture)
                    : nullptr;
-  if (m_vertexBuffer) {  // a second Init rebuilds rather than leaking the first buffer
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
-  }
+  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
   // A failure here is not reported; Render then draws nothing.
   if (FAILED(device->CreateVertexBuffer(kBufferBytes, D3DUSAGE_WRITEONLY, VertexNormalTex::kFvf,
                                         D3DPOOL_DEFAULT, &m_vertexBuffer, nullptr))) {
@@ -58,8 +55,7 @@ void CMetaballsModule::Init() {
 }
 
 void CMetaballsModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_surface || !m_vertexBuffer) return;
 
   device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);

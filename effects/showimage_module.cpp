@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "d3dx9/d3dx9.h"
+#include "device_access.h"
 #include "effect_messages.h"
 #include "system/message_box.h"
 #include "vertex_formats.h"
@@ -52,7 +53,7 @@ CShowImageModule::CShowImageModule()
 }
 
 CShowImageModule::~CShowImageModule() {
-  if (m_vertexBuffer) m_vertexBuffer->Release();
+  ReleaseOwned(m_vertexBuffer);
 }
 
 bool CShowImageModule::WriteVertices() {
@@ -69,13 +70,9 @@ bool CShowImageModule::WriteVertices() {
 }
 
 void CShowImageModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  if (m_vertexBuffer) {  // a second Init rebuilds rather than leaking the first buffer
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
-  }
+  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
 
   if (FAILED(device->CreateVertexBuffer(kBufferBytes, D3DUSAGE_WRITEONLY, VertexColorTex::kFvf,
                                         D3DPOOL_MANAGED, &m_vertexBuffer, nullptr))) {
@@ -85,8 +82,7 @@ void CShowImageModule::Init() {
   }
   if (!WriteVertices()) {
     // Without its contents the buffer is useless: drop it, so Render draws nothing.
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
+    ReleaseOwned(m_vertexBuffer);
     ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
     return;
   }
@@ -107,8 +103,7 @@ void CShowImageModule::Init() {
 }
 
 void CShowImageModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_vertexBuffer) return;
   // A failed lock would leave last frame's alpha in place; skip the frame instead.
   if (!WriteVertices()) return;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "device_access.h"
 #include "effect_messages.h"
 #include "system/keys.h"
 #include "system/message_box.h"
@@ -29,7 +30,7 @@ int TruncateToInt(float value) {
 CShowTimeModule::CShowTimeModule() : CModule(0.0f, 0.0f, 0) {}
 
 CShowTimeModule::~CShowTimeModule() {
-  if (m_font3d) m_font3d->Release();
+  ReleaseOwned(m_font3d);
   // A module that never started its log (never initialised) leaves no lone end banner.
   if (m_logStarted) AppendToLog(kTimingLogFile, kTimingEndBanner);
 }
@@ -39,12 +40,8 @@ int CShowTimeModule::GetLoggedLineCount() {
 }
 
 void CShowTimeModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
-  if (m_font3d) {
-    m_font3d->Release();
-    m_font3d = nullptr;
-  }
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
+  ReleaseOwned(m_font3d);
   if (device) {
     LOGFONT logFont = {};
     logFont.lfHeight = 16;
@@ -92,8 +89,7 @@ void CShowTimeModule::Render() {
   const std::string rateText = FormatRateText(frameTime);
   PollKeys(t, timeText);
 
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_font3d) return;
   if (FAILED(device->BeginScene())) return;
   m_font3d->Begin();

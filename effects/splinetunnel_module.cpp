@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "d3dx9/d3dx9.h"
+#include "device_access.h"
 
 namespace effects {
 
@@ -43,17 +44,13 @@ CSplineTunnelModule::CSplineTunnelModule()
 }
 
 CSplineTunnelModule::~CSplineTunnelModule() {
-  if (m_vertexBuffer) m_vertexBuffer->Release();
+  ReleaseOwned(m_vertexBuffer);
 }
 
 void CSplineTunnelModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  if (m_vertexBuffer) {  // a second Init rebuilds rather than leaking the first buffer
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
-  }
+  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
   m_pTexture = m_pDemoDevice->m_pTextureManager
                    ? m_pDemoDevice->m_pTextureManager->GetTexture(m_texture)
                    : nullptr;
@@ -87,8 +84,7 @@ void CSplineTunnelModule::Init() {
   }
   void* data = nullptr;
   if (FAILED(m_vertexBuffer->Lock(0, bytes, &data, 0)) || !data) {
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
+    ReleaseOwned(m_vertexBuffer);
     return;
   }
   std::memcpy(data, m_tube.vertices.data(), bytes);
@@ -96,8 +92,7 @@ void CSplineTunnelModule::Init() {
 }
 
 void CSplineTunnelModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_vertexBuffer) return;
   const float x = GetTime() * 0.001f;
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
+#include "device_access.h"
 #include "display_ratio.h"
 #include "mesh_buffers.h"
 
@@ -56,10 +57,8 @@ CTexScreenModule::~CTexScreenModule() {
 }
 
 void CTexScreenModule::ReleaseBuffers() {
-  if (m_vertexBuffer) m_vertexBuffer->Release();
-  if (m_indexBuffer) m_indexBuffer->Release();
-  m_vertexBuffer = nullptr;
-  m_indexBuffer = nullptr;
+  ReleaseOwned(m_vertexBuffer);
+  ReleaseOwned(m_indexBuffer);
 }
 
 TexScreenGridSettings CTexScreenModule::CurrentGrid() {
@@ -79,8 +78,7 @@ TexScreenGridSettings CTexScreenModule::CurrentGrid() {
 }
 
 void CTexScreenModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
   ReleaseBuffers();  // a second Init rebuilds rather than leaking the first buffers
 
@@ -108,8 +106,7 @@ void CTexScreenModule::Init() {
 }
 
 void CTexScreenModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_vertexBuffer || !m_indexBuffer) return;
 
   CStateScope scope;

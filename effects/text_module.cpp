@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "device_access.h"
 #include "effect_messages.h"
 #include "overlay_text.h"
 #include "system/message_box.h"
@@ -29,16 +30,13 @@ CTextModule::CTextModule()
 }
 
 CTextModule::~CTextModule() {
-  if (m_font3d) m_font3d->Release();
+  ReleaseOwned(m_font3d);
 }
 
 void CTextModule::Init() {
-  m_pDevice = m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  m_pDevice = DeviceOf(m_pDemoDevice);
   if (!m_pDevice) return;
-  if (m_font3d) {
-    m_font3d->Release();
-    m_font3d = nullptr;
-  }
+  ReleaseOwned(m_font3d);
 
   LOGFONT logFont = {};
   logFont.lfHeight = m_fontSize;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
+#include "device_access.h"
 #include "display_ratio.h"
 #include "mesh_buffers.h"
 #include "torus_mesh.h"
@@ -72,15 +73,12 @@ CTorusTunnelModule::~CTorusTunnelModule() {
 }
 
 void CTorusTunnelModule::ReleaseBuffers() {
-  if (m_vertexBuffer) m_vertexBuffer->Release();
-  if (m_indexBuffer) m_indexBuffer->Release();
-  m_vertexBuffer = nullptr;
-  m_indexBuffer = nullptr;
+  ReleaseOwned(m_vertexBuffer);
+  ReleaseOwned(m_indexBuffer);
 }
 
 void CTorusTunnelModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
   ReleaseBuffers();  // a second Init rebuilds rather than leaking the first buffers
 
@@ -110,8 +108,7 @@ void CTorusTunnelModule::Init() {
 }
 
 void CTorusTunnelModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_vertexBuffer || !m_indexBuffer) return;
 
   CStateScope scope;

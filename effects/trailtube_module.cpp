@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "d3dx9/d3dx9.h"
+#include "device_access.h"
 #include "effect_messages.h"
 #include "system/message_box.h"
 
@@ -94,15 +95,12 @@ CTrailTubeModule::~CTrailTubeModule() {
 }
 
 void CTrailTubeModule::ReleaseBuffers() {
-  if (m_vertexBuffer) m_vertexBuffer->Release();
-  if (m_indexBuffer) m_indexBuffer->Release();
-  m_vertexBuffer = nullptr;
-  m_indexBuffer = nullptr;
+  ReleaseOwned(m_vertexBuffer);
+  ReleaseOwned(m_indexBuffer);
 }
 
 void CTrailTubeModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
   ReleaseBuffers();  // a second Init rebuilds rather than leaking the first buffers
   m_emitter.reset();
@@ -181,8 +179,7 @@ void CTrailTubeModule::TurnedDirection(D3DXVECTOR3* direction, D3DXVECTOR3* up) 
 }
 
 void CTrailTubeModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_emitter || !m_vertexBuffer || !m_indexBuffer) return;
 
   device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);

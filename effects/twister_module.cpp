@@ -8,6 +8,7 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
+#include "device_access.h"
 #include "twister_tube.h"
 
 namespace effects {
@@ -59,7 +60,7 @@ CTwisterModule::CTwisterModule()
 }
 
 CTwisterModule::~CTwisterModule() {
-  if (m_vertexBuffer) m_vertexBuffer->Release();
+  ReleaseOwned(m_vertexBuffer);
 }
 
 UINT CTwisterModule::BufferBytes() const {
@@ -69,13 +70,9 @@ UINT CTwisterModule::BufferBytes() const {
 }
 
 void CTwisterModule::Init() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  if (m_vertexBuffer) {  // a second Init rebuilds rather than leaking the first buffer
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
-  }
+  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
 
   m_points = m_shape.GetCount();
   m_pTexture = m_pDemoDevice->m_pTextureManager
@@ -101,8 +98,7 @@ void CTwisterModule::Init() {
   m_outline.resize(m_points);
   for (int32_t j = 0; j < m_points; ++j) m_outline[j] = m_shape[j];
   if (!BuildArcTable(m_outline, &m_arc)) {
-    m_vertexBuffer->Release();
-    m_vertexBuffer = nullptr;
+    ReleaseOwned(m_vertexBuffer);
     m_problem.Say("twister",
                   "a \"shape\" without length around it cannot be mapped; nothing "
                   "is drawn");
@@ -110,8 +106,7 @@ void CTwisterModule::Init() {
 }
 
 void CTwisterModule::Render() {
-  IDirect3DDevice9* device =
-      m_pDemoDevice ? static_cast<IDirect3DDevice9*>(*m_pDemoDevice) : nullptr;
+  IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device || !m_vertexBuffer) return;
 
   device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
