@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "video_format.h"
+
 namespace vexil {
 namespace {
 
@@ -24,6 +26,20 @@ bool ReadNumber(const std::string& text, double* value) {
 constexpr double kEarliestCaptureMs = -2147483648.0;
 constexpr double kLatestCaptureMs = 2147483647.0;
 
+// "WIDTHxHEIGHT", each a whole number from 1 to kMaxRenderSize.
+bool ReadSize(const std::string& text, int* width, int* height) {
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  double w = 0.0, h = 0.0;
+  if (!ReadNumber(text.substr(0, x), &w) || !ReadNumber(text.substr(x + 1), &h)) return false;
+  for (double v : {w, h}) {
+    if (v != std::floor(v) || v < 1 || v > kMaxRenderSize) return false;
+  }
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
+  return true;
+}
+
 bool IsOption(const std::string& word) {
   return word.size() > 1 && word[0] == '-' && word[1] == '-';
 }
@@ -33,7 +49,6 @@ bool IsOption(const std::string& word) {
 bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* options,
                       std::string* error) {
   PlayerOptions result;
-  bool capture = false;
   bool check = false;
   size_t i = 0;
   // Takes the value of the option at args[i]; false (with the error set) when none follows.
@@ -68,8 +83,27 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
         *error = "--capture needs a folder name";
         return false;
       }
-      capture = true;
       result.capture_dir = value;
+    } else if (word == "--video" || word == "--hashes" || word == "--verify") {
+      if (!take_value(&value)) return false;
+      if (value.empty()) {
+        *error = word + " needs a file name";
+        return false;
+      }
+      VideoFormat format;
+      if (word == "--video" && !ChooseVideoFormat(value, &format, error)) return false;
+      std::string& path = word == "--video"    ? result.video_path
+                          : word == "--hashes" ? result.hashes_path
+                                               : result.verify_path;
+      path = value;
+    } else if (word == "--size") {
+      if (!take_value(&value)) return false;
+      if (!ReadSize(value, &result.width, &result.height)) {
+        *error = "--size needs WIDTHxHEIGHT in pixels, each from 1 to " +
+                 std::to_string(kMaxRenderSize) + ", not \"" + value + "\"";
+        return false;
+      }
+      result.has_size = true;
     } else if (word == "--fps") {
       if (!take_value(&value)) return false;
       double fps = 0.0;
@@ -79,6 +113,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
         return false;
       }
       result.fps = static_cast<int>(fps);
+      result.has_fps = true;
     } else if (word == "--from" || word == "--to") {
       if (!take_value(&value)) return false;
       double ms = 0.0;
@@ -100,12 +135,20 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
     }
   }
 
+  const bool capture = !result.capture_dir.empty() || !result.video_path.empty() ||
+                       !result.hashes_path.empty() || !result.verify_path.empty();
   if (capture && check) {
-    *error = "--capture and --check cannot be used together";
+    *error = "--check cannot be used together with --capture, --video, --hashes or --verify";
     return false;
   }
-  if (!capture && (result.has_from || result.has_to || result.fps != 60)) {
-    *error = "--fps, --from and --to only apply to --capture";
+  if (!capture && (result.has_from || result.has_to || result.has_fps || result.has_size)) {
+    *error =
+        "--fps, --from, --to and --size only apply to --capture, --video, --hashes and "
+        "--verify";
+    return false;
+  }
+  if (!result.hashes_path.empty() && result.hashes_path == result.verify_path) {
+    *error = "--hashes would overwrite the manifest --verify compares with";
     return false;
   }
   if (result.has_from && result.has_to && result.to_ms < result.from_ms) {
@@ -134,9 +177,20 @@ std::string UsageText() {
          "options:\n"
          "  --capture DIR  render without a window at a fixed frame rate and write\n"
          "                 DIR/frame-000000.png, ... and DIR/audio.wav\n"
-         "  --fps N        frames per second of a capture (default 60)\n"
-         "  --from MS      first demo time of a capture, in milliseconds\n"
-         "  --to MS        last demo time of a capture, in milliseconds\n"
+         "  --video FILE   render without a window into one video file with the music:\n"
+         "                 .mp4 (H.264 and AAC, also for a name without extension),\n"
+         "                 .mkv (H.264 and AAC) or .webm (VP9 and Opus)\n"
+         "  --hashes FILE  render without a window and write a hash of every frame and of\n"
+         "                 the music to FILE, a golden render to keep beside the script\n"
+         "  --verify FILE  render as FILE was made and compare: exit status 1, the first\n"
+         "                 differing frame and how many differ when something differs\n"
+         "  --fps N        frames per second of a render (default 60)\n"
+         "  --from MS      first demo time of a render, in milliseconds\n"
+         "  --to MS        last demo time of a render, in milliseconds\n"
+         "  --size WxH     render at this size instead of the script's width and height\n"
+         "                 (2D effects keep their 640x480 layout, 3D ones take its aspect)\n"
+         "                 --capture, --video and --hashes go together in one render;\n"
+         "                 --verify takes the rate, span and size from its manifest\n"
          "  --check        build the demo without drawing and list what playback would\n"
          "                 skip; exit status 1 when something was found\n"
          "  --help         show this text\n"

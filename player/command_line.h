@@ -9,7 +9,7 @@ namespace vexil {
 
 enum class PlayerMode {
   kPlay,     // real-time playback in a window
-  kCapture,  // headless rendering of PNG frames (and the music as WAV) at a fixed rate
+  kCapture,  // headless rendering at a fixed rate into PNG frames, a video, frame hashes
   kCheck,    // build on the null device and report what playback would silently skip
   kHelp,
   kVersion,
@@ -18,13 +18,24 @@ enum class PlayerMode {
 struct PlayerOptions {
   PlayerMode mode = PlayerMode::kPlay;
   std::string script_path = "demo.gma";
-  std::string capture_dir;
+  // Outputs of a render; any of them makes the run a capture.
+  std::string capture_dir;  // PNG frames and audio.wav
+  std::string video_path;   // one video file with the music
+  std::string hashes_path;  // the hash manifest to write
+  std::string verify_path;  // the hash manifest to compare with
+  bool has_fps = false;
   int fps = 60;
   bool has_from = false;
   double from_ms = 0.0;
   bool has_to = false;
   double to_ms = 0.0;
+  bool has_size = false;  // render at width x height instead of the script's settings
+  int width = 0;
+  int height = 0;
 };
+
+// The largest width or height --size takes.
+constexpr int kMaxRenderSize = 8192;
 
 // Reads the words after the program name. False with a message in *error for an unknown
 // option, a missing or malformed option value, or options that do not go together.

@@ -9,12 +9,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "capture_session.h"
 #include "d3d9/d3d9.h"
 #include "d3d9/null/d3d9_null.h"
 #include "display_setup.h"
 #include "frame_limiter.h"
+#include "hash_sinks.h"
+#include "png_sequence_sink.h"
 #include "script_check.h"
 #include "script_source.h"
 #include "setup_dialog.h"
@@ -27,6 +31,7 @@
 #include "system/keys.h"
 #include "system/message_box.h"
 #include "system/window.h"
+#include "video_sink_loader.h"
 
 namespace {
 
@@ -140,15 +145,8 @@ void CPlayerApp::Run(const char* given) {
     m_name[end] = '\0';
   }
 
-  if (mode == vexil::PlayerMode::kCapture) {
-    vexil::CaptureOptions capture;
-    capture.dir = m_options.capture_dir;
-    vexil::CaptureSession probe(capture);
-    if (!probe.Prepare(&error)) {
-      Fail(error);
-      return;
-    }
-  }
+  // Outputs that cannot be made are reported before the demo is built.
+  if (mode == vexil::PlayerMode::kCapture && !PrepareCapture()) return;
 
   CDisplayGate timelineGate(&m_timeline, &m_displayOpen);
   CDisplayGate resourcesGate(&m_resourceManager, &m_displayOpen);
@@ -209,6 +207,11 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
     return;
   }
   vexil::ApplySettingsElement(element, &m_settings);
+  if (m_options.mode == vexil::PlayerMode::kCapture && m_options.has_size) {
+    // The 2D effects keep their 640x480 layout at any size; the 3D ones take its aspect.
+    m_settings.width = static_cast<int16_t>(m_options.width);
+    m_settings.height = static_cast<int16_t>(m_options.height);
+  }
   m_displayTried = true;
   m_displayOpen = CreateDisplay();
 }
@@ -379,22 +382,125 @@ void CPlayerApp::MainLoop() {
   vexil::sys::AllowScreenSaver();
 }
 
+bool CPlayerApp::PrepareCapture() {
+  std::string error;
+  if (!m_options.capture_dir.empty() && !vexil::MakeCaptureFolder(m_options.capture_dir, &error)) {
+    Fail(error);
+    return false;
+  }
+  if (!m_options.video_path.empty()) {
+    m_videoSink = vexil::OpenVideoSink(m_options.video_path, &error);
+    if (!m_videoSink) {
+      Fail(error);
+      return false;
+    }
+  }
+  return m_options.verify_path.empty() || ReadVerifyManifest();
+}
+
+bool CPlayerApp::ReadVerifyManifest() {
+  const std::string& path = m_options.verify_path;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    Fail("cannot read the manifest \"" + path + "\": it is not a file");
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string error;
+  if (!in || !vexil::ParseManifest(text.str(), &m_verifyManifest, &error)) {
+    Fail("cannot read the manifest \"" + path + "\"" + (error.empty() ? "" : ": " + error));
+    return false;
+  }
+  // The render repeats the one the manifest was made of; other settings would compare
+  // different frames.
+  const vexil::HashManifest& made = m_verifyManifest;
+  vexil::PlayerOptions& o = m_options;
+  const bool conflicts = (o.has_fps && o.fps != made.fps) ||
+                         (o.has_size && (o.width != made.width || o.height != made.height)) ||
+                         (o.has_from && o.from_ms != made.first_ms) ||
+                         (o.has_to && (!made.has_last || o.to_ms != made.last_ms));
+  if (conflicts) {
+    Fail("\"" + path + "\" was made at " + std::to_string(made.fps) + " fps and " +
+         std::to_string(made.width) + "x" + std::to_string(made.height) +
+         " pixels over its own span: leave out --fps, --size, --from and --to to verify");
+    return false;
+  }
+  if (made.fps > 1000 || made.width > vexil::kMaxRenderSize ||
+      made.height > vexil::kMaxRenderSize) {
+    Fail("the manifest \"" + path + "\" asks for a render vexil does not make");
+    return false;
+  }
+  o.has_fps = true;
+  o.fps = made.fps;
+  o.has_size = true;
+  o.width = made.width;
+  o.height = made.height;
+  o.has_from = true;
+  o.from_ms = made.first_ms;
+  o.has_to = made.has_last;
+  o.to_ms = made.last_ms;
+  return true;
+}
+
 void CPlayerApp::RunCapture() {
   vexil::CaptureOptions capture;
-  capture.dir = m_options.capture_dir;
   capture.fps = m_options.fps;
   capture.first_ms = m_options.has_from ? m_options.from_ms : m_settings.starttime;
   capture.has_last = m_options.has_to;
   capture.last_ms = m_options.to_ms;
-  vexil::CaptureSession session(capture);
-  std::string error;
-  if (!session.Prepare(&error) || !session.Run(&m_timeline, m_demoDevice.m_pD3DDevice, &error)) {
-    Fail(error);
+
+  // One render feeds every output asked for.
+  std::vector<std::unique_ptr<vexil::FrameSink>> owned;
+  std::vector<std::string> written;
+  vexil::PngSequenceSink* png = nullptr;
+  if (!m_options.capture_dir.empty()) {
+    auto sink = std::make_unique<vexil::PngSequenceSink>(m_options.capture_dir);
+    png = sink.get();
+    owned.push_back(std::move(sink));
+    written.push_back(m_options.capture_dir);
   }
+  if (m_videoSink) {
+    owned.push_back(std::move(m_videoSink));
+    written.push_back(m_options.video_path);
+  }
+  if (!m_options.hashes_path.empty()) {
+    owned.push_back(std::make_unique<vexil::HashManifestSink>(m_options.hashes_path,
+                                                              capture.has_last, capture.last_ms));
+    written.push_back(m_options.hashes_path);
+  }
+  vexil::VerifySink* verify = nullptr;
+  if (!m_options.verify_path.empty()) {
+    auto sink = std::make_unique<vexil::VerifySink>(m_verifyManifest);
+    verify = sink.get();
+    owned.push_back(std::move(sink));
+  }
+  std::vector<vexil::FrameSink*> sinks;
+  for (const auto& sink : owned) sinks.push_back(sink.get());
+
+  vexil::CaptureSession session(capture, sinks);
+  std::string error;
+  const bool ok = session.Run(&m_timeline, m_demoDevice.m_pD3DDevice, m_settings.width,
+                              m_settings.height, &error);
+  if (!ok) Fail(error);
   // Stopped by a signal: the status tells it the way shells do (128 + the signal's number).
   if (session.stopped_by() != 0) m_exitStatus = 128 + session.stopped_by();
-  std::printf("vexil: %lld frames at %d fps written to %s\n",
-              static_cast<long long>(session.frames_written()), capture.fps, capture.dir.c_str());
+  // Also after a failure: the frames counted are the ones that were written completely.
+  if (!written.empty()) {
+    std::string names;
+    for (const std::string& name : written) names += (names.empty() ? "" : ", ") + name;
+    const int64_t frames = png ? png->frames_written() : session.frames_rendered();
+    std::printf("vexil: %lld frames at %d fps (%dx%d) written to %s\n",
+                static_cast<long long>(frames), capture.fps, m_settings.width, m_settings.height,
+                names.c_str());
+  }
+  if (ok && verify) {
+    for (const std::string& line : vexil::VerifyReport(verify->outcome(), m_options.verify_path)) {
+      std::printf("vexil: %s\n", line.c_str());
+    }
+    if (!verify->outcome().matches() && m_exitStatus == 0) m_exitStatus = 1;
+  }
 }
 
 void CPlayerApp::RunCheck(TiXmlElement* root) {

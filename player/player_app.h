@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
+#include "frame_hash.h"
+#include "frame_sink.h"
 #include "player_settings.h"
 #include "scenecore.h"
 #include "timeline/demodevice.h"
@@ -64,6 +67,8 @@ class CPlayerApp : public CXmlHandler {
   bool StartClock();
   float GetCurrentTime() const;
   void MainLoop();
+  bool PrepareCapture();
+  bool ReadVerifyManifest();
   void RunCapture();
   void RunCheck(TiXmlElement* root);
   void Fail(const std::string& message);
@@ -92,4 +97,6 @@ class CPlayerApp : public CXmlHandler {
   bool m_displayOpen = false;
   int m_exitStatus = 0;
   std::vector<std::string> m_findings;
+  std::unique_ptr<vexil::FrameSink> m_videoSink;  // opened before the script is read
+  vexil::HashManifest m_verifyManifest;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "capture_session.h"
+#include "png_sequence_sink.h"
 
 namespace vexil {
 namespace {

@@ -1,0 +1,46 @@
+// The PNG output of a capture: DIR/frame-NNNNNN.png for every frame and the music of the same
+// span as DIR/audio.wav. PNGs are deflated on worker threads while the next frame renders.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "frame_sink.h"
+#include "png_writer_pool.h"
+
+struct VexilWavWriter;
+
+namespace vexil {
+
+// "DIR/frame-000042.png".
+std::string FramePath(const std::string& dir, int64_t k);
+
+// Makes the folder (and its parents). False with a message when it cannot be made.
+bool MakeCaptureFolder(const std::string& dir, std::string* error);
+
+class PngSequenceSink : public FrameSink {
+ public:
+  explicit PngSequenceSink(std::string dir);
+  ~PngSequenceSink() override;
+
+  bool Begin(const RenderFormat& format, std::string* error) override;
+  bool AddFrame(const RenderedFrame& frame, std::string* error) override;
+  bool AddAudio(const int16_t* samples, int64_t frames, std::string* error) override;
+  bool Finish(RenderEnd end, std::string* error) override;
+
+  // Frames whose file was written completely (known once finished).
+  int64_t frames_written() const { return frames_written_; }
+
+ private:
+  void RemoveStaleFrames();
+
+  std::string dir_;
+  RenderFormat format_;
+  int64_t frames_submitted_ = 0;
+  int64_t frames_written_ = 0;
+  std::unique_ptr<PngWriterPool> pool_;
+  VexilWavWriter* wav_ = nullptr;
+};
+
+}  // namespace vexil

@@ -1,0 +1,71 @@
+// Loading the video encoder library on demand.
+#include "video_sink_loader.h"
+
+#include "system/dynlib.h"
+#include "video/video_module.h"
+#include "video_format.h"
+
+namespace vexil {
+
+namespace {
+
+constexpr char kLibraryFile[] = "libvexil_video.so";
+
+// Holds the library for as long as the sink it made lives, and frees the sink first.
+class LoadedVideoSink : public FrameSink {
+ public:
+  LoadedVideoSink(sys::DynLibHandle library, FrameSink* sink) : library_(library), sink_(sink) {}
+  ~LoadedVideoSink() override {
+    delete sink_;
+    sys::DynLibClose(library_);
+  }
+  LoadedVideoSink(const LoadedVideoSink&) = delete;
+  LoadedVideoSink& operator=(const LoadedVideoSink&) = delete;
+
+  bool Begin(const RenderFormat& format, std::string* error) override {
+    return sink_->Begin(format, error);
+  }
+  bool AddFrame(const RenderedFrame& frame, std::string* error) override {
+    return sink_->AddFrame(frame, error);
+  }
+  bool AddAudio(const int16_t* samples, int64_t frames, std::string* error) override {
+    return sink_->AddAudio(samples, frames, error);
+  }
+  bool Finish(RenderEnd end, std::string* error) override { return sink_->Finish(end, error); }
+
+ private:
+  sys::DynLibHandle library_;
+  FrameSink* sink_;
+};
+
+}  // namespace
+
+std::unique_ptr<FrameSink> OpenVideoSink(const std::string& path, std::string* error) {
+  VideoFormat format;
+  if (!ChooseVideoFormat(path, &format, error)) return nullptr;
+  // Beside the player, where the build and an installation put it.
+  const std::string folder = sys::DynLibFolderOf(reinterpret_cast<const void*>(&OpenVideoSink));
+  const std::string file = folder.empty() ? kLibraryFile : folder + "/" + kLibraryFile;
+  sys::DynLibHandle library = sys::DynLibOpen(file.c_str());
+  if (library == nullptr) {
+    *error = "video export is not available: " + sys::DynLibLastError() +
+             " (it needs FFmpeg's libraries libavformat, libavcodec, libswscale and "
+             "libswresample; scripts/install-deps.sh installs them)";
+    return nullptr;
+  }
+  auto create = reinterpret_cast<VexilVideoCreateSinkFunction>(
+      sys::DynLibSymbol(library, "VexilVideo_CreateSink"));
+  if (create == nullptr) {
+    sys::DynLibClose(library);
+    *error = "video export is not available: \"" + file + "\" is not vexil's video library";
+    return nullptr;
+  }
+  FrameSink* sink = create(&format, path.c_str(), error);
+  if (sink == nullptr) {
+    sys::DynLibClose(library);
+    return nullptr;
+  }
+  return std::make_unique<LoadedVideoSink>(library, sink);
+}
+
+}  // namespace vexil

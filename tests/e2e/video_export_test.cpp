@@ -1,0 +1,204 @@
+// The vexil binary writing videos: one render into PNG frames, the WAV and a video file at
+// once; the video decoded again as a player would: its streams, size, frame count and duration,
+// its pictures against the PNG frames within the codec's tolerance, and its audio against the
+// music, aligned by the times the container gives so that an offset of one sample shows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "e2e_harness.h"
+#include "video_probe.h"
+
+namespace vexil_e2e {
+namespace {
+
+constexpr int kRate = 44100;
+constexpr double kPi = 3.14159265358979;
+
+// One second of 16-bit stereo at 44100 Hz: a sweep from 300 Hz to 3 kHz, which lines up with
+// itself at one offset only.
+std::string SweepWav() {
+  const int frames = kRate;
+  std::string wav = "RIFF";
+  auto put32 = [&wav](uint32_t v) {
+    for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto put16 = [&wav](uint16_t v) {
+    wav += static_cast<char>(v & 0xFF);
+    wav += static_cast<char>(v >> 8);
+  };
+  put32(36 + frames * 4);
+  wav += "WAVEfmt ";
+  put32(16);
+  put16(1);
+  put16(2);
+  put32(kRate);
+  put32(kRate * 4);
+  put16(4);
+  put16(16);
+  wav += "data";
+  put32(frames * 4);
+  for (int i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double phase = 2.0 * kPi * (300.0 * t + 0.5 * 2700.0 * t * t);
+    const auto sample = static_cast<int16_t>(std::lround(12000.0 * std::sin(phase)));
+    put16(static_cast<uint16_t>(sample));
+    put16(static_cast<uint16_t>(sample));
+  }
+  return wav;
+}
+
+// The left channel of a capture's 16-bit stereo WAV, as floats in -1..1.
+std::vector<float> WavLeft(const std::string& wav) {
+  std::vector<float> left;
+  for (size_t i = 44; i + 3 < wav.size(); i += 4) {
+    const auto v = static_cast<int16_t>(static_cast<uint8_t>(wav[i]) |
+                                        (static_cast<uint8_t>(wav[i + 1]) << 8));
+    left.push_back(static_cast<float>(v) / 32768.0f);
+  }
+  return left;
+}
+
+// Of the offsets in -range..range (samples), the one at which the decoded audio matches the
+// reference best, with how well: the share of the reference's energy left as error there.
+struct Alignment {
+  int offset = 0;
+  double error_share = 1.0;
+};
+Alignment Align(const std::vector<float>& reference, const std::vector<float>& decoded, int start,
+                int range) {
+  Alignment best;
+  for (int offset = -range; offset <= range; ++offset) {
+    double error = 0.0, energy = 0.0;
+    for (size_t i = 0; i < reference.size(); ++i) {
+      const long j = static_cast<long>(i) + start + offset;
+      const double d = j >= 0 && j < static_cast<long>(decoded.size()) ? decoded[j] : 0.0;
+      error += (d - reference[i]) * (d - reference[i]);
+      energy += reference[i] * reference[i];
+    }
+    const double share = energy > 0.0 ? error / energy : 1.0;
+    if (share < best.error_share) best = {offset, share};
+  }
+  return best;
+}
+
+struct ExportCase {
+  const char* file;
+  const char* container;  // the start of the demuxer's name
+  const char* video_codec;
+  const char* audio_codec;
+};
+
+void PrintTo(const ExportCase& c, std::ostream* os) {
+  *os << c.file;
+}
+
+class VideoExportTest : public PlayerTest, public ::testing::WithParamInterface<ExportCase> {};
+
+// 26 frames of 160 x 120 at 25 fps: a background that changes colour, a rectangle over it,
+// and the sweep from 200 ms on.
+std::string ExportScript() {
+  return Script(
+      "<m type=\"fill\" start=\"0\" end=\"1000\" layer=\"0\"><param name=\"color\" "
+      "type=\"linearcolor\"><key time=\"0\" value=\"#FF2060A0\"/><key time=\"1000\" "
+      "value=\"#FFC08020\"/></param></m>"
+      "<m type=\"fillrect\" start=\"0\" end=\"1000\" layer=\"1\">"
+      "<param name=\"color\" type=\"color\" value=\"#FF30D050\"/>"
+      "<param name=\"left\" type=\"long\" value=\"80\"/><param name=\"top\" type=\"long\" "
+      "value=\"40\"/><param name=\"right\" type=\"long\" value=\"150\"/>"
+      "<param name=\"bottom\" type=\"long\" value=\"110\"/></m>"
+      "<m type=\"sound\" start=\"200\" end=\"1000\"><param name=\"file\" type=\"string\" "
+      "value=\"sweep.wav\"/></m>",
+      "", "<width value=\"160\"/><height value=\"120\"/>");
+}
+
+TEST_P(VideoExportTest, TheVideoHoldsThePicturesAndTheMusicOfTheCapture) {
+  const ExportCase& c = GetParam();
+  Write("sweep.wav", SweepWav());
+  Write("demo.xml", ExportScript());
+  const RunResult run = Run({"--capture", "png", "--video", c.file, "--fps", "25", "demo.xml"});
+  ASSERT_EQ(0, run.status) << run.err;
+  ASSERT_EQ(26, CountFrames("png"));
+
+  DecodedVideo video;
+  std::string error;
+  ASSERT_TRUE(DecodeVideoFile(Path(c.file), {0, 12, 25}, kRate, &video, &error)) << error;
+  EXPECT_EQ(0u, video.container.rfind(c.container, 0)) << video.container;
+  EXPECT_EQ(c.video_codec, video.video_codec);
+  EXPECT_EQ(c.audio_codec, video.audio_codec);
+  EXPECT_EQ(160, video.width);
+  EXPECT_EQ(120, video.height);
+  EXPECT_EQ(26, video.frames) << "one picture per captured frame";
+  EXPECT_NEAR(25.0, video.frame_rate, 1e-6);
+  EXPECT_NEAR(26.0 / 25.0, video.duration, 0.05) << "26 frames of 40 ms";
+
+  // The codec's tolerance: 4:2:0 colour smears the rectangle's edges over a pixel or two, and
+  // flat areas come back within a few levels.
+  ASSERT_EQ(3u, video.kept.size());
+  const int numbers[] = {0, 12, 25};
+  for (size_t i = 0; i < 3; ++i) {
+    const Picture png = Frame("png", numbers[i]);
+    const Picture& decoded = video.kept[i];
+    const vexil::test::FrameDifference difference = vexil::test::CompareFrames(png, decoded, 8);
+    EXPECT_TRUE(difference.sameSize);
+    EXPECT_LT(difference.share, 0.05)
+        << "frame " << numbers[i] << ": " << difference.differentPixels
+        << " pixels differ by up to " << difference.largestChannelDifference;
+    EXPECT_RGB_NEAR(png.At(20, 20), decoded.At(20, 20), 5) << "frame " << numbers[i];
+    EXPECT_RGB_NEAR(png.At(115, 75), decoded.At(115, 75), 5) << "frame " << numbers[i];
+  }
+
+  // The audio, placed where the container says it starts relative to the first picture, is
+  // the capture's music from its first sample on: the best match lies at offset 0.
+  const std::vector<float> music = WavLeft(ReadFile(Path("png/audio.wav")));
+  ASSERT_EQ(26u * kRate / 25u, music.size());
+  ASSERT_GT(video.left.size(), music.size() * 9 / 10);
+  const int start = static_cast<int>(std::lround((video.video_start - video.audio_start) * kRate));
+  const Alignment alignment = Align(music, video.left, start, 1000);
+  EXPECT_EQ(0, alignment.offset) << "the music starts with the first picture, to the sample; "
+                                 << "video from " << video.video_start << " s, audio from "
+                                 << video.audio_start << " s";
+  EXPECT_LT(alignment.error_share, 0.05) << "the audio is the music";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, VideoExportTest,
+                         ::testing::Values(ExportCase{"demo.mp4", "mov,mp4", "h264", "aac"},
+                                           ExportCase{"demo.mkv", "matroska", "h264", "flac"},
+                                           ExportCase{"demo.webm", "matroska", "vp9", "opus"}),
+                         [](const ::testing::TestParamInfo<ExportCase>& info) {
+                           return std::string(info.param.file).substr(5);
+                         });
+
+using VideoOptionsTest = PlayerTest;
+
+TEST_F(VideoOptionsTest, SizeRendersAtAnotherResolution) {
+  Write("demo.xml", ExportScript());
+  const RunResult run =
+      Run({"--video", "small.mp4", "--size", "96x54", "--fps", "10", "--to", "300", "demo.xml"});
+  ASSERT_EQ(0, run.status) << run.err;
+  DecodedVideo video;
+  std::string error;
+  ASSERT_TRUE(DecodeVideoFile(Path("small.mp4"), {}, 0, &video, &error)) << error;
+  EXPECT_EQ(96, video.width);
+  EXPECT_EQ(54, video.height);
+  EXPECT_EQ(4, video.frames) << "0, 100, 200 and 300 ms";
+}
+
+TEST_F(VideoOptionsTest, OddSizesAndUnknownExtensionsAreRefusedWithAReason) {
+  Write("demo.xml", ExportScript());
+  RunResult run = Run({"--video", "odd.mp4", "--size", "95x54", "demo.xml"});
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.err.find("even width and height")) << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("95x54")) << run.err;
+
+  run = Run({"--video", "clip.avi", "demo.xml"});
+  EXPECT_EQ(2, run.status);
+  EXPECT_NE(std::string::npos, run.err.find(".mp4")) << run.err;
+  EXPECT_FALSE(FileExists(Path("clip.avi")));
+}
+
+}  // namespace
+}  // namespace vexil_e2e
