@@ -57,32 +57,6 @@ TEST_F(CaptureTest, ASpanAfterTheEndGivesNoFramesAndAnEmptyAudioFile) {
   EXPECT_EQ(44u, ReadFile(Path("out/audio.wav")).size()) << "a header without samples";
 }
 
-// 16-bit stereo PCM at 44100 Hz, every sample `value`, as a WAV file.
-std::string ConstantWav(int frames, int16_t value) {
-  std::string wav = "RIFF";
-  auto put32 = [&wav](uint32_t v) {
-    for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  auto put16 = [&wav](uint16_t v) {
-    wav += static_cast<char>(v & 0xFF);
-    wav += static_cast<char>(v >> 8);
-  };
-  const uint32_t data_bytes = static_cast<uint32_t>(frames) * 4;
-  put32(36 + data_bytes);
-  wav += "WAVEfmt ";
-  put32(16);
-  put16(1);  // PCM
-  put16(2);
-  put32(44100);
-  put32(44100 * 4);
-  put16(4);
-  put16(16);
-  wav += "data";
-  put32(data_bytes);
-  for (int i = 0; i < frames * 2; ++i) put16(static_cast<uint16_t>(value));
-  return wav;
-}
-
 // The left-channel samples of a 16-bit stereo WAV written by a capture.
 std::vector<int16_t> LeftSamples(const std::string& wav) {
   std::vector<int16_t> left;
@@ -94,7 +68,7 @@ std::vector<int16_t> LeftSamples(const std::string& wav) {
 }
 
 TEST_F(CaptureTest, MusicStartsInTheAudioExactlyWithItsFirstFrame) {
-  Write("tone.wav", ConstantWav(44100 * 2, 8000));
+  Write("tone.wav", StereoWav(44100 * 2, [](int) { return int16_t{8000}; }));
   const std::string sound =
       "<m type=\"sound\" start=\"500\" end=\"1000\">"
       "<param name=\"file\" type=\"string\" value=\"tone.wav\"/></m>";

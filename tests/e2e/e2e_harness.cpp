@@ -27,6 +27,35 @@ std::string Script(const std::string& timeline, const std::string& resources,
          "</demo>\n";
 }
 
+std::string StereoWav(int frames, const std::function<int16_t(int)>& sample) {
+  std::string wav = "RIFF";
+  auto put32 = [&wav](uint32_t v) {
+    for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto put16 = [&wav](uint16_t v) {
+    wav += static_cast<char>(v & 0xFF);
+    wav += static_cast<char>(v >> 8);
+  };
+  const uint32_t data_bytes = static_cast<uint32_t>(frames) * 4;
+  put32(36 + data_bytes);
+  wav += "WAVEfmt ";
+  put32(16);
+  put16(1);  // PCM
+  put16(2);
+  put32(44100);
+  put32(44100 * 4);
+  put16(4);
+  put16(16);
+  wav += "data";
+  put32(data_bytes);
+  for (int i = 0; i < frames; ++i) {
+    const auto value = static_cast<uint16_t>(sample(i));
+    put16(value);
+    put16(value);
+  }
+  return wav;
+}
+
 void PlayerTest::SetUp() {
   ASSERT_FALSE(dir_.empty()) << "no scratch folder";
 }

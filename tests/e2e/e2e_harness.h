@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +26,10 @@ bool FileExists(const std::string& path);
 // display unless given), `resources` and `timeline` the insides of those elements.
 std::string Script(const std::string& timeline, const std::string& resources = "",
                    const std::string& settings = "");
+
+// A 16-bit stereo PCM WAV file at 44100 Hz of `frames` sample frames; both channels of frame i
+// hold sample(i).
+std::string StereoWav(int frames, const std::function<int16_t(int)>& sample);
 
 class PlayerTest : public ::testing::Test {
  protected:

@@ -18,37 +18,13 @@ namespace {
 constexpr int kRate = 44100;
 constexpr double kPi = 3.14159265358979;
 
-// One second of 16-bit stereo at 44100 Hz: a sweep from 300 Hz to 3 kHz, which lines up with
-// itself at one offset only.
+// One second of a sweep from 300 Hz to 3 kHz, which lines up with itself at one offset only.
 std::string SweepWav() {
-  const int frames = kRate;
-  std::string wav = "RIFF";
-  auto put32 = [&wav](uint32_t v) {
-    for (int i = 0; i < 4; ++i) wav += static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  auto put16 = [&wav](uint16_t v) {
-    wav += static_cast<char>(v & 0xFF);
-    wav += static_cast<char>(v >> 8);
-  };
-  put32(36 + frames * 4);
-  wav += "WAVEfmt ";
-  put32(16);
-  put16(1);
-  put16(2);
-  put32(kRate);
-  put32(kRate * 4);
-  put16(4);
-  put16(16);
-  wav += "data";
-  put32(frames * 4);
-  for (int i = 0; i < frames; ++i) {
+  return StereoWav(kRate, [](int i) {
     const double t = static_cast<double>(i) / kRate;
     const double phase = 2.0 * kPi * (300.0 * t + 0.5 * 2700.0 * t * t);
-    const auto sample = static_cast<int16_t>(std::lround(12000.0 * std::sin(phase)));
-    put16(static_cast<uint16_t>(sample));
-    put16(static_cast<uint16_t>(sample));
-  }
-  return wav;
+    return static_cast<int16_t>(std::lround(12000.0 * std::sin(phase)));
+  });
 }
 
 // The left channel of a capture's 16-bit stereo WAV, as floats in -1..1.

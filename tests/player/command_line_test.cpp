@@ -63,6 +63,36 @@ TEST(CommandLineTest, CaptureDefaultsToSixtyFramesOverTheWholeDemo) {
   EXPECT_FALSE(options.has_to);
 }
 
+TEST(CommandLineTest, RenderOutputsGoTogetherInOneCapture) {
+  const PlayerOptions options = Parse({"--video", "demo.webm", "--hashes", "golden.txt",
+                                       "--capture", "png", "--size", "1280x720", "d.xml"});
+  EXPECT_EQ(PlayerMode::kCapture, options.mode);
+  EXPECT_EQ("demo.webm", options.video_path);
+  EXPECT_EQ("golden.txt", options.hashes_path);
+  EXPECT_EQ("png", options.capture_dir);
+  EXPECT_TRUE(options.has_size);
+  EXPECT_EQ(1280, options.width);
+  EXPECT_EQ(720, options.height);
+  EXPECT_EQ(PlayerMode::kCapture, Parse({"--verify", "golden.txt"}).mode);
+  EXPECT_EQ(PlayerMode::kCapture, Parse({"--hashes", "new.txt", "--verify", "old.txt"}).mode);
+  EXPECT_EQ(640, Parse({"--video", "v.mp4", "--size", "640X480"}).width) << "either x";
+}
+
+TEST(CommandLineTest, RenderOutputsAreRefusedWithAReason) {
+  for (const char* size :
+       {"640", "640x", "x480", "0x480", "640x-1", "8193x100", "64.5x48", "axb", ""}) {
+    EXPECT_NE(std::string::npos, ParseError({"--video", "v.mp4", "--size", size}).find("--size"))
+        << size;
+  }
+  EXPECT_NE(std::string::npos, ParseError({"--video", "v.avi"}).find(".mp4"));
+  EXPECT_NE(std::string::npos, ParseError({"--video", ""}).find("file name"));
+  EXPECT_NE(std::string::npos, ParseError({"--hashes"}).find("needs a value"));
+  EXPECT_NE(std::string::npos, ParseError({"--size", "64x48", "d.xml"}).find("only apply"));
+  EXPECT_NE(std::string::npos, ParseError({"--check", "--hashes", "h.txt"}).find("together"));
+  EXPECT_NE(std::string::npos,
+            ParseError({"--hashes", "g.txt", "--verify", "g.txt"}).find("overwrite"));
+}
+
 TEST(CommandLineTest, HelpAndVersionWinOverEverythingAfterThem) {
   EXPECT_EQ(PlayerMode::kHelp, Parse({"--help", "--bogus"}).mode);
   EXPECT_EQ(PlayerMode::kVersion, Parse({"--version"}).mode);
