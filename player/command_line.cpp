@@ -179,7 +179,7 @@ std::string UsageText() {
          "                 DIR/frame-000000.png, ... and DIR/audio.wav\n"
          "  --video FILE   render without a window into one video file with the music:\n"
          "                 .mp4 (H.264 and AAC, also for a name without extension),\n"
-         "                 .mkv (H.264 and AAC) or .webm (VP9 and Opus)\n"
+         "                 .mkv (H.264 and FLAC) or .webm (VP9 and Opus)\n"
          "  --hashes FILE  render without a window and write a hash of every frame and of\n"
          "                 the music to FILE, a golden render to keep beside the script\n"
          "  --verify FILE  render as FILE was made and compare: exit status 1, the first\n"
@@ -189,15 +189,16 @@ std::string UsageText() {
          "  --to MS        last demo time of a render, in milliseconds\n"
          "  --size WxH     render at this size instead of the script's width and height\n"
          "                 (2D effects keep their 640x480 layout, 3D ones take its aspect)\n"
-         "                 --capture, --video and --hashes go together in one render;\n"
-         "                 --verify takes the rate, span and size from its manifest\n"
+         "                 --capture, --video, --hashes and --verify go together in one\n"
+         "                 render; --verify takes the rate, span and size from FILE\n"
          "  --check        build the demo without drawing and list what playback would\n"
          "                 skip; exit status 1 when something was found\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"
-         "exit status: 0 when the demo ran (or a check found nothing), 1 when it could not\n"
-         "run or a check found something, 2 for a command line that cannot be used.\n";
+         "exit status: 0 when the demo ran (or a check or verify found nothing), 1 when it\n"
+         "could not run or a check or verify found something, 2 for a command line that\n"
+         "cannot be used.\n";
 }
 
 std::string VersionText() {

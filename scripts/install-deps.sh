@@ -9,6 +9,7 @@ PACKAGES=(
   libtinyxml-dev libstb-dev libpng-dev libjpeg62-turbo-dev libsndfile1-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core libimgui-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsamplerate0-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libxxhash-dev
   clang libclang-rt-14-dev clang-format
 )
 missing=()

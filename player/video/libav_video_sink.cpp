@@ -141,7 +141,8 @@ bool LibavVideoSink::Begin(const RenderFormat& format, std::string* error) {
   if (!OpenVideo(format, error) || !OpenAudio(format, error)) return false;
 
   if (!(output_->oformat->flags & AVFMT_NOFILE)) {
-    code = avio_open(&output_->pb, path_.c_str(), AVIO_FLAG_WRITE);
+    // Always a file: a name with a colon is not taken for one of FFmpeg's network protocols.
+    code = avio_open(&output_->pb, ("file:" + path_).c_str(), AVIO_FLAG_WRITE);
     if (code < 0) return Failed(error, "cannot write \"" + path_ + "\"", code);
   }
   AVDictionary* options = nullptr;
@@ -178,6 +179,8 @@ bool LibavVideoSink::OpenVideo(const RenderFormat& format, std::string* error) {
   video_->color_primaries = AVCOL_PRI_BT709;
   video_->color_trc = AVCOL_TRC_BT709;
   video_->bit_rate = settings ? settings->bit_rate : 0;
+  // As many encoder threads as the machine has cores (libavcodec's default is one).
+  video_->thread_count = 0;
   if (output_->oformat->flags & AVFMT_GLOBALHEADER) video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
   AVDictionary* options = nullptr;
