@@ -133,7 +133,8 @@ void BM_VideoWithLibraries(benchmark::State& state) {
       ok = sink->AddFrame({static_cast<int64_t>(k), 0.0, frames.rgb[k].data()}, &error) &&
            sink->AddAudio(frames.audio.data() + first * 2, count, &error);
     }
-    if (sink && !sink->Finish(ok, &error)) ok = false;
+    if (sink && !sink->Finish(ok ? vexil::RenderEnd::kComplete : vexil::RenderEnd::kFailed, &error))
+      ok = false;
     sink.reset();
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
