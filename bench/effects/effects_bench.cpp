@@ -7,12 +7,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
 #include "bench_scenes.h"
 #include "bench_world.h"
 #include "frame_dump.h"
+#include "ratio_reporter.h"
 #include "raw_gl_context.h"
 
 namespace {
@@ -115,49 +115,11 @@ void BM_EffectFrameRawOpenGL(benchmark::State& state, BenchEffect effect) {
   for (int i = 0; i < 5; ++i) draw();
   const std::string folder = vexil_bench::FrameDumpFolder();
   if (!folder.empty()) {
-    vexil_bench::DumpRawFrame(folder + "/raw-" + vexil_bench::BenchEffectName(effect) + ".png");
+    vexil_bench::DumpRawFrame(folder + "/raw-" + vexil_bench::BenchEffectName(effect) + ".png",
+                              vexil_bench::kBenchWidth, vexil_bench::kBenchHeight);
   }
   for (auto _ : state) draw();
 }
-
-// Console output, then per effect the layer / raw OpenGL ratio of the frame time (the median
-// of repetitions when there are any) and of the main thread's CPU time.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.run_type == Run::RT_Aggregate && !median) continue;
-      const std::string& name = run.run_name.function_name;
-      const size_t slash = name.find('/');
-      if (slash == std::string::npos) continue;
-      const std::string effect = name.substr(slash + 1);
-      Times* times = nullptr;
-      if (name.rfind("BM_EffectFrameThroughLayer", 0) == 0) times = &m_layer[effect];
-      if (name.rfind("BM_EffectFrameRawOpenGL", 0) == 0) times = &m_raw[effect];
-      if (!times || (times->median && !median)) continue;
-      *times = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(), median};
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    for (const auto& [effect, layer] : m_layer) {
-      const auto raw = m_raw.find(effect);
-      if (raw == m_raw.end() || raw->second.real <= 0 || raw->second.cpu <= 0) continue;
-      std::printf("%-12s layer / raw OpenGL: frame %.3f, main thread CPU %.3f\n", effect.c_str(),
-                  layer.real / raw->second.real, layer.cpu / raw->second.cpu);
-    }
-  }
-
- private:
-  struct Times {
-    double real = 0, cpu = 0;
-    bool median = false;
-  };
-  std::map<std::string, Times> m_layer, m_raw;
-};
 
 }  // namespace
 
@@ -182,7 +144,7 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMicrosecond);
   }
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  vexil_bench::RatioReporter reporter("BM_EffectFrameThroughLayer", "BM_EffectFrameRawOpenGL");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench_world.h"
 #include "d3d9/d3d9_readback.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -32,13 +31,13 @@ void DumpLayerFrame(IDirect3DDevice9* device, const std::string& path) {
   back->Release();
 }
 
-void DumpRawFrame(const std::string& path) {
-  std::vector<uint8_t> rgba(static_cast<size_t>(kBenchWidth) * kBenchHeight * 4);
-  glReadPixels(0, 0, kBenchWidth, kBenchHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+void DumpRawFrame(const std::string& path, int width, int height) {
+  std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   for (uint8_t* alpha = rgba.data() + 3; alpha < rgba.data() + rgba.size(); alpha += 4) {
     *alpha = 255;
   }
-  stbi_write_png(path.c_str(), kBenchWidth, kBenchHeight, 4, rgba.data(), kBenchWidth * 4);
+  stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4);
 }
 
 bool WriteRgbaPng(const std::string& path, const std::vector<uint8_t>& rgba, int width,

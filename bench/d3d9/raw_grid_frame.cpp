@@ -1,14 +1,9 @@
-// The benchmark frame as a graphics programmer would write it directly in OpenGL 3.3: two
-// hand-written lighting programs (with and without specular), plain uniforms, the same ten
-// state changes and draws into a 640 x 480 framebuffer object, then glFinish.
-#include <GL/gl.h>
-#include <GL/glext.h>
-#include <SDL.h>
-
+// Frame (a) as a graphics programmer would write it directly in OpenGL 3.3: one lighting
+// program with plain uniforms (specular switched by a uniform), the same ten state changes and
+// draws into the 640 x 480 framebuffer object.
 #include <cmath>
-#include <cstdio>
 
-#include "frames.h"
+#include "raw_context.h"
 #include "scene.h"
 
 namespace vexil_bench {
@@ -58,43 +53,12 @@ void main() {
 }
 )";
 
-GLuint Compile(GLenum type, const char* source) {
-  GLuint s = glCreateShader(type);
-  glShaderSource(s, 1, &source, nullptr);
-  glCompileShader(s);
-  GLint ok = 0;
-  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[2048];
-    glGetShaderInfoLog(s, sizeof log, nullptr, log);
-    std::fprintf(stderr, "raw GL shader: %s\n", log);
-  }
-  return s;
-}
-
-class RawGlFrame : public FrameDrawer {
+class RawGrid : public RawFrame {
  public:
-  RawGlFrame() {
-    SDL_InitSubSystem(SDL_INIT_VIDEO);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    window_ = SDL_CreateWindow("raw", 0, 0, kFrameWidth, kFrameHeight,
-                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    context_ = window_ ? SDL_GL_CreateContext(window_) : nullptr;
-    if (!context_) {
-      std::fprintf(stderr, "raw GL: no context: %s\n", SDL_GetError());
-      return;
-    }
-    SDL_GL_MakeCurrent(window_, context_);
+  RawGrid() {
+    if (!RawFrame::ok()) return;
     const Scene& s = BenchScene();
-
-    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
+    program_ = Program(kVertexShader, kFragmentShader);
     glUseProgram(program_);
     glUniformMatrix4fv(glGetUniformLocation(program_, "uWorldView"), 1, GL_FALSE, s.view);
     glUniformMatrix4fv(glGetUniformLocation(program_, "uProjection"), 1, GL_FALSE, s.projection);
@@ -126,56 +90,27 @@ class RawGlFrame : public FrameDrawer {
     glEnableVertexAttribArray(3);
     glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, sizeof(SceneVertex),
                           reinterpret_cast<void*>(28));
-
-    glGenTextures(1, &texture_);
-    glBindTexture(GL_TEXTURE_2D, texture_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 64, 64, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 s.texture.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-
-    glGenTextures(1, &colorTarget_);
-    glBindTexture(GL_TEXTURE_2D, colorTarget_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kFrameWidth, kFrameHeight, 0, GL_BGRA,
-                 GL_UNSIGNED_BYTE, nullptr);
-    glGenRenderbuffers(1, &depthTarget_);
-    glBindRenderbuffer(GL_RENDERBUFFER, depthTarget_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kFrameWidth, kFrameHeight);
-    glGenFramebuffers(1, &fbo_);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTarget_, 0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              depthTarget_);
-    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    texture_ = Texture64(s.texture.data());
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_CULL_FACE);
     glFrontFace(GL_CCW);
     glCullFace(GL_BACK);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindTexture(GL_TEXTURE_2D, texture_);
   }
 
-  ~RawGlFrame() override {
-    if (context_) {
-      SDL_GL_MakeCurrent(window_, context_);
-      glDeleteProgram(program_);
-      glDeleteBuffers(1, &vb_);
-      glDeleteBuffers(1, &ib_);
-      glDeleteTextures(1, &texture_);
-      glDeleteTextures(1, &colorTarget_);
-      glDeleteRenderbuffers(1, &depthTarget_);
-      glDeleteFramebuffers(1, &fbo_);
-      glDeleteVertexArrays(1, &vao_);
-      SDL_GL_DeleteContext(context_);
-    }
-    if (window_) SDL_DestroyWindow(window_);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  ~RawGrid() override {
+    if (!RawFrame::ok()) return;
+    Begin();
+    glDeleteProgram(program_);
+    glDeleteBuffers(1, &vb_);
+    glDeleteBuffers(1, &ib_);
+    glDeleteTextures(1, &texture_);
+    glDeleteVertexArrays(1, &vao_);
   }
 
   void DrawFrame() override {
-    if (!context_) return;
-    SDL_GL_MakeCurrent(window_, context_);
+    Begin();
     glClearColor(0x10 / 255.0f, 0x20 / 255.0f, 0x30 / 255.0f, 1.0f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -215,22 +150,18 @@ class RawGlFrame : public FrameDrawer {
       glDrawElements(GL_TRIANGLES, kTrianglesPerBatch * 3, GL_UNSIGNED_SHORT,
                      reinterpret_cast<void*>(size_t(b) * kTrianglesPerBatch * 3 * 2));
     }
-    glFlush();
-    glFinish();
+    Finish();
   }
 
  private:
-  SDL_Window* window_ = nullptr;
-  SDL_GLContext context_ = nullptr;
   GLuint program_ = 0, vao_ = 0, vb_ = 0, ib_ = 0, texture_ = 0;
-  GLuint colorTarget_ = 0, depthTarget_ = 0, fbo_ = 0;
   GLint ambient_ = -1, specular_ = -1;
 };
 
 }  // namespace
 
-std::unique_ptr<FrameDrawer> MakeRawGlFrame() {
-  return std::make_unique<RawGlFrame>();
+std::unique_ptr<FrameDrawer> MakeRawGrid() {
+  return std::make_unique<RawGrid>();
 }
 
 }  // namespace vexil_bench
