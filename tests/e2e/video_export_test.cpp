@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -220,6 +222,38 @@ TEST_F(VideoOptionsTest, OddSizesAndUnknownExtensionsAreRefusedWithAReason) {
   EXPECT_EQ(2, run.status);
   EXPECT_NE(std::string::npos, run.err.find(".mp4")) << run.err;
   EXPECT_FALSE(FileExists(Path("clip.avi")));
+}
+
+TEST_F(VideoOptionsTest, WithoutItsLibraryVideoExportSaysWhatIsMissing) {
+  // A player whose folder lacks libvexil_video.so, as on a system built without FFmpeg.
+  const std::string player = Path("vexil");
+  std::filesystem::copy_file(vexil::test::BuiltProgram("vexil"), player);
+  Write("demo.xml", ExportScript());
+  const RunResult run = vexil::test::RunProgram(player, {"--video", "out.mp4", "demo.xml"}, dir_);
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.err.find("video export is not available")) << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("libavformat")) << run.err;
+  EXPECT_FALSE(FileExists(Path("out.mp4")));
+}
+
+TEST_F(VideoOptionsTest, AStoppedRenderLeavesAPlayableShorterVideoAndNoManifest) {
+  Write("demo.xml", Script("<m type=\"fill\" start=\"0\" end=\"3600000\"/>"));
+  Write("golden.txt", "an earlier manifest");
+  vexil::test::StopRequest stop;
+  stop.signal = SIGTERM;
+  stop.when = [this] { return FileExists(Path("png/frame-000010.png")); };
+  const RunResult run = vexil::test::RunPlayer(
+      {"--capture", "png", "--video", "cut.mkv", "--hashes", "golden.txt", "demo.xml"}, dir_, {},
+      stop);
+  ASSERT_EQ(128 + SIGTERM, run.status) << run.err;
+  const int frames = CountFrames("png");
+  ASSERT_GE(frames, 10);
+  DecodedVideo video;
+  std::string error;
+  ASSERT_TRUE(DecodeVideoFile(Path("cut.mkv"), {}, 0, &video, &error)) << error;
+  EXPECT_EQ(frames, video.frames) << "the video holds the frames rendered, like the folder";
+  EXPECT_EQ("an earlier manifest", ReadFile(Path("golden.txt")))
+      << "a cut-short render is no golden render";
 }
 
 }  // namespace
