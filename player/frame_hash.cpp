@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -14,6 +15,7 @@ namespace vexil {
 namespace {
 
 constexpr char kHashName[] = "xxh3-128";
+constexpr double kLargestTimeMs = 2147483648.0;
 
 Hash128 FromLibrary(XXH128_hash_t hash) {
   return Hash128{hash.high64, hash.low64};
@@ -24,7 +26,9 @@ bool ReadDouble(const std::string& text, double* value) {
   if (text.empty()) return false;
   char* end = nullptr;
   *value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size();
+  // Demo times stay within the demo clock's range, which no rounding reaches past.
+  return end == text.c_str() + text.size() && std::isfinite(*value) &&
+         std::fabs(*value) <= kLargestTimeMs;
 }
 
 bool ReadInt64(const std::string& text, int64_t* value) {
@@ -177,6 +181,9 @@ bool ParseManifest(const std::string& text, HashManifest* manifest, std::string*
       if (word.size() != 4 || !ReadInt64(word[1], &frame.index) ||
           !ReadDouble(word[2], &frame.time_ms) || !Hash128::FromHex(word[3], &frame.hash)) {
         return fail("\"frame\" needs a number, a time and a hash of 32 hexadecimal digits");
+      }
+      if (frame.index >= kMaxManifestFrames) {
+        return fail("more frames than a render makes (" + std::to_string(kMaxManifestFrames) + ")");
       }
       if (frame.index != static_cast<int64_t>(result.frames.size())) {
         return fail("frame " + word[1] + " is out of order (expected frame " +

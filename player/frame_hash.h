@@ -62,6 +62,11 @@ struct HashManifest {
   Hash128 audio;
 };
 
+// Manifests are read whole; none that a render can make comes near these limits (a million
+// frames at about 60 bytes each).
+constexpr size_t kMaxManifestBytes = size_t{128} << 20;
+constexpr int64_t kMaxManifestFrames = 1000000;
+
 // The manifest as text: a comment, the render's settings, "frame N TIME HASH" per frame (time
 // in milliseconds), and "audio RATE FRAMES HASH".
 std::string ManifestText(const HashManifest& manifest);

@@ -405,6 +405,14 @@ bool CPlayerApp::ReadVerifyManifest() {
     Fail("cannot read the manifest \"" + path + "\": it is not a file");
     return false;
   }
+  // The manifest of the longest render vexil makes is about 60 MB; anything far larger is
+  // not one, and is not read into memory.
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (!ec && size > vexil::kMaxManifestBytes) {
+    Fail("cannot read the manifest \"" + path + "\": at " + std::to_string(size >> 20) +
+         " MiB it is larger than any vexil makes");
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();

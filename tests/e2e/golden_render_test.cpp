@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -161,6 +162,13 @@ TEST_F(GoldenRenderTest, ADamagedManifestIsRefusedWithItsLine) {
   const RunResult missing = Run({"--verify", "nothing.txt", "demo.xml"});
   EXPECT_EQ(1, missing.status);
   EXPECT_TRUE(Contains(missing.err, "nothing.txt")) << missing.err;
+
+  // A file far larger than any manifest is refused unread (it is sparse: no disk is used).
+  Write("huge.txt", "");
+  std::filesystem::resize_file(Path("huge.txt"), std::uintmax_t{1} << 30);
+  const RunResult huge = Run({"--verify", "huge.txt", "demo.xml"});
+  EXPECT_EQ(1, huge.status);
+  EXPECT_TRUE(Contains(huge.err, "larger than any vexil makes")) << huge.err;
 }
 
 }  // namespace

@@ -70,6 +70,9 @@ TEST(FrameHashTest, DamagedManifestsAreRefusedWithTheirLine) {
       {"5880 ", "-5880 ", "audio"},
       {"frame 3 1600.500 ", "frame 3 1600ms ", "line 11"},
       {"fps 30", "speed 30", "unknown entry \"speed\""},
+      {"from 1500.5\n", "from nan\n", "from needs a time"},
+      {"to 1600\n", "to 1e300\n", "to needs a time"},
+      {"frame 1 ", "frame 1000000 ", "more frames than a render makes"},
   };
   for (const Case& c : cases) {
     std::string text = good;
