@@ -6,25 +6,12 @@
 #include <cmath>
 
 #include "glyphs.h"
+#include "pattern_math.h"
+#include "patterns_scenes.h"
 
 namespace imagegen {
 
 namespace {
-
-constexpr float kPi = 3.14159265f;
-constexpr float kTwoPi = 2.0f * kPi;
-
-float Clamp01(float x) {
-  return std::min(1.0f, std::max(0.0f, x));
-}
-float Smooth(float e0, float e1, float x) {
-  const float t = Clamp01((x - e0) / (e1 - e0));
-  return t * t * (3.0f - 2.0f * t);
-}
-Color Mix(const Color& a, const Color& b, float t) {
-  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t,
-          a.a + (b.a - a.a) * t};
-}
 
 // "VEXIL" in gradient letters (cyan at the top to violet at the bottom) with a soft glow, on
 // a transparent background.
@@ -104,6 +91,18 @@ const std::vector<Pattern>& Patterns() {
       {"ring", "an orange ring on magenta (key it out with FFFF00FF)", 256, 256, Ring},
       {"checker", "an 8 x 8 blue checkerboard, opaque", 128, 128, Checker},
       {"sunburst", "violet rays from the centre, opaque", 512, 512, Sunburst},
+      {"neon", "a violet panel framed in glowing magenta, cyan ring, opaque", 256, 256, Neon},
+      {"plates", "steel plates with glowing seams, rivets and amber slots, tiling", 256, 256, Plates},
+      {"chrome", "a sunset reflection in waving bands, tiling", 256, 256, Chrome},
+      {"lattice", "a teal lattice with transparent holes, tiling", 256, 256, Lattice},
+      {"bands", "gold and red rings with cream seams, tiling", 256, 256, Bands},
+      {"ember", "hot ember gradient for a trail tube, opaque", 128, 128, Ember},
+      {"dusk", "a night sky from indigo to a magenta horizon, opaque", 256, 256, Dusk},
+      {"stars", "a star field on transparent", 512, 512, Stars},
+      {"streak", "a horizontal lens streak on transparent", 512, 64, Streak},
+      {"black", "opaque black, for fades", 16, 16, Black},
+      {"white", "opaque white, for flashes", 16, 16, White},
+      {"vignette", "black edges fading to a transparent middle", 256, 256, Vignette},
   };
   return patterns;
 }

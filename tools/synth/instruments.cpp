@@ -92,6 +92,21 @@ void Crash(Track& track, double start, double velocity, uint32_t seed) {
   }
 }
 
+void Impact(Track& track, double start, double velocity) {
+  const long first = ToFrame(start);
+  const long frames = ToFrame(2.0);
+  Oscillator boom(Oscillator::Shape::kSine);
+  Noise noise(4242);
+  Svf filter;
+  for (long i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double hz = 30.0 + 60.0 * std::exp(-t * 3.0);
+    const double body = boom.Next(hz) * std::exp(-t * 1.8) * std::min(1.0, t * 800.0);
+    const double rumble = filter.Process(noise.Next(), 400.0, 0.2).low * std::exp(-t * 5.0);
+    track.Add(first + i, (std::tanh(1.4 * body) + 0.8 * rumble) * velocity, 0.0);
+  }
+}
+
 void Riser(Track& track, double start, double length, double velocity, uint32_t seed) {
   const long first = ToFrame(start);
   const long frames = ToFrame(length);

@@ -11,6 +11,8 @@ void Kick(Track& track, double start, double velocity);
 void Snare(Track& track, double start, double velocity, uint32_t seed);
 void HiHat(Track& track, double start, double velocity, bool open, uint32_t seed);
 void Crash(Track& track, double start, double velocity, uint32_t seed);
+// A deep boom falling from 90 Hz to 30 Hz under a burst of dark noise: the landing of a drop.
+void Impact(Track& track, double start, double velocity);
 // White noise swept up through a band-pass over `length` seconds: the build-up's rising whoosh.
 void Riser(Track& track, double start, double length, double velocity, uint32_t seed);
 

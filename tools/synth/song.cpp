@@ -1,39 +1,53 @@
-// Arrangement, patterns and mix-down of the demo tune. Chords Am - F - C - G, one per bar;
-// drums, bass, arpeggio and lead enter and leave by section; kick-driven ducking on the pads
-// and bass gives the mix its pulse.
+// Arrangement of the demo tune, bar by bar. Sections (in bars, 1.875 s each):
+//   0-7 intro      pads, a quiet arpeggio, offbeat hats from bar 4, a riser into the build
+//   8-15 build     kick, then bass and snare; a snare roll and a riser into the drop
+//   16-31 drop     everything, the lead's four phrases, a crash every four bars
+//   32-39 break    no drums; the chords turn to F - G - Em - Am under a slow lead, the
+//                  arpeggio and hats come back, a roll and a riser into the second drop
+//   40-55 drop 2   everything again, the lead doubled an octave below
+//   56-63 outro    the drums thin out, the lead says farewell, the last chord rings out
+// Chords Am - F - C - G, one per bar, except in the break; kicks duck pads and bass.
 #include "song.h"
 
-#include <algorithm>
 #include <cmath>
 
-#include "dsp.h"
 #include "instruments.h"
+#include "mixdown.h"
 
 namespace synth {
 
 namespace {
 
-constexpr double kBeat = 60.0 / 128.0;
-constexpr double kBar = 4.0 * kBeat;
-constexpr int kBars = 32;
+constexpr int kBars = 64;
 constexpr double kTail = 2.5;  // seconds of reverb and release after the last bar
 
-// Sections, in bars.
-constexpr int kBuildStart = 4;
-constexpr int kMainStart = 12;
-constexpr int kOutroStart = 24;
+constexpr int kBuild = 8;
+constexpr int kDrop = 16;
+constexpr int kBreak = 32;
+constexpr int kDrop2 = 40;
+constexpr int kOutro = 56;
+
+bool InDrop(int bar) {
+  return (bar >= kDrop && bar < kBreak) || (bar >= kDrop2 && bar < kOutro);
+}
 
 struct Chord {
   double bass;
   double pad[4];
   double arp[4];
 };
-const Chord kChords[4] = {
-    {45, {57, 60, 64, 69}, {69, 72, 76, 81}},  // A minor
-    {41, {53, 57, 60, 65}, {65, 69, 72, 77}},  // F major
-    {48, {55, 60, 64, 67}, {67, 72, 76, 79}},  // C major
-    {43, {55, 59, 62, 67}, {67, 71, 74, 79}},  // G major
-};
+const Chord kAm = {45, {57, 60, 64, 69}, {69, 72, 76, 81}};
+const Chord kF = {41, {53, 57, 60, 65}, {65, 69, 72, 77}};
+const Chord kC = {48, {55, 60, 64, 67}, {67, 72, 76, 79}};
+const Chord kG = {43, {55, 59, 62, 67}, {67, 71, 74, 79}};
+const Chord kEm = {40, {52, 55, 59, 64}, {64, 67, 71, 76}};
+
+const Chord& ChordOf(int bar) {
+  static const Chord* const kMain[4] = {&kAm, &kF, &kC, &kG};
+  static const Chord* const kBreakChords[4] = {&kF, &kG, &kEm, &kAm};
+  const bool inBreak = bar >= kBreak && bar < kDrop2;
+  return *(inBreak ? kBreakChords : kMain)[bar % 4];
+}
 
 struct Note {
   double beat, length, pitch;
@@ -54,144 +68,180 @@ const std::vector<Note> kPhraseAEnd = {
     {6, 1, 76},   {7, 1, 77},     {8, 1.5, 79}, {9.5, 0.5, 77}, {10, 1, 76},  {11, 1, 72},
     {12, 1, 71},  {13, 1, 74},    {14, 1, 79},  {15, 1, 83},
 };
+// The break's slow line over F - G - Em - Am, twice, the second time reaching up.
+const std::vector<Note> kBreakLine = {
+    {0, 4, 72},  {4, 2, 74},  {6, 2, 79},  {8, 4, 71},   {12, 2, 72},  {14, 2, 69},
+    {16, 4, 72}, {20, 2, 74}, {22, 2, 79}, {24, 3, 83},  {27, 1, 81},  {28, 4, 76},
+};
 
 double BarTime(int bar) {
   return bar * kBar;
 }
 
-void PlayPhrase(Track& lead, const std::vector<Note>& phrase, int first_bar, double velocity) {
+void PlayPhrase(Track& lead, const std::vector<Note>& phrase, int first_bar, double velocity,
+                double transpose) {
   for (const Note& note : phrase) {
     // Slightly detached notes keep the line articulate.
-    Lead(lead, BarTime(first_bar) + note.beat * kBeat, note.length * kBeat * 0.92, note.pitch,
-         velocity);
+    Lead(lead, BarTime(first_bar) + note.beat * kBeat, note.length * kBeat * 0.92,
+         note.pitch + transpose, velocity);
   }
 }
 
-struct Tracks {
-  explicit Tracks(long frames)
-      : drums(frames),
-        snare(frames),
-        bass(frames),
-        pads(frames),
-        lead(frames),
-        arp(frames),
-        fx(frames) {}
-  Track drums, snare, bass, pads, lead, arp, fx;
-  std::vector<double> kicks;  // times, for ducking
-};
-
-void Drums(Tracks& t, int bar) {
+void Kicks(Tracks& t, int bar) {
   const double t0 = BarTime(bar);
-  uint32_t seed = 1000u + static_cast<uint32_t>(bar) * 64u;
-  const bool intro = bar < kBuildStart;
-  const bool main = bar >= kMainStart && bar < kOutroStart;
-
-  // Kick: four to the floor from the build on; the build's last bar holds its breath after two.
-  const bool kick_bar = !intro && bar < kOutroStart + 4;
-  for (int beat = 0; beat < 4 && kick_bar; ++beat) {
-    if (bar == kMainStart - 1 && beat >= 2) break;
+  const bool playing = (bar >= kBuild && bar < kBreak) || (bar >= kDrop2 && bar < kOutro + 4);
+  for (int beat = 0; beat < 4 && playing; ++beat) {
+    if (bar == kDrop - 1 && beat >= 2) break;  // the build holds its breath before the drop
     Kick(t.drums, t0 + beat * kBeat, 0.95);
     t.kicks.push_back(t0 + beat * kBeat);
   }
+}
 
-  // Snare on two and four from the middle of the build, a rolling fill into the main part.
-  if (bar == kMainStart - 1) {
-    for (int step = 0; step < 16; ++step) {
-      const double velocity = 0.15 + 0.75 * step / 15.0;
-      Snare(t.snare, t0 + step * kBeat / 4, velocity, seed++);
-      if (step >= 8) Snare(t.snare, t0 + (step + 0.5) * kBeat / 4, velocity * 0.8, seed++);
-    }
-  } else if ((bar >= kBuildStart + 4 && bar < kOutroStart + 2)) {
-    Snare(t.snare, t0 + kBeat, 0.8, seed++);
-    Snare(t.snare, t0 + 3 * kBeat, 0.8, seed++);
-    if (bar == kOutroStart - 1) {  // a short fill before the outro
-      for (int step = 13; step < 16; ++step) Snare(t.snare, t0 + step * kBeat / 4, 0.6, seed++);
-    }
+// Sixteen snares rising in strength, the last half bar doubled: the roll into a drop.
+void Roll(Tracks& t, int bar, uint32_t& seed) {
+  const double t0 = BarTime(bar);
+  for (int step = 0; step < 16; ++step) {
+    const double velocity = 0.15 + 0.75 * step / 15.0;
+    Snare(t.snare, t0 + step * kBeat / 4, velocity, seed++);
+    if (step >= 8) Snare(t.snare, t0 + (step + 0.5) * kBeat / 4, velocity * 0.8, seed++);
   }
+}
 
-  // Hats: offbeats in the intro and early build, sixteenths after, open hats in the main part.
-  if (bar >= 2 && bar < kOutroStart + 4) {
-    const bool sixteenths = bar >= kBuildStart + 2 && bar < kOutroStart + 2;
-    for (int step = 0; step < 16; ++step) {
-      const bool offbeat = step % 4 == 2;
-      if (!sixteenths && !offbeat) continue;
-      const double velocity = intro ? 0.12 : (offbeat ? 0.32 : (step % 2 ? 0.14 : 0.22));
-      const bool open = main && offbeat;
-      HiHat(t.drums, t0 + step * kBeat / 4, velocity, open, seed++);
-    }
+void Snares(Tracks& t, int bar, uint32_t& seed) {
+  const double t0 = BarTime(bar);
+  if (bar == kDrop - 1 || bar == kDrop2 - 1) {
+    Roll(t, bar, seed);
+    return;
   }
+  const bool backbeat = (bar >= kBuild + 4 && bar < kBreak) || (bar >= kDrop2 && bar < kOutro + 4);
+  if (!backbeat) return;
+  Snare(t.snare, t0 + kBeat, 0.8, seed++);
+  Snare(t.snare, t0 + 3 * kBeat, 0.8, seed++);
+  // A short fill closes every eight bars of a drop.
+  if (InDrop(bar) && bar % 8 == 7) {
+    for (int step = 13; step < 16; ++step) Snare(t.snare, t0 + step * kBeat / 4, 0.6, seed++);
+  }
+}
 
-  // Crashes mark the start of every four-bar phrase of the main part and the outro.
-  if (bar == kMainStart || bar == kMainStart + 4 || bar == kMainStart + 8 || bar == kOutroStart) {
-    Crash(t.fx, t0, 0.35, seed++);
+void Hats(Tracks& t, int bar, uint32_t& seed) {
+  const double t0 = BarTime(bar);
+  const bool offbeats = (bar >= 4 && bar < kBuild + 2) || (bar >= kBreak + 4 && bar < kDrop2);
+  const bool sixteenths = (bar >= kBuild + 2 && bar < kBreak) || (bar >= kDrop2 && bar < kOutro + 6);
+  if (!offbeats && !sixteenths) return;
+  // The outro's hats fade over its first six bars.
+  const double fade = bar >= kOutro ? 1.0 - 0.12 * (bar - kOutro) : 1.0;
+  for (int step = 0; step < 16; ++step) {
+    const bool offbeat = step % 4 == 2;
+    if (!sixteenths && !offbeat) continue;
+    const bool quiet = bar < kBuild || (bar >= kBreak && bar < kDrop2);
+    const double velocity = quiet ? 0.12 : (offbeat ? 0.32 : (step % 2 ? 0.14 : 0.22));
+    HiHat(t.drums, t0 + step * kBeat / 4, velocity * fade, InDrop(bar) && offbeat, seed++);
   }
-  if (bar == 3) Riser(t.fx, t0, kBar, 0.25, 77);
-  if (bar == kMainStart - 2) Riser(t.fx, t0, 2 * kBar, 0.45, 99);
+}
+
+void Accents(Tracks& t, int bar, uint32_t& seed) {
+  const double t0 = BarTime(bar);
+  // Crashes mark every four-bar phrase of the drops and the start of the outro; the drops
+  // open with an impact under the crash.
+  if (InDrop(bar) && bar % 4 == 0) Crash(t.fx, t0, 0.35, seed++);
+  if (bar == kOutro) Crash(t.fx, t0, 0.3, seed++);
+  if (bar == kDrop || bar == kDrop2) Impact(t.fx, t0, 0.6);
+  if (bar == kBuild - 1) Riser(t.fx, t0, kBar, 0.25, 77);
+  if (bar == kDrop - 2) Riser(t.fx, t0, 2 * kBar, 0.45, 99);
+  if (bar == kDrop2 - 2) Riser(t.fx, t0, 2 * kBar, 0.5, 131);
+}
+
+void Drums(Tracks& t, int bar) {
+  uint32_t seed = 1000u + static_cast<uint32_t>(bar) * 64u;
+  Kicks(t, bar);
+  Snares(t, bar, seed);
+  Hats(t, bar, seed);
+  Accents(t, bar, seed);
+}
+
+double PadBrightness(int bar) {
+  if (bar < kBuild) return 0.1 + 0.05 * bar;
+  if (bar < kDrop) return 0.45 + 0.05 * (bar - kBuild);
+  if (bar < kBreak) return 0.85;
+  if (bar < kDrop2) return 0.35 + 0.06 * (bar - kBreak);
+  if (bar < kOutro) return 0.9;
+  return 0.7 - 0.06 * (bar - kOutro);
 }
 
 void Harmony(Tracks& t, int bar) {
   const double t0 = BarTime(bar);
-  const Chord& chord = kChords[bar % 4];
+  const Chord& chord = ChordOf(bar);
 
-  // Pads throughout, opening up towards the main part; the last chord is held to the end.
-  const double brightness = bar < kBuildStart   ? 0.1 + 0.1 * bar
-                            : bar < kMainStart  ? 0.4 + 0.05 * (bar - kBuildStart)
-                            : bar < kOutroStart ? 0.85
-                                                : 0.7 - 0.06 * (bar - kOutroStart);
-  const double intro_fade = bar < 2 ? 0.5 + 0.25 * bar : 1.0;
+  // Pads throughout, swelling in over the first bars; the last chord is held to the end.
+  const double swell = bar < 2 ? 0.5 + 0.25 * bar : 1.0;
+  const double weight = bar >= kBreak && bar < kDrop2 ? 0.26 : 0.22;  // the break leans on them
   if (bar < kBars - 2) {
-    for (double note : chord.pad) Pad(t.pads, t0, kBar * 0.98, note, 0.22 * intro_fade, brightness);
+    for (double note : chord.pad) {
+      Pad(t.pads, t0, kBar * 0.98, note, weight * swell, PadBrightness(bar));
+    }
   } else if (bar == kBars - 2) {
-    for (double note : kChords[0].pad) Pad(t.pads, t0, 2 * kBar, note, 0.22, 0.3);
+    for (double note : kAm.pad) Pad(t.pads, t0, 2 * kBar, note, 0.22, 0.3);
     Pad(t.pads, t0, 2 * kBar, 45, 0.18, 0.2);
   }
 
-  // Bass from the middle of the build to the late outro.
-  if (bar >= kBuildStart + 4 && bar < kOutroStart + 4) {
+  // Bass from the middle of the build through the drops and the outro's first half.
+  const bool bass = (bar >= kBuild + 4 && bar < kBreak) || (bar >= kDrop2 && bar < kOutro + 4);
+  if (bass) {
     const int pattern[8] = {0, 0, 12, 0, 0, 12, 0, 7};
     for (int step = 0; step < 8; ++step) {
-      if (bar == kMainStart - 1 && step >= 4) break;
+      if (bar == kDrop - 1 && step >= 4) break;
       Bass(t.bass, t0 + step * kBeat / 2, kBeat / 2 * 0.8, chord.bass + pattern[step],
            step % 2 ? 0.75 : 0.9);
     }
+  } else if (bar >= kBreak && bar < kBreak + 4) {
+    // The break's first half: one long low note per chord under the pads.
+    Bass(t.bass, t0, kBar * 0.95, chord.bass, 0.5);
   }
 
-  // Sixteenth arpeggio from the second intro bar to near the end, brightening with the music.
-  if (bar >= 1 && bar < kBars - 2) {
+  // Sixteenth arpeggio from the second bar, resting in the break's first half.
+  const bool arp = bar >= 1 && bar < kBars - 2 && !(bar >= kBreak && bar < kBreak + 4);
+  if (arp) {
     const int order[8] = {0, 1, 2, 3, 1, 2, 3, 2};
-    const double velocity =
-        bar < kBuildStart ? 0.12 : (bar >= kOutroStart ? 0.2 - 0.02 * (bar - kOutroStart) : 0.2);
-    const double pluck_brightness = bar < kMainStart ? 0.2 + 0.05 * bar : 0.8;
+    double velocity = 0.2, brightness = 0.8;
+    if (bar < kBuild) {
+      velocity = 0.12;
+      brightness = 0.2 + 0.05 * bar;
+    } else if (bar < kDrop) {
+      brightness = 0.5 + 0.04 * (bar - kBuild);
+    } else if (bar >= kBreak && bar < kDrop2) {
+      velocity = 0.14;
+      brightness = 0.4 + 0.08 * (bar - kBreak - 4);
+    } else if (bar >= kOutro) {
+      velocity = 0.2 - 0.02 * (bar - kOutro);
+    }
     for (int step = 0; step < 16; ++step) {
-      Pluck(t.arp, t0 + step * kBeat / 4, chord.arp[order[step % 8]], velocity, pluck_brightness,
+      Pluck(t.arp, t0 + step * kBeat / 4, chord.arp[order[step % 8]], velocity, brightness,
             step % 2 ? 0.45 : -0.45);
     }
   }
 }
 
 void Melody(Tracks& t) {
-  PlayPhrase(t.lead, kPhraseA, kMainStart, 0.30);
-  PlayPhrase(t.lead, kPhraseB, kMainStart + 4, 0.30);
-  PlayPhrase(t.lead, kPhraseAEnd, kMainStart + 8, 0.30);
-  // The outro's farewell: the tonic held high, then falling to the fifth.
-  Lead(t.lead, BarTime(kOutroStart), 6 * kBeat, 81, 0.28);
-  Lead(t.lead, BarTime(kOutroStart) + 6 * kBeat, 2 * kBeat, 76, 0.24);
-  Lead(t.lead, BarTime(kOutroStart + 2), 4 * kBeat, 72, 0.2);
-  Lead(t.lead, BarTime(kOutroStart + 3), 4 * kBeat, 71, 0.18);
-  Lead(t.lead, BarTime(kOutroStart + 4), 8 * kBeat, 69, 0.16);
-}
+  PlayPhrase(t.lead, kPhraseA, kDrop, 0.30, 0);
+  PlayPhrase(t.lead, kPhraseB, kDrop + 4, 0.30, 0);
+  PlayPhrase(t.lead, kPhraseA, kDrop + 8, 0.30, 0);
+  PlayPhrase(t.lead, kPhraseAEnd, kDrop + 12, 0.30, 0);
 
-// 1 between kicks, dipping right after each one: the sidechain pump of dance music.
-std::vector<float> DuckingCurve(const std::vector<double>& kicks, long frames) {
-  std::vector<float> gain(frames, 1.0f);
-  for (double kick : kicks) {
-    const long first = std::lround(kick * kRate);
-    for (long i = 0; i < std::lround(0.3 * kRate) && first + i < frames; ++i) {
-      const double dip = 0.55 * std::exp(-static_cast<double>(i) / kRate / 0.09);
-      gain[first + i] = std::min(gain[first + i], static_cast<float>(1.0 - dip));
-    }
+  PlayPhrase(t.lead, kBreakLine, kBreak, 0.2, 0);
+
+  // The second drop answers first, and the lead is doubled an octave below.
+  const std::vector<Note>* const second[4] = {&kPhraseB, &kPhraseA, &kPhraseB, &kPhraseAEnd};
+  for (int phrase = 0; phrase < 4; ++phrase) {
+    PlayPhrase(t.lead, *second[phrase], kDrop2 + 4 * phrase, 0.30, 0);
+    PlayPhrase(t.lead, *second[phrase], kDrop2 + 4 * phrase, 0.14, -12);
   }
-  return gain;
+
+  // The outro's farewell: the tonic held high, then falling to the fifth.
+  Lead(t.lead, BarTime(kOutro), 6 * kBeat, 81, 0.28);
+  Lead(t.lead, BarTime(kOutro) + 6 * kBeat, 2 * kBeat, 76, 0.24);
+  Lead(t.lead, BarTime(kOutro + 2), 4 * kBeat, 72, 0.2);
+  Lead(t.lead, BarTime(kOutro + 3), 4 * kBeat, 71, 0.18);
+  Lead(t.lead, BarTime(kOutro + 4), 8 * kBeat, 69, 0.16);
 }
 
 }  // namespace
@@ -204,64 +254,7 @@ Mix RenderSong(double peak) {
     Harmony(t, bar);
   }
   Melody(t);
-
-  // Sends: echoes on lead and arpeggio, one shared reverb.
-  Track echoes(frames), reverb_in(frames), reverb_out(frames);
-  PingPongDelay(t.lead, echoes, 0.75 * kBeat, 0.45, 0.35);
-  PingPongDelay(t.arp, echoes, 0.75 * kBeat, 0.3, 0.25);
-  const std::vector<float> duck = DuckingCurve(t.kicks, frames);
-  for (long i = 0; i < frames; ++i) {
-    reverb_in.left[i] = 0.6f * t.pads.left[i] + 0.5f * t.snare.left[i] + 0.45f * t.lead.left[i] +
-                        0.3f * t.arp.left[i] + 0.4f * t.fx.left[i];
-    reverb_in.right[i] = 0.6f * t.pads.right[i] + 0.5f * t.snare.right[i] +
-                         0.45f * t.lead.right[i] + 0.3f * t.arp.right[i] + 0.4f * t.fx.right[i];
-  }
-  Reverb(reverb_in, reverb_out, 0.8, 0.4, 1.0);
-
-  Mix mix;
-  mix.left.resize(frames);
-  mix.right.resize(frames);
-  double loudest = 0.0;
-  for (long i = 0; i < frames; ++i) {
-    const double d = duck[i];
-    const double l = 0.8 * t.drums.left[i] + 0.55 * t.snare.left[i] + 0.8 * d * t.bass.left[i] +
-                     0.9 * d * t.pads.left[i] + 0.6 * d * t.arp.left[i] + 0.6 * t.lead.left[i] +
-                     0.7 * t.fx.left[i] + echoes.left[i] + reverb_out.left[i];
-    const double r = 0.8 * t.drums.right[i] + 0.55 * t.snare.right[i] + 0.8 * d * t.bass.right[i] +
-                     0.9 * d * t.pads.right[i] + 0.6 * d * t.arp.right[i] + 0.6 * t.lead.right[i] +
-                     0.7 * t.fx.right[i] + echoes.right[i] + reverb_out.right[i];
-    mix.left[i] = static_cast<float>(l);
-    mix.right[i] = static_cast<float>(r);
-    loudest = std::max({loudest, std::fabs(l), std::fabs(r)});
-  }
-
-  // Remove any DC the soft clipper would otherwise turn into asymmetric distortion.
-  for (std::vector<float>* side : {&mix.left, &mix.right}) {
-    double previous_in = 0.0, previous_out = 0.0;
-    for (float& sample : *side) {
-      const double out = sample - previous_in + 0.9986 * previous_out;  // ~10 Hz high-pass
-      previous_in = sample;
-      previous_out = out;
-      sample = static_cast<float>(out);
-    }
-  }
-  loudest = 0.0;
-  for (long i = 0; i < frames; ++i) {
-    loudest = std::max({loudest, std::fabs(static_cast<double>(mix.left[i])),
-                        std::fabs(static_cast<double>(mix.right[i]))});
-  }
-
-  // Master: bring the loudest peak to 1.3, round it off with a soft clipper (tanh), then set
-  // the final peak. Drum transients lose a little, the body of the mix gains loudness.
-  const double drive = loudest > 0.0 ? 1.3 / loudest : 1.0;
-  const double ceiling = std::tanh(1.3);
-  for (long i = 0; i < frames; ++i) {
-    // A gentle fade over the last two seconds lets the tail end in silence.
-    const double fade = std::min(1.0, static_cast<double>(frames - i) / (2.0 * kRate));
-    mix.left[i] = static_cast<float>(std::tanh(mix.left[i] * drive) / ceiling * peak * fade);
-    mix.right[i] = static_cast<float>(std::tanh(mix.right[i] * drive) / ceiling * peak * fade);
-  }
-  return mix;
+  return MixDown(t, peak);
 }
 
 }  // namespace synth
