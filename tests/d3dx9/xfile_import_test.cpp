@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -145,6 +146,46 @@ TEST_F(XFileImportTest, ClosedCubeHasFullSymmetricAdjacencyAndTwoRanges) {
         EXPECT_GE(mesh.indices[f * 3 + k], r.VertexStart);
         EXPECT_LT(mesh.indices[f * 3 + k], r.VertexStart + r.VertexCount);
       }
+  }
+}
+
+// The generator's torus knot, as the demo loads it: one textured material, a tube that closes
+// on itself (no open edge where the rings or the points around meet again), faces turned out,
+// and normals along the winding, or against it with --inward-normals.
+TEST_F(XFileImportTest, TorusKnotIsAClosedTubeFacingOutwards) {
+  for (const char* variant : {"", "--inward-normals", "--binary"}) {
+    SCOPED_TRACE(*variant ? variant : "text, outward normals");
+    d3dx::MeshData mesh;
+    std::string error;
+    ASSERT_EQ(S_OK, d3dx::ImportXFile(
+                        Generate(std::string("--torus-knot 2 3 --texture knot.png ") + variant),
+                        &mesh, &error))
+        << error;
+    EXPECT_EQ(257u * 17u, mesh.numVertices) << "256 rings and the first again, 16 points and one";
+    ASSERT_EQ(256u * 16u * 2u, mesh.attributes.size());
+    ASSERT_EQ(1u, mesh.materials.size());
+    EXPECT_EQ("knot.png", mesh.materials[0].textureFile);
+
+    float largest = 0.0f;
+    for (uint32_t i = 0; i < mesh.numVertices; ++i) {
+      const Vertex112 v = VertexAt(mesh, i);
+      largest = std::max({largest, std::fabs(v.p.x), std::fabs(v.p.y), std::fabs(v.p.z)});
+      EXPECT_NEAR(1.0f, D3DXVec3Length(&v.n), 1e-4f) << "unit normals, vertex " << i;
+    }
+    EXPECT_NEAR(25.0f, largest, 1e-3f) << "sized for the mesh viewer's k = 25 / 25 = 1";
+
+    const float sense = std::string(variant) == "--inward-normals" ? -1.0f : 1.0f;
+    for (size_t f = 0; f < mesh.attributes.size(); ++f) {
+      const Vertex112 a = VertexAt(mesh, mesh.indices[f * 3]);
+      const Vertex112 b = VertexAt(mesh, mesh.indices[f * 3 + 1]);
+      const Vertex112 c = VertexAt(mesh, mesh.indices[f * 3 + 2]);
+      D3DXVECTOR3 e1 = b.p - a.p, e2 = c.p - a.p, cross;
+      D3DXVec3Cross(&cross, &e1, &e2);
+      ASSERT_GT(sense * D3DXVec3Dot(&cross, &a.n), 0.0f) << "winding against normal, face " << f;
+    }
+    for (DWORD neighbour : d3dx::ComputeAdjacency(mesh)) {
+      ASSERT_NE(0xFFFFFFFFu, neighbour) << "an open edge: the tube does not close";
+    }
   }
 }
 

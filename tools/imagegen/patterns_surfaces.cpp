@@ -22,8 +22,8 @@ float Fract(float x) {
 // `radius`; negative inside.
 float RoundedSquare(float x, float y, float half, float radius) {
   const float qx = std::fabs(x) - half + radius, qy = std::fabs(y) - half + radius;
-  const float outside = std::sqrt(std::max(qx, 0.0f) * std::max(qx, 0.0f) +
-                                  std::max(qy, 0.0f) * std::max(qy, 0.0f));
+  const float outside =
+      std::sqrt(std::max(qx, 0.0f) * std::max(qx, 0.0f) + std::max(qy, 0.0f) * std::max(qy, 0.0f));
   return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 

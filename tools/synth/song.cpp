@@ -70,8 +70,8 @@ const std::vector<Note> kPhraseAEnd = {
 };
 // The break's slow line over F - G - Em - Am, twice, the second time reaching up.
 const std::vector<Note> kBreakLine = {
-    {0, 4, 72},  {4, 2, 74},  {6, 2, 79},  {8, 4, 71},   {12, 2, 72},  {14, 2, 69},
-    {16, 4, 72}, {20, 2, 74}, {22, 2, 79}, {24, 3, 83},  {27, 1, 81},  {28, 4, 76},
+    {0, 4, 72},  {4, 2, 74},  {6, 2, 79},  {8, 4, 71},  {12, 2, 72}, {14, 2, 69},
+    {16, 4, 72}, {20, 2, 74}, {22, 2, 79}, {24, 3, 83}, {27, 1, 81}, {28, 4, 76},
 };
 
 double BarTime(int bar) {
@@ -126,7 +126,8 @@ void Snares(Tracks& t, int bar, uint32_t& seed) {
 void Hats(Tracks& t, int bar, uint32_t& seed) {
   const double t0 = BarTime(bar);
   const bool offbeats = (bar >= 4 && bar < kBuild + 2) || (bar >= kBreak + 4 && bar < kDrop2);
-  const bool sixteenths = (bar >= kBuild + 2 && bar < kBreak) || (bar >= kDrop2 && bar < kOutro + 6);
+  const bool sixteenths =
+      (bar >= kBuild + 2 && bar < kBreak) || (bar >= kDrop2 && bar < kOutro + 6);
   if (!offbeats && !sixteenths) return;
   // The outro's hats fade over its first six bars.
   const double fade = bar >= kOutro ? 1.0 - 0.12 * (bar - kOutro) : 1.0;

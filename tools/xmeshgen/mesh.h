@@ -35,9 +35,9 @@ struct Material {
 struct Mesh {
   std::string name;
   std::vector<Vec3> positions;
-  std::vector<double> uvs;                     // two per position
-  std::vector<std::vector<uint32_t>> faces;    // position indices, clockwise from outside
-  std::vector<Vec3> normals;                   // unit length
+  std::vector<double> uvs;                         // two per position
+  std::vector<std::vector<uint32_t>> faces;        // position indices, clockwise from outside
+  std::vector<Vec3> normals;                       // unit length
   std::vector<std::vector<uint32_t>> normalFaces;  // one per face, indices into `normals`
   std::vector<Material> materials;
   std::vector<uint32_t> faceMaterials;  // one per face
@@ -48,9 +48,9 @@ struct Mesh {
 Mesh MakeCube(double half, Vec3 offset, const std::string& texture);
 
 struct KnotShape {
-  int p = 2, q = 3;        // turns around the axis and through the hole (2, 3: a trefoil)
-  int segments = 256;      // rings along the knot
-  int sides = 16;          // points around the tube
+  int p = 2, q = 3;         // turns around the axis and through the hole (2, 3: a trefoil)
+  int segments = 256;       // rings along the knot
+  int sides = 16;           // points around the tube
   double tubeRadius = 0.4;  // in units of the knot's own scale, where the hole's radius is 1
   double size = 25.0;       // the largest coordinate of the result
   int textureRepeats = 24;  // times the texture's u runs along the knot

@@ -54,8 +54,8 @@ Mesh MakeTorusKnot(const KnotShape& shape, const std::string& texture, bool inwa
       normal[i] = carried;
     } else {
       // Back at the start: the angle from the first frame to the carried one.
-      const double closing = std::atan2(Dot(Cross(carried, normal[0]), tangent[0]),
-                                        Dot(carried, normal[0]));
+      const double closing =
+          std::atan2(Dot(Cross(carried, normal[0]), tangent[0]), Dot(carried, normal[0]));
       for (int k = 0; k < n; ++k) {
         const Vec3 binormal = Cross(tangent[k], normal[k]);
         const double a = closing * k / n;

@@ -1,0 +1,188 @@
+// The bundled demo, played from BUILD/demo as a user plays it.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "catalogue.h"
+#include "support/picture.h"
+#include "support/run_program.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using vexil::test::BuiltProgram;
+using vexil::test::LoadPng;
+using vexil::test::Picture;
+using vexil::test::ReadFile;
+using vexil::test::RunPlayer;
+using vexil::test::RunProgram;
+using vexil::test::RunResult;
+using vexil::test::ScratchDir;
+
+const std::string kDemo = std::string(VEXIL_BIN_DIR) + "/../demo";
+
+// The built demo's files linked into a scratch folder to play from: the demo's timing aid
+// writes timing.txt into the folder it plays from, which must not be the build's.
+class PlayFolder {
+ public:
+  PlayFolder() {
+    for (const auto& entry : std::filesystem::directory_iterator(kDemo)) {
+      if (!entry.is_regular_file() || entry.path().filename() == "timing.txt") continue;
+      std::filesystem::create_symlink(entry.path(),
+                                      scratch_.File(entry.path().filename().string()));
+    }
+  }
+  const std::string& path() const { return scratch_.path(); }
+  std::string File(const std::string& name) const { return scratch_.File(name); }
+
+ private:
+  ScratchDir scratch_;
+};
+
+// The music's bars: 128 beats a minute, four beats a bar.
+constexpr double kBar = 4.0 * 60.0 / 128.0;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+TEST(BundledDemoTest, EveryModuleTypeOfTheCatalogueIsOnTheTimeline) {
+  std::set<std::string> catalogue;
+  for (int i = 0;; ++i) {
+    char name[260] = {};
+    uint8_t kind = 0;
+    if (!GetName(i, name, &kind)) break;
+    if (kind == PLUGIN_KIND_MODULE) catalogue.insert(Lower(name));
+  }
+  ASSERT_EQ(14u, catalogue.size());
+
+  TiXmlDocument script;
+  ASSERT_TRUE(script.LoadFile(kDemo + "/demo.xml")) << script.ErrorDesc();
+  const TiXmlElement* timeline = script.RootElement()->FirstChildElement("timeline");
+  ASSERT_NE(nullptr, timeline);
+  std::set<std::string> used;
+  for (const TiXmlElement* e = timeline->FirstChildElement(); e; e = e->NextSiblingElement()) {
+    if (e->Attribute("type")) used.insert(Lower(e->Attribute("type")));
+  }
+  for (const std::string& type : catalogue)
+    EXPECT_EQ(1u, used.count(type)) << type << " is missing";
+}
+
+TEST(BundledDemoTest, CheckFindsNothing) {
+  PlayFolder folder;
+  const RunResult run = RunPlayer({"--check", "demo.gma"}, folder.path());
+  EXPECT_EQ(0, run.status) << run.out << run.err;
+  EXPECT_EQ(std::string::npos, run.out.find("line ")) << run.out;
+}
+
+// Share of the frame's pixels with some channel above 24: how much of it is not near black.
+double LitShare(const Picture& frame) {
+  long lit = 0;
+  for (int y = 0; y < frame.height; y += 2) {
+    for (int x = 0; x < frame.width; x += 2) {
+      const vexil::test::Rgba c = frame.At(x, y);
+      if (c.r > 24 || c.g > 24 || c.b > 24) ++lit;
+    }
+  }
+  return static_cast<double>(lit) / ((frame.width / 2) * (frame.height / 2));
+}
+
+// One frame a second over the whole demo, twice: the same files both times, and a picture in
+// every frame but those the script fades to black on purpose.
+TEST(BundledDemoTest, CapturesTheSameFramesTwiceWithoutBlackHoles) {
+  PlayFolder folder;
+  ScratchDir out;
+  for (const char* run_folder : {"a", "b"}) {
+    const RunResult run =
+        RunPlayer({"--capture", out.File(run_folder), "--fps", "1", "demo.gma"}, folder.path());
+    ASSERT_EQ(0, run.status) << run.err;
+  }
+  EXPECT_FALSE(ReadFile(folder.File("timing.txt")).empty()) << "the timing aid ran, unseen";
+  // Fading in at the start and into the break, faded out at the end.
+  const std::set<int> dark_on_purpose = {0, 1, 60, 121, 122};
+  int frames = 0;
+  for (int second = 0;; ++second) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", second);
+    const std::string a = ReadFile(out.File("a") + name);
+    if (a.empty()) break;
+    ++frames;
+    EXPECT_TRUE(a == ReadFile(out.File("b") + name)) << "frame at " << second << " s differs";
+    if (dark_on_purpose.count(second)) continue;
+    const Picture frame = LoadPng(out.File("a") + name);
+    ASSERT_TRUE(frame.ok());
+    EXPECT_EQ(640, frame.width);
+    EXPECT_EQ(480, frame.height);
+    EXPECT_GT(LitShare(frame), 0.1) << "the frame at " << second << " s is mostly black";
+  }
+  EXPECT_EQ(123, frames) << "0 to 122 s: the music's two minutes and its last chord";
+  EXPECT_TRUE(ReadFile(out.File("a/audio.wav")) == ReadFile(out.File("b/audio.wav")));
+
+  // At 10 s the title stands over the star tube: bright cyan-to-violet letters across the row
+  // through its middle.
+  const Picture title = LoadPng(out.File("a/frame-000010.png"));
+  ASSERT_TRUE(title.ok());
+  int letters = 0;
+  for (int x = 0; x < 640; ++x) {
+    const uint32_t p = title.Rgb(x, 130);
+    if (((p >> 16) & 0xFF) > 100 && (p & 0xFF) > 200) ++letters;
+  }
+  EXPECT_GT(letters, 40) << "the title is visible";
+}
+
+// The RMS level in dB of the stereo samples between two times.
+double Level(const std::vector<float>& samples, int rate, double from, double to) {
+  const long first = std::lround(from * rate), last = std::lround(to * rate);
+  double sum = 0.0;
+  for (long i = first * 2; i < last * 2; ++i) sum += samples[i] * samples[i];
+  return 10.0 * std::log10(sum / ((last - first) * 2.0) + 1e-12);
+}
+
+TEST(BundledDemoTest, MusicIsTwoMinutesInSectionsWithoutClipping) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open((kDemo + "/music.ogg").c_str(), SFM_READ, &info);
+  ASSERT_NE(nullptr, file) << sf_strerror(nullptr);
+  ASSERT_EQ(2, info.channels);
+  std::vector<float> samples(static_cast<size_t>(info.frames) * 2);
+  const sf_count_t read = sf_readf_float(file, samples.data(), info.frames);
+  sf_close(file);
+  ASSERT_EQ(info.frames, read);
+  EXPECT_NEAR(122.5, static_cast<double>(info.frames) / info.samplerate, 0.05)
+      << "64 bars and the last chord's tail";
+
+  float peak = 0.0f;
+  for (float s : samples) peak = std::max(peak, std::fabs(s));
+  EXPECT_LT(peak, 0.95f) << "headroom left after encoding: nothing clips";
+
+  auto bars = [&](int first, int last) {
+    return Level(samples, info.samplerate, first * kBar, last * kBar);
+  };
+  const double intro = bars(0, 8), build = bars(8, 16), drop = bars(16, 32);
+  const double breakdown = bars(32, 36), drop2 = bars(40, 56), outro_end = bars(60, 64);
+  EXPECT_LT(intro, build - 4) << "the kick comes in with the build";
+  EXPECT_LT(build, drop);
+  EXPECT_LT(breakdown, drop - 4) << "the break drops the drums";
+  EXPECT_LT(breakdown, drop2 - 4);
+  EXPECT_LT(outro_end, drop2 - 4) << "the outro thins out";
+}
+
+TEST(BundledDemoTest, SynthWritesTheSameMusicOnEveryRun) {
+  ScratchDir scratch;
+  const RunResult run = RunProgram(BuiltProgram("vexil-synth"), {scratch.File("music.ogg")});
+  ASSERT_EQ(0, run.status) << run.err;
+  const std::string again = ReadFile(scratch.File("music.ogg"));
+  EXPECT_FALSE(again.empty());
+  EXPECT_TRUE(again == ReadFile(kDemo + "/music.ogg")) << "the same bytes as the demo's music";
+}
+
+}  // namespace
