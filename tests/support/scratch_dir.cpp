@@ -33,6 +33,16 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+bool ScratchDir::LinkFilesFrom(const std::string& folder) {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    if (!entry.is_regular_file()) continue;
+    std::filesystem::create_symlink(entry.path(), File(entry.path().filename().string()), ec);
+    if (ec) return false;
+  }
+  return !ec && !path_.empty();
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;

@@ -19,6 +19,11 @@ class ScratchDir {
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "/" + name; }
 
+  // Links (symbolically) every regular file of `folder` into this one, so that a program can
+  // play from it without writing into `folder` (the built demo's timing aid writes its log
+  // into the folder it plays from). False when a link cannot be made.
+  bool LinkFilesFrom(const std::string& folder);
+
  private:
   std::string path_;
   std::string previous_;  // the working directory to go back to (kEnter)

@@ -59,19 +59,22 @@ double Oscillator::Next(double hz) {
   return value;
 }
 
-Svf::Out Svf::Process(double in, double cutoff_hz, double resonance) {
+Svf::Coefficients Svf::For(double cutoff_hz, double resonance) {
   cutoff_hz = std::clamp(cutoff_hz, 20.0, kRate * 0.45);
   const double g = std::tan(kPi * cutoff_hz / kRate);
   const double k = 2.0 - 2.0 * std::clamp(resonance, 0.0, 0.98);
   const double a1 = 1.0 / (1.0 + g * (g + k));
   const double a2 = g * a1;
-  const double a3 = g * a2;
+  return {a1, a2, g * a2, k};
+}
+
+Svf::Out Svf::Process(double in, const Coefficients& c) {
   const double v3 = in - ic2_;
-  const double v1 = a1 * ic1_ + a2 * v3;
-  const double v2 = ic2_ + a2 * ic1_ + a3 * v3;
+  const double v1 = c.a1 * ic1_ + c.a2 * v3;
+  const double v2 = ic2_ + c.a2 * ic1_ + c.a3 * v3;
   ic1_ = 2.0 * v1 - ic1_;
   ic2_ = 2.0 * v2 - ic2_;
-  return {v2, v1, in - k * v1 - v2};
+  return {v2, v1, in - c.k * v1 - v2};
 }
 
 void Track::Add(long i, double value, double pan) {

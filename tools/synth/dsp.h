@@ -41,7 +41,16 @@ class Svf {
   struct Out {
     double low, band, high;
   };
-  Out Process(double in, double cutoff_hz, double resonance);  // resonance 0..1
+  // The coefficients for a cutoff and a resonance (0..1): worked out once where they hold
+  // still or where two filters share them, since the tangent in them is the costly part.
+  struct Coefficients {
+    double a1, a2, a3, k;
+  };
+  static Coefficients For(double cutoff_hz, double resonance);
+  Out Process(double in, const Coefficients& c);
+  Out Process(double in, double cutoff_hz, double resonance) {
+    return Process(in, For(cutoff_hz, resonance));
+  }
 
  private:
   double ic1_ = 0.0, ic2_ = 0.0;

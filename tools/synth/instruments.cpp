@@ -54,10 +54,11 @@ void Snare(Track& track, double start, double velocity, uint32_t seed) {
   Oscillator body(Oscillator::Shape::kTriangle);
   Noise noise(seed);
   Svf filter;
+  const Svf::Coefficients hiss_filter = Svf::For(5200.0, 0.2);
   for (long i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / kRate;
     const double tone = body.Next(185.0 + 60.0 * std::exp(-t * 40.0)) * std::exp(-t * 30.0);
-    const double hiss = filter.Process(noise.Next(), 5200.0, 0.2).band * std::exp(-t * 16.0);
+    const double hiss = filter.Process(noise.Next(), hiss_filter).band * std::exp(-t * 16.0);
     track.Add(first + i, (0.55 * tone + 1.1 * hiss) * velocity, 0.05);
   }
 }
@@ -68,9 +69,10 @@ void HiHat(Track& track, double start, double velocity, bool open, uint32_t seed
   const long frames = ToFrame(open ? 0.35 : 0.08);
   Noise noise(seed);
   Svf filter;
+  const Svf::Coefficients hiss = Svf::For(8000.0, 0.3);
   for (long i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / kRate;
-    const double value = filter.Process(noise.Next(), 8000.0, 0.3).high * std::exp(-t * decay);
+    const double value = filter.Process(noise.Next(), hiss).high * std::exp(-t * decay);
     track.Add(first + i, value * velocity, 0.25);
   }
 }
@@ -80,15 +82,16 @@ void Crash(Track& track, double start, double velocity, uint32_t seed) {
   const long frames = ToFrame(2.2);
   Noise left_noise(seed), right_noise(seed * 31 + 1);
   Svf left_filter, right_filter;
+  const Svf::Coefficients shimmer = Svf::For(6000, 0.1);
   for (long i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / kRate;
     const double env = std::exp(-t * 2.2) * std::min(1.0, t * 500.0) * velocity;
     const long at = first + i;
     if (at >= track.frames()) break;
     track.left[at] +=
-        static_cast<float>(left_filter.Process(left_noise.Next(), 6000, 0.1).high * env);
+        static_cast<float>(left_filter.Process(left_noise.Next(), shimmer).high * env);
     track.right[at] +=
-        static_cast<float>(right_filter.Process(right_noise.Next(), 6000, 0.1).high * env);
+        static_cast<float>(right_filter.Process(right_noise.Next(), shimmer).high * env);
   }
 }
 
@@ -98,11 +101,12 @@ void Impact(Track& track, double start, double velocity) {
   Oscillator boom(Oscillator::Shape::kSine);
   Noise noise(4242);
   Svf filter;
+  const Svf::Coefficients rumble_filter = Svf::For(400.0, 0.2);
   for (long i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / kRate;
     const double hz = 30.0 + 60.0 * std::exp(-t * 3.0);
     const double body = boom.Next(hz) * std::exp(-t * 1.8) * std::min(1.0, t * 800.0);
-    const double rumble = filter.Process(noise.Next(), 400.0, 0.2).low * std::exp(-t * 5.0);
+    const double rumble = filter.Process(noise.Next(), rumble_filter).low * std::exp(-t * 5.0);
     track.Add(first + i, (std::tanh(1.4 * body) + 0.8 * rumble) * velocity, 0.0);
   }
 }
@@ -151,6 +155,11 @@ void Pad(Track& track, double start, double length, double note, double velocity
   Oscillator right[] = {Oscillator(Oscillator::Shape::kSaw, 0.8),
                         Oscillator(Oscillator::Shape::kSaw, 0.2),
                         Oscillator(Oscillator::Shape::kSaw, 0.5)};
+  double left_hz[3], right_hz[3];
+  for (int v = 0; v < 3; ++v) {
+    left_hz[v] = hz * std::pow(2.0, (detune[v] - 0.03) / 12.0);
+    right_hz[v] = hz * std::pow(2.0, (detune[v] + 0.03) / 12.0);
+  }
   Svf left_filter, right_filter;
   for (long i = 0; i < frames; ++i) {
     const long at = first + i;
@@ -160,11 +169,13 @@ void Pad(Track& track, double start, double length, double note, double velocity
     const double cutoff = (600.0 + 2600.0 * brightness) * (1.0 + 0.15 * std::sin(t * 1.7));
     double l = 0.0, r = 0.0;
     for (int v = 0; v < 3; ++v) {
-      l += left[v].Next(hz * std::pow(2.0, (detune[v] - 0.03) / 12.0));
-      r += right[v].Next(hz * std::pow(2.0, (detune[v] + 0.03) / 12.0));
+      l += left[v].Next(left_hz[v]);
+      r += right[v].Next(right_hz[v]);
     }
-    track.left[at] += static_cast<float>(left_filter.Process(l / 3.0, cutoff, 0.1).low * env);
-    track.right[at] += static_cast<float>(right_filter.Process(r / 3.0, cutoff, 0.1).low * env);
+    // Both sides share one cutoff: one set of coefficients for the two filters.
+    const Svf::Coefficients c = Svf::For(cutoff, 0.1);
+    track.left[at] += static_cast<float>(left_filter.Process(l / 3.0, c).low * env);
+    track.right[at] += static_cast<float>(right_filter.Process(r / 3.0, c).low * env);
   }
 }
 
