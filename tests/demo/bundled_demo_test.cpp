@@ -73,59 +73,36 @@ TEST(BundledDemoTest, CheckFindsNothing) {
   EXPECT_EQ(std::string::npos, run.out.find("line ")) << run.out;
 }
 
-// Share of the frame's pixels with some channel above 24: how much of it is not near black.
-double LitShare(const Picture& frame) {
-  long lit = 0;
-  for (int y = 0; y < frame.height; y += 2) {
-    for (int x = 0; x < frame.width; x += 2) {
-      const vexil::test::Rgba c = frame.At(x, y);
-      if (c.r > 24 || c.g > 24 || c.b > 24) ++lit;
-    }
-  }
-  return static_cast<double>(lit) / ((frame.width / 2) * (frame.height / 2));
-}
-
-// One frame a second over the whole demo, twice: the same files both times, and a picture in
-// every frame but those the script fades to black on purpose.
+// Half a second across the cut from the build into the drop, captured twice: the zoom blur
+// burning white, the flash and the first frames of the tunnel and the comet, whose rings move
+// frame by frame from the frames before. Both runs write the same files, and no frame is
+// black. (The golden frames show one moment of every scene; the whole demo is not captured
+// here, to keep the test short.)
 TEST(BundledDemoTest, CapturesTheSameFramesTwiceWithoutBlackHoles) {
   PlayFolder folder;
   ScratchDir out;
   for (const char* run_folder : {"a", "b"}) {
-    const RunResult run =
-        RunPlayer({"--capture", out.File(run_folder), "--fps", "1", "demo.gma"}, folder.path());
+    const RunResult run = RunPlayer({"--capture", out.File(run_folder), "--fps", "30", "--from",
+                                     "29800", "--to", "30300", "demo.gma"},
+                                    folder.path());
     ASSERT_EQ(0, run.status) << run.err;
   }
   EXPECT_FALSE(ReadFile(folder.File("timing.txt")).empty()) << "the timing aid ran, unseen";
-  // Fading in at the start and into the break, faded out at the end.
-  const std::set<int> dark_on_purpose = {0, 1, 60, 121, 122};
   int frames = 0;
-  for (int second = 0;; ++second) {
+  for (;; ++frames) {
     char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", second);
+    std::snprintf(name, sizeof name, "/frame-%06d.png", frames);
     const std::string a = ReadFile(out.File("a") + name);
     if (a.empty()) break;
-    ++frames;
-    EXPECT_TRUE(a == ReadFile(out.File("b") + name)) << "frame at " << second << " s differs";
-    if (dark_on_purpose.count(second)) continue;
+    EXPECT_TRUE(a == ReadFile(out.File("b") + name)) << "frame " << frames << " differs";
     const Picture frame = LoadPng(out.File("a") + name);
     ASSERT_TRUE(frame.ok());
     EXPECT_EQ(640, frame.width);
     EXPECT_EQ(480, frame.height);
-    EXPECT_GT(LitShare(frame), 0.1) << "the frame at " << second << " s is mostly black";
+    EXPECT_GT(vexil::test::LitShare(frame), 0.1) << "frame " << frames << " is mostly black";
   }
-  EXPECT_EQ(123, frames) << "0 to 122 s: the music's two minutes and its last chord";
+  EXPECT_EQ(16, frames) << "29.8 s to 30.3 s at 30 frames a second";
   EXPECT_TRUE(ReadFile(out.File("a/audio.wav")) == ReadFile(out.File("b/audio.wav")));
-
-  // At 10 s the title stands over the star tube: bright cyan-to-violet letters across the row
-  // through its middle.
-  const Picture title = LoadPng(out.File("a/frame-000010.png"));
-  ASSERT_TRUE(title.ok());
-  int letters = 0;
-  for (int x = 0; x < 640; ++x) {
-    const uint32_t p = title.Rgb(x, 130);
-    if (((p >> 16) & 0xFF) > 100 && (p & 0xFF) > 200) ++letters;
-  }
-  EXPECT_GT(letters, 40) << "the title is visible";
 }
 
 // The RMS level in dB of the stereo samples between two times.

@@ -53,6 +53,20 @@ struct Picture {
   }
 };
 
+// Share of a frame's pixels (every second one across and down) with some channel above
+// `level`: how much of it is not near black. A frame where effects should be but nothing drew
+// has almost none.
+inline double LitShare(const Picture& frame, int level = 24) {
+  long lit = 0, all = 0;
+  for (int y = 0; y < frame.height; y += 2) {
+    for (int x = 0; x < frame.width; x += 2, ++all) {
+      const Rgba c = frame.At(x, y);
+      if (c.r > level || c.g > level || c.b > level) ++lit;
+    }
+  }
+  return all ? static_cast<double>(lit) / all : 0.0;
+}
+
 // Any PNG as RGBA; not ok() when the file is missing or unreadable.
 Picture LoadPng(const std::string& path);
 // Writes RGBA (channels 4) or RGB (channels 3) bytes, top row first; false on failure.

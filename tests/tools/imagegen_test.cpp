@@ -122,6 +122,22 @@ TEST_F(ImagegenTest, AlphaWhereTheDemoNeedsIt) {
   EXPECT_GT(vignette.At(0, 0).a, 200);
   EXPECT_EQ(0, vignette.At(0, 0).r);
 
+  // The title, flares and streaks are shown over the scenes at any size: their glow must have
+  // faded out at the picture's border, or the picture's edge shows as a box.
+  for (const char* sprite : {"logo", "glow", "streak"}) {
+    SCOPED_TRACE(sprite);
+    const Picture p = Draw(sprite);
+    ASSERT_TRUE(p.ok());
+    int border = 0;
+    for (int x = 0; x < p.width; ++x) {
+      border = std::max({border, int{p.At(x, 0).a}, int{p.At(x, p.height - 1).a}});
+    }
+    for (int y = 0; y < p.height; ++y) {
+      border = std::max({border, int{p.At(0, y).a}, int{p.At(p.width - 1, y).a}});
+    }
+    EXPECT_LE(border, 2) << "largest alpha along the border";
+  }
+
   // Fades and flashes are whole-screen pictures of one opaque colour.
   const Picture black = Draw("black"), white = Draw("white");
   ASSERT_TRUE(black.ok() && white.ok());

@@ -14,7 +14,7 @@ namespace imagegen {
 namespace {
 
 // "VEXIL" in gradient letters (cyan at the top to violet at the bottom) with a soft glow, on
-// a transparent background.
+// a transparent background that is fully transparent along the picture's border.
 Color Logo(float u, float v, int w, int h) {
   const char* kText = "VEXIL";
   const float cells = 31.0f, rows = 9.0f;  // 29 columns of letters plus a margin each side
@@ -23,7 +23,10 @@ Color Logo(float u, float v, int w, int h) {
   const float y = (v * h - (h - 7.0f * s) * 0.5f) / s;
   const float d = TextDistance(kText, x, y);
   const float letter = Clamp01(1.0f - d * 4.0f);
-  const float glow = 0.55f * std::exp(-d * 1.6f);
+  // The glow fades out over the margin round the letters, so the picture has no edge of its
+  // own where it is cut off.
+  const float margin = std::min({u * w, (1.0f - u) * w, v * h, (1.0f - v) * h}) / s;
+  const float glow = 0.55f * std::exp(-d * 1.6f) * Smooth(0.0f, 1.0f, margin);
   const Color top{0.35f, 0.95f, 1.0f, 1.0f}, bottom{0.75f, 0.3f, 1.0f, 1.0f};
   Color fill = Mix(top, bottom, Clamp01(y / 7.0f));
   fill.a = std::max(letter, glow);

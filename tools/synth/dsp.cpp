@@ -79,9 +79,14 @@ Svf::Out Svf::Process(double in, const Coefficients& c) {
 
 void Track::Add(long i, double value, double pan) {
   if (i < 0 || i >= frames()) return;
-  const double angle = (std::clamp(pan, -1.0, 1.0) + 1.0) * kPi / 4.0;
-  left[i] += static_cast<float>(value * std::cos(angle) * 1.41421356);
-  right[i] += static_cast<float>(value * std::sin(angle) * 1.41421356);
+  if (pan != pan_) {
+    const double angle = (std::clamp(pan, -1.0, 1.0) + 1.0) * kPi / 4.0;
+    pan_ = pan;
+    left_gain_ = std::cos(angle) * 1.41421356;
+    right_gain_ = std::sin(angle) * 1.41421356;
+  }
+  left[i] += static_cast<float>(value * left_gain_);
+  right[i] += static_cast<float>(value * right_gain_);
 }
 
 void PingPongDelay(const Track& in, Track& out, double delay_seconds, double feedback, double wet) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace synth {
@@ -48,12 +49,28 @@ class Svf {
   };
   static Coefficients For(double cutoff_hz, double resonance);
   Out Process(double in, const Coefficients& c);
-  Out Process(double in, double cutoff_hz, double resonance) {
-    return Process(in, For(cutoff_hz, resonance));
-  }
 
  private:
   double ic1_ = 0.0, ic2_ = 0.0;
+};
+
+// A filter whose cutoff sweeps: the sweep is followed at a control rate of one new set of
+// coefficients every kFrames samples (0.36 ms), far finer than any sweep can be heard and a
+// sixteenth of the cost of following it sample by sample.
+class SweptSvf {
+ public:
+  static constexpr long kFrames = 16;
+  // Filters `in`, the `i`-th sample of the sweep; `cutoff_hz(i)` is asked for the cutoff only
+  // when the coefficients are due.
+  template <typename Cutoff>
+  Svf::Out Process(long i, double in, double resonance, Cutoff cutoff_hz) {
+    if (i % kFrames == 0) coefficients_ = Svf::For(cutoff_hz(i), resonance);
+    return filter_.Process(in, coefficients_);
+  }
+
+ private:
+  Svf filter_;
+  Svf::Coefficients coefficients_{};
 };
 
 // A stereo sound buffer covering the whole piece.
@@ -63,6 +80,11 @@ struct Track {
   // Adds `value` at frame `i` panned by `pan` (-1 left .. +1 right, constant power).
   void Add(long i, double value, double pan);
   std::vector<float> left, right;
+
+ private:
+  // The gains of the last pan asked for: a note keeps its pan, so they are seldom worked out.
+  // (Not a number at first, so that the first pan is always worked out.)
+  double pan_ = std::numeric_limits<double>::quiet_NaN(), left_gain_ = 0.0, right_gain_ = 0.0;
 };
 
 // Dotted-echo delay whose repeats alternate between the sides, darkened on each pass.

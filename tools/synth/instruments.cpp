@@ -11,6 +11,9 @@ namespace {
 long ToFrame(double seconds) {
   return std::lround(seconds * kRate);
 }
+double Seconds(long frame) {
+  return static_cast<double>(frame) / kRate;
+}
 
 // Attack-decay-sustain-release level at time `t` into a note held for `length` seconds.
 double Adsr(double t, double length, double attack, double decay, double sustain, double release) {
@@ -115,11 +118,13 @@ void Riser(Track& track, double start, double length, double velocity, uint32_t 
   const long first = ToFrame(start);
   const long frames = ToFrame(length);
   Noise noise(seed);
-  Svf filter;
+  SweptSvf filter;
+  auto cutoff = [frames](long i) {
+    return 300.0 * std::pow(40.0, static_cast<double>(i) / frames);
+  };
   for (long i = 0; i < frames; ++i) {
     const double x = static_cast<double>(i) / frames;  // 0..1 through the rise
-    const double cutoff = 300.0 * std::pow(40.0, x);
-    const double value = filter.Process(noise.Next(), cutoff, 0.6).band * x * x;
+    const double value = filter.Process(i, noise.Next(), 0.6, cutoff).band * x * x;
     track.Add(first + i, value * velocity, std::sin(x * 12.0) * 0.5);
   }
 }
@@ -129,14 +134,13 @@ void Bass(Track& track, double start, double length, double note, double velocit
   const long frames = ToFrame(length + 0.05);
   const double hz = MidiToHz(note);
   Oscillator saw(Oscillator::Shape::kSaw), sub(Oscillator::Shape::kSine);
-  Svf filter;
+  SweptSvf filter;
+  // The filter opens on each note and closes again: the bass "talks".
+  auto cutoff = [](long i) { return 180.0 + 1400.0 * std::exp(-Seconds(i) * 14.0); };
   for (long i = 0; i < frames; ++i) {
-    const double t = static_cast<double>(i) / kRate;
-    const double env = Adsr(t, length, 0.004, 0.12, 0.75, 0.04);
-    // The filter opens on each note and closes again: the bass "talks".
-    const double cutoff = 180.0 + 1400.0 * std::exp(-t * 14.0);
+    const double env = Adsr(Seconds(i), length, 0.004, 0.12, 0.75, 0.04);
     const double raw = 0.6 * saw.Next(hz) + 0.7 * sub.Next(hz);
-    track.Add(first + i, filter.Process(raw, cutoff, 0.35).low * env * velocity, 0.0);
+    track.Add(first + i, filter.Process(i, raw, 0.35, cutoff).low * env * velocity, 0.0);
   }
 }
 
@@ -160,22 +164,21 @@ void Pad(Track& track, double start, double length, double note, double velocity
     left_hz[v] = hz * std::pow(2.0, (detune[v] - 0.03) / 12.0);
     right_hz[v] = hz * std::pow(2.0, (detune[v] + 0.03) / 12.0);
   }
-  Svf left_filter, right_filter;
+  SweptSvf left_filter, right_filter;
+  auto cutoff = [brightness](long i) {
+    return (600.0 + 2600.0 * brightness) * (1.0 + 0.15 * std::sin(Seconds(i) * 1.7));
+  };
   for (long i = 0; i < frames; ++i) {
     const long at = first + i;
     if (at >= track.frames()) break;
-    const double t = static_cast<double>(i) / kRate;
-    const double env = Adsr(t, length, 0.5, 0.8, 0.8, release) * velocity;
-    const double cutoff = (600.0 + 2600.0 * brightness) * (1.0 + 0.15 * std::sin(t * 1.7));
+    const double env = Adsr(Seconds(i), length, 0.5, 0.8, 0.8, release) * velocity;
     double l = 0.0, r = 0.0;
     for (int v = 0; v < 3; ++v) {
       l += left[v].Next(left_hz[v]);
       r += right[v].Next(right_hz[v]);
     }
-    // Both sides share one cutoff: one set of coefficients for the two filters.
-    const Svf::Coefficients c = Svf::For(cutoff, 0.1);
-    track.left[at] += static_cast<float>(left_filter.Process(l / 3.0, c).low * env);
-    track.right[at] += static_cast<float>(right_filter.Process(r / 3.0, c).low * env);
+    track.left[at] += static_cast<float>(left_filter.Process(i, l / 3.0, 0.1, cutoff).low * env);
+    track.right[at] += static_cast<float>(right_filter.Process(i, r / 3.0, 0.1, cutoff).low * env);
   }
 }
 
@@ -184,15 +187,15 @@ void Lead(Track& track, double start, double length, double note, double velocit
   const long frames = ToFrame(length + 0.25);
   const double hz = MidiToHz(note);
   Oscillator saw(Oscillator::Shape::kSaw), square(Oscillator::Shape::kSquare, 0.25);
-  Svf filter;
+  SweptSvf filter;
+  auto cutoff = [](long i) { return 1800.0 + 2500.0 * std::exp(-Seconds(i) * 6.0); };
   for (long i = 0; i < frames; ++i) {
-    const double t = static_cast<double>(i) / kRate;
+    const double t = Seconds(i);
     const double env = Adsr(t, length, 0.01, 0.2, 0.7, 0.2);
     // Vibrato fades in on held notes only.
     const double vibrato = 1.0 + 0.006 * std::sin(2.0 * kPi * 5.5 * t) * std::min(1.0, t * 2.5);
     const double raw = 0.55 * saw.Next(hz * vibrato) + 0.45 * square.Next(hz * vibrato * 1.003);
-    const double cutoff = 1800.0 + 2500.0 * std::exp(-t * 6.0);
-    track.Add(first + i, filter.Process(raw, cutoff, 0.25).low * env * velocity, -0.1);
+    track.Add(first + i, filter.Process(i, raw, 0.25, cutoff).low * env * velocity, -0.1);
   }
 }
 
@@ -202,12 +205,14 @@ void Pluck(Track& track, double start, double note, double velocity, double brig
   const long frames = ToFrame(0.35);
   const double hz = MidiToHz(note);
   Oscillator saw(Oscillator::Shape::kSaw);
-  Svf filter;
+  SweptSvf filter;
+  auto cutoff = [brightness](long i) {
+    return 400.0 + 5000.0 * brightness * std::exp(-Seconds(i) * 25.0);
+  };
   for (long i = 0; i < frames; ++i) {
-    const double t = static_cast<double>(i) / kRate;
+    const double t = Seconds(i);
     const double env = std::exp(-t * 11.0) * std::min(1.0, t * 400.0);
-    const double cutoff = 400.0 + 5000.0 * brightness * std::exp(-t * 25.0);
-    track.Add(first + i, filter.Process(saw.Next(hz), cutoff, 0.4).low * env * velocity, pan);
+    track.Add(first + i, filter.Process(i, saw.Next(hz), 0.4, cutoff).low * env * velocity, pan);
   }
 }
 
