@@ -11,14 +11,13 @@ namespace {
 
 constexpr char kLibraryFile[] = "libvexil_video.so";
 
-// Holds the library for as long as the sink it made lives, and frees the sink first.
+// Frees the sink the library made. The library itself stays loaded until the process ends:
+// the codec libraries FFmpeg pulls in set up global state when they are loaded and are not
+// made to be unloaded again (their memory would be lost, their exit handlers left dangling).
 class LoadedVideoSink : public FrameSink {
  public:
-  LoadedVideoSink(sys::DynLibHandle library, FrameSink* sink) : library_(library), sink_(sink) {}
-  ~LoadedVideoSink() override {
-    delete sink_;
-    sys::DynLibClose(library_);
-  }
+  explicit LoadedVideoSink(FrameSink* sink) : sink_(sink) {}
+  ~LoadedVideoSink() override { delete sink_; }
   LoadedVideoSink(const LoadedVideoSink&) = delete;
   LoadedVideoSink& operator=(const LoadedVideoSink&) = delete;
 
@@ -34,7 +33,6 @@ class LoadedVideoSink : public FrameSink {
   bool Finish(RenderEnd end, std::string* error) override { return sink_->Finish(end, error); }
 
  private:
-  sys::DynLibHandle library_;
   FrameSink* sink_;
 };
 
@@ -55,17 +53,14 @@ std::unique_ptr<FrameSink> OpenVideoSink(const std::string& path, std::string* e
   }
   auto create = reinterpret_cast<VexilVideoCreateSinkFunction>(
       sys::DynLibSymbol(library, "VexilVideo_CreateSink"));
+  // Once loaded the library stays, whatever follows (see LoadedVideoSink).
   if (create == nullptr) {
-    sys::DynLibClose(library);
     *error = "video export is not available: \"" + file + "\" is not vexil's video library";
     return nullptr;
   }
   FrameSink* sink = create(&format, path.c_str(), error);
-  if (sink == nullptr) {
-    sys::DynLibClose(library);
-    return nullptr;
-  }
-  return std::make_unique<LoadedVideoSink>(library, sink);
+  if (sink == nullptr) return nullptr;
+  return std::make_unique<LoadedVideoSink>(sink);
 }
 
 }  // namespace vexil
