@@ -4,14 +4,13 @@
 #include <tinyxml.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
+#include "module_types.h"
 #include "support/picture.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
@@ -39,19 +38,8 @@ class PlayFolder : public ScratchDir {
 // The music's bars: 128 beats a minute, four beats a bar.
 constexpr double kBar = 4.0 * 60.0 / 128.0;
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 TEST(BundledDemoTest, EveryModuleTypeOfTheCatalogueIsOnTheTimeline) {
-  std::set<std::string> catalogue;
-  for (int i = 0;; ++i) {
-    char name[260] = {};
-    uint8_t kind = 0;
-    if (!GetName(i, name, &kind)) break;
-    if (kind == PLUGIN_KIND_MODULE) catalogue.insert(Lower(name));
-  }
+  const std::set<std::string> catalogue = vexil::test::CatalogueModuleTypes();
   ASSERT_EQ(14u, catalogue.size());
 
   TiXmlDocument script;
@@ -60,7 +48,7 @@ TEST(BundledDemoTest, EveryModuleTypeOfTheCatalogueIsOnTheTimeline) {
   ASSERT_NE(nullptr, timeline);
   std::set<std::string> used;
   for (const TiXmlElement* e = timeline->FirstChildElement(); e; e = e->NextSiblingElement()) {
-    if (e->Attribute("type")) used.insert(Lower(e->Attribute("type")));
+    if (e->Attribute("type")) used.insert(vexil::test::LowerCase(e->Attribute("type")));
   }
   for (const std::string& type : catalogue)
     EXPECT_EQ(1u, used.count(type)) << type << " is missing";

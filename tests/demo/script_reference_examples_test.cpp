@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -13,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
+#include "module_types.h"
 #include "support/picture.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
@@ -21,7 +19,6 @@
 namespace {
 
 using vexil::test::BuiltProgram;
-using vexil::test::LoadPng;
 using vexil::test::Picture;
 using vexil::test::ReadFile;
 using vexil::test::RunPlayer;
@@ -108,11 +105,6 @@ std::string ScriptFor(const std::string& scene) {
          resources + "</resources><timeline>\n" + timeline + "</timeline></demo>\n";
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // Share of pixels with some channel above 8: anything drawn over the black of an empty frame.
 double DrawnShare(const Picture& frame) {
   return vexil::test::LitShare(frame, 8);
@@ -162,7 +154,8 @@ TEST_F(ScriptReferenceExamples, EveryExamplePassesTheCheckAndDraws) {
     bool draws = false;
     const TiXmlElement* timeline = script.RootElement()->FirstChildElement("timeline");
     for (const TiXmlElement* e = timeline->FirstChildElement(); e; e = e->NextSiblingElement()) {
-      const std::string type = Lower(e->Attribute("type") ? e->Attribute("type") : "");
+      const std::string type =
+          vexil::test::LowerCase(e->Attribute("type") ? e->Attribute("type") : "");
       shown.insert(type);
       if (type == "fmod" || type == "torusknot") continue;  // they draw nothing
       double s = 0.0, t = 0.0;
@@ -178,7 +171,7 @@ TEST_F(ScriptReferenceExamples, EveryExamplePassesTheCheckAndDraws) {
     const RunResult capture =
         RunPlayer({"--capture", name, "--from", at, "--to", at, name + ".xml"}, folder_.path());
     ASSERT_EQ(0, capture.status) << capture.err;
-    const Picture frame = LoadPng(folder_.File(name + "/frame-000000.png"));
+    const Picture frame = vexil::test::LoadPng(folder_.File(name + "/frame-000000.png"));
     if (!frame.ok()) {
       ADD_FAILURE() << "the capture at " << at << " ms wrote no frame";
       continue;
@@ -192,13 +185,7 @@ TEST_F(ScriptReferenceExamples, EveryExamplePassesTheCheckAndDraws) {
   }
   EXPECT_GE(scenes, 14);
 
-  std::set<std::string> catalogue;
-  for (int i = 0;; ++i) {
-    char type[260] = {};
-    uint8_t kind = 0;
-    if (!GetName(i, type, &kind)) break;
-    if (kind == PLUGIN_KIND_MODULE) catalogue.insert(Lower(type));
-  }
+  const std::set<std::string> catalogue = vexil::test::CatalogueModuleTypes();
   for (const std::string& type : catalogue) {
     EXPECT_EQ(1u, shown.count(type)) << "no example scene shows " << type;
   }
