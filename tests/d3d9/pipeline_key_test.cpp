@@ -45,10 +45,10 @@ class FfpKeyTest : public ::testing::Test {
     state_.Reset(true, 64, 64);
     DecodeFvf(0x152, &layout_);
   }
-  FfpKey Key(uint32_t textures) {
+  FfpKey Key(uint32_t textures, bool points = false) {
     FfpKey key;
     DWORD lights[8];
-    BuildFfpKey(state_, layout_, textures, &key, lights);
+    BuildFfpKey(state_, layout_, textures, points, &key, lights);
     return key;
   }
   StateMirror state_;
@@ -101,6 +101,33 @@ TEST_F(FfpKeyTest, NormalsAreNormalisedWhereverTheyAreUsed) {
   EXPECT_FALSE(Key(1).normalizeNormals);
 }
 
+TEST_F(FfpKeyTest, SpecularIsComputedOnlyWhereAPixelReadsIt) {
+  state_.lights.resize(1);
+  state_.lights[0] = {vexil::d3d9::DefaultLight(), true, true};
+  EXPECT_FALSE(Key(1).specular) << "lit, but SPECULARENABLE is off and no stage reads it";
+  EXPECT_FALSE(Key(1).specularUsed);
+  state_.render[D3DRS_SPECULARENABLE] = TRUE;
+  EXPECT_TRUE(Key(1).specular) << "added after the stages";
+  state_.render[D3DRS_SPECULARENABLE] = FALSE;
+  state_.stage[0][D3DTSS_ALPHAARG2] = D3DTA_SPECULAR | D3DTA_ALPHAREPLICATE;
+  EXPECT_TRUE(Key(1).specularUsed) << "a stage argument";
+  EXPECT_TRUE(Key(1).specular);
+  state_.render[D3DRS_LIGHTING] = FALSE;
+  EXPECT_TRUE(Key(1).specularUsed) << "unlit: the vertex specular colour passes through";
+  EXPECT_FALSE(Key(1).specular) << "nothing to light";
+}
+
+TEST_F(FfpKeyTest, PointStatesMatterOnlyWhenDrawingPoints) {
+  const FfpKey triangles = Key(1);
+  state_.render[D3DRS_POINTSPRITEENABLE] = TRUE;
+  state_.render[D3DRS_POINTSCALEENABLE] = TRUE;
+  EXPECT_TRUE(triangles == Key(1)) << "sprite and scale states leave triangle programs alone";
+  const FfpKey points = Key(1, true);
+  EXPECT_TRUE(points.points);
+  EXPECT_TRUE(points.pointSprite);
+  EXPECT_TRUE(points.pointScale);
+}
+
 TEST_F(FfpKeyTest, LightsFogAndPretransformedVertices) {
   state_.lights.resize(5);
   state_.lights[1] = {vexil::d3d9::DefaultLight(), true, true};
@@ -109,7 +136,7 @@ TEST_F(FfpKeyTest, LightsFogAndPretransformedVertices) {
   state_.lights[2] = {vexil::d3d9::DefaultLight(), true, false};
   FfpKey key;
   DWORD active[8] = {};
-  BuildFfpKey(state_, layout_, 1, &key, active);
+  BuildFfpKey(state_, layout_, 1, false, &key, active);
   ASSERT_EQ(2, key.lightCount) << "enabled lights only";
   EXPECT_EQ(1u, active[0]);
   EXPECT_EQ(4u, active[1]);

@@ -1,4 +1,4 @@
-// Computes the shared uniform block: World x View, the normal matrix (inverse transpose of
+// Computes the shared uniform blocks: World x View, the normal matrix (inverse transpose of
 // its 3x3), lights moved into view space, colours unpacked from D3DCOLOR.
 #include "d3d9/gl/ffp_constants.h"
 
@@ -8,20 +8,19 @@
 
 namespace vexil::d3d9 {
 
-const char* const kFfpConstantsGlsl = R"(layout(std140) uniform FfpConstants {
+const char* const kFfpVertexBlocksGlsl = R"(layout(std140) uniform FfpTransforms {
   mat4 uWorldView;
   mat4 uProjection;
   mat4 uNormalMatrix;
+};
+layout(std140) uniform FfpVertexConstants {
   vec4 uMatDiffuse, uMatAmbient, uMatSpecular, uMatEmissive;
   vec4 uGlobalAmbient;
-  vec4 uFogColor;
   vec4 uFogParams;
   vec4 uMisc;
   vec4 uMisc2;
   vec4 uViewport;
   vec4 uPixelOffset;
-  vec4 uTextureFactor;
-  vec4 uStageConstant[8];
   vec4 uLightDiffuse[8];
   vec4 uLightSpecular[8];
   vec4 uLightAmbient[8];
@@ -29,6 +28,15 @@ const char* const kFfpConstantsGlsl = R"(layout(std140) uniform FfpConstants {
   vec4 uLightDirection[8];
   vec4 uLightAttenuation[8];
   vec4 uLightSpot[8];
+};
+)";
+
+const char* const kFfpPixelBlockGlsl = R"(layout(std140) uniform FfpPixelConstants {
+  vec4 uFogColor;
+  vec4 uPixelFogParams;
+  vec4 uAlphaRef;
+  vec4 uTextureFactor;
+  vec4 uStageConstant[8];
 };
 )";
 
@@ -86,29 +94,36 @@ void NormalMatrix(const D3DMATRIX& m, float* out) {
 
 }  // namespace
 
-void FillFfpConstants(const StateMirror& s, const DWORD* activeLights, int lightCount,
-                      FfpConstants* out) {
-  std::memset(out, 0, sizeof(*out));
-  const D3DMATRIX& view = s.transform[kSlotView];
+void FillFfpTransforms(const StateMirror& s, FfpTransforms* out) {
   D3DMATRIX worldView;
-  Multiply(s.transform[kSlotWorld], view, &worldView);
+  Multiply(s.transform[kSlotWorld], s.transform[kSlotView], &worldView);
   std::memcpy(out->worldView, &worldView, 64);
   std::memcpy(out->projection, &s.transform[kSlotProjection], 64);
   NormalMatrix(worldView, out->normalMatrix);
+}
 
+namespace {
+
+void FogParams(const StateMirror& s, float* out) {
+  const float start = s.RenderFloat(D3DRS_FOGSTART), end = s.RenderFloat(D3DRS_FOGEND);
+  out[0] = start;
+  out[1] = end;
+  out[2] = end != start ? 1.0f / (end - start) : 0.0f;
+  out[3] = s.RenderFloat(D3DRS_FOGDENSITY);
+}
+
+}  // namespace
+
+void FillFfpVertexConstants(const StateMirror& s, const DWORD* activeLights, int lightCount,
+                            FfpVertexConstants* out) {
+  std::memset(out, 0, sizeof(*out));
   Copy(s.material.Diffuse, out->matDiffuse);
   Copy(s.material.Ambient, out->matAmbient);
   Copy(s.material.Specular, out->matSpecular);
   Copy(s.material.Emissive, out->matEmissive);
   Color(s.render[D3DRS_AMBIENT], out->globalAmbient);
-  Color(s.render[D3DRS_FOGCOLOR], out->fogColor);
-  const float start = s.RenderFloat(D3DRS_FOGSTART), end = s.RenderFloat(D3DRS_FOGEND);
-  out->fogParams[0] = start;
-  out->fogParams[1] = end;
-  out->fogParams[2] = end != start ? 1.0f / (end - start) : 0.0f;
-  out->fogParams[3] = s.RenderFloat(D3DRS_FOGDENSITY);
+  FogParams(s, out->fogParams);
   out->misc[0] = s.material.Power;
-  out->misc[1] = static_cast<float>(s.render[D3DRS_ALPHAREF] & 0xff);
   out->misc[2] = s.RenderFloat(D3DRS_POINTSIZE);
   out->misc[3] = s.RenderFloat(D3DRS_POINTSIZE_MIN);
   out->misc2[0] = s.RenderFloat(D3DRS_POINTSIZE_MAX);
@@ -125,9 +140,8 @@ void FillFfpConstants(const StateMirror& s, const DWORD* activeLights, int light
   const float c = 63.0f / 64.0f;
   out->pixelOffset[0] = c / out->viewport[2];
   out->pixelOffset[1] = c / out->viewport[3];
-  Color(s.render[D3DRS_TEXTUREFACTOR], out->textureFactor);
-  for (DWORD i = 0; i < kStageCount; ++i) Color(s.stage[i][D3DTSS_CONSTANT], out->stageConstant[i]);
 
+  const D3DMATRIX& view = s.transform[kSlotView];
   for (int i = 0; i < lightCount; ++i) {
     const D3DLIGHT9& l = s.lights[activeLights[i]].light;
     Copy(l.Diffuse, out->lightDiffuse[i]);
@@ -145,6 +159,15 @@ void FillFfpConstants(const StateMirror& s, const DWORD* activeLights, int light
     out->lightSpot[i][0] = std::cos(l.Theta * 0.5f);
     out->lightSpot[i][1] = std::cos(l.Phi * 0.5f);
   }
+}
+
+void FillFfpPixelConstants(const StateMirror& s, FfpPixelConstants* out) {
+  std::memset(out, 0, sizeof(*out));
+  Color(s.render[D3DRS_FOGCOLOR], out->fogColor);
+  FogParams(s, out->fogParams);
+  out->alphaRef[0] = static_cast<float>(s.render[D3DRS_ALPHAREF] & 0xff);
+  Color(s.render[D3DRS_TEXTUREFACTOR], out->textureFactor);
+  for (DWORD i = 0; i < kStageCount; ++i) Color(s.stage[i][D3DTSS_CONSTANT], out->stageConstant[i]);
 }
 
 }  // namespace vexil::d3d9

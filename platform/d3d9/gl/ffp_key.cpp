@@ -41,7 +41,7 @@ bool IsAffineProjection(const D3DMATRIX& m) {
 }
 
 void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t texturesBound,
-                 FfpKey* key, DWORD* activeLights) {
+                 bool points, FfpKey* key, DWORD* activeLights) {
   std::memset(key, 0, sizeof(*key));
   const auto& r = s.render;
   key->pretransformed = layout.pretransformed;
@@ -71,7 +71,6 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
     key->emissiveSource = ResolveSource(r[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, layout);
   }
   key->specularAdd = r[D3DRS_SPECULARENABLE] != 0;
-  key->specular = key->lighting && key->lightCount > 0;
   key->flatShading = r[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
 
   if (r[D3DRS_FOGENABLE]) {
@@ -93,8 +92,9 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
   if (r[D3DRS_ALPHATESTENABLE] && r[D3DRS_ALPHAFUNC] != D3DCMP_ALWAYS) {
     key->alphaFunc = static_cast<uint8_t>(r[D3DRS_ALPHAFUNC]);
   }
-  key->pointSprite = r[D3DRS_POINTSPRITEENABLE] != 0;
-  key->pointScale = r[D3DRS_POINTSCALEENABLE] != 0 && !layout.pretransformed;
+  key->points = points;
+  key->pointSprite = points && r[D3DRS_POINTSPRITEENABLE] != 0;
+  key->pointScale = points && r[D3DRS_POINTSCALEENABLE] != 0 && !layout.pretransformed;
 
   for (DWORD i = 0; i < kStageCount; ++i) {
     const auto& st = s.stage[i];
@@ -131,6 +131,19 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
     }
     key->stageCount = static_cast<uint8_t>(i + 1);
   }
+
+  // The specular colour is worth computing and passing on only where a pixel sees it.
+  bool specularRead = key->specularAdd != 0;
+  auto isSpecular = [](uint8_t arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR; };
+  for (int i = 0; i < key->stageCount; ++i) {
+    const FfpStageKey& st = key->stages[i];
+    for (uint8_t arg :
+         {st.colorArg0, st.colorArg1, st.colorArg2, st.alphaArg0, st.alphaArg1, st.alphaArg2}) {
+      specularRead = specularRead || isSpecular(arg);
+    }
+  }
+  key->specularUsed = specularRead;
+  key->specular = key->lighting && key->lightCount > 0 && specularRead;
 
   // Normalising applies to the transformed normal wherever it is used: lighting, and the
   // texture coordinates generated from it (sphere maps, reflections), lit or not.

@@ -36,6 +36,7 @@ struct FfpKey {
   uint8_t texCoordCount;
   uint8_t texCoordSize[8];
   // Lighting.
+  // specular: the lights' specular term is computed (lit, and something reads it).
   uint8_t lighting, lightCount, normalizeNormals, localViewer, specular;
   uint8_t lightType[kMaxActiveLights];
   MaterialSource diffuseSource, ambientSource, specularSource, emissiveSource;
@@ -45,9 +46,12 @@ struct FfpKey {
   uint8_t fogMode;         // D3DFOG_LINEAR / EXP / EXP2
   uint8_t fogFromDeviceZ;  // affine projection: distance is z in [0, 1]
   uint8_t rangeFog;
-  uint8_t alphaFunc;    // 0 = alpha test off
-  uint8_t specularAdd;  // D3DRS_SPECULARENABLE
-  uint8_t pointSprite, pointScale;
+  uint8_t alphaFunc;     // 0 = alpha test off
+  uint8_t specularAdd;   // D3DRS_SPECULARENABLE
+  uint8_t specularUsed;  // the specular colour reaches a pixel: added, or a stage argument
+  // Drawing points (a point list, or polygons filled as points): only then does the vertex
+  // program write a point size, and only then do sprites and scaling matter.
+  uint8_t points, pointSprite, pointScale;
   uint8_t stageCount;
   FfpStageKey stages[kStageCount];
 
@@ -65,9 +69,10 @@ struct FfpKeyHash {
 };
 
 // Builds the key for the current state. texturesBound has bit i set when stage i has a
-// texture. activeLights receives the indices of the lights in use, in order.
+// texture; points tells whether the draw rasterises points. activeLights receives the
+// indices of the lights in use, in order.
 void BuildFfpKey(const StateMirror& state, const VertexLayout& layout, uint32_t texturesBound,
-                 FfpKey* key, DWORD* activeLights);
+                 bool points, FfpKey* key, DWORD* activeLights);
 
 // True when the projection has no perspective divide (an orthographic D3DX matrix).
 bool IsAffineProjection(const D3DMATRIX& m);

@@ -1,11 +1,12 @@
-// Program building: compile both generated shaders, bind the shared uniform block to binding
-// 0 and the stage samplers to units 0..7.
+// Program building: compile both generated shaders, bind the shared uniform blocks to their
+// binding points and the stage samplers to units 0..7.
 #include "d3d9/gl/ffp_program_cache.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "d3d9/gl/ffp_constants.h"
 #include "d3d9/gl/ffp_shader_gen.h"
 
 namespace vexil::d3d9 {
@@ -93,8 +94,16 @@ GLuint FfpProgramCache::Build(const FfpKey& key) {
     glDeleteProgram(program);
     return 0;
   }
-  const GLuint block = glGetUniformBlockIndex(program, "FfpConstants");
-  if (block != GL_INVALID_INDEX) glUniformBlockBinding(program, block, 0);
+  static const struct {
+    const char* name;
+    FfpBlock binding;
+  } kBlocks[] = {{"FfpTransforms", kFfpTransformsBlock},
+                 {"FfpVertexConstants", kFfpVertexBlock},
+                 {"FfpPixelConstants", kFfpPixelBlock}};
+  for (const auto& b : kBlocks) {
+    const GLuint block = glGetUniformBlockIndex(program, b.name);
+    if (block != GL_INVALID_INDEX) glUniformBlockBinding(program, block, b.binding);
+  }
   glUseProgram(program);
   for (int i = 0; i < 8; ++i) {
     const std::string name = "uTexture" + std::to_string(i);

@@ -35,7 +35,7 @@ std::string Interp(const FfpKey& k) {
 
 std::string GenerateVertexShader(const FfpKey& k) {
   std::ostringstream s;
-  s << "#version 330 core\n" << kFfpConstantsGlsl;
+  s << "#version 330 core\n" << kFfpVertexBlocksGlsl;
   s << "layout(location = 0) in vec4 aPosition;\n";
   if (k.hasNormal) s << "layout(location = 1) in vec3 aNormal;\n";
   if (k.hasDiffuse) s << "layout(location = 2) in vec4 aDiffuse;\n";
@@ -44,10 +44,13 @@ std::string GenerateVertexShader(const FfpKey& k) {
   for (int i = 0; i < k.texCoordCount; ++i) {
     s << "layout(location = " << (kAttrTexCoord0 + i) << ") in vec4 aTexCoord" << i << ";\n";
   }
-  s << Interp(k) << "out vec4 vDiffuse;\n" << Interp(k) << "out vec4 vSpecular;\n";
-  s << "out float vFog;\n";
+  // Only what the pixel stages read is passed on: a software rasteriser pays for every
+  // output of every vertex.
+  s << Interp(k) << "out vec4 vDiffuse;\n";
+  if (k.specularUsed) s << Interp(k) << "out vec4 vSpecular;\n";
+  if (k.fog != FogKind::kNone) s << "out float vFog;\n";
   for (int i = 0; i < static_cast<int>(kStageCount); ++i) {
-    if (StageSamples(k, i)) s << "out vec4 vTexCoord" << i << ";\n";
+    if (StageSamples(k, i)) s << "out vec2 vTexCoord" << i << ";\n";
   }
   s << "void main() {\n";
   s << "  vec3 P = vec3(0.0);\n  vec3 N = vec3(0.0);\n";
@@ -124,11 +127,14 @@ std::string GenerateVertexShader(const FfpKey& k) {
       << "  vec4 Cs = " << SourceExpr(k.specularSource, "uMatSpecular") << ";\n"
       << "  vec4 Ce = " << SourceExpr(k.emissiveSource, "uMatEmissive") << ";\n"
       << "  vDiffuse = clamp(vec4(Ce.rgb + Ca.rgb * (uGlobalAmbient.rgb + ambientSum) +\n"
-      << "                        Cd.rgb * diffuseSum, Cd.a), 0.0, 1.0);\n"
-      << "  vSpecular = vec4(clamp(Cs.rgb * specularSum, 0.0, 1.0), "
-      << (k.hasSpecular ? "aSpecular.a" : "0.0") << ");\n";
+      << "                        Cd.rgb * diffuseSum, Cd.a), 0.0, 1.0);\n";
+    if (k.specularUsed) {
+      s << "  vSpecular = vec4(clamp(Cs.rgb * specularSum, 0.0, 1.0), "
+        << (k.hasSpecular ? "aSpecular.a" : "0.0") << ");\n";
+    }
   } else {
-    s << "  vDiffuse = " << vertexDiffuse << ";\n  vSpecular = " << vertexSpecular << ";\n";
+    s << "  vDiffuse = " << vertexDiffuse << ";\n";
+    if (k.specularUsed) s << "  vSpecular = " << vertexSpecular << ";\n";
   }
 
   // Fog distance (table fog, per pixel) or factor (vertex fog).
@@ -147,56 +153,54 @@ std::string GenerateVertexShader(const FfpKey& k) {
     }
   } else if (k.fog == FogKind::kVertexAlpha) {
     s << "  vFog = " << (k.hasSpecular ? "aSpecular.a" : "1.0") << ";\n";
-  } else if (!(k.fog == FogKind::kTable && k.fogFromDeviceZ)) {
-    s << "  vFog = 1.0;\n";
   }
 
   // Texture coordinates per sampling stage.
   for (int i = 0; i < static_cast<int>(kStageCount); ++i) {
     if (!StageSamples(k, i)) continue;
+    // Texture transforms are not emulated, so a stage samples with (u, v) alone.
     const FfpStageKey& st = k.stages[i];
     s << "  vTexCoord" << i << " = ";
     switch (st.texCoordGen) {
       case D3DTSS_TCI_CAMERASPACENORMAL >> 16:
-        s << "vec4(N, 1.0);\n";
+        s << "N.xy;\n";
         break;
       case D3DTSS_TCI_CAMERASPACEPOSITION >> 16:
-        s << "vec4(P, 1.0);\n";
+        s << "P.xy;\n";
         break;
       case D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR >> 16:
-        s << "vec4(reflect(length(P) > 0.0 ? normalize(P) : vec3(0.0, 0.0, 1.0), N), 1.0);\n";
+        s << "reflect(length(P) > 0.0 ? normalize(P) : vec3(0.0, 0.0, 1.0), N).xy;\n";
         break;
       case D3DTSS_TCI_SPHEREMAP >> 16:
-        s << "vec4(0.0);\n  {\n"
+        s << "vec2(0.5);\n  {\n"
              "    vec3 I = length(P) > 0.0 ? normalize(P) : vec3(0.0, 0.0, 1.0);\n"
              "    vec3 r = I - 2.0 * dot(N, I) * N;\n"
              "    float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));\n"
-          << "    vTexCoord" << i
-          << " = m > 0.0 ? vec4(r.x / m + 0.5, r.y / m + 0.5, 0.0, 1.0) : vec4(0.5, 0.5, 0.0, "
-             "1.0);\n"
-             "  }\n";
+          << "    if (m > 0.0) vTexCoord" << i << " = r.xy / m + 0.5;\n"
+          << "  }\n";
         break;
       default:
         if (st.texCoordSet < k.texCoordCount) {
-          static const char* kFill[5] = {"", ", 0.0, 0.0, 1.0)", ", 0.0, 1.0)", ", 1.0)", ")"};
           const int size = k.texCoordSize[st.texCoordSet];
-          static const char* kSwizzle[5] = {"", ".x", ".xy", ".xyz", ".xyzw"};
-          s << "vec4(aTexCoord" << int(st.texCoordSet) << kSwizzle[size] << kFill[size] << ";\n";
+          s << (size == 1 ? "vec2(" : "") << "aTexCoord" << int(st.texCoordSet)
+            << (size == 1 ? ".x, 0.0)" : ".xy") << ";\n";
         } else {
-          s << "vec4(0.0, 0.0, 0.0, 1.0);\n";
+          s << "vec2(0.0);\n";
         }
         break;
     }
   }
 
   // Point size: the vertex's own or the render state's, optionally scaled with distance.
-  s << "  float size = " << (k.hasPointSize ? "aPointSize" : "uMisc.z") << ";\n";
-  if (k.pointScale) {
-    s << "  float pd = length(P);\n"
-         "  size = uViewport.w * size * sqrt(1.0 / max(uMisc2.y + uMisc2.z * pd +\n"
-         "                                               uMisc2.w * pd * pd, 1e-20));\n";
+  if (k.points) {
+    s << "  float size = " << (k.hasPointSize ? "aPointSize" : "uMisc.z") << ";\n";
+    if (k.pointScale) {
+      s << "  float pd = length(P);\n"
+           "  size = uViewport.w * size * sqrt(1.0 / max(uMisc2.y + uMisc2.z * pd +\n"
+           "                                               uMisc2.w * pd * pd, 1e-20));\n";
+    }
+    s << "  gl_PointSize = clamp(size, max(uMisc.w, 1.0), max(uMisc2.x, 1.0));\n";
   }
-  s << "  gl_PointSize = clamp(size, max(uMisc.w, 1.0), max(uMisc2.x, 1.0));\n";
   s << "}\n";
   return s.str();
 }
@@ -304,18 +308,19 @@ std::string Op(DWORD op, const FfpStageKey& st, int stage, bool alpha) {
 
 std::string GenerateFragmentShader(const FfpKey& k) {
   std::ostringstream s;
-  s << "#version 330 core\n" << kFfpConstantsGlsl;
-  s << Interp(k) << "in vec4 vDiffuse;\n" << Interp(k) << "in vec4 vSpecular;\n";
-  s << "in float vFog;\n";
+  s << "#version 330 core\n" << kFfpPixelBlockGlsl;
+  s << Interp(k) << "in vec4 vDiffuse;\n";
+  if (k.specularUsed) s << Interp(k) << "in vec4 vSpecular;\n";
+  if (k.fog != FogKind::kNone) s << "in float vFog;\n";
   for (int i = 0; i < static_cast<int>(kStageCount); ++i) {
     if (!StageSamples(k, i)) continue;
-    s << "in vec4 vTexCoord" << i << ";\nuniform sampler2D uTexture" << i << ";\n";
+    s << "in vec2 vTexCoord" << i << ";\nuniform sampler2D uTexture" << i << ";\n";
   }
   s << "out vec4 fragColor;\n";
   s << "void main() {\n"
        "  vec4 diffuse = vDiffuse;\n"
-       "  vec4 specular = vSpecular;\n"
-       "  vec4 current = diffuse;\n"
+    << (k.specularUsed ? "  vec4 specular = vSpecular;\n" : "  vec4 specular = vec4(0.0);\n")
+    << "  vec4 current = diffuse;\n"
        "  vec4 temp = vec4(0.0);\n";
   for (int i = 0; i < k.stageCount; ++i) {
     const FfpStageKey& st = k.stages[i];
@@ -324,7 +329,7 @@ std::string GenerateFragmentShader(const FfpKey& k) {
       if (k.pointSprite) {
         s << "    vec4 tex" << i << " = texture(uTexture" << i << ", gl_PointCoord);\n";
       } else {
-        s << "    vec4 tex" << i << " = texture(uTexture" << i << ", vTexCoord" << i << ".xy);\n";
+        s << "    vec4 tex" << i << " = texture(uTexture" << i << ", vTexCoord" << i << ");\n";
       }
     }
     const std::string dst = st.resultArg == D3DTA_TEMP ? "temp" : "current";
@@ -341,11 +346,12 @@ std::string GenerateFragmentShader(const FfpKey& k) {
   if (k.fog == FogKind::kTable) {
     s << "  float d = vFog;\n";
     if (k.fogMode == D3DFOG_LINEAR) {
-      s << "  float f = clamp((uFogParams.y - d) * uFogParams.z, 0.0, 1.0);\n";
+      s << "  float f = clamp((uPixelFogParams.y - d) * uPixelFogParams.z, 0.0, 1.0);\n";
     } else if (k.fogMode == D3DFOG_EXP) {
-      s << "  float f = clamp(exp(-d * uFogParams.w), 0.0, 1.0);\n";
+      s << "  float f = clamp(exp(-d * uPixelFogParams.w), 0.0, 1.0);\n";
     } else {
-      s << "  float f = clamp(exp(-(d * uFogParams.w) * (d * uFogParams.w)), 0.0, 1.0);\n";
+      s << "  float f = clamp(exp(-(d * uPixelFogParams.w) * (d * uPixelFogParams.w)), 0.0, "
+           "1.0);\n";
     }
     s << "  current.rgb = mix(uFogColor.rgb, current.rgb, f);\n";
   } else if (k.fog != FogKind::kNone) {
@@ -358,7 +364,7 @@ std::string GenerateFragmentShader(const FfpKey& k) {
     if (k.alphaFunc == D3DCMP_NEVER) {
       s << "  discard;\n";
     } else if (k.alphaFunc <= D3DCMP_GREATEREQUAL) {
-      s << "  if (!(alpha8 " << kCompare[k.alphaFunc] << " uMisc.y)) discard;\n";
+      s << "  if (!(alpha8 " << kCompare[k.alphaFunc] << " uAlphaRef.x)) discard;\n";
     }
   }
   s << "  fragColor = current;\n}\n";

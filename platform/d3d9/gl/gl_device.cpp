@@ -80,8 +80,9 @@ GlDevice::~GlDevice() {
   programs_.Clear();
   for (auto& f : framebuffers_) glDeleteFramebuffers(1, &f.fbo);
   for (auto& s : samplers_) glDeleteSamplers(1, &s.second);
-  const GLuint buffers[3] = {constantsBuffer_, userVertexBuffer_, userIndexBuffer_};
-  glDeleteBuffers(3, buffers);
+  glDeleteBuffers(3, blockBuffers_);
+  const GLuint buffers[2] = {userVertexBuffer_, userIndexBuffer_};
+  glDeleteBuffers(2, buffers);
   glDeleteVertexArrays(1, &vao_);
 }
 
@@ -91,10 +92,12 @@ HRESULT GlDevice::Init() {
                 ctx_->HasExtension("GL_ARB_texture_filter_anisotropic");
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
-  glGenBuffers(1, &constantsBuffer_);
-  glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer_);
-  glBufferData(GL_UNIFORM_BUFFER, sizeof(FfpConstants), nullptr, GL_DYNAMIC_DRAW);
-  glBindBufferBase(GL_UNIFORM_BUFFER, 0, constantsBuffer_);
+  glGenBuffers(3, blockBuffers_);
+  // The blocks start as their zero-filled copies here, which later uploads compare with.
+  Upload(kFfpTransformsBlock, &transforms_, sizeof(transforms_));
+  Upload(kFfpVertexBlock, &vertexConstants_, sizeof(vertexConstants_));
+  Upload(kFfpPixelBlock, &pixelConstants_, sizeof(pixelConstants_));
+  for (unsigned i = 0; i < 3; ++i) glBindBufferBase(GL_UNIFORM_BUFFER, i, blockBuffers_[i]);
   glGenBuffers(1, &userVertexBuffer_);
   glGenBuffers(1, &userIndexBuffer_);
   // D3D's flat shading takes a triangle's first vertex.

@@ -31,6 +31,13 @@ class GlDirect3D final : public Direct3D {
  private:
 };
 
+// The GL storage of a D3D depth format, where it attaches and its depth bits.
+struct DepthFormat {
+  GLenum internalFormat, attachment;
+  int bits;
+};
+DepthFormat GlDepthFormat(D3DFORMAT format);
+
 class GlDevice final : public Device {
  public:
   GlDevice(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UINT width, UINT height,
@@ -87,7 +94,8 @@ class GlDevice final : public Device {
   void ApplyViewport();
   void ApplyScissor();
   bool ApplyProgram();
-  void ApplyConstants();
+  void ApplyConstants(uint32_t dirty);
+  void Upload(FfpBlock block, const void* data, size_t size);
   void ApplyTextures();
   void SetupVertexInput(GLuint buffer, uintptr_t offset, UINT stride, const VertexLayout& layout);
 
@@ -104,17 +112,27 @@ class GlDevice final : public Device {
 
   std::unique_ptr<GlContext> ctx_;
   FfpProgramCache programs_;
-  GLuint vao_ = 0, constantsBuffer_ = 0, userVertexBuffer_ = 0, userIndexBuffer_ = 0;
+  GLuint vao_ = 0, userVertexBuffer_ = 0, userIndexBuffer_ = 0;
+  GLuint blockBuffers_[3] = {};
   std::vector<FboEntry> framebuffers_;
   std::unordered_map<SamplerKey, GLuint, SamplerKeyHash> samplers_;
   GlShadow shadow_;
   GLuint currentFbo_ = 0;
   bool targetHasAlpha_ = false;
+  float depthUnit_ = 16777215.0f;  // D3D's depth bias of 1 in the bound depth buffer's units
   FfpKey key_{};
   bool keyValid_ = false;
   GLuint program_ = 0;
   DWORD activeLights_[kMaxActiveLights] = {};
-  FfpConstants constants_{};
+  bool drawingPoints_ = false;
+  // What the uniform blocks hold now, to skip sending equal contents again; the view matrix
+  // and the lights the vertex block was filled with, to know when it must be filled anew.
+  FfpTransforms transforms_{};
+  FfpVertexConstants vertexConstants_{};
+  FfpPixelConstants pixelConstants_{};
+  D3DMATRIX vertexBlockView_{};
+  DWORD vertexBlockLights_[kMaxActiveLights] = {};
+  int vertexBlockLightCount_ = -1;
   // Vertex input last specified on the VAO.
   GLuint inputBuffer_ = ~0u;
   uintptr_t inputOffset_ = 0;

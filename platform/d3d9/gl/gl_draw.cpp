@@ -23,6 +23,13 @@ void GlDevice::ApplyTargets() {
     targetHasAlpha_ = hasAlpha;
     shadow_.blendSrc = 0;  // destination-alpha factors depend on the target's format
   }
+  if (Surface* depth = DepthStencil()) {
+    const float unit = static_cast<float>((1u << GlDepthFormat(depth->Desc().Format).bits) - 1);
+    if (unit != depthUnit_) {
+      depthUnit_ = unit;
+      shadow_.polygonOffset = -1;
+    }
+  }
   s.dirty &= ~kDirtyTargets;
   // Depth testing depends on whether the new target pair has a depth buffer.
   shadow_.depthTest = -1;
@@ -157,8 +164,8 @@ void GlDevice::ApplyRenderStates() {
       glEnable(GL_POLYGON_OFFSET_FILL);
       glEnable(GL_POLYGON_OFFSET_LINE);
       glEnable(GL_POLYGON_OFFSET_POINT);
-      // D3D's bias is in depth units; the depth buffer has 24 bits.
-      glPolygonOffset(slope, bias * 16777215.0f);
+      // D3D's bias is a fraction of the depth range; GL's units are the buffer's steps.
+      glPolygonOffset(slope, bias * depthUnit_);
     } else {
       glDisable(GL_POLYGON_OFFSET_FILL);
       glDisable(GL_POLYGON_OFFSET_LINE);
@@ -197,7 +204,7 @@ bool GlDevice::ApplyProgram() {
   }
   VertexLayout layout;
   DecodeFvf(State().fvf, &layout);
-  BuildFfpKey(State(), layout, bound, &key, activeLights_);
+  BuildFfpKey(State(), layout, bound, drawingPoints_, &key, activeLights_);
   if (keyValid_ && key == key_) return program_ != 0;
   key_ = key;
   keyValid_ = true;
@@ -206,12 +213,51 @@ bool GlDevice::ApplyProgram() {
   return program_ != 0;
 }
 
-void GlDevice::ApplyConstants() {
-  FillFfpConstants(State(), activeLights_, key_.lightCount, &constants_);
-  glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer_);
+void GlDevice::Upload(FfpBlock block, const void* data, size_t size) {
+  glBindBuffer(GL_UNIFORM_BUFFER, blockBuffers_[block]);
   // Fresh storage rather than an in-place update: a software rasteriser would otherwise
   // finish every queued draw that still reads the old values before writing.
-  glBufferData(GL_UNIFORM_BUFFER, sizeof(constants_), &constants_, GL_STREAM_DRAW);
+  glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(size), data, GL_STREAM_DRAW);
+}
+
+void GlDevice::ApplyConstants(uint32_t dirty) {
+  const StateMirror& s = State();
+  // Each block is filled only when one of its inputs may have changed and sent only when
+  // its contents did: moving an object sends the transforms and nothing else.
+  if (dirty & kDirtyTransform) {
+    FfpTransforms t;
+    FillFfpTransforms(s, &t);
+    if (std::memcmp(&t, &transforms_, sizeof(t)) != 0) {
+      transforms_ = t;
+      Upload(kFfpTransformsBlock, &transforms_, sizeof(transforms_));
+    }
+  }
+  // Lights live in view space, so the view matrix is an input of the vertex block too.
+  const int lightCount = key_.lightCount;
+  const bool lightsMoved =
+      lightCount != vertexBlockLightCount_ ||
+      std::memcmp(activeLights_, vertexBlockLights_, sizeof(DWORD) * lightCount) != 0 ||
+      ((dirty & kDirtyTransform) &&
+       std::memcmp(&s.transform[kSlotView], &vertexBlockView_, sizeof(D3DMATRIX)) != 0);
+  if (lightsMoved || (dirty & (kDirtyConstants | kDirtyLights | kDirtyMaterial | kDirtyViewport))) {
+    FfpVertexConstants v;
+    FillFfpVertexConstants(s, activeLights_, lightCount, &v);
+    vertexBlockView_ = s.transform[kSlotView];
+    vertexBlockLightCount_ = lightCount;
+    std::memcpy(vertexBlockLights_, activeLights_, sizeof(DWORD) * lightCount);
+    if (std::memcmp(&v, &vertexConstants_, sizeof(v)) != 0) {
+      vertexConstants_ = v;
+      Upload(kFfpVertexBlock, &vertexConstants_, sizeof(vertexConstants_));
+    }
+  }
+  if (dirty & kDirtyConstants) {
+    FfpPixelConstants p;
+    FillFfpPixelConstants(s, &p);
+    if (std::memcmp(&p, &pixelConstants_, sizeof(p)) != 0) {
+      pixelConstants_ = p;
+      Upload(kFfpPixelBlock, &pixelConstants_, sizeof(pixelConstants_));
+    }
+  }
 }
 
 void GlDevice::ApplyTextures() {
@@ -267,6 +313,12 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
   ctx_->MakeCurrent();
   StateMirror& s = State();
   ApplyTargets();
+  // Only a draw that rasterises points has its vertex program write a point size.
+  const bool points = call.type == D3DPT_POINTLIST || s.render[D3DRS_FILLMODE] == D3DFILL_POINT;
+  if (points != drawingPoints_) {
+    drawingPoints_ = points;
+    s.dirty |= kDirtyShaderKey;
+  }
   const uint32_t dirty = s.dirty;
   if (dirty & (kDirtyShaderKey | kDirtyStage | kDirtyLights | kDirtyTextures | kDirtyVertexInput |
                kDirtyProjection)) {
@@ -283,10 +335,7 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
     ApplyScissor();
   }
   if (dirty & kDirtyViewport) ApplyViewport();
-  if (dirty &
-      (kDirtyConstants | kDirtyTransform | kDirtyLights | kDirtyMaterial | kDirtyViewport)) {
-    ApplyConstants();
-  }
+  ApplyConstants(dirty);
   s.dirty = 0;
   // Textures may have been written through locks since the last draw: always check.
   ApplyTextures();

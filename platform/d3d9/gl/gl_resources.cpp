@@ -83,13 +83,28 @@ GLuint GlDevice::ColorTextureOf(Surface* surface, GLint* level) {
   return name;
 }
 
+DepthFormat GlDepthFormat(D3DFORMAT format) {
+  switch (format) {
+    // A 16-bit depth buffer as asked: it halves a software rasteriser's depth traffic, and the
+    // pictures keep the precision the demo was made with.
+    case D3DFMT_D16:
+    case D3DFMT_D16_LOCKABLE:
+      return {GL_DEPTH_COMPONENT16, GL_DEPTH_ATTACHMENT, 16};
+    case D3DFMT_D24X8:
+    case D3DFMT_D32:
+    case D3DFMT_D32F_LOCKABLE:
+      return {GL_DEPTH_COMPONENT24, GL_DEPTH_ATTACHMENT, 24};
+    default:  // the formats with stencil bits
+      return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL_ATTACHMENT, 24};
+  }
+}
+
 GLuint GlDevice::DepthBufferOf(Surface* surface) {
   if (surface->gpuName) return surface->gpuName;
   GLuint name = 0;
   glGenRenderbuffers(1, &name);
   glBindRenderbuffer(GL_RENDERBUFFER, name);
-  // One depth-stencil format serves every D3D depth format; more precision never hurts.
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8,
+  glRenderbufferStorage(GL_RENDERBUFFER, GlDepthFormat(surface->Desc().Format).internalFormat,
                         static_cast<GLsizei>(surface->Desc().Width),
                         static_cast<GLsizei>(surface->Desc().Height));
   surface->gpuName = name;
@@ -133,8 +148,8 @@ HRESULT GlDevice::AllocateGpuObjects(ResourceCore* resource) {
     }
   } else if (auto* surface = dynamic_cast<Surface*>(resource)) {
     if (surface->Kind() == SurfaceKind::kDepthStencil) {
-      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                                DepthBufferOf(surface));
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GlDepthFormat(surface->Desc().Format).attachment,
+                                GL_RENDERBUFFER, DepthBufferOf(surface));
       glDrawBuffer(GL_NONE);
       glReadBuffer(GL_NONE);
       clearAttached(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -178,8 +193,8 @@ GLuint GlDevice::FramebufferFor(Surface* color, Surface* depth) {
   glBindFramebuffer(GL_FRAMEBUFFER, fbo);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture, level);
   if (depthBuffer) {
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              depthBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GlDepthFormat(depth->Desc().Format).attachment,
+                              GL_RENDERBUFFER, depthBuffer);
   }
   const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   if (status != GL_FRAMEBUFFER_COMPLETE) {
