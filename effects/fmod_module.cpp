@@ -22,11 +22,16 @@ namespace effects {
 
 namespace {
 
+// The sound library is one per process while music modules come and go: a player that reloads
+// a demo builds the new demo's music module before it frees the old one. So the library is
+// closed when the last module that started it lets go, not by the first one freed.
 class CFsoundApi : public CSoundApi {
  public:
   float GetVersion() override { return FSOUND_GetVersion(); }
   bool Init(int mixRate, int maxSoftwareChannels, unsigned flags) override {
-    return FSOUND_Init(mixRate, maxSoftwareChannels, flags) != 0;
+    if (FSOUND_Init(mixRate, maxSoftwareChannels, flags) == 0) return false;
+    ++m_users;
+    return true;
   }
   int GetError() override { return FSOUND_GetError(); }
   FSOUND_STREAM* StreamOpen(const char* nameOrData, unsigned mode, int offset,
@@ -39,8 +44,14 @@ class CFsoundApi : public CSoundApi {
   }
   void StreamStop(FSOUND_STREAM* stream) override { FSOUND_Stream_Stop(stream); }
   void StreamClose(FSOUND_STREAM* stream) override { FSOUND_Stream_Close(stream); }
-  void Close() override { FSOUND_Close(); }
+  void Close() override {
+    if (m_users > 0 && --m_users > 0) return;
+    FSOUND_Close();
+  }
   void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+ private:
+  int m_users = 0;  // modules that started the library and have not closed it yet
 };
 
 // Whole milliseconds toward zero; times beyond the int range (never reached by a real demo)
@@ -88,6 +99,7 @@ void CFmodModule::Init() {
   // A library too old for accurate stream seeking leaves the demo silent, as it always has.
   if (m_sound->GetVersion() < kMinVersion) return;
   if (!StartLibrary()) return;
+  m_libraryStarted = true;
 
   const std::string loadFrom = static_cast<const char*>(m_loadFrom);
   if (strcasecmp(loadFrom.c_str(), "memory") == 0) {
@@ -143,7 +155,9 @@ void CFmodModule::Free() {
     m_sound->StreamClose(m_stream);
     m_stream = nullptr;
   }
-  m_sound->Close();
+  // Only a module that started the library closes it: others may still be playing through it.
+  if (m_libraryStarted) m_sound->Close();
+  m_libraryStarted = false;
   CModule::Free();
 }
 

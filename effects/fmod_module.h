@@ -57,7 +57,8 @@ class CFmodModule : public CModule {
   // Seeks the stream to the module's own time (whole milliseconds) and plays it.
   void BeforeFirstRender() override;
   void AfterLastRender() override;
-  // Stops and closes the stream and shuts the sound library down.
+  // Stops and closes the stream and lets go of the sound library, which closes with the last
+  // module that started it.
   void Free() override;
 
   // Null while no stream is open.
@@ -73,6 +74,7 @@ class CFmodModule : public CModule {
   // "memory" (any case) plays from the raw resource; anything else from the file.
   CValueString m_loadFrom;
   FSOUND_STREAM* m_stream = nullptr;
+  bool m_libraryStarted = false;  // Init started the sound library; Free closes it once
 };
 
 }  // namespace effects

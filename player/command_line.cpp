@@ -50,6 +50,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
                       std::string* error) {
   PlayerOptions result;
   bool check = false;
+  bool edit = false;
+  bool has_offset = false;
   size_t i = 0;
   // Takes the value of the option at args[i]; false (with the error set) when none follows.
   auto take_value = [&](std::string* value) {
@@ -77,6 +79,28 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
       return true;
     } else if (word == "--check") {
       check = true;
+    } else if (word == "--edit") {
+      edit = true;
+    } else if (word == "--start") {
+      if (!take_value(&value)) return false;
+      if (!ReadNumber(value, &result.start_ms) || result.start_ms < 0 ||
+          result.start_ms > kLatestCaptureMs) {
+        *error = "--start needs a demo time in milliseconds from 0 to 2147483647, not \"" + value +
+                 "\"";
+        return false;
+      }
+      result.has_start = true;
+    } else if (word == "--audio-offset") {
+      if (!take_value(&value)) return false;
+      double ms = 0.0;
+      // A latency correction: more than ten seconds either way is a typo, not a latency.
+      if (!ReadNumber(value, &ms) || ms != std::floor(ms) || std::fabs(ms) > 10000) {
+        *error =
+            "--audio-offset needs whole milliseconds from -10000 to 10000, not \"" + value + "\"";
+        return false;
+      }
+      result.audio_offset_ms = static_cast<int>(ms);
+      has_offset = true;
     } else if (word == "--capture") {
       if (!take_value(&value)) return false;
       if (value.empty()) {
@@ -141,6 +165,19 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
     *error = "--check cannot be used together with --capture, --video, --hashes or --verify";
     return false;
   }
+  if (edit && (capture || check)) {
+    *error = "--edit cannot be used together with --check, --capture, --video, --hashes or "
+             "--verify";
+    return false;
+  }
+  if (has_offset && (capture || check)) {
+    *error = "--audio-offset only applies to live playback, not to renders or --check";
+    return false;
+  }
+  if (result.has_start && check) {
+    *error = "--start does not apply to --check";
+    return false;
+  }
   if (!capture && (result.has_from || result.has_to || result.has_fps || result.has_size)) {
     *error =
         "--fps, --from, --to and --size only apply to --capture, --video, --hashes and "
@@ -155,7 +192,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
     *error = "--to must not be earlier than --from";
     return false;
   }
-  result.mode = capture ? PlayerMode::kCapture : check ? PlayerMode::kCheck : PlayerMode::kPlay;
+  result.mode = capture ? PlayerMode::kCapture
+                : check ? PlayerMode::kCheck
+                : edit  ? PlayerMode::kEdit
+                        : PlayerMode::kPlay;
 
   // The path is every remaining word, joined as the system's single command-line text.
   std::string path;
@@ -193,8 +233,25 @@ std::string UsageText() {
          "                 render; --verify takes the rate, span and size from FILE\n"
          "  --check        build the demo without drawing and list what playback would\n"
          "                 skip; exit status 1 when something was found\n"
+         "  --edit         play in a window for working on the demo: the keys below move\n"
+         "                 through it, and saving the script or a file it names reloads\n"
+         "                 the demo at the same time (a broken save keeps the last good\n"
+         "                 demo playing and shows the error)\n"
+         "  --start MS     begin at this demo time, music included (also for renders)\n"
+         "  --audio-offset MS  live playback: hear the music MS milliseconds later than\n"
+         "                 the picture (earlier when negative), for device latency\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
+         "\n"
+         "keys with --edit (Space, F1-F8 and Enter stay with the \"showtime\" module):\n"
+         "  P or Pause     pause and resume, music included\n"
+         "  Left, Right    back and forward 1 s; Down, Up: 10 s\n"
+         "  Home           to the start\n"
+         "  Page Up/Down   to the previous or next module start\n"
+         "  I, O, L        set the loop's in point, its out point; clear the loop\n"
+         "  Tab            show or hide the overlay (time, frame rate, loop, modules)\n"
+         "  R              reload now\n"
+         "  Escape         end\n"
          "\n"
          "exit status: 0 when the demo ran (or a check or verify found nothing), 1 when it\n"
          "could not run or a check or verify found something, 2 for a command line that\n"

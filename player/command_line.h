@@ -9,6 +9,7 @@ namespace vexil {
 
 enum class PlayerMode {
   kPlay,     // real-time playback in a window
+  kEdit,     // real-time playback with transport keys, live reload and an overlay
   kCapture,  // headless rendering at a fixed rate into PNG frames, a video, frame hashes
   kCheck,    // build on the null device and report what playback would silently skip
   kHelp,
@@ -32,6 +33,11 @@ struct PlayerOptions {
   bool has_size = false;  // render at width x height instead of the script's settings
   int width = 0;
   int height = 0;
+  // Demo time to begin at, instead of the script's start time (music included).
+  bool has_start = false;
+  double start_ms = 0.0;
+  // Live playback: how much later than the picture the music is heard (negative: earlier).
+  int audio_offset_ms = 0;
 };
 
 // The largest width or height --size takes.

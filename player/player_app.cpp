@@ -14,11 +14,15 @@
 
 #include "capture_session.h"
 #include "d3d9/d3d9.h"
+#include "d3d9/d3d9_reuse.h"
 #include "d3d9/null/d3d9_null.h"
 #include "display_setup.h"
+#include "edit_session.h"
 #include "frame_limiter.h"
 #include "hash_sinks.h"
 #include "png_sequence_sink.h"
+#include "fsound/fsound.h"
+#include "live_clock.h"
 #include "script_check.h"
 #include "script_source.h"
 #include "setup_dialog.h"
@@ -30,6 +34,7 @@
 #include "system/file_lookup.h"
 #include "system/keys.h"
 #include "system/message_box.h"
+#include "system/stderr_capture.h"
 #include "system/window.h"
 #include "video_sink_loader.h"
 
@@ -74,29 +79,30 @@ CPlayerApp::CPlayerApp(const char* path, float starttime)
     : CPlayerApp(path, starttime, vexil::PlayerOptions()) {}
 
 CPlayerApp::CPlayerApp(const char* path, float starttime, const vexil::PlayerOptions& options)
-    : m_options(options) {
+    : m_options(options), m_demo(std::make_unique<vexil::DemoParts>()) {
   m_settings.starttime = starttime;
-  m_demoDevice.SetWidgetManager(&m_widgetManager);
-  m_demoDevice.SetResourceManager(&m_resourceManager);
-  m_demoDevice.SetTextureManager(&m_textureManager);
-  m_resourceManager.SetDemoDevice(&m_demoDevice);
-  m_timeline.SetDemoDevice(&m_demoDevice);
   Run(path ? path : "");
 }
 
 CPlayerApp::~CPlayerApp() {
-  m_timeline.Free();
-  if (m_demoDevice.m_pD3DDevice) m_demoDevice.m_pD3DDevice->Release();
-  if (m_demoDevice.m_pD3D) m_demoDevice.m_pD3D->Release();
-  // The members go in reverse order of declaration: texture manager, resource manager,
-  // widget manager (which frees every plug-in object and unloads the libraries), demo
-  // device, timeline, and last the window.
+  m_demo->timeline.Free();
+  IDirect3DDevice9* device = m_demo->demoDevice.m_pD3DDevice;
+  IDirect3D9* d3d = m_demo->demoDevice.m_pD3D;
+  if (device) device->Release();
+  if (d3d) d3d->Release();
+  // Then the demo: texture manager, resource manager, widget manager (which frees every
+  // plug-in object and unloads the libraries), demo device, timeline; and last the window.
+  m_demo.reset();
+}
+
+bool CPlayerApp::Live() const {
+  return m_options.mode == vexil::PlayerMode::kPlay || m_options.mode == vexil::PlayerMode::kEdit;
 }
 
 void CPlayerApp::Fail(const std::string& message) {
   // A person who started the player from a desktop has no terminal to read: in play mode the
   // message also shows in a box (on stderr only when there is no display).
-  if (m_options.mode == vexil::PlayerMode::kPlay) {
+  if (Live()) {
     vexil::sys::ShowMessageBox("vexil", message, vexil::sys::MessageIcon::kError, m_window.handle);
   } else {
     std::fprintf(stderr, "vexil: %s\n", message.c_str());
@@ -121,11 +127,14 @@ void CPlayerApp::Run(const char* given) {
     // The engine reports, with their lines, everything it skips while the script is read.
     // Before the libraries are loaded every type is unknown: the check says once that such
     // an element comes too early instead.
-    m_widgetManager.SetReporter([this](const std::string& message) {
+    m_demo->widgetManager.SetReporter([this](const std::string& message) {
       if (m_librariesLoaded) m_findings.push_back(message);
     });
   }
 
+  // Live playback schedules the music this much later than the picture (device latency).
+  if (Live()) VexilSound_SetClockOffset(m_options.audio_offset_ms);
+  m_path = path;
   m_scriptFolder = std::filesystem::path(path).parent_path().string();
   if (m_scriptFolder.empty()) m_scriptFolder = ".";
 
@@ -148,13 +157,25 @@ void CPlayerApp::Run(const char* given) {
   // Outputs that cannot be made are reported before the demo is built.
   if (mode == vexil::PlayerMode::kCapture && !PrepareCapture()) return;
 
-  CDisplayGate timelineGate(&m_timeline, &m_displayOpen);
-  CDisplayGate resourcesGate(&m_resourceManager, &m_displayOpen);
+  m_demo->NoteModuleTypes(root);
+  CDisplayGate timelineGate(&m_demo->timeline, &m_displayOpen);
+  CDisplayGate resourcesGate(&m_demo->resourceManager, &m_displayOpen);
   loader.AddHandler("settings", this);
   loader.AddHandler("libraries", this);
   loader.AddHandler("timeline", &timelineGate);
   loader.AddHandler("resources", &resourcesGate);
-  loader.Parse(root);
+  if (mode == vexil::PlayerMode::kEdit) {
+    // A demo maker at work wants every complaint in the window, not a box per file that
+    // stops the demo: what the build says is shown there (and stays on stderr).
+    vexil::sys::MessageSink previous =
+        vexil::sys::SetMessageSink([](const std::string&, const std::string&) {});
+    vexil::sys::StderrCapture capture;
+    loader.Parse(root);
+    m_startupProblems = vexil::OutputLines(capture.Finish());
+    vexil::sys::SetMessageSink(std::move(previous));
+  } else {
+    loader.Parse(root);
+  }
 
   if (!m_displayTried) {
     const std::string message = "the script \"" + std::string(path) +
@@ -178,6 +199,9 @@ void CPlayerApp::Run(const char* given) {
       break;
     case vexil::PlayerMode::kCheck:
       RunCheck(root);
+      break;
+    case vexil::PlayerMode::kEdit:
+      EditLoop();
       break;
     default:
       MainLoop();
@@ -212,33 +236,17 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
     m_settings.width = static_cast<int16_t>(m_options.width);
     m_settings.height = static_cast<int16_t>(m_options.height);
   }
+  // The command line's start time outranks the script's, for every mode.
+  if (m_options.has_start) m_settings.starttime = static_cast<float>(m_options.start_ms);
   m_displayTried = true;
   m_displayOpen = CreateDisplay();
 }
 
 void CPlayerApp::LoadLibraries(TiXmlElement* element) {
   const bool check = m_options.mode == vexil::PlayerMode::kCheck;
-  m_widgetManager.SetScriptFolder(m_scriptFolder);
+  m_demo->widgetManager.SetScriptFolder(m_scriptFolder);
   m_librariesLoaded = true;
-  if (!m_widgetManager.Load("scenecore.dll") && check) {
-    m_findings.push_back("the engine library \"scenecore.dll\" cannot be loaded: " +
-                         m_widgetManager.GetLastError());
-  }
-  for (TiXmlElement* child = element->FirstChildElement(); child;
-       child = child->NextSiblingElement()) {
-    const char* file = child->Attribute("file");
-    const std::string where = "line " + std::to_string(child->Row()) + ": ";
-    if (!file) {
-      if (check) m_findings.push_back(where + "library entry without a \"file\" attribute");
-      continue;
-    }
-    // A library that does not load is skipped; only a check says so.
-    if (m_widgetManager.Load(file)) continue;
-    if (check) {
-      m_findings.push_back(where + "library \"" + file +
-                           "\" cannot be loaded: " + m_widgetManager.GetLastError());
-    }
-  }
+  vexil::LoadLibraryList(element, &m_demo->widgetManager, check ? &m_findings : nullptr);
 }
 
 bool CPlayerApp::CreateDisplay() {
@@ -254,14 +262,12 @@ bool CPlayerApp::CreateDisplay() {
          std::to_string(kMaxDisplayPixels) + " pixels (8192 x 8192)");
     return false;
   }
-  const bool ok =
-      m_options.mode == vexil::PlayerMode::kPlay ? CreateWindowedDevice() : CreateHeadlessDevice();
+  const bool ok = Live() ? CreateWindowedDevice() : CreateHeadlessDevice();
   if (!ok) return false;
-  IDirect3DDevice9* device = m_demoDevice.m_pD3DDevice;
+  IDirect3DDevice9* device = m_demo->demoDevice.m_pD3DDevice;
   vexil::InstallCameraAndClear(device, m_settings.width, m_settings.height);
-  m_demoDevice.m_width = m_settings.width;
-  m_demoDevice.m_height = m_settings.height;
-  m_timeline.SetDemoDevice(&m_demoDevice);
+  m_demo->demoDevice.m_width = m_settings.width;
+  m_demo->demoDevice.m_height = m_settings.height;
   return true;
 }
 
@@ -271,7 +277,7 @@ bool CPlayerApp::CreateWindowedDevice() {
     Fail("cannot initialise the graphics device");
     return false;
   }
-  m_demoDevice.SetD3D(d3d);
+  m_demo->demoDevice.SetD3D(d3d);
 
   if (m_settings.setupdialog) {
     CSetupDialog dialog(m_name, m_settings.width, m_settings.height, m_settings.framerate,
@@ -314,7 +320,7 @@ bool CPlayerApp::CreateWindowedDevice() {
          std::to_string(m_settings.height) + " display" + DeviceFailure(hr));
     return false;
   }
-  m_demoDevice.SetD3DDevice(device);
+  m_demo->demoDevice.SetD3DDevice(device);
   return true;
 }
 
@@ -325,7 +331,7 @@ bool CPlayerApp::CreateHeadlessDevice() {
     Fail("cannot initialise the graphics device");
     return false;
   }
-  m_demoDevice.SetD3D(d3d);
+  m_demo->demoDevice.SetD3D(d3d);
   D3DPRESENT_PARAMETERS params = vexil::MakeHeadlessPresentParameters(m_settings);
   IDirect3DDevice9* device = nullptr;
   const HRESULT hr = d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
@@ -335,35 +341,19 @@ bool CPlayerApp::CreateHeadlessDevice() {
          std::to_string(m_settings.height) + " pixels" + DeviceFailure(hr));
     return false;
   }
-  m_demoDevice.SetD3DDevice(device);
+  m_demo->demoDevice.SetD3DDevice(device);
   return true;
-}
-
-bool CPlayerApp::StartClock() {
-  int64_t frequency = 0;
-  if (!vexil::sys::QueryPerformanceFrequency(&frequency)) return false;
-  m_ticksPerMillisecond = frequency / 1000;
-  if (m_ticksPerMillisecond <= 0) m_ticksPerMillisecond = 1;  // a coarse counter still counts
-  vexil::sys::QueryPerformanceCounter(&m_clockStart);
-  return true;
-}
-
-float CPlayerApp::GetCurrentTime() const {
-  int64_t now = 0;
-  vexil::sys::QueryPerformanceCounter(&now);
-  return static_cast<float>(static_cast<double>(now - m_clockStart) /
-                                static_cast<double>(m_ticksPerMillisecond) +
-                            m_settings.starttime);
 }
 
 void CPlayerApp::MainLoop() {
   vexil::sys::ShowAppWindow(m_window.handle);
   vexil::sys::HideMouseCursor(true);
   vexil::sys::RefuseScreenSaver();
-  StartClock();
+  // The picture follows the music's clock while music plays, the wall clock otherwise.
+  vexil::LiveClock clock;
   vexil::FrameLimiter limiter(m_settings.fpslimiter, m_settings.framerate);
   for (;;) {
-    const float now = GetCurrentTime();
+    const float now = static_cast<float>(clock.Now() + m_settings.starttime);
     vexil::sys::Event event;
     if (vexil::sys::PollEvent(&event)) {
       // Closing the window or pressing Escape ends the demo; no frame in this iteration.
@@ -375,7 +365,7 @@ void CPlayerApp::MainLoop() {
       if (limiter.TimeUntilNextFrame(now) >= kNapThresholdMs) vexil::sys::SleepMilliseconds(1);
       continue;
     }
-    if (!m_timeline.Render(now)) break;
+    if (!m_demo->timeline.Render(now)) break;
     limiter.FrameRendered(now);
   }
   vexil::sys::HideMouseCursor(false);
@@ -428,11 +418,13 @@ bool CPlayerApp::ReadVerifyManifest() {
   const bool conflicts = (o.has_fps && o.fps != made.fps) ||
                          (o.has_size && (o.width != made.width || o.height != made.height)) ||
                          (o.has_from && o.from_ms != made.first_ms) ||
+                         (o.has_start && o.start_ms != made.first_ms) ||
                          (o.has_to && (!made.has_last || o.to_ms != made.last_ms));
   if (conflicts) {
     Fail("\"" + path + "\" was made at " + std::to_string(made.fps) + " fps and " +
          std::to_string(made.width) + "x" + std::to_string(made.height) +
-         " pixels over its own span: leave out --fps, --size, --from and --to to verify");
+         " pixels over its own span: leave out --fps, --size, --from, --to and --start to "
+         "verify");
     return false;
   }
   if (made.fps > 1000 || made.width > vexil::kMaxRenderSize ||
@@ -450,6 +442,27 @@ bool CPlayerApp::ReadVerifyManifest() {
   o.has_to = made.has_last;
   o.to_ms = made.last_ms;
   return true;
+}
+
+vexil::DemoBuild CPlayerApp::BuildAgain() const {
+  return vexil::BuildDemo(m_path, m_scriptFolder, m_demo->demoDevice.m_pD3D,
+                          m_demo->demoDevice.m_pD3DDevice, m_demo->demoDevice.m_width,
+                          m_demo->demoDevice.m_height);
+}
+
+void CPlayerApp::ReplaceDemo(std::unique_ptr<vexil::DemoParts> next) {
+  m_demo->timeline.Free();
+  m_demo = std::move(next);  // the old demo goes here: its modules and resources are freed
+  IDirect3DDevice9* device = m_demo->demoDevice.m_pD3DDevice;
+  // The scopes talk to the device through a static pointer; the old demo's holder is gone.
+  m_demo->demoDevice.SetD3DDevice(device);
+  VexilResetDeviceState(device);
+  vexil::InstallCameraAndClear(device, m_demo->demoDevice.m_width, m_demo->demoDevice.m_height);
+}
+
+void CPlayerApp::TakeTimingSettings(const vexil::PlayerSettings& settings) {
+  m_settings.fpslimiter = settings.fpslimiter;
+  m_settings.framerate = settings.framerate;
 }
 
 void CPlayerApp::RunCapture() {
@@ -489,7 +502,7 @@ void CPlayerApp::RunCapture() {
 
   vexil::CaptureSession session(capture, sinks);
   std::string error;
-  const bool ok = session.Run(&m_timeline, m_demoDevice.m_pD3DDevice, m_settings.width,
+  const bool ok = session.Run(&m_demo->timeline, m_demo->demoDevice.m_pD3DDevice, m_settings.width,
                               m_settings.height, &error);
   if (!ok) Fail(error);
   // Stopped by a signal: the status tells it the way shells do (128 + the signal's number).
@@ -512,7 +525,8 @@ void CPlayerApp::RunCapture() {
 }
 
 void CPlayerApp::RunCheck(TiXmlElement* root) {
-  vexil::ScriptChecker checker(&m_timeline, &m_resourceManager, &m_textureManager, m_scriptFolder);
+  vexil::ScriptChecker checker(&m_demo->timeline, &m_demo->resourceManager,
+                               &m_demo->textureManager, m_scriptFolder);
   checker.CheckScript(root);
   for (const std::string& finding : checker.findings()) m_findings.push_back(finding);
   // In script order, whichever step found them.
@@ -525,4 +539,9 @@ void CPlayerApp::RunCheck(TiXmlElement* root) {
     failed = failed || !IsNote(finding);
   }
   if (failed && m_exitStatus == 0) m_exitStatus = 1;
+}
+
+void CPlayerApp::EditLoop() {
+  vexil::EditSession session(this);
+  session.Run();
 }

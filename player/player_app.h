@@ -11,12 +11,10 @@
 #include "command_line.h"
 #include "frame_hash.h"
 #include "frame_sink.h"
+#include "demo_builder.h"
+#include "demo_parts.h"
 #include "player_settings.h"
 #include "scenecore.h"
-#include "timeline/demodevice.h"
-#include "timeline/resourcemanager.h"
-#include "timeline/texturemanager.h"
-#include "timeline/timeline.h"
 
 // Forwards an element to its target only while the display exists: without a device the
 // resources and modules could not build, so a failed display stops them cleanly.
@@ -34,7 +32,7 @@ class CPlayerApp : public CXmlHandler {
  public:
   // Plays the script in a window against the real-time clock, as a person runs the player.
   CPlayerApp(const char* path, float starttime);
-  // The same with a tooling mode (capture, check) from the command line.
+  // The same with a mode (edit, capture, check) and options from the command line.
   CPlayerApp(const char* path, float starttime, const vexil::PlayerOptions& options);
   ~CPlayerApp() override;
 
@@ -48,14 +46,29 @@ class CPlayerApp : public CXmlHandler {
 
   const vexil::PlayerSettings& GetSettings() const { return m_settings; }
   const char* GetName() const { return m_name; }
-  CTimeline& GetTimeline() { return m_timeline; }
-  CDemoDevice& GetDemoDevice() { return m_demoDevice; }
-  CWidgetManager& GetWidgetManager() { return m_widgetManager; }
-  CResourceManager& GetResourceManager() { return m_resourceManager; }
-  CTextureManager& GetTextureManager() { return m_textureManager; }
+  CTimeline& GetTimeline() { return m_demo->timeline; }
+  CDemoDevice& GetDemoDevice() { return m_demo->demoDevice; }
+  CWidgetManager& GetWidgetManager() { return m_demo->widgetManager; }
+  CResourceManager& GetResourceManager() { return m_demo->resourceManager; }
+  CTextureManager& GetTextureManager() { return m_demo->textureManager; }
 
   // Findings of a check run, one line each (empty in the other modes).
   const std::vector<std::string>& GetFindings() const { return m_findings; }
+
+  // ---- for edit mode (EditSession) ----
+  vexil::DemoParts& GetDemo() { return *m_demo; }
+  const std::string& GetScriptPath() const { return m_path; }
+  const std::string& GetScriptFolder() const { return m_scriptFolder; }
+  void* GetWindow() const { return m_window.handle; }
+  // Builds the script again on the running device; the current demo stays as it is.
+  vexil::DemoBuild BuildAgain() const;
+  // Plays `next` from now on; the previous demo is freed (its music stops) and the device
+  // starts from its default state, as for a new demo.
+  void ReplaceDemo(std::unique_ptr<vexil::DemoParts> next);
+  // The frame-rate settings a reloaded script gives take effect (the display keeps its size).
+  void TakeTimingSettings(const vexil::PlayerSettings& settings);
+  // What the first build said on stderr in edit mode (shown in the window).
+  const std::vector<std::string>& GetStartupProblems() const { return m_startupProblems; }
 
  private:
   void Run(const char* path);
@@ -64,11 +77,11 @@ class CPlayerApp : public CXmlHandler {
   bool CreateDisplay();
   bool CreateWindowedDevice();
   bool CreateHeadlessDevice();
-  bool StartClock();
-  float GetCurrentTime() const;
+  bool Live() const;
   void MainLoop();
   bool PrepareCapture();
   bool ReadVerifyManifest();
+  void EditLoop();
   void RunCapture();
   void RunCheck(TiXmlElement* root);
   void Fail(const std::string& message);
@@ -83,14 +96,9 @@ class CPlayerApp : public CXmlHandler {
   WindowHolder m_window;
   vexil::PlayerSettings m_settings;
   char m_name[256] = {};
-  CTimeline m_timeline;
-  CDemoDevice m_demoDevice;
-  CWidgetManager m_widgetManager;
-  CResourceManager m_resourceManager;
-  CTextureManager m_textureManager;
-  int64_t m_clockStart = 0;
-  int64_t m_ticksPerMillisecond = 1;
+  std::unique_ptr<vexil::DemoParts> m_demo;
 
+  std::string m_path;
   std::string m_scriptFolder;  // where plug-ins shipped with the demo are looked for
   bool m_displayTried = false;
   bool m_librariesLoaded = false;  // a "libraries" element has been handled
@@ -99,4 +107,5 @@ class CPlayerApp : public CXmlHandler {
   std::vector<std::string> m_findings;
   std::unique_ptr<vexil::FrameSink> m_videoSink;  // opened before the script is read
   vexil::HashManifest m_verifyManifest;
+  std::vector<std::string> m_startupProblems;
 };

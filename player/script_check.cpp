@@ -26,8 +26,8 @@ std::string Quoted(const char* text) {
   return std::string("\"") + (text ? text : "") + "\"";
 }
 
-// Every text a string value can take: its constant, or the value of each of its keys. Empty
-// for values of other types and for values the script did not bind.
+}  // namespace
+
 std::set<std::string> TextsOf(CValue* value) {
   std::set<std::string> texts;
   CParam** slot = value->GetParam();
@@ -43,8 +43,6 @@ std::set<std::string> TextsOf(CValue* value) {
   }
   return texts;
 }
-
-}  // namespace
 
 ScriptChecker::ScriptChecker(const CTimeline* timeline, const CResourceManager* resources,
                              const CTextureManager* textures, const std::string& scriptFolder)

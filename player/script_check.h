@@ -10,6 +10,7 @@
 // "line N: note: ...", which is no finding.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,13 @@ class CTextureManager;
 class CTimeline;
 class TiXmlElement;
 
+class CValue;
+
 namespace vexil {
+
+// Every text a string value can take: its constant, or the value of each of its keys. Empty
+// for values of other types and for values the script did not bind.
+std::set<std::string> TextsOf(CValue* value);
 
 class ScriptChecker {
  public:

@@ -88,6 +88,18 @@ void CTimeline::Sort() {
 }
 
 bool CTimeline::Render(float t) {
+  if (!Draw(t)) return false;
+  Present();
+  return true;
+}
+
+void CTimeline::Restart() {
+  for (CModule* module : m_modules) {
+    if (module->IsStarted()) module->EndModule();
+  }
+}
+
+bool CTimeline::Draw(float t) {
   m_time = t;
   for (int pass = 1; pass <= 3; ++pass) {
     const int count = m_modules.GetCount();
@@ -113,12 +125,13 @@ bool CTimeline::Render(float t) {
   }
 
   if (m_end < t) {
-    for (CModule* module : m_modules) {
-      if (module->IsStarted()) module->EndModule();
-    }
+    Restart();
     return false;
   }
+  return true;
+}
+
+void CTimeline::Present() {
   IDirect3DDevice9* device = m_pDemoDevice ? m_pDemoDevice->m_pD3DDevice : nullptr;
   if (device) device->Present(nullptr, nullptr, nullptr, nullptr);
-  return true;
 }

@@ -28,6 +28,15 @@ class CTimeline : public CXmlHandler {
   // Renders the frame for demo time t (milliseconds). A module is active while
   // start <= t <= end. False, with nothing presented, once t is past the latest module end.
   bool Render(float t);
+  // Render in two steps, so that a tool can draw over the demo's picture before it is shown:
+  // Draw runs the passes (and answers false past the end, as Render does), Present shows the
+  // frame.
+  bool Draw(float t);
+  void Present();
+  // Ends every started module, as if the time had left its span. After a jump in time (a seek
+  // in a player's transport) the next frame then starts each active module afresh at the new
+  // time, as if playback had begun there: the music seeks to it.
+  void Restart();
 
   // The time of the latest Render call (0 before the first).
   float GetTime() const { return m_time; }

@@ -2,6 +2,7 @@
 // live resources, display queries, target switching, scenes and clearing.
 #include "d3d9/device.h"
 
+#include "d3d9/d3d9_reuse.h"
 #include "d3d9/device_binding.h"
 #include "d3d9/formats.h"
 
@@ -58,6 +59,17 @@ HRESULT Device::InitCommon() {
   Rebind(depthStencil_, autoDepth_);
   state_.Reset(autoDepth_ != nullptr, width_, height_);
   return D3D_OK;
+}
+
+void Device::ResetState() {
+  for (auto& t : textures_) Rebind<IDirect3DBaseTexture9>(t, nullptr);
+  Rebind(stream_, static_cast<VertexBuffer*>(nullptr));
+  Rebind(indices_, static_cast<IndexBuffer*>(nullptr));
+  streamOffset_ = streamStride_ = 0;
+  Rebind(renderTarget_, backBuffer_);
+  Rebind(depthStencil_, autoDepth_);
+  layoutValid_ = false;
+  state_.Reset(autoDepth_ != nullptr, width_, height_);
 }
 
 void Device::Shutdown() {
@@ -215,6 +227,18 @@ HRESULT VexilSetFrameReader(IDirect3DDevice9* pDevice, VexilFrameReader reader, 
   vexil::d3d9::Device* device = AsDevice(pDevice);
   if (!device) return D3DERR_INVALIDCALL;
   return device->SetFrameReader(reader, pUser);
+}
+
+HRESULT VexilResetDeviceState(IDirect3DDevice9* pDevice) {
+  vexil::d3d9::Device* device = AsDevice(pDevice);
+  if (!device || device->InScene()) return D3DERR_INVALIDCALL;
+  device->ResetState();
+  return D3D_OK;
+}
+
+UINT VexilCountLiveResources(IDirect3DDevice9* pDevice) {
+  vexil::d3d9::Device* device = AsDevice(pDevice);
+  return device ? device->LiveResourceCount() : 0;
 }
 
 HRESULT VexilReadSurfaceRGBA(IDirect3DSurface9* pSurface, std::vector<uint8_t>* pRgba, UINT* pWidth,

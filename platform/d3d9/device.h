@@ -136,6 +136,9 @@ class Device : public IDirect3DDevice9 {
   const D3DPRESENT_PARAMETERS& PresentParams() const { return params_; }
   bool InScene() const { return inScene_; }
 
+  // VexilResetDeviceState and VexilCountLiveResources.
+  void ResetState();
+  UINT LiveResourceCount() const { return static_cast<UINT>(live_.size()); }
   // Colour surface contents as top-down RGBA (VexilReadSurfaceRGBA).
   HRESULT ReadSurfaceRGBA(Surface* surface, std::vector<uint8_t>* rgba);
   virtual HRESULT SetFrameReader(VexilFrameReader, void*) { return D3DERR_NOTAVAILABLE; }

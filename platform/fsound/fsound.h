@@ -165,6 +165,27 @@ int VexilSound_WavClose(VexilWavWriter* writer); /* returns 1 when everything wa
 /* Text of the last WAV writer failure in this thread ("" when none). */
 const char* VexilSound_WavError(void);
 
+/* ======================================================================================
+ * vexil extension — the playback clock, for pictures that follow the music.
+ * The mixer counts the frames it renders; on a real-time device that count, projected to the
+ * present between two device callbacks, is the clock that the music plays by. Every stream
+ * start, seek and pause is stamped with the clock at the moment of the call (plus the offset
+ * below) and heard exactly there: a stream that falls behind its schedule skips ahead, so the
+ * music never drifts from the clock, whatever pace the device keeps. A picture timed by
+ * VexilSound_GetClock therefore stays with the music for as long as it plays.
+ * ====================================================================================== */
+
+/* Sets *frame to the clock, in frames at the mix rate, and *epoch (may be null) to a number
+ * that changes whenever the sound system starts again (its clock then starts at 0). Returns 1;
+ * 0 when the system is not initialised or its output has no clock (FSOUND_OUTPUT_NOSOUND).
+ * Offline, the clock is the number of frames rendered so far. */
+int VexilSound_GetClock(int64_t* frame, int* epoch);
+
+/* Schedules real-time starts, seeks and pauses `ms` milliseconds later than the clock says
+ * (earlier when negative), to make up for the sound device's and the display's latency. Kept
+ * across FSOUND_Close and FSOUND_Init; offline rendering ignores it. */
+void VexilSound_SetClockOffset(int ms);
+
 #ifdef __cplusplus
 }
 #endif

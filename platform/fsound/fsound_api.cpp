@@ -37,6 +37,10 @@ struct SoundSystem {
   // Handles are numbers that are never reused, so a closed or stale handle is caught, not used.
   std::map<uintptr_t, std::shared_ptr<Stream>> streams;
   uintptr_t next_handle = 1;
+  // Counts starts of the sound system, so a clock reader sees when its clock began anew.
+  int epoch = 0;
+  // Shift of everything scheduled on a real-time clock, in milliseconds (positive: later).
+  int offset_ms = 0;
 
   ~SoundSystem() { Shutdown(); }
 
@@ -49,6 +53,13 @@ struct SoundSystem {
   }
   void WakeDriver() {
     if (driver) driver->Wake();
+  }
+  // The clock frame at which a start, seek or pause asked for now is heard.
+  int64_t Due() {
+    int64_t frame = 0;
+    if (!driver || !driver->Clock(*mixer, &frame)) return 0;
+    if (driver->RealTime()) frame += static_cast<int64_t>(offset_ms) * mixer->rate() / 1000;
+    return frame;
   }
 };
 
@@ -131,6 +142,7 @@ signed char F_API FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int
     return Fail(error);
   }
   system.initialised = true;
+  ++system.epoch;
   return 1;
 }
 
@@ -178,10 +190,11 @@ signed char F_API FSOUND_SetPaused(int channel, signed char paused) {
   SoundSystem& system = System();
   std::lock_guard<std::mutex> lock(system.mutex);
   if (!CheckChannel(system, channel, true)) return 0;
+  const int64_t due = system.Due();
   Mixer& mixer = *system.mixer;
   std::lock_guard<std::mutex> mix_lock(mixer.mutex());
   for (int i = 0; i < mixer.channel_count(); ++i) {
-    if (channel == FSOUND_ALL || channel == i) mixer.SetPaused(i, paused != 0);
+    if (channel == FSOUND_ALL || channel == i) mixer.SetPaused(i, paused != 0, due);
   }
   return 1;
 }
@@ -274,11 +287,12 @@ int F_API FSOUND_Stream_Play(int channel, FSOUND_STREAM* handle) {
   if (!stream) return -1;
   int error = FMOD_ERR_NONE;
   int used = -1;
+  const int64_t due = system.Due();
   {
     std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
     // A stream that played to its end starts again from the beginning.
     if (stream->Finished()) stream->RequestSeek(0);
-    used = system.mixer->Play(channel, stream, &error);
+    used = system.mixer->Play(channel, stream, due, &error);
   }
   if (used < 0) {
     Fail(error);
@@ -321,7 +335,12 @@ signed char F_API FSOUND_Stream_SetTime(FSOUND_STREAM* handle, int ms) {
   auto stream = Find(system, handle);
   if (!stream) return 0;
   if (ms < 0) return Fail(FMOD_ERR_INVALID_PARAM);
-  stream->RequestSeekMs(ms);
+  const int64_t due = system.Due();
+  {
+    std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
+    stream->RequestSeekMs(ms);
+    system.mixer->Reschedule(stream.get(), due);
+  }
   system.WakeDriver();
   return 1;
 }
@@ -345,7 +364,12 @@ signed char F_API FSOUND_Stream_SetPosition(FSOUND_STREAM* handle, unsigned int 
   std::lock_guard<std::mutex> lock(system.mutex);
   auto stream = Find(system, handle);
   if (!stream) return 0;
-  stream->RequestSeek(position);
+  const int64_t due = system.Due();
+  {
+    std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
+    stream->RequestSeek(position);
+    system.mixer->Reschedule(stream.get(), due);
+  }
   system.WakeDriver();
   return 1;
 }
@@ -381,6 +405,24 @@ int VexilSound_RenderOffline(int16_t* out, int frames) {
     return Fail(FMOD_ERR_INVALID_PARAM);
   }
   return frames;
+}
+
+int VexilSound_GetClock(int64_t* frame, int* epoch) {
+  SoundSystem& system = System();
+  std::lock_guard<std::mutex> lock(system.mutex);
+  if (!frame) return Fail(FMOD_ERR_INVALID_PARAM);
+  if (!system.initialised) return Fail(FMOD_ERR_UNINITIALIZED);
+  int64_t now = 0;
+  if (!system.driver->Clock(*system.mixer, &now)) return 0;
+  *frame = now;
+  if (epoch) *epoch = system.epoch;
+  return 1;
+}
+
+void VexilSound_SetClockOffset(int ms) {
+  SoundSystem& system = System();
+  std::lock_guard<std::mutex> lock(system.mutex);
+  system.offset_ms = ms;
 }
 
 }  // extern "C"

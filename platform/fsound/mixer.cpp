@@ -21,16 +21,26 @@ int16_t ToInt16(float sample) {
 }  // namespace
 
 Mixer::Mixer(int rate, int channels)
-    : rate_(rate), channels_(static_cast<size_t>(channels)), accumulator_(kChunkFrames * 2) {}
+    : rate_(rate),
+      channels_(static_cast<size_t>(channels)),
+      accumulator_(kChunkFrames * 2),
+      rendered_at_(std::chrono::steady_clock::now()) {}
 
 void Mixer::Render(int16_t* out, int frames) {
   std::lock_guard<std::mutex> lock(mutex_);
   while (frames > 0) {
     const int chunk = std::min(frames, kChunkFrames);
     MixChunk(out, chunk);
+    rendered_ += chunk;
     out += 2 * chunk;
     frames -= chunk;
   }
+  rendered_at_ = std::chrono::steady_clock::now();
+}
+
+Mixer::ClockReading Mixer::ReadClock() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ClockReading{rendered_, rendered_at_};
 }
 
 void Mixer::MixChunk(int16_t* out, int frames) {
@@ -39,11 +49,25 @@ void Mixer::MixChunk(int16_t* out, int frames) {
   const float master = static_cast<float>(master_volume_) / 255.0f;
   for (Channel& channel : channels_) {
     if (!channel.stream || channel.paused) continue;
-    const float gain = master * static_cast<float>(channel.volume) / 255.0f;
-    channel.stream->MixInto(accumulator_.data(), frames, gain);
+    MixChannel(channel, frames, master * static_cast<float>(channel.volume) / 255.0f);
     if (channel.stream->Finished()) channel.stream.reset();
   }
   for (int i = 0; i < 2 * frames; ++i) out[i] = ToInt16(accumulator_[i]);
+}
+
+void Mixer::MixChannel(Channel& channel, int frames, float gain) {
+  // Where the schedule wants the stream at the first frame of this chunk, against where it is.
+  const int64_t behind = (rendered_ - channel.anchor) - channel.consumed;
+  int silent = 0;
+  if (behind > 0) {
+    channel.consumed += channel.stream->Skip(behind);
+  } else if (behind < 0) {
+    silent = static_cast<int>(std::min<int64_t>(-behind, frames));
+  }
+  if (silent < frames) {
+    channel.consumed +=
+        channel.stream->MixInto(accumulator_.data() + 2 * silent, frames - silent, gain);
+  }
 }
 
 std::vector<std::shared_ptr<Stream>> Mixer::Snapshot() {
@@ -62,7 +86,7 @@ void Mixer::RemoveStream(const Stream* stream) {
                  streams_.end());
 }
 
-int Mixer::Play(int channel, const std::shared_ptr<Stream>& stream, int* fmod_error) {
+int Mixer::Play(int channel, const std::shared_ptr<Stream>& stream, int64_t due, int* fmod_error) {
   const int current = ChannelOf(stream.get());
   if (channel == FSOUND_FREE) {
     if (current >= 0) return current;  // already playing: keep its channel
@@ -82,8 +106,28 @@ int Mixer::Play(int channel, const std::shared_ptr<Stream>& stream, int* fmod_er
   }
   if (current >= 0 && current != channel) channels_[current].stream.reset();
   // A new sound on a channel starts with the channel's defaults, as the original library did.
-  channels_[channel] = Channel{stream, 255, false};
+  channels_[channel] = Channel{stream, 255, false, due, 0, 0};
   return channel;
+}
+
+void Mixer::Reschedule(const Stream* stream, int64_t due) {
+  const int channel = ChannelOf(stream);
+  if (channel < 0) return;
+  // Paused, the schedule stands still at the pause: the new place is heard when playing resumes.
+  channels_[channel].anchor = channels_[channel].paused ? channels_[channel].paused_at : due;
+  channels_[channel].consumed = 0;
+}
+
+void Mixer::SetPaused(int channel, bool paused, int64_t due) {
+  Channel& c = channels_[channel];
+  if (paused == c.paused) return;
+  c.paused = paused;
+  if (paused) {
+    c.paused_at = due;
+  } else {
+    // The schedule moves on by the time spent paused: the stream resumes where it stopped.
+    c.anchor += due - c.paused_at;
+  }
 }
 
 void Mixer::Stop(const Stream* stream) {

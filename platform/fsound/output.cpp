@@ -23,6 +23,12 @@ class OfflineOutput final : public Output {
   }
   void Stop() override { mixer_ = nullptr; }
 
+  bool Clock(Mixer& mixer, int64_t* frame) override {
+    // Exactly the frames rendered: a capture's stamps land on its own sample grid.
+    *frame = mixer.ReadClock().rendered;
+    return true;
+  }
+
   bool Render(int16_t* out, int frames) override {
     if (!mixer_) return false;
     // Decode just ahead of each block the mixer takes: the rings never run dry.

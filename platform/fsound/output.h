@@ -25,6 +25,11 @@ class Output {
   // Renders `frames` stereo frames into `out` for the caller; false when this driver does not
   // render on demand.
   virtual bool Render(int16_t* /*out*/, int /*frames*/) { return false; }
+  // The sample clock now: the mix frame the output takes next, between two renders projected
+  // from the wall clock. False when the output has no clock (nothing is ever rendered).
+  virtual bool Clock(Mixer& /*mixer*/, int64_t* /*frame*/) { return false; }
+  // Whether the clock runs by itself in real time (a device), not only when asked to render.
+  virtual bool RealTime() const { return false; }
 };
 
 // The driver for an FSOUND_OUTPUT_ type: the offline one for FSOUND_OUTPUT_NOSOUND_NONREALTIME,

@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "fsound/fsound.h"
@@ -45,9 +47,24 @@ int SdlOutput::Start(Mixer& mixer) {
     Stop();
     return FMOD_ERR_INIT;
   }
+  device_frames_ = have.samples > 0 ? have.samples : kDeviceFrames;
   feeder_ = std::make_unique<Feeder>(mixer);
   SDL_PauseAudioDevice(device_, 0);
   return FMOD_ERR_NONE;
+}
+
+bool SdlOutput::Clock(Mixer& mixer, int64_t* frame) {
+  if (device_ == 0) return false;
+  // The callback renders a buffer at once, which the device then plays over one buffer's time:
+  // between callbacks the clock moves on with the wall clock, never by more than one buffer, so
+  // it neither runs ahead of a late device nor steps back when the next callback comes. Stamps
+  // taken from it never lie in frames already rendered.
+  const Mixer::ClockReading reading = mixer.ReadClock();
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - reading.at).count();
+  const int64_t ahead = static_cast<int64_t>(elapsed * mixer.rate());
+  *frame = reading.rendered + std::clamp<int64_t>(ahead, 0, device_frames_);
+  return true;
 }
 
 void SdlOutput::Wake() {

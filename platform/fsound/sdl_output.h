@@ -21,9 +21,12 @@ class SdlOutput final : public Output {
   int Start(Mixer& mixer) override;  // opens and starts the default device
   void Stop() override;
   void Wake() override;
+  bool Clock(Mixer& mixer, int64_t* frame) override;
+  bool RealTime() const override { return true; }
 
  private:
   uint32_t device_ = 0;
+  int device_frames_ = 0;  // frames the device takes per callback
   bool subsystem_started_ = false;
   std::unique_ptr<Feeder> feeder_;
 };

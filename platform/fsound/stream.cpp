@@ -132,9 +132,17 @@ void Stream::DropStale() {
 }
 
 int Stream::MixInto(float* acc, int frames, float gain) {
+  return static_cast<int>(Consume(acc, frames, gain));
+}
+
+int64_t Stream::Skip(int64_t frames) {
+  return Consume(nullptr, frames, 0.0f);
+}
+
+int64_t Stream::Consume(float* acc, int64_t frames, float gain) {
   const uint32_t generation = GenerationOf(request_.load(std::memory_order_acquire));
   if (finished_gen_.load(std::memory_order_relaxed) == generation) return 0;
-  int done = 0;
+  int64_t done = 0;
   while (done < frames) {
     if (!ring_.CanRead()) {
       underruns_.fetch_add(1, std::memory_order_relaxed);
@@ -146,10 +154,13 @@ int Stream::MixInto(float* acc, int frames, float gain) {
       read_offset_ = 0;
       continue;
     }
-    const int take = std::min(frames - done, block.frames - read_offset_);
-    const float* src = block.samples.data() + 2 * read_offset_;
-    float* dst = acc + 2 * done;
-    for (int i = 0; i < 2 * take; ++i) dst[i] += src[i] * gain;
+    const int take =
+        static_cast<int>(std::min<int64_t>(frames - done, block.frames - read_offset_));
+    if (acc) {
+      const float* src = block.samples.data() + 2 * read_offset_;
+      float* dst = acc + 2 * done;
+      for (int i = 0; i < 2 * take; ++i) dst[i] += src[i] * gain;
+    }
     read_offset_ += take;
     done += take;
     position_.store(block.position + read_offset_, std::memory_order_relaxed);

@@ -41,12 +41,18 @@ class Stream {
   // Adds up to `frames` frames times `gain` into `acc` (interleaved stereo); returns the frames
   // mixed, fewer on underrun or at the end.
   int MixInto(float* acc, int frames, float gain);
+  // Drops up to `frames` frames unheard (a stream catching up with its schedule); returns the
+  // frames dropped, fewer when no more are decoded yet or the stream ends.
+  int64_t Skip(int64_t frames);
 
   int64_t underruns() const { return underruns_.load(std::memory_order_relaxed); }
 
  private:
   int64_t SourceToMix(int64_t source_frames) const;
   int64_t WrapPosition(int64_t mix_frames) const;
+  // Takes up to `frames` frames from the ring, adding them times `gain` into `acc` unless it is
+  // null; the common part of MixInto and Skip.
+  int64_t Consume(float* acc, int64_t frames, float gain);
 
   std::unique_ptr<Decoder> decoder_;
   BlockRing ring_;

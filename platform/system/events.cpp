@@ -44,5 +44,19 @@ PumpResult PumpEvents() {
   return result;
 }
 
+bool PostKeyPress(int virtual_key) {
+  const SDL_Keycode key = SdlKeycodeFromVirtualKey(virtual_key);
+  if (key == SDLK_UNKNOWN) return false;
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.state = SDL_PRESSED;
+  event.key.keysym.sym = key;
+  event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+  if (SDL_PushEvent(&event) != 1) return false;
+  event.type = SDL_KEYUP;
+  event.key.state = SDL_RELEASED;
+  return SDL_PushEvent(&event) == 1;
+}
+
 }  // namespace sys
 }  // namespace vexil

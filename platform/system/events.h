@@ -30,5 +30,10 @@ struct PumpResult {
 // Takes every pending event and reports whether the user asked to quit or pressed Escape.
 PumpResult PumpEvents();
 
+// Puts a press and a release of a key into the event queue, as if it had been typed: tests and
+// tools drive a running program by the keyboard's own path. Safe from any thread once the
+// video system is up. False for a key without an equivalent or when the queue refuses.
+bool PostKeyPress(int virtual_key);
+
 }  // namespace sys
 }  // namespace vexil

@@ -71,6 +71,8 @@ void WatchPlatformKeyboard();
 
 // Maps an SDL key code to a virtual-key code; 0 for keys without one.
 int VirtualKeyFromSdlKeycode(int32_t sdl_keycode);
+// The other way round: the SDL key code of a virtual key; 0 (SDLK_UNKNOWN) when there is none.
+int32_t SdlKeycodeFromVirtualKey(int virtual_key);
 
 }  // namespace sys
 }  // namespace vexil

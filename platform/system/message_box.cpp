@@ -10,10 +10,27 @@
 namespace vexil {
 namespace sys {
 
+namespace {
+MessageSink& Sink() {
+  static MessageSink sink;
+  return sink;
+}
+}  // namespace
+
+MessageSink SetMessageSink(MessageSink sink) {
+  MessageSink previous = std::move(Sink());
+  Sink() = std::move(sink);
+  return previous;
+}
+
 void ShowMessageBox(const std::string& caption, const std::string& text, MessageIcon icon,
                     void* owner) {
   std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
   std::fflush(stderr);
+  if (Sink()) {
+    Sink()(caption, text);
+    return;
+  }
   if (IsHeadless()) return;
 
   Uint32 flags = SDL_MESSAGEBOX_ERROR;

@@ -2,6 +2,7 @@
 // and always a copy on stderr (the only output when headless).
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace vexil {
@@ -13,6 +14,12 @@ enum class MessageIcon { kError, kWarning, kInformation };
 // Blocks until the user closes the box. Never fails visibly: stderr always has the text.
 void ShowMessageBox(const std::string& caption, const std::string& text, MessageIcon icon,
                     void* owner = nullptr);
+
+// Receives the messages instead of boxes while it is set (a player that shows errors in its
+// own window, where a modal box would stop the demo); stderr still gets its copy.
+using MessageSink = std::function<void(const std::string& caption, const std::string& text)>;
+// Sets the sink (an empty one brings the boxes back); returns the previous sink.
+MessageSink SetMessageSink(MessageSink sink);
 
 }  // namespace sys
 }  // namespace vexil

@@ -117,9 +117,14 @@ class CTexQuadModule : public CModule {
 class CTimeLogModule : public CModule {
  public:
   CTimeLogModule() { AddValue(&m_file, "file"); }
-  void BeforeFirstRender() override { m_log = std::fopen(m_file, "w"); }
+  // Appends, so that a module started again (a seek in edit mode) keeps what it logged; every
+  // line is flushed, so that a test can read the log while the demo plays.
+  void BeforeFirstRender() override { m_log = std::fopen(m_file, "a"); }
   void Render() override {
-    if (m_log && m_pTimeline) std::fprintf(m_log, "%.4f\n", m_pTimeline->GetTime());
+    if (m_log && m_pTimeline) {
+      std::fprintf(m_log, "%.4f\n", m_pTimeline->GetTime());
+      std::fflush(m_log);
+    }
   }
   void AfterLastRender() override { CloseLog(); }
   void Free() override { CloseLog(); }

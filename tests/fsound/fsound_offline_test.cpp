@@ -178,4 +178,40 @@ TEST_F(OfflineStream, TwoStreamsMixAndClip) {
   }
 }
 
+TEST_F(OfflineStream, TheClockCountsRenderedFramesAndStartsAgainWithTheSystem) {
+  int64_t frame = -1;
+  int first_epoch = 0;
+  ASSERT_TRUE(VexilSound_GetClock(&frame, &first_epoch));
+  EXPECT_EQ(0, frame);
+  RenderOffline(1234);
+  RenderOffline(766);
+  ASSERT_TRUE(VexilSound_GetClock(&frame, nullptr));
+  EXPECT_EQ(2000, frame) << "offline, the clock is exactly the frames rendered";
+  FSOUND_Close();
+  EXPECT_FALSE(VexilSound_GetClock(&frame, nullptr)) << "no clock without a sound system";
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+  int second_epoch = 0;
+  ASSERT_TRUE(VexilSound_GetClock(&frame, &second_epoch));
+  EXPECT_EQ(0, frame);
+  EXPECT_NE(first_epoch, second_epoch) << "a reader can tell that the clock began anew";
+}
+
+TEST_F(OfflineStream, ASeekWhilePlayingIsHeardFromTheNextFrameOn) {
+  const Audio audio = fsound_test::MakeRamp(44100, 2, 88200);
+  const auto path = fsound_test::WriteAudioFile(audio, kWav16, "reseek.wav");
+  FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), kFileMode, 0, 0);
+  ASSERT_NE(nullptr, stream);
+  ASSERT_EQ(0, FSOUND_Stream_Play(0, stream));
+  ExpectFrames(audio, 0, RenderOffline(1500), "before the seek");
+  ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 1000));
+  ExpectFrames(audio, 44100, RenderOffline(2000), "right after the seek, from its first frame");
+  // A pause and a seek while paused: the new place is heard when playing resumes, at once.
+  ASSERT_TRUE(FSOUND_SetPaused(0, 1));
+  EXPECT_TRUE(AllSilent(RenderOffline(400)));
+  ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 250));
+  EXPECT_TRUE(AllSilent(RenderOffline(900)));
+  ASSERT_TRUE(FSOUND_SetPaused(0, 0));
+  ExpectFrames(audio, 11025, RenderOffline(700), "resumed at the place sought while paused");
+}
+
 }  // namespace

@@ -79,6 +79,56 @@ TEST_F(RealtimePlayback, NonLoopingStreamFinishesOnItsOwn) {
   FSOUND_Close();  // closes the still-open stream too
 }
 
+// The clock a live picture follows, read right before a call that it stamps.
+int64_t ClockNow() {
+  int64_t frame = 0;
+  EXPECT_TRUE(VexilSound_GetClock(&frame, nullptr));
+  return frame;
+}
+
+TEST_F(RealtimePlayback, TheClockRunsOnAndNeverGoesBack) {
+  ASSERT_TRUE(FSOUND_Init(44100, 8, 0)) << FSOUND_GetError();
+  int64_t last = ClockNow();
+  const auto deadline = Clock::now() + std::chrono::milliseconds(300);
+  while (Clock::now() < deadline) {
+    const int64_t now = ClockNow();
+    ASSERT_GE(now, last);
+    last = now;
+    std::this_thread::sleep_for(std::chrono::microseconds(700));
+  }
+  EXPECT_GT(last, 0) << "the device took frames";
+}
+
+// A stream is heard where the clock says, whatever the device's pace: stamped 200 ms in the past
+// it skips those 200 ms; stamped 300 ms ahead it waits. Without the schedule its position would
+// be the clock's distance from the call in both cases.
+TEST_F(RealtimePlayback, StreamsKeepToTheClockTheirStartWasStampedWith) {
+  ASSERT_TRUE(FSOUND_Init(44100, 8, 0)) << FSOUND_GetError();
+  const auto audio = fsound_test::MakeRamp(44100, 2, 10 * 44100);
+  const auto path = fsound_test::WriteAudioFile(audio, SF_FORMAT_WAV | SF_FORMAT_PCM_16, "k.wav");
+  FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), kFileMode, 0, 0);
+  ASSERT_NE(nullptr, stream);
+  constexpr int64_t kSlack = 2048;  // a device buffer and a mixer chunk
+
+  VexilSound_SetClockOffset(-200);
+  const int64_t called = ClockNow();
+  ASSERT_EQ(0, FSOUND_Stream_Play(0, stream));
+  ASSERT_TRUE(WaitFor([&] { return ClockNow() > called + 22050; }, std::chrono::seconds(5)));
+  const int64_t expected = ClockNow() - called + 8820;
+  const int64_t heard = FSOUND_Stream_GetPosition(stream);
+  EXPECT_NEAR(static_cast<double>(expected), static_cast<double>(heard), kSlack);
+
+  VexilSound_SetClockOffset(300);
+  const int64_t later = ClockNow();
+  ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 0));
+  ASSERT_TRUE(WaitFor([&] { return ClockNow() > later + 4410; }, std::chrono::seconds(5)));
+  EXPECT_EQ(0u, FSOUND_Stream_GetPosition(stream)) << "100 ms after a start stamped 300 ms ahead";
+  ASSERT_TRUE(WaitFor([&] { return ClockNow() > later + 22050; }, std::chrono::seconds(5)));
+  EXPECT_NEAR(static_cast<double>(ClockNow() - later - 13230),
+              static_cast<double>(FSOUND_Stream_GetPosition(stream)), kSlack);
+  VexilSound_SetClockOffset(0);
+}
+
 }  // namespace
 
 namespace {

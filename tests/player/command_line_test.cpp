@@ -119,5 +119,44 @@ TEST(CommandLineTest, BadInputIsRefusedWithAReason) {
   EXPECT_NE(std::string::npos, ParseError({"--check", "--capture", "o"}).find("together"));
 }
 
+TEST(CommandLineTest, EditStartAndAudioOffsetAreLiveOptions) {
+  const PlayerOptions edit =
+      Parse({"--edit", "--start", "12500.5", "--audio-offset", "-40", "d.xml"});
+  EXPECT_EQ(PlayerMode::kEdit, edit.mode);
+  EXPECT_TRUE(edit.has_start);
+  EXPECT_DOUBLE_EQ(12500.5, edit.start_ms);
+  EXPECT_EQ(-40, edit.audio_offset_ms);
+  EXPECT_EQ("d.xml", edit.script_path);
+
+  const PlayerOptions play = Parse({"--start", "3000"});
+  EXPECT_EQ(PlayerMode::kPlay, play.mode) << "--start also works outside edit mode";
+  EXPECT_EQ(0, play.audio_offset_ms);
+  EXPECT_TRUE(Parse({"--capture", "o", "--start", "3000"}).has_start)
+      << "a capture begins at the start time too";
+}
+
+TEST(CommandLineTest, LiveOptionsRefuseWhatTheyCannotMean) {
+  for (const char* start : {"-1", "x", "", "1e999"}) {
+    EXPECT_NE(std::string::npos, ParseError({"--start", start}).find("--start")) << start;
+  }
+  for (const char* offset : {"2.5", "10001", "-10001", "soon"}) {
+    EXPECT_NE(std::string::npos, ParseError({"--audio-offset", offset}).find("--audio-offset"))
+        << offset;
+  }
+  EXPECT_NE(std::string::npos,
+            ParseError({"--capture", "o", "--audio-offset", "20"}).find("live playback"));
+  EXPECT_NE(std::string::npos, ParseError({"--check", "--start", "20"}).find("--check"));
+  EXPECT_NE(std::string::npos, ParseError({"--edit", "--capture", "o"}).find("together"));
+  EXPECT_NE(std::string::npos, ParseError({"--edit", "--check"}).find("together"));
+}
+
+TEST(CommandLineTest, HelpListsTheEditKeys) {
+  const std::string help = UsageText();
+  for (const char* word : {"--edit", "--start MS", "--audio-offset MS", "Pause", "Left, Right",
+                           "Home", "Page Up/Down", "I, O, L", "Tab", "Escape"}) {
+    EXPECT_NE(std::string::npos, help.find(word)) << word;
+  }
+}
+
 }  // namespace
 }  // namespace vexil

@@ -1,0 +1,67 @@
+// Overlay text drawn with D3DX's font through the device, inside a scene of its own.
+#include "edit_overlay.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace vexil {
+
+namespace {
+
+constexpr int kLineHeight = 18;
+constexpr int kMargin = 6;
+
+}  // namespace
+
+std::string FormatDemoTime(double ms) {
+  const bool negative = ms < 0;
+  const long long total = std::llround(std::fabs(ms));
+  char text[48];
+  std::snprintf(text, sizeof text, "%s%lld:%02lld.%03lld", negative ? "-" : "", total / 60000,
+                (total / 1000) % 60, total % 1000);
+  return text;
+}
+
+EditOverlay::EditOverlay(IDirect3DDevice9* device) : device_(device) {
+  LOGFONT face{};
+  face.lfHeight = 16;
+  face.lfWeight = 700;
+  face.lfCharSet = 1;  // DEFAULT_CHARSET
+  face.lfQuality = 4;  // ANTIALIASED_QUALITY
+  // A monospaced face keeps the numbers still while they count; fontconfig finds a fallback.
+  std::strncpy(face.lfFaceName, "DejaVu Sans Mono", sizeof face.lfFaceName - 1);
+  if (D3DXCreateFontIndirect(device_, &face, &font_) != D3D_OK) font_ = nullptr;
+}
+
+EditOverlay::~EditOverlay() {
+  if (font_) font_->Release();
+}
+
+void EditOverlay::DrawLine(const std::string& text, D3DCOLOR color, int x, int y) {
+  RECT shadow = {x + 1, y + 1, x + 4000, y + kLineHeight + 1};
+  font_->DrawTextA(text.c_str(), -1, &shadow, DT_NOCLIP, 0xC0000000);
+  RECT box = {x, y, x + 4000, y + kLineHeight};
+  font_->DrawTextA(text.c_str(), -1, &box, DT_NOCLIP, color);
+}
+
+void EditOverlay::Draw(const std::vector<OverlayLine>& top, const std::vector<OverlayLine>& bottom,
+                       int /*width*/, int height) {
+  if (!font_ || (top.empty() && bottom.empty())) return;
+  if (FAILED(device_->BeginScene())) return;
+  font_->Begin();
+  int y = kMargin;
+  for (const OverlayLine& line : top) {
+    DrawLine(line.text, line.color, kMargin, y);
+    y += kLineHeight;
+  }
+  y = height - kMargin - kLineHeight * static_cast<int>(bottom.size());
+  for (const OverlayLine& line : bottom) {
+    DrawLine(line.text, line.color, kMargin, y);
+    y += kLineHeight;
+  }
+  font_->End();
+  device_->EndScene();
+}
+
+}  // namespace vexil

@@ -1,0 +1,240 @@
+// The edit-mode loop: events to transport commands, file changes to reloads, and each frame
+// drawn at the transport's time with the overlay over it.
+#include "edit_session.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "d3d9/d3d9.h"
+#include "fsound/fsound.h"
+#include "player_app.h"
+#include "system/clock.h"
+#include "system/desktop.h"
+#include "system/events.h"
+#include "system/keys.h"
+#include "system/window.h"
+#include "timeline/module.h"
+
+namespace vexil {
+
+namespace {
+
+// Editors write a file in several steps (truncate, write, rename): wait this long after the
+// last change before rebuilding, so that one save is one reload of the finished file.
+constexpr double kSettleMs = 150.0;
+constexpr double kRateWindowMs = 500.0;
+constexpr float kNapThresholdMs = 2.0f;
+
+double WallMs() {
+  int64_t now = 0;
+  sys::QueryPerformanceCounter(&now);
+  return sys::CounterToMilliseconds(0, now);
+}
+
+// Keys that act once per press; holding a seek key seeks on with the key's repeat.
+bool Repeats(EditCommand command) {
+  switch (command) {
+    case EditCommand::kBack1s:
+    case EditCommand::kForward1s:
+    case EditCommand::kBack10s:
+    case EditCommand::kForward10s:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+EditSession::EditSession(CPlayerApp* app)
+    : app_(app),
+      transport_(app->GetSettings().starttime, app->GetTimeline().GetEndTime(), clock_.Now()),
+      overlay_(std::make_unique<EditOverlay>(app->GetDemoDevice().m_pD3DDevice)),
+      limiter_(app->GetSettings().fpslimiter, app->GetSettings().framerate) {
+  problems_ = app->GetStartupProblems();
+  WatchDemoFiles({});
+  rate_window_start_ms_ = WallMs();
+}
+
+EditSession::~EditSession() = default;
+
+void EditSession::WatchDemoFiles(const std::vector<std::string>& extra_files) {
+  std::vector<std::string> files = {app_->GetScriptPath()};
+  std::vector<std::string> folders;
+  app_->GetDemo().NamedFiles(&files, &folders);
+  files.insert(files.end(), extra_files.begin(), extra_files.end());
+  watcher_.Watch(files, folders);
+}
+
+std::vector<double> EditSession::ModuleStarts() const {
+  std::vector<double> starts;
+  CTimeline& timeline = app_->GetTimeline();
+  for (int i = 0; i < timeline.GetModuleCount(); ++i) {
+    starts.push_back(timeline.GetModule(i)->GetStartTime());
+  }
+  return starts;
+}
+
+void EditSession::SetMusicPaused(bool paused) {
+  // Fails quietly when no music module started the sound system.
+  FSOUND_SetPaused(FSOUND_ALL, paused ? 1 : 0);
+}
+
+void EditSession::Restart() {
+  app_->GetTimeline().Restart();
+}
+
+void EditSession::Command(EditCommand command) {
+  const double clock = clock_.Now();
+  switch (command) {
+    case EditCommand::kToggleOverlay:
+      overlay_shown_ = !overlay_shown_;
+      return;
+    case EditCommand::kReload:
+      reload_requested_ = true;
+      return;
+    default:
+      break;
+  }
+  const double before = transport_.Time(clock);
+  const bool was_paused = transport_.Paused();
+  const bool jumped = ApplyEditCommand(command, &transport_, clock, ModuleStarts());
+  // Resuming at the end starts over: that is a jump too.
+  if (jumped || transport_.Time(clock) != before) Restart();
+  if (transport_.Paused() != was_paused) SetMusicPaused(transport_.Paused());
+}
+
+void EditSession::Reload() {
+  reload_requested_ = false;
+  change_seen_ms_ = -1.0;
+  const double before = transport_.Time(clock_.Now());
+  DemoBuild build = app_->BuildAgain();
+  if (!build.ok()) {
+    problems_ = build.problems;
+    if (problems_.empty()) problems_.push_back("the demo could not be built");
+    notes_.clear();
+    std::fprintf(stderr, "vexil: the saved demo does not build; the last good one plays on\n");
+    std::vector<std::string> named;
+    if (build.demo) {
+      // Also watch what the broken demo names: the fix may be a missing picture appearing.
+      std::vector<std::string> folders;
+      build.demo->NamedFiles(&named, &folders);
+    }
+    build.demo.reset();
+    WatchDemoFiles(named);
+    return;
+  }
+  const PlayerSettings& now = app_->GetSettings();
+  notes_ = build.notes;
+  if (build.settings.width != now.width || build.settings.height != now.height) {
+    notes_.push_back("the display stays " + std::to_string(now.width) + "x" +
+                     std::to_string(now.height) + " until the player starts again");
+  }
+  app_->TakeTimingSettings(build.settings);
+  limiter_ = FrameLimiter(now.fpslimiter, now.framerate);
+  const bool paused = transport_.Paused();
+  app_->ReplaceDemo(std::move(build.demo));
+  problems_.clear();
+  // The build took its time: play on from where the demo was when it began.
+  const double clock = clock_.Now();
+  transport_.SetEnd(app_->GetTimeline().GetEndTime(), clock);
+  transport_.SeekTo(before, clock);
+  if (paused) SetMusicPaused(true);
+  WatchDemoFiles({});
+  std::printf("vexil: reloaded at %s\n", FormatDemoTime(before).c_str());
+  std::fflush(stdout);
+}
+
+void EditSession::CountFrame() {
+  ++rate_window_frames_;
+  const double now = WallMs();
+  if (now - rate_window_start_ms_ >= kRateWindowMs) {
+    frame_rate_ = rate_window_frames_ * 1000.0 / (now - rate_window_start_ms_);
+    rate_window_frames_ = 0;
+    rate_window_start_ms_ = now;
+  }
+}
+
+std::vector<OverlayLine> EditSession::OverlayLines(double t) const {
+  std::vector<OverlayLine> lines;
+  char text[160];
+  std::snprintf(text, sizeof text, "%s  %4.0f fps  %s  %s clock", FormatDemoTime(t).c_str(),
+                frame_rate_, transport_.Paused() ? "paused" : "playing",
+                clock_.FollowsMusic() ? "music" : "wall");
+  lines.push_back({text, kOverlayText});
+  const LoopSection& loop = transport_.Loop();
+  std::string loop_text = "loop ";
+  loop_text += loop.has_in ? FormatDemoTime(loop.in_ms) : std::string("-");
+  loop_text += " .. ";
+  loop_text += loop.has_out ? FormatDemoTime(loop.out_ms) : std::string("-");
+  if (!loop.Active()) loop_text += loop.has_in || loop.has_out ? "  (not active)" : "  (none)";
+  lines.push_back({loop_text, loop.Active() ? kOverlayText : kOverlayQuiet});
+  CTimeline& timeline = app_->GetTimeline();
+  const DemoParts& demo = app_->GetDemo();
+  for (int i = 0; i < timeline.GetModuleCount(); ++i) {
+    const CModule* module = timeline.GetModule(i);
+    if (t < module->GetStartTime() || t > module->GetEndTime()) continue;
+    std::snprintf(text, sizeof text, "%-14s %s  layer %d", demo.ModuleType(module).c_str(),
+                  FormatDemoTime(t - module->GetStartTime()).c_str(), module->GetLayer());
+    lines.push_back({text, kOverlayQuiet});
+  }
+  return lines;
+}
+
+std::vector<OverlayLine> EditSession::MessageLines() const {
+  std::vector<OverlayLine> lines;
+  if (!problems_.empty()) {
+    lines.push_back({"the demo does not build; the last good one plays on:", kOverlayError});
+    for (const std::string& problem : problems_) lines.push_back({problem, kOverlayError});
+  }
+  for (const std::string& note : notes_) lines.push_back({note, kOverlayNote});
+  return lines;
+}
+
+void EditSession::Run() {
+  sys::ShowAppWindow(app_->GetWindow());
+  sys::RefuseScreenSaver();
+  for (;;) {
+    sys::Event event;
+    bool quit = false;
+    while (sys::PollEvent(&event)) {
+      if (event.kind == sys::EventKind::kQuit) quit = true;
+      if (event.kind != sys::EventKind::kKeyDown) continue;
+      if (event.virtual_key == VK_ESCAPE) quit = true;
+      const EditCommand command = EditCommandForKey(event.virtual_key);
+      if (command != EditCommand::kNone && (!event.repeat || Repeats(command))) Command(command);
+    }
+    if (quit) break;
+
+    const double wall = WallMs();
+    if (watcher_.Changed()) change_seen_ms_ = wall;
+    if (reload_requested_ || (change_seen_ms_ >= 0 && wall - change_seen_ms_ >= kSettleMs)) {
+      Reload();
+    }
+
+    const double clock = clock_.Now();
+    const bool was_paused = transport_.Paused();
+    if (transport_.Advance(clock)) Restart();
+    if (transport_.Paused() != was_paused) SetMusicPaused(true);  // held at the end
+    const float t = static_cast<float>(transport_.Time(clock));
+    if (!limiter_.ShouldRender(t) && !transport_.Paused()) {
+      if (limiter_.TimeUntilNextFrame(t) >= kNapThresholdMs) sys::SleepMilliseconds(1);
+      continue;
+    }
+    CTimeline& timeline = app_->GetTimeline();
+    timeline.Draw(t);
+    // A module that started while paused (after a seek) started its music: keep it quiet.
+    if (transport_.Paused()) SetMusicPaused(true);
+    const CDemoDevice& device = app_->GetDemoDevice();
+    overlay_->Draw(overlay_shown_ ? OverlayLines(t) : std::vector<OverlayLine>(), MessageLines(),
+                   device.m_width, device.m_height);
+    timeline.Present();
+    limiter_.FrameRendered(t);
+    CountFrame();
+    // Paused, the picture only changes with a key or a reload: no need to spin a core.
+    if (transport_.Paused()) sys::SleepMilliseconds(5);
+  }
+  sys::AllowScreenSaver();
+}
+
+}  // namespace vexil

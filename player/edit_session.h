@@ -1,0 +1,63 @@
+// Edit mode's loop: the demo plays in its window under the demo maker's hands. Transport keys
+// pause, seek and loop it (the music with it); saving the script or a file it names rebuilds the
+// whole demo and plays on at the same time; a save that does not build leaves the last good
+// demo playing with the errors shown in the window; an overlay tells the time, the frame rate,
+// the loop and the modules playing.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "edit_keys.h"
+#include "edit_overlay.h"
+#include "frame_limiter.h"
+#include "live_clock.h"
+#include "system/file_watch.h"
+#include "transport.h"
+
+class CPlayerApp;
+
+namespace vexil {
+
+class EditSession {
+ public:
+  explicit EditSession(CPlayerApp* app);
+  ~EditSession();
+  EditSession(const EditSession&) = delete;
+  EditSession& operator=(const EditSession&) = delete;
+
+  // Plays until Escape or the window is closed.
+  void Run();
+
+ private:
+  void Command(EditCommand command);
+  // Starts every module afresh at the current time (after a jump): the music seeks with them.
+  void Restart();
+  void SetMusicPaused(bool paused);
+  void Reload();
+  void WatchDemoFiles(const std::vector<std::string>& extra_files);
+  std::vector<double> ModuleStarts() const;
+  std::vector<OverlayLine> OverlayLines(double t) const;
+  std::vector<OverlayLine> MessageLines() const;
+  void CountFrame();
+
+  CPlayerApp* app_;
+  LiveClock clock_;
+  Transport transport_;
+  std::unique_ptr<EditOverlay> overlay_;
+  sys::FileWatcher watcher_;
+  FrameLimiter limiter_;
+  bool overlay_shown_ = true;
+  bool reload_requested_ = false;
+  double change_seen_ms_ = -1.0;  // wall time of the first unsettled change, -1 when none
+  // What the latest build said: errors (it failed, the last good demo plays on) or notes.
+  std::vector<std::string> problems_;
+  std::vector<std::string> notes_;
+  // Frame rate over the last half second of wall time.
+  double rate_window_start_ms_ = 0.0;
+  int rate_window_frames_ = 0;
+  double frame_rate_ = 0.0;
+};
+
+}  // namespace vexil
