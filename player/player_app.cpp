@@ -525,8 +525,8 @@ void CPlayerApp::RunCapture() {
 }
 
 void CPlayerApp::RunCheck(TiXmlElement* root) {
-  vexil::ScriptChecker checker(&m_demo->timeline, &m_demo->resourceManager,
-                               &m_demo->textureManager, m_scriptFolder);
+  vexil::ScriptChecker checker(&m_demo->timeline, &m_demo->resourceManager, &m_demo->textureManager,
+                               m_scriptFolder);
   checker.CheckScript(root);
   for (const std::string& finding : checker.findings()) m_findings.push_back(finding);
   // In script order, whichever step found them.
