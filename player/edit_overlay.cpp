@@ -1,6 +1,7 @@
 // Overlay text drawn with D3DX's font through the device, inside a scene of its own.
 #include "edit_overlay.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -38,27 +39,34 @@ EditOverlay::~EditOverlay() {
   if (font_) font_->Release();
 }
 
-void EditOverlay::DrawLine(const std::string& text, D3DCOLOR color, int x, int y) {
-  RECT shadow = {x + 1, y + 1, x + 4000, y + kLineHeight + 1};
-  font_->DrawTextA(text.c_str(), -1, &shadow, DT_NOCLIP, 0xC0000000);
-  RECT box = {x, y, x + 4000, y + kLineHeight};
-  font_->DrawTextA(text.c_str(), -1, &box, DT_NOCLIP, color);
+int EditOverlay::DrawLine(const std::string& text, D3DCOLOR color, int x, int y, int right) {
+  // Wrapped at blanks within the window: an error names a file and says why, all of it matters.
+  RECT shadow = {x + 1, y + 1, right + 1, y + 1};
+  font_->DrawTextA(text.c_str(), -1, &shadow, DT_WORDBREAK | DT_NOCLIP, 0xC0000000);
+  RECT box = {x, y, right, y};
+  return font_->DrawTextA(text.c_str(), -1, &box, DT_WORDBREAK | DT_NOCLIP, color);
+}
+
+int EditOverlay::Measure(const std::string& text, int right) {
+  RECT box = {kMargin, 0, right, 0};
+  return font_->DrawTextA(text.c_str(), -1, &box, DT_WORDBREAK | DT_CALCRECT, 0);
 }
 
 void EditOverlay::Draw(const std::vector<OverlayLine>& top, const std::vector<OverlayLine>& bottom,
-                       int /*width*/, int height) {
+                       int width, int height) {
   if (!font_ || (top.empty() && bottom.empty())) return;
   if (FAILED(device_->BeginScene())) return;
   font_->Begin();
+  const int right = std::max(width - kMargin, kMargin + 1);
   int y = kMargin;
   for (const OverlayLine& line : top) {
-    DrawLine(line.text, line.color, kMargin, y);
-    y += kLineHeight;
+    y += std::max(DrawLine(line.text, line.color, kMargin, y, right), kLineHeight);
   }
-  y = height - kMargin - kLineHeight * static_cast<int>(bottom.size());
+  int total = 0;
+  for (const OverlayLine& line : bottom) total += std::max(Measure(line.text, right), kLineHeight);
+  y = height - kMargin - total;
   for (const OverlayLine& line : bottom) {
-    DrawLine(line.text, line.color, kMargin, y);
-    y += kLineHeight;
+    y += std::max(DrawLine(line.text, line.color, kMargin, y, right), kLineHeight);
   }
   font_->End();
   device_->EndScene();

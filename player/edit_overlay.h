@@ -30,13 +30,17 @@ class EditOverlay {
   EditOverlay& operator=(const EditOverlay&) = delete;
 
   // Draws `top` from the top left corner down and `bottom` up from the bottom left corner of a
-  // `width` x `height` target, each line over a dark shadow so that it reads on any picture.
-  // Nothing happens when the font could not be made.
+  // `width` x `height` target, each line over a dark shadow so that it reads on any picture and
+  // wrapped at blanks where it would pass the right edge. Nothing happens when the font could
+  // not be made.
   void Draw(const std::vector<OverlayLine>& top, const std::vector<OverlayLine>& bottom, int width,
             int height);
 
  private:
-  void DrawLine(const std::string& text, D3DCOLOR color, int x, int y);
+  // Draws a line from (x, y), wrapped before `right`; returns the height it took.
+  int DrawLine(const std::string& text, D3DCOLOR color, int x, int y, int right);
+  // The height a line takes when wrapped before `right`.
+  int Measure(const std::string& text, int right);
 
   IDirect3DDevice9* device_;
   ID3DXFont* font_ = nullptr;

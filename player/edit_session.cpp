@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "d3d9/d3d9.h"
+#include "edit_status.h"
 #include "fsound/fsound.h"
 #include "player_app.h"
 #include "system/clock.h"
@@ -24,6 +25,12 @@ namespace {
 constexpr double kSettleMs = 150.0;
 constexpr double kRateWindowMs = 500.0;
 constexpr float kNapThresholdMs = 2.0f;
+
+// The folders a demo names hold its meshes' textures: only the pictures the texture loader reads
+// count there, so that a log the demo writes beside them ("timing.txt") reloads nothing.
+const std::vector<std::string> kPictureExtensions = {".png", ".jpg", ".jpeg", ".bmp", ".tga",
+                                                     ".gif", ".psd", ".hdr",  ".dds", ".ppm",
+                                                     ".pgm", ".pnm", ".pfm"};
 
 double WallMs() {
   int64_t now = 0;
@@ -63,7 +70,7 @@ void EditSession::WatchDemoFiles(const std::vector<std::string>& extra_files) {
   std::vector<std::string> folders;
   app_->GetDemo().NamedFiles(&files, &folders);
   files.insert(files.end(), extra_files.begin(), extra_files.end());
-  watcher_.Watch(files, folders);
+  watcher_.Watch(files, folders, kPictureExtensions);
 }
 
 std::vector<double> EditSession::ModuleStarts() const {
@@ -155,42 +162,6 @@ void EditSession::CountFrame() {
   }
 }
 
-std::vector<OverlayLine> EditSession::OverlayLines(double t) const {
-  std::vector<OverlayLine> lines;
-  char text[160];
-  std::snprintf(text, sizeof text, "%s  %4.0f fps  %s  %s clock", FormatDemoTime(t).c_str(),
-                frame_rate_, transport_.Paused() ? "paused" : "playing",
-                clock_.FollowsMusic() ? "music" : "wall");
-  lines.push_back({text, kOverlayText});
-  const LoopSection& loop = transport_.Loop();
-  std::string loop_text = "loop ";
-  loop_text += loop.has_in ? FormatDemoTime(loop.in_ms) : std::string("-");
-  loop_text += " .. ";
-  loop_text += loop.has_out ? FormatDemoTime(loop.out_ms) : std::string("-");
-  if (!loop.Active()) loop_text += loop.has_in || loop.has_out ? "  (not active)" : "  (none)";
-  lines.push_back({loop_text, loop.Active() ? kOverlayText : kOverlayQuiet});
-  CTimeline& timeline = app_->GetTimeline();
-  const DemoParts& demo = app_->GetDemo();
-  for (int i = 0; i < timeline.GetModuleCount(); ++i) {
-    const CModule* module = timeline.GetModule(i);
-    if (t < module->GetStartTime() || t > module->GetEndTime()) continue;
-    std::snprintf(text, sizeof text, "%-14s %s  layer %d", demo.ModuleType(module).c_str(),
-                  FormatDemoTime(t - module->GetStartTime()).c_str(), module->GetLayer());
-    lines.push_back({text, kOverlayQuiet});
-  }
-  return lines;
-}
-
-std::vector<OverlayLine> EditSession::MessageLines() const {
-  std::vector<OverlayLine> lines;
-  if (!problems_.empty()) {
-    lines.push_back({"the demo does not build; the last good one plays on:", kOverlayError});
-    for (const std::string& problem : problems_) lines.push_back({problem, kOverlayError});
-  }
-  for (const std::string& note : notes_) lines.push_back({note, kOverlayNote});
-  return lines;
-}
-
 void EditSession::Run() {
   sys::ShowAppWindow(app_->GetWindow());
   sys::RefuseScreenSaver();
@@ -226,8 +197,13 @@ void EditSession::Run() {
     // A module that started while paused (after a seek) started its music: keep it quiet.
     if (transport_.Paused()) SetMusicPaused(true);
     const CDemoDevice& device = app_->GetDemoDevice();
-    overlay_->Draw(overlay_shown_ ? OverlayLines(t) : std::vector<OverlayLine>(), MessageLines(),
-                   device.m_width, device.m_height);
+    std::vector<OverlayLine> status;
+    if (overlay_shown_) {
+      status = StatusLines(
+          {t, frame_rate_, transport_.Paused(), clock_.FollowsMusic(), transport_.Loop()},
+          app_->GetDemo());
+    }
+    overlay_->Draw(status, MessageLines(problems_, notes_), device.m_width, device.m_height);
     timeline.Present();
     limiter_.FrameRendered(t);
     CountFrame();

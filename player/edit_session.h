@@ -38,8 +38,6 @@ class EditSession {
   void Reload();
   void WatchDemoFiles(const std::vector<std::string>& extra_files);
   std::vector<double> ModuleStarts() const;
-  std::vector<OverlayLine> OverlayLines(double t) const;
-  std::vector<OverlayLine> MessageLines() const;
   void CountFrame();
 
   CPlayerApp* app_;

@@ -1,14 +1,21 @@
-// Measures, over minutes of real-time playback through an SDL sound driver, the drift between
-// the music as the device takes it and two picture clocks: the one the player uses (LiveClock,
-// which follows the music) and the wall clock players commonly use. Plays a looping 60 s tone
-// from a mid-piece start, as the music module does, and compares each clock's progress with the
-// stream's own position, sampled right after each device callback (when the position is fresh).
+// Measures, over minutes of real-time playback through an SDL sound driver, how the picture's
+// clock and the music move apart: the clock the player times its pictures by (LiveClock, which
+// follows the music) and, for comparison, the wall clock players commonly use. Plays a looping
+// 60 s tone from a mid-piece start, as the music module does, and compares each clock's
+// progress with the stream's own position right after each device callback (when the position
+// is fresh).
 //
 //   live_drift_bench dummy|disk [seconds=300]
 //
-// Prints the largest and the final drift of both clocks in milliseconds.
+// For each clock it prints the drift (how far the offset between picture and music moved from
+// the first ten seconds to the last ten) and the spread of single readings around the first
+// ten seconds' offset (median, 99th percentile, largest). A reading is taken only when the
+// position did not change and no more than half a millisecond passed while both were read, so
+// that this program's own scheduling on a busy machine does not count as drift.
 #include <sndfile.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -24,6 +31,13 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kPieceSeconds = 60;
+constexpr double kWindowMs = 10000.0;
+
+using SteadyClock = std::chrono::steady_clock;
+
+double MsBetween(SteadyClock::time_point from, SteadyClock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
 
 std::string WriteTone(const std::string& path) {
   SF_INFO info{};
@@ -44,12 +58,38 @@ std::string WriteTone(const std::string& path) {
   return "";
 }
 
-struct Drift {
-  double largest = 0.0;
-  double last = 0.0;
-  void Add(double ms) {
-    last = ms;
-    if (std::fabs(ms) > std::fabs(largest)) largest = ms;
+// Offsets (picture minus music, ms) of one clock, with the playback time they were read at.
+struct Offsets {
+  std::vector<double> at_ms;
+  std::vector<double> offset_ms;
+
+  void Add(double at, double offset) {
+    at_ms.push_back(at);
+    offset_ms.push_back(offset);
+  }
+  double MeanBetween(double from, double to) const {
+    double sum = 0.0;
+    int count = 0;
+    for (size_t i = 0; i < at_ms.size(); ++i) {
+      if (at_ms[i] >= from && at_ms[i] < to) {
+        sum += offset_ms[i];
+        ++count;
+      }
+    }
+    return count ? sum / count : 0.0;
+  }
+  void Print(const char* name, double length_ms) const {
+    const double first = MeanBetween(0.0, kWindowMs);
+    const double last = MeanBetween(length_ms - kWindowMs, length_ms + 1.0);
+    std::vector<double> spread;
+    for (double offset : offset_ms) spread.push_back(std::fabs(offset - first));
+    std::sort(spread.begin(), spread.end());
+    auto quantile = [&](double q) {
+      return spread.empty() ? 0.0 : spread[static_cast<size_t>(q * (spread.size() - 1))];
+    };
+    std::printf(
+        "%-26s drift %+9.2f ms; single readings off by median %.2f, p99 %.2f, largest %.2f ms\n",
+        name, last - first, quantile(0.5), quantile(0.99), spread.empty() ? 0.0 : spread.back());
   }
 };
 
@@ -60,7 +100,8 @@ int main(int argc, char** argv) {
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 300;
   setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
   if (driver == "disk") setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
-  const std::string path = "/tmp/vexil-live-drift.wav";
+  // One file per run, so that both drivers can be measured at once.
+  const std::string path = "/tmp/vexil-live-drift-" + std::to_string(getpid()) + ".wav";
   const std::string error = WriteTone(path);
   if (!error.empty()) {
     std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
@@ -79,45 +120,49 @@ int main(int argc, char** argv) {
   // The demo starts 12.5 s into the music, as with a start time in the middle of a module.
   const double start_ms = 12500.0;
   vexil::LiveClock clock;
-  const auto wall_start = std::chrono::steady_clock::now();
+  const auto wall_start = SteadyClock::now();
   const double clock_start = clock.Now();
   FSOUND_Stream_SetTime(stream, static_cast<int>(start_ms));
   FSOUND_Stream_Play(0, stream);
 
-  Drift music_clock;
-  Drift wall_clock;
-  const double length_ms = kPieceSeconds * 1000.0;
+  Offsets music_clock;
+  Offsets wall_clock;
+  const double piece_ms = kPieceSeconds * 1000.0;
   unsigned last_position = FSOUND_Stream_GetPosition(stream);
   double loops_ms = 0.0;
-  long samples = 0;
-  const auto end = wall_start + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < end) {
+  long rejected = 0;
+  const double length_ms = seconds * 1000.0;
+  for (;;) {
     const unsigned position = FSOUND_Stream_GetPosition(stream);
     if (position == last_position) {
       std::this_thread::sleep_for(std::chrono::microseconds(200));
+      if (MsBetween(wall_start, SteadyClock::now()) > length_ms) break;
       continue;
     }
-    // A callback has just mixed up to `position`: read both clocks at once.
-    const double picture = clock.Now() - clock_start + start_ms;
-    const double wall =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall_start)
-            .count() +
-        start_ms;
-    if (position < last_position) loops_ms += length_ms;
+    if (position < last_position) loops_ms += piece_ms;
     last_position = position;
+    // A callback has just mixed up to `position`: read both clocks at once.
+    const auto before = SteadyClock::now();
+    const double picture = clock.Now() - clock_start + start_ms;
+    const double wall = MsBetween(wall_start, before) + start_ms;
+    const auto after = SteadyClock::now();
+    if (FSOUND_Stream_GetPosition(stream) != position || MsBetween(before, after) > 0.5) {
+      ++rejected;
+      continue;
+    }
     const double heard = loops_ms + position * 1000.0 / kRate;
+    const double playing_ms = picture - start_ms;
     // Skip the first second: the device's start-up buffer is not drift.
-    if (picture - start_ms < 1000.0) continue;
-    music_clock.Add(picture - heard);
-    wall_clock.Add(wall - heard);
-    ++samples;
+    if (playing_ms < 1000.0) continue;
+    music_clock.Add(playing_ms, picture - heard);
+    wall_clock.Add(playing_ms, wall - heard);
   }
   FSOUND_Close();
   std::remove(path.c_str());
-  std::printf("driver %s, %d s, %ld samples\n", driver.c_str(), seconds, samples);
-  std::printf("picture on the music clock: largest drift %+.2f ms, at the end %+.2f ms\n",
-              music_clock.largest, music_clock.last);
-  std::printf("picture on the wall clock:  largest drift %+.2f ms, at the end %+.2f ms\n",
-              wall_clock.largest, wall_clock.last);
+  std::printf(
+      "driver %s, %d s, %zu readings (%ld taken while this program was interrupted, left out)\n",
+      driver.c_str(), seconds, music_clock.at_ms.size(), rejected);
+  music_clock.Print("picture on the music clock", length_ms);
+  wall_clock.Print("picture on the wall clock", length_ms);
   return 0;
 }

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -31,11 +33,18 @@ std::string FolderOf(const std::string& path) {
   return folder.empty() ? "." : folder;
 }
 
+// The extension of a file name in lower case, with its dot ("" when it has none).
+std::string LowerExtension(const std::string& name) {
+  std::string extension = std::filesystem::path(name).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
+}
+
 }  // namespace
 
-bool FileWatcher::Status::operator!=(const Status& other) const {
-  return exists != other.exists || mtime_ns != other.mtime_ns || size != other.size ||
-         inode != other.inode;
+bool FileWatcher::Status::operator==(const Status& other) const {
+  return exists == other.exists && mtime_ns == other.mtime_ns && size == other.size &&
+         inode == other.inode;
 }
 
 FileWatcher::FileWatcher(Method method) {
@@ -57,25 +66,34 @@ FileWatcher::Status FileWatcher::StatusOf(const std::string& path) {
   return status;
 }
 
+bool FileWatcher::WatchedInFolder(const std::string& name) const {
+  if (extensions_.empty()) return true;
+  const std::string extension = LowerExtension(name);
+  return std::find(extensions_.begin(), extensions_.end(), extension) != extensions_.end();
+}
+
 void FileWatcher::Watch(const std::vector<std::string>& files,
-                        const std::vector<std::string>& folders) {
+                        const std::vector<std::string>& folders,
+                        const std::vector<std::string>& folder_extensions) {
   for (const auto& [wd, folder] : folder_of_watch_) inotify_rm_watch(fd_, wd);
   folder_of_watch_.clear();
   names_.clear();
   whole_folders_.clear();
-  polled_.clear();
+  extensions_.clear();
+  for (const std::string& extension : folder_extensions) {
+    extensions_.push_back(LowerExtension("x" + extension));
+  }
 
   for (const std::string& file : files) {
     if (file.empty()) continue;
     names_[FolderOf(file)].insert(std::filesystem::path(file).filename().string());
-    polled_[file] = StatusOf(file);
   }
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
     names_[folder];
     whole_folders_.insert(folder);
-    polled_[folder] = StatusOf(folder);
   }
+  polled_ = Survey();
   if (fd_ < 0) return;
   for (const auto& [folder, names] : names_) {
     const int wd = inotify_add_watch(fd_, folder.c_str(), kNotifyMask);
@@ -92,6 +110,25 @@ void FileWatcher::Watch(const std::vector<std::string>& files,
   }
 }
 
+std::map<std::string, FileWatcher::Status> FileWatcher::Survey() const {
+  std::map<std::string, Status> statuses;
+  for (const auto& [folder, names] : names_) {
+    for (const std::string& name : names) {
+      const std::string path = folder + "/" + name;
+      statuses[path] = StatusOf(path);
+    }
+  }
+  for (const std::string& folder : whole_folders_) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+      const std::string name = entry->path().filename().string();
+      if (WatchedInFolder(name)) statuses[folder + "/" + name] = StatusOf(entry->path().string());
+    }
+  }
+  return statuses;
+}
+
 bool FileWatcher::Changed() {
   return fd_ >= 0 ? DrainNotifications() : PollStatus();
 }
@@ -105,16 +142,14 @@ bool FileWatcher::DrainNotifications() {
     for (ssize_t offset = 0; offset < length;) {
       const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + offset);
       offset += static_cast<ssize_t>(sizeof(struct inotify_event) + event->len);
+      // Events were lost: anything may have changed.
+      if (event->mask & IN_Q_OVERFLOW) changed = true;
       const auto folder = folder_of_watch_.find(event->wd);
-      if (folder == folder_of_watch_.end()) continue;
-      if (whole_folders_.count(folder->second)) {
-        changed = true;
-        continue;
-      }
+      if (folder == folder_of_watch_.end() || event->len == 0) continue;
+      const std::string name = event->name;
+      if (whole_folders_.count(folder->second) && WatchedInFolder(name)) changed = true;
       const auto names = names_.find(folder->second);
-      if (event->len > 0 && names != names_.end() && names->second.count(event->name)) {
-        changed = true;
-      }
+      if (names != names_.end() && names->second.count(name)) changed = true;
     }
   }
   return changed;
@@ -124,14 +159,9 @@ bool FileWatcher::PollStatus() {
   const int64_t now = SteadyMs();
   if (now - last_poll_ms_ < kPollPeriodMs) return false;
   last_poll_ms_ = now;
-  bool changed = false;
-  for (auto& [path, status] : polled_) {
-    Status current = StatusOf(path);
-    if (current != status) {
-      status = current;
-      changed = true;
-    }
-  }
+  std::map<std::string, Status> now_seen = Survey();
+  const bool changed = now_seen != polled_;
+  polled_ = std::move(now_seen);
   return changed;
 }
 

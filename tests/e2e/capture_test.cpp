@@ -149,6 +149,17 @@ TEST_F(CaptureTest, StartTimeSettingMovesTheFirstFrame) {
   EXPECT_EQ(kBlue, Frame("out", 0).Rgb(0, 0));
 }
 
+TEST_F(CaptureTest, TheStartOptionMovesTheFirstFrameAheadOfTheSettings) {
+  const std::string settings =
+      "<width value=\"64\"/><height value=\"48\"/><starttime value=\"200\"/>";
+  Write("demo.xml",
+        Script(Fill("FF0000", 0, "0\" end=\"999") + Fill("0000FF", 1, "1000\" end=\"1500"), "",
+               settings));
+  ASSERT_EQ(0, Run({"--capture", "out", "--fps", "10", "--start", "1000", "demo.xml"}).status);
+  EXPECT_EQ(6, CountFrames("out")) << "1000 to 1500 ms";
+  EXPECT_EQ(kBlue, Frame("out", 0).Rgb(0, 0));
+}
+
 TEST_F(CaptureTest, ModulesRenderIntoScheduledRenderTargets) {
   const std::string resources =
       "<r type=\"rendertarget\" name=\"rt\"><param name=\"width\" type=\"long\" value=\"32\"/>"

@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "d3d9/d3d9_readback.h"
+#include "demo_builder.h"
 #include "edit_overlay.h"
+#include "edit_status.h"
 #include "player_app.h"
+#include "support/picture.h"
 #include "support/scratch_dir.h"
 #include "support/test_device.h"
 #include "system/events.h"
@@ -116,39 +119,137 @@ TEST_F(EditModeTest, KeysMoveTheDemoAndSavesReloadItAtTheSameTime) {
   EXPECT_TRUE(kept) << "a broken save stopped the last good demo";
 }
 
-// The overlay's lines drawn on the OpenGL device over black: light text at the top left, the
-// error lines red at the bottom, nothing in between.
-TEST(EditOverlayTest, DrawsTheLinesInTheLayersFont) {
-  vexil::test::TestDevice gl(vexil::test::Backend::kGl, 320, 120);
-  ASSERT_TRUE(gl.ok());
-  IDirect3DDevice9* device = gl.device();
-  ASSERT_EQ(D3D_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0));
-  {
-    vexil::EditOverlay overlay(device);
-    overlay.Draw({{"1:23.456  60 fps", vexil::kOverlayText}},
-                 {{"texture \"x.png\" not found", vexil::kOverlayError}}, 320, 120);
-  }
-  IDirect3DSurface9* back = nullptr;
-  ASSERT_EQ(D3D_OK, device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back));
-  std::vector<uint8_t> rgba;
-  UINT width = 0, height = 0;
-  ASSERT_EQ(D3D_OK, VexilReadSurfaceRGBA(back, &rgba, &width, &height));
-  back->Release();
-  int white = 0, red = 0, middle = 0;
-  for (UINT y = 0; y < height; ++y) {
-    for (UINT x = 0; x < width; ++x) {
-      const uint8_t* p = &rgba[(y * width + x) * 4];
-      if (y < 30 && p[0] > 200 && p[1] > 200 && p[2] > 200) ++white;
-      if (y > height - 30 && p[0] > 200 && p[1] < 120 && p[2] < 120) ++red;
-      if (y > 40 && y < height - 40 && (p[0] | p[1] | p[2]) != 0) ++middle;
-    }
-  }
-  EXPECT_GT(white, 50) << "the top line";
-  EXPECT_GT(red, 50) << "the error line";
-  EXPECT_EQ(0, middle);
+// A demo built with the effect library: a dark blue clear, an orange and blue checker picture,
+// a text from 1 s on and a picture that only begins at 3 s.
+std::string OverlayDemo() {
+  auto param = [](const char* name, const char* value) {
+    return std::string("<param name=\"") + name + "\" type=\"string\" value=\"" + value + "\"/>";
+  };
+  return "<demo name=\"overlay\"><settings><width value=\"400\"/><height value=\"300\"/>"
+         "</settings><libraries><l file=\"effectpack.dll\"/></libraries><resources>"
+         "<texture type=\"texture\" name=\"pic\">" +
+         param("filename", "pic.png") +
+         "</texture></resources><timeline>"
+         "<a type=\"clearscreen\" start=\"0\" end=\"5000\" layer=\"0\">"
+         "<param name=\"color\" type=\"color\" value=\"#FF203050\"/></a>"
+         "<b type=\"showimage\" start=\"0\" end=\"5000\" layer=\"1\">" +
+         param("texture", "pic") + "</b><c type=\"text\" start=\"1000\" end=\"5000\" layer=\"2\">" +
+         param("text", "hello") +
+         "</c><d type=\"showimage\" start=\"3000\" end=\"5000\" layer=\"3\"/>"
+         "</timeline></demo>";
 }
 
-TEST(EditOverlayTest, DemoTimesReadAsMinutesSecondsAndMilliseconds) {
+vexil::test::Picture ReadBackBuffer(IDirect3DDevice9* device) {
+  vexil::test::Picture picture;
+  IDirect3DSurface9* back = nullptr;
+  if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back) != D3D_OK) return picture;
+  UINT width = 0, height = 0;
+  if (VexilReadSurfaceRGBA(back, &picture.rgba, &width, &height) == D3D_OK) {
+    picture.width = static_cast<int>(width);
+    picture.height = static_cast<int>(height);
+  }
+  back->Release();
+  return picture;
+}
+
+class EditOverlayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(gl_.ok());
+    // The demo's files are named relative to the working folder, as the player runs them.
+    ASSERT_TRUE(vexil::test::WritePng("pic.png", 64, 64, [](int x, int y) {
+      return ((x / 8 + y / 8) % 2) ? 0xFFFF8000u : 0xFF0080FFu;
+    }));
+    ASSERT_TRUE(vexil::test::WriteFile("demo.xml", OverlayDemo()));
+    build_ = vexil::BuildDemo("demo.xml", ".", gl_.d3d(), gl_.device(), 400, 300);
+    ASSERT_TRUE(build_.ok()) << (build_.problems.empty() ? "" : build_.problems.front());
+  }
+
+  vexil::test::ScratchDir dir_{vexil::test::ScratchDir::kEnter};
+  vexil::test::TestDevice gl_{vexil::test::Backend::kGl, 400, 300};
+  vexil::DemoBuild build_;
+};
+
+TEST_F(EditOverlayTest, StatusNamesTheActiveModulesWithTheirLocalTimes) {
+  vexil::EditStatus status;
+  status.time_ms = 1000.0;
+  status.frame_rate = 59.6;
+  status.music_clock = true;
+  status.loop.has_in = true;
+  status.loop.in_ms = 500.0;
+  const std::vector<vexil::OverlayLine> lines = vexil::StatusLines(status, *build_.demo);
+  std::vector<std::string> text;
+  for (const auto& line : lines) text.push_back(line.text);
+  ASSERT_EQ(5u, text.size()) << "time, loop, and the three modules active at 1 s";
+  EXPECT_EQ("0:01.000    60 fps  playing  music clock", text[0]);
+  EXPECT_EQ("loop 0:00.500 .. -  (not active)", text[1]);
+  EXPECT_EQ("clearscreen    0:01.000  layer 0", text[2]);
+  EXPECT_EQ("showimage      0:01.000  layer 1", text[3]);
+  EXPECT_EQ("text           0:00.000  layer 2", text[4]) << "its start counts as active";
+
+  status.time_ms = 3500.0;
+  status.paused = true;
+  status.music_clock = false;
+  status.loop.has_out = true;
+  status.loop.out_ms = 4000.0;
+  text.clear();
+  for (const auto& line : vexil::StatusLines(status, *build_.demo)) text.push_back(line.text);
+  ASSERT_EQ(6u, text.size());
+  EXPECT_EQ("0:03.500    60 fps  paused  wall clock", text[0]);
+  EXPECT_EQ("loop 0:00.500 .. 0:04.000", text[1]);
+  EXPECT_EQ("showimage      0:00.500  layer 3", text[5]);
+}
+
+// The overlay over a frame of the demo on the OpenGL device: light text at the top left, a red
+// error and a yellow note at the bottom, wrapped within the window, and the demo's own picture
+// untouched everywhere else. The frame is kept as overlay.png in the test's folder
+// (VEXIL_KEEP_TEST_FILES=1) for a look.
+TEST_F(EditOverlayTest, DrawsOverTheDemosPictureInTheLayersFont) {
+  IDirect3DDevice9* device = gl_.device();
+  CTimeline& timeline = build_.demo->timeline;
+  ASSERT_TRUE(timeline.Draw(1500.0f));
+  const vexil::test::Picture plain = ReadBackBuffer(device);
+  ASSERT_TRUE(plain.ok());
+
+  ASSERT_TRUE(timeline.Draw(1500.0f));
+  vexil::EditStatus status;
+  status.time_ms = 1500.0;
+  status.frame_rate = 60.0;
+  {
+    vexil::EditOverlay overlay(device);
+    overlay.Draw(vexil::StatusLines(status, *build_.demo),
+                 vexil::MessageLines({"texture resource \"pic\": cannot load "
+                                      "\"textures/a-long-name-for-a-picture.png\": file not found"},
+                                     {"line 9: no library has the type \"twistr\""}),
+                 plain.width, plain.height);
+  }
+  const vexil::test::Picture shown = ReadBackBuffer(device);
+  ASSERT_TRUE(shown.ok());
+  EXPECT_TRUE(vexil::test::WritePng("overlay.png", shown.rgba, shown.width, shown.height));
+
+  // Five status lines from the top, five wrapped message lines from the bottom.
+  const int block = 110;
+  int white = 0, red = 0, yellow = 0, changed_between = 0, changed_at_edge = 0;
+  for (int y = 0; y < shown.height; ++y) {
+    for (int x = 0; x < shown.width; ++x) {
+      const vexil::test::Rgba p = shown.At(x, y);
+      const bool changed = shown.Rgb(x, y) != plain.Rgb(x, y);
+      if (y < block && p.r > 220 && p.g > 220 && p.b > 220) ++white;
+      if (y >= shown.height - block && p.r > 200 && p.g < 120 && p.b < 120) ++red;
+      if (y >= shown.height - 50 && p.r > 200 && p.g > 160 && p.b < 100) ++yellow;
+      if (changed && y >= block && y < shown.height - block) ++changed_between;
+      if (changed && x >= shown.width - 3) ++changed_at_edge;
+    }
+  }
+  EXPECT_GT(white, 100) << "the status lines";
+  EXPECT_GT(red, 100) << "the error lines";
+  EXPECT_GT(yellow, 20) << "the note";
+  EXPECT_EQ(0, changed_between) << "the overlay covers only its lines";
+  EXPECT_EQ(0, changed_at_edge) << "long lines wrap before the right edge";
+  EXPECT_EQ(0x203050u, plain.Rgb(2, shown.height / 2)) << "the demo's clear colour at the left";
+}
+
+TEST(DemoTimeTest, ReadsAsMinutesSecondsAndMilliseconds) {
   EXPECT_EQ("0:00.000", vexil::FormatDemoTime(0.0));
   EXPECT_EQ("1:23.456", vexil::FormatDemoTime(83456.0));
   EXPECT_EQ("0:00.500", vexil::FormatDemoTime(499.6));

@@ -79,6 +79,18 @@ TEST_F(MainLoopTest, TheClockStartsAtTheStartTime) {
   EXPECT_LT(times.front(), 30100.0f);
 }
 
+TEST_F(MainLoopTest, TheStartOptionOutranksTheScriptsStartTime) {
+  const std::string path = WriteDemo("<starttime value=\"1000\"/>", 0, 20100);
+  vexil::PlayerOptions options;
+  options.has_start = true;
+  options.start_ms = 20000.0;
+  CPlayerApp app(path.c_str(), 0.0f, options);
+  const std::vector<float> times = LoggedTimes();
+  ASSERT_FALSE(times.empty());
+  EXPECT_GE(times.front(), 20000.0f) << "--start, not the script's 1000";
+  EXPECT_LT(times.front(), 20100.0f);
+}
+
 class MainLoopEventTest : public MainLoopTest {
  protected:
   void SetUp() override {

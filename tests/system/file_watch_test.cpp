@@ -1,6 +1,6 @@
 // Watching a demo's files: a write, a save by rename, a removal and a new file in a watched
 // folder are noticed, by notification and by polling alike; other files in the same folder
-// are not, and a change is reported once.
+// (and in a watched folder, files that are not pictures) are not, and a change is reported once.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,7 +25,8 @@ class FileWatchTest : public ::testing::TestWithParam<Method> {
     ASSERT_TRUE(test::WriteFile(dir_.File("pic.png"), "png"));
     ASSERT_TRUE(test::WriteFile(dir_.File("other.txt"), "x"));
     ASSERT_EQ(0, ::mkdir(dir_.File("textures").c_str(), 0700));
-    watcher_.Watch({dir_.File("demo.xml"), dir_.File("pic.png")}, {dir_.File("textures")});
+    watcher_.Watch({dir_.File("demo.xml"), dir_.File("pic.png")}, {dir_.File("textures")},
+                   {".png", ".JPG"});
     EXPECT_FALSE(watcher_.Changed()) << "nothing has happened yet";
   }
 
@@ -63,11 +64,17 @@ TEST_P(FileWatchTest, SeesWritesRenamesRemovalsAndNewFilesInFolders) {
   EXPECT_TRUE(Sees()) << "a removal";
 
   ASSERT_TRUE(test::WriteFile(dir_.File("textures/wood.png"), "png"));
-  EXPECT_TRUE(Sees()) << "a new file in a watched folder";
+  EXPECT_TRUE(Sees()) << "a new picture in a watched folder";
+  Tick();
+  ASSERT_TRUE(test::WriteFile(dir_.File("textures/wood.png"), "a new wood grain"));
+  EXPECT_TRUE(Sees()) << "a picture in a watched folder written again";
+  ASSERT_TRUE(test::WriteFile(dir_.File("textures/STONE.jpg"), "jpg"));
+  EXPECT_TRUE(Sees()) << "extensions in any case";
 }
 
 TEST_P(FileWatchTest, OtherFilesOfTheFolderAreNotWatched) {
   ASSERT_TRUE(test::WriteFile(dir_.File("other.txt"), "changed"));
+  ASSERT_TRUE(test::WriteFile(dir_.File("textures/timing.txt"), "a log written beside textures"));
   EXPECT_FALSE(Sees());
 }
 
