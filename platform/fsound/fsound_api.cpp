@@ -54,10 +54,11 @@ struct SoundSystem {
   void WakeDriver() {
     if (driver) driver->Wake();
   }
-  // The clock frame at which a start, seek or pause asked for now is heard.
-  int64_t Due() {
+  // The clock frame at which a start, seek or pause asked for now is heard. The caller holds the
+  // mixer's lock, so that the stamp cannot fall in frames a render takes meanwhile.
+  int64_t DueLocked() {
     int64_t frame = 0;
-    if (!driver || !driver->Clock(*mixer, &frame)) return 0;
+    if (!driver || !driver->Clock(mixer->ReadClockLocked(), mixer->rate(), &frame)) return 0;
     if (driver->RealTime()) frame += static_cast<int64_t>(offset_ms) * mixer->rate() / 1000;
     return frame;
   }
@@ -190,9 +191,9 @@ signed char F_API FSOUND_SetPaused(int channel, signed char paused) {
   SoundSystem& system = System();
   std::lock_guard<std::mutex> lock(system.mutex);
   if (!CheckChannel(system, channel, true)) return 0;
-  const int64_t due = system.Due();
   Mixer& mixer = *system.mixer;
   std::lock_guard<std::mutex> mix_lock(mixer.mutex());
+  const int64_t due = system.DueLocked();
   for (int i = 0; i < mixer.channel_count(); ++i) {
     if (channel == FSOUND_ALL || channel == i) mixer.SetPaused(i, paused != 0, due);
   }
@@ -287,12 +288,11 @@ int F_API FSOUND_Stream_Play(int channel, FSOUND_STREAM* handle) {
   if (!stream) return -1;
   int error = FMOD_ERR_NONE;
   int used = -1;
-  const int64_t due = system.Due();
   {
     std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
     // A stream that played to its end starts again from the beginning.
     if (stream->Finished()) stream->RequestSeek(0);
-    used = system.mixer->Play(channel, stream, due, &error);
+    used = system.mixer->Play(channel, stream, system.DueLocked(), &error);
   }
   if (used < 0) {
     Fail(error);
@@ -335,11 +335,10 @@ signed char F_API FSOUND_Stream_SetTime(FSOUND_STREAM* handle, int ms) {
   auto stream = Find(system, handle);
   if (!stream) return 0;
   if (ms < 0) return Fail(FMOD_ERR_INVALID_PARAM);
-  const int64_t due = system.Due();
   {
     std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
     stream->RequestSeekMs(ms);
-    system.mixer->Reschedule(stream.get(), due);
+    system.mixer->Reschedule(stream.get(), system.DueLocked());
   }
   system.WakeDriver();
   return 1;
@@ -364,11 +363,10 @@ signed char F_API FSOUND_Stream_SetPosition(FSOUND_STREAM* handle, unsigned int 
   std::lock_guard<std::mutex> lock(system.mutex);
   auto stream = Find(system, handle);
   if (!stream) return 0;
-  const int64_t due = system.Due();
   {
     std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
     stream->RequestSeek(position);
-    system.mixer->Reschedule(stream.get(), due);
+    system.mixer->Reschedule(stream.get(), system.DueLocked());
   }
   system.WakeDriver();
   return 1;
@@ -413,7 +411,7 @@ int VexilSound_GetClock(int64_t* frame, int* epoch) {
   if (!frame) return Fail(FMOD_ERR_INVALID_PARAM);
   if (!system.initialised) return Fail(FMOD_ERR_UNINITIALIZED);
   int64_t now = 0;
-  if (!system.driver->Clock(*system.mixer, &now)) return 0;
+  if (!system.driver->Clock(system.mixer->ReadClock(), system.mixer->rate(), &now)) return 0;
   *frame = now;
   if (epoch) *epoch = system.epoch;
   return 1;

@@ -40,7 +40,7 @@ void Mixer::Render(int16_t* out, int frames) {
 
 Mixer::ClockReading Mixer::ReadClock() {
   std::lock_guard<std::mutex> lock(mutex_);
-  return ClockReading{rendered_, rendered_at_};
+  return ReadClockLocked();
 }
 
 void Mixer::MixChunk(int16_t* out, int frames) {
@@ -56,6 +56,15 @@ void Mixer::MixChunk(int16_t* out, int frames) {
 }
 
 void Mixer::MixChannel(Channel& channel, int frames, float gain) {
+  // Not heard yet since its start or seek, and its first block still being decoded (a busy
+  // machine): the schedule waits for the block, by as long as it is late, rather than skip the
+  // first notes of the piece. A start stamped in the past on purpose (a negative offset) keeps
+  // its skip.
+  if (channel.consumed == 0 && channel.anchor < rendered_ + frames &&
+      !channel.stream->HasDecoded()) {
+    channel.anchor += frames;
+    return;
+  }
   // Where the schedule wants the stream at the first frame of this chunk, against where it is.
   const int64_t behind = (rendered_ - channel.anchor) - channel.consumed;
   int silent = 0;

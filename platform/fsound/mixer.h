@@ -4,9 +4,11 @@
 //
 // The mixer counts the frames it has rendered: that count is the output's sample clock. Every
 // start, seek and pause is stamped with the clock frame at which it is to be heard, and each
-// channel keeps its stream on that schedule: a stream that fell behind (decoding was late, the
-// stamp lay in frames already rendered) skips ahead, one stamped in the future waits in silence.
-// So the music never drifts from the clock, whatever the device's pace.
+// channel keeps its stream on that schedule: a stream that fell behind while playing (decoding
+// was late) skips ahead, one stamped in the future waits in silence. So the music never drifts
+// from the clock, whatever the device's pace. Only the first block after a start or seek is
+// waited for when it is not decoded in time, by as long as it is late: losing a piece's first
+// notes is worse than a start a few milliseconds late on a machine too busy to decode it.
 #pragma once
 
 #include <chrono>
@@ -36,6 +38,9 @@ class Mixer {
     std::chrono::steady_clock::time_point at;
   };
   ClockReading ReadClock();
+  // The same for a caller that holds mutex(): no render can come between the reading and what
+  // the caller stamps with it.
+  ClockReading ReadClockLocked() const { return ClockReading{rendered_, rendered_at_}; }
 
   // Copies the open streams, for a producer to fill them without holding the lock.
   std::vector<std::shared_ptr<Stream>> Snapshot();

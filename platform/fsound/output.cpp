@@ -23,9 +23,9 @@ class OfflineOutput final : public Output {
   }
   void Stop() override { mixer_ = nullptr; }
 
-  bool Clock(Mixer& mixer, int64_t* frame) override {
+  bool Clock(const Mixer::ClockReading& reading, int /*rate*/, int64_t* frame) override {
     // Exactly the frames rendered: a capture's stamps land on its own sample grid.
-    *frame = mixer.ReadClock().rendered;
+    *frame = reading.rendered;
     return true;
   }
 

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <memory>
 
-namespace vexil::fsound {
+#include "fsound/mixer.h"
 
-class Mixer;
+namespace vexil::fsound {
 
 class Output {
  public:
@@ -25,9 +25,12 @@ class Output {
   // Renders `frames` stereo frames into `out` for the caller; false when this driver does not
   // render on demand.
   virtual bool Render(int16_t* /*out*/, int /*frames*/) { return false; }
-  // The sample clock now: the mix frame the output takes next, between two renders projected
-  // from the wall clock. False when the output has no clock (nothing is ever rendered).
-  virtual bool Clock(Mixer& /*mixer*/, int64_t* /*frame*/) { return false; }
+  // The sample clock now, from the mixer's latest `reading`: the mix frame the output takes
+  // next, between two renders projected from the wall clock. False when the output has no clock
+  // (nothing is ever rendered).
+  virtual bool Clock(const Mixer::ClockReading& /*reading*/, int /*rate*/, int64_t* /*frame*/) {
+    return false;
+  }
   // Whether the clock runs by itself in real time (a device), not only when asked to render.
   virtual bool RealTime() const { return false; }
 };

@@ -53,16 +53,15 @@ int SdlOutput::Start(Mixer& mixer) {
   return FMOD_ERR_NONE;
 }
 
-bool SdlOutput::Clock(Mixer& mixer, int64_t* frame) {
+bool SdlOutput::Clock(const Mixer::ClockReading& reading, int rate, int64_t* frame) {
   if (device_ == 0) return false;
   // The callback renders a buffer at once, which the device then plays over one buffer's time:
   // between callbacks the clock moves on with the wall clock, never by more than one buffer, so
   // it neither runs ahead of a late device nor steps back when the next callback comes. Stamps
   // taken from it never lie in frames already rendered.
-  const Mixer::ClockReading reading = mixer.ReadClock();
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - reading.at).count();
-  const int64_t ahead = static_cast<int64_t>(elapsed * mixer.rate());
+  const int64_t ahead = static_cast<int64_t>(elapsed * rate);
   *frame = reading.rendered + std::clamp<int64_t>(ahead, 0, device_frames_);
   return true;
 }

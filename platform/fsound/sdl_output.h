@@ -21,7 +21,7 @@ class SdlOutput final : public Output {
   int Start(Mixer& mixer) override;  // opens and starts the default device
   void Stop() override;
   void Wake() override;
-  bool Clock(Mixer& mixer, int64_t* frame) override;
+  bool Clock(const Mixer::ClockReading& reading, int rate, int64_t* frame) override;
   bool RealTime() const override { return true; }
 
  private:

@@ -131,6 +131,11 @@ void Stream::DropStale() {
   }
 }
 
+bool Stream::HasDecoded() {
+  DropStale();
+  return ring_.CanRead();
+}
+
 int Stream::MixInto(float* acc, int frames, float gain) {
   return static_cast<int>(Consume(acc, frames, gain));
 }

@@ -41,6 +41,8 @@ class Stream {
   // Adds up to `frames` frames times `gain` into `acc` (interleaved stereo); returns the frames
   // mixed, fewer on underrun or at the end.
   int MixInto(float* acc, int frames, float gain);
+  // Whether decoded frames of the current position wait in the ring (the mixer thread asks).
+  bool HasDecoded();
   // Drops up to `frames` frames unheard (a stream catching up with its schedule); returns the
   // frames dropped, fewer when no more are decoded yet or the stream ends.
   int64_t Skip(int64_t frames);
