@@ -85,8 +85,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
       if (!take_value(&value)) return false;
       if (!ReadNumber(value, &result.start_ms) || result.start_ms < 0 ||
           result.start_ms > kLatestCaptureMs) {
-        *error = "--start needs a demo time in milliseconds from 0 to 2147483647, not \"" + value +
-                 "\"";
+        *error =
+            "--start needs a demo time in milliseconds from 0 to 2147483647, not \"" + value + "\"";
         return false;
       }
       result.has_start = true;
@@ -166,8 +166,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
     return false;
   }
   if (edit && (capture || check)) {
-    *error = "--edit cannot be used together with --check, --capture, --video, --hashes or "
-             "--verify";
+    *error =
+        "--edit cannot be used together with --check, --capture, --video, --hashes or "
+        "--verify";
     return false;
   }
   if (has_offset && (capture || check)) {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "command_line.h"
-#include "frame_hash.h"
-#include "frame_sink.h"
 #include "demo_builder.h"
 #include "demo_parts.h"
+#include "frame_hash.h"
+#include "frame_sink.h"
 #include "player_settings.h"
 #include "scenecore.h"
 
