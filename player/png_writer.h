@@ -1,6 +1,5 @@
-// Writes captured frames as PNG files: stb_image_write's encoder with zlib doing the
-// compression and one fixed row filter, which is many times faster than stb's own deflate and
-// per-row filter search and gives the same bytes for the same pixels on every run.
+// Writes captured frames as PNG files: one fixed row filter and libdeflate's fast deflate, the
+// same bytes for the same pixels on every run.
 #pragma once
 
 #include <cstdint>

@@ -6,7 +6,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libgl-dev libgl1-mesa-dri libegl-mesa0
-  libtinyxml-dev libstb-dev libpng-dev libjpeg62-turbo-dev libsndfile1-dev zlib1g-dev
+  libtinyxml-dev libstb-dev libpng-dev libjpeg62-turbo-dev libsndfile1-dev zlib1g-dev libdeflate-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core libimgui-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsamplerate0-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libxxhash-dev

@@ -1,7 +1,10 @@
 // Whole-process throughput of `vexil --capture`: start-up, rendering on the offscreen driver,
 // reading frames back and writing PNGs and the WAV, in captured frames per second. Runs a
 // generated script of the end-to-end module library at three sizes, or the script given as
-// the last argument (played from its own folder).
+// the last argument (played from its own folder). Beside them, two seconds of the bundled demo
+// at 640 x 480 and 1280 x 720 captured to PNG and rendered with read-back only (a hash of each
+// frame, no encoding, no files), interleaved, with the ratio of their frame rates printed at
+// the end. Goal: the capture at 0.9 times the render-only frame rate or more.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -10,7 +13,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -99,11 +104,91 @@ BENCHMARK(BM_CaptureGenerated)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// Two seconds of the demo's torus tunnel: captured to PNG (mode 1) or rendered and read back
+// only, each frame hashed (mode 0).
+void BM_DemoFrames(benchmark::State& state) {
+  const bool capture = state.range(0) != 0;
+  const std::string size = std::to_string(state.range(1)) + "x" + std::to_string(state.range(2));
+  const fs::path script = fs::path(VEXIL_DEMO_DIR) / "demo.xml";
+  std::string pattern = (fs::temp_directory_path() / "vexil-bench-demo-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) {
+    state.SkipWithError("cannot make a scratch folder");
+    return;
+  }
+  const std::string output =
+      capture ? "--capture '" + pattern + "/out'" : "--hashes '" + pattern + "/hashes.txt'";
+  const std::string command =
+      "cd '" + script.parent_path().string() +
+      "' && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy '" VEXIL_BIN_DIR "/vexil' " + output +
+      " --size " + size + " --fps 60 --from 33000 --to 34999 demo.xml >/dev/null 2>&1";
+  for (auto _ : state) {
+    fs::remove_all(fs::path(pattern) / "out");
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto end = std::chrono::steady_clock::now();
+    if (status != 0) {
+      state.SkipWithError("vexil failed");
+      break;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+  }
+  int64_t bytes = 0;
+  if (capture && fs::exists(fs::path(pattern) / "out")) {
+    for (const auto& entry : fs::directory_iterator(fs::path(pattern) / "out")) {
+      if (entry.path().extension() == ".png") bytes += static_cast<int64_t>(entry.file_size());
+    }
+    state.counters["KB/frame"] = static_cast<double>(bytes) / 120.0 / 1000.0;
+  }
+  state.counters["fps"] = benchmark::Counter(120.0, benchmark::Counter::kIsIterationInvariantRate);
+  fs::remove_all(pattern);
+}
+
+// Console output, then per size the capture's frame rate over the render-only one (medians).
+class CaptureRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      const std::string& name = run.benchmark_name();
+      if (name.rfind("BM_DemoFrames/", 0) != 0) continue;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      // BM_DemoFrames/<mode>/<width>/<height>/...
+      const size_t a = name.find('/'), b = name.find('/', a + 1);
+      const std::string size =
+          name.substr(b + 1, name.find('/', name.find('/', b + 1) + 1) - b - 1);
+      (name[a + 1] == '1' ? capture_ : render_)[size] = run.GetAdjustedRealTime();
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    for (const auto& [size, time] : capture_) {
+      const auto render = render_.find(size);
+      if (render == render_.end() || time <= 0) continue;
+      std::printf(
+          "demo %s: capture to PNG at %.2f times the render-only frame rate "
+          "(%.1f against %.1f frames per second)\n",
+          size.c_str(), render->second / time, 120.0 / (time / 1000.0),
+          120.0 / (render->second / 1000.0));
+    }
+  }
+
+ private:
+  std::map<std::string, double> capture_, render_;
+};
+
 void BM_CaptureScript(benchmark::State& state) {
   RunCapture(state, fs::absolute(g_script), "--fps 60");
 }
 
 }  // namespace
+
+BENCHMARK(BM_DemoFrames)
+    ->ArgsProduct({{0, 1}, {640}, {480}})
+    ->ArgsProduct({{0, 1}, {1280}, {720}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
@@ -116,7 +201,8 @@ int main(int argc, char** argv) {
         ->Iterations(1);
     benchmark::RunSpecifiedBenchmarks(benchmark::CreateDefaultDisplayReporter());
   } else {
-    benchmark::RunSpecifiedBenchmarks();
+    CaptureRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
   }
   benchmark::Shutdown();
   return 0;
