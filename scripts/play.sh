@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what vexil needs, builds it and plays the bundled demo: in a window when a
-# display is available, otherwise as a headless capture of PNG frames and audio.
+# display is available, otherwise as a headless render into one video file with the music.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$(pwd)"
@@ -41,11 +41,23 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$PLAYER" -- "$DEMO_FILE"
 fi
 
+# Headless, the demo becomes one video with its music (a few tens of megabytes); PNG frames
+# of the whole demo would take gigabytes. When the video libraries cannot be used, frames it is.
 CAPTURE="$ROOT/capture"
-echo "No display found: capturing $DEMO headless into $CAPTURE (this renders every frame)."
+VIDEO="$CAPTURE/demo.mp4"
+mkdir -p "$CAPTURE"
 cd "$DEMO_DIR"
+echo "No display found: rendering $DEMO headless into $VIDEO (this renders every frame)."
+status=0
+"$PLAYER" --video "$VIDEO" -- "$DEMO_FILE" || status=$?
+if [ "$status" -eq 0 ]; then
+  echo "Done: the demo with its music is in $VIDEO; any video player plays it."
+  exit 0
+fi
+# 130 and 143: stopped by Ctrl-C or SIGTERM; the video so far is kept and playable.
+if [ "$status" -eq 130 ] || [ "$status" -eq 143 ]; then exit "$status"; fi
+
+echo "The video could not be made; capturing PNG frames and the music into $CAPTURE instead."
 "$PLAYER" --capture "$CAPTURE" -- "$DEMO_FILE"
 frames=$(find "$CAPTURE" -maxdepth 1 -name 'frame-*.png' | wc -l)
 echo "Done: $frames frames in $CAPTURE/frame-NNNNNN.png, the music in $CAPTURE/audio.wav."
-echo "To watch it as a video: ffmpeg -framerate 60 -i $CAPTURE/frame-%06d.png -i $CAPTURE/audio.wav \\"
-echo "  -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest demo.mp4"
