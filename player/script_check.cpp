@@ -182,23 +182,22 @@ void ScriptChecker::CheckMaterialOrder(const TiXmlElement* timeline) {
     placed.push_back({module, found->second, i});
   }
   // A module draws after another in the same frame when its layer is higher, or equal and
-  // later in the script; and after every module that started in an earlier frame.
-  auto drawsBefore = [](const Placed& a, const Placed& b) {
-    if (a.module->GetStartTime() != b.module->GetStartTime()) {
-      return a.module->GetStartTime() < b.module->GetStartTime();
-    }
-    return a.order < b.order;
-  };
+  // later in the script; and after every module that started in an earlier frame. So a
+  // material is set before a module when some setter starts earlier, or starts at the same
+  // time and comes earlier in render order: the earliest setter start, and per start time the
+  // earliest setter in render order, answer that for every module at once.
+  std::map<float, int> firstSetterAt;  // start time -> lowest render position of a setter
+  for (const Placed& setter : placed) {
+    if (setter.module->GetMaterialUse() != EMaterialUse::LeavesSet) continue;
+    const auto [slot, added] = firstSetterAt.emplace(setter.module->GetStartTime(), setter.order);
+    if (!added && setter.order < slot->second) slot->second = setter.order;
+  }
   for (const Placed& taker : placed) {
     if (taker.module->GetMaterialUse() != EMaterialUse::TakesLeftOver) continue;
-    bool materialSet = false;
-    for (const Placed& setter : placed) {
-      if (setter.module->GetMaterialUse() == EMaterialUse::LeavesSet &&
-          drawsBefore(setter, taker)) {
-        materialSet = true;
-        break;
-      }
-    }
+    const float start = taker.module->GetStartTime();
+    const auto same = firstSetterAt.find(start);
+    const bool materialSet = (!firstSetterAt.empty() && firstSetterAt.begin()->first < start) ||
+                             (same != firstSetterAt.end() && same->second < taker.order);
     if (!materialSet) {
       Report(taker.element,
              "module " + Quoted(taker.element->Attribute("type")) +

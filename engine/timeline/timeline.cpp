@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -72,17 +73,11 @@ void CTimeline::Sort() {
     if (module->GetEndTime() > m_end) m_end = module->GetEndTime();
     order.push_back(module);
   }
-  // Bubble sort swapping only strictly greater left layers: equal layers keep script order.
-  for (std::size_t pass = 0; pass + 1 < order.size(); ++pass) {
-    bool swapped = false;
-    for (std::size_t i = 0; i + 1 < order.size() - pass; ++i) {
-      if (order[i]->GetLayer() > order[i + 1]->GetLayer()) {
-        std::swap(order[i], order[i + 1]);
-        swapped = true;
-      }
-    }
-    if (!swapped) break;
-  }
+  // Lower layers first; a stable sort keeps modules of equal layer in script order, in
+  // O(n log n) however many modules a script places.
+  std::stable_sort(order.begin(), order.end(), [](const CModule* a, const CModule* b) {
+    return a->GetLayer() < b->GetLayer();
+  });
   m_modules.Clear();
   for (CModule* module : order) m_modules.Append(module);
 }

@@ -99,6 +99,27 @@ TEST_F(TimelineTest, LowerLayersFirstInEveryPassEqualLayersInScriptOrder) {
   EXPECT_EQ(expected, Frame(5.0f));
 }
 
+TEST_F(TimelineTest, ThousandsOfModulesSortByLayerAndKeepScriptOrderWithinALayer) {
+  // Layers fall through the script in a repeating pattern, so modules of one layer lie
+  // scattered through it: a sort that is not stable would shuffle them.
+  std::string xml = "<timeline>\n";
+  for (int i = 0; i < 3000; ++i) {
+    xml += "<m type=\"recorder\" id=\"m\" end=\"10\" layer=\"" + std::to_string(29 - i % 30) +
+           "\"/>\n";
+  }
+  ParseWith(timeline_, xml + "</timeline>");
+  ASSERT_EQ(3000, timeline_->GetModuleCount());
+  for (int i = 1; i < 3000; ++i) {
+    const CModule* before = timeline_->GetModule(i - 1);
+    const CModule* after = timeline_->GetModule(i);
+    ASSERT_LE(before->GetLayer(), after->GetLayer()) << "at position " << i;
+    if (before->GetLayer() == after->GetLayer()) {
+      ASSERT_LT(before->GetScriptLine(), after->GetScriptLine())
+          << "equal layers in script order, at position " << i;
+    }
+  }
+}
+
 TEST_F(TimelineTest, SpanIncludesBothEndsAndEndsAfterTheLastFrameInside) {
   Build({{"m", "1000", "2000", "0"}, {"long", "0", "5000", "1"}});
   const Log running = {"long BeforeRender", "long Render", "long AfterRender"};
