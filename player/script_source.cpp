@@ -3,34 +3,35 @@
 
 #include <tinyxml.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include <vector>
 
 #include "container_cipher.h"
+#include "d3dx9/file_read.h"
 #include "scenecore.h"
+#include "script/script_limits.h"
 
 namespace vexil {
 namespace {
 
+// Only a regular file is read (a named pipe would block, /dev/zero never end), and at most
+// the script size limit.
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    *error = "cannot open the script \"" + path + "\": " + std::strerror(errno);
+  std::string reason;
+  std::vector<unsigned char> content;
+  if (d3dx::ReadRegularFile(path, kMaxScriptBytes, &content, &reason) !=
+      d3dx::FileReadResult::kOk) {
+    *error = "cannot read the script \"" + path + "\": " + reason;
     return false;
   }
-  std::ostringstream content;
-  content << file.rdbuf();
-  if (file.bad()) {
-    *error = "cannot read the script \"" + path + "\"";
-    return false;
-  }
-  *bytes = content.str();
+  bytes->assign(content.begin(), content.end());
   return true;
 }
 
-std::string DescribeXmlError(const std::string& path, const TiXmlDocument* document) {
+std::string DescribeXmlError(const std::string& path, const CXmlHandler& loader) {
+  if (!loader.GetLoadError().empty()) {
+    return "the script \"" + path + "\" is refused: " + loader.GetLoadError();
+  }
+  const TiXmlDocument* document = loader.GetDocument();
   std::string message = "the script \"" + path + "\" is not well-formed XML";
   if (document == nullptr || !document->Error()) {
     return message + ": it has no root element";
@@ -58,7 +59,11 @@ bool LoadScript(const std::string& path, CXmlHandler* loader, std::string* error
     // The format has no checksum: the only sign of a wrong key or a foreign file is that
     // the decoded bytes are not a script.
     if (!loader->LoadXMLText(text.c_str()) || text.find('\0') != std::string::npos) {
-      *error = "\"" + path + "\" is not a script container, or made with another key";
+      // A script past a limit decodes fine: say what is too large in it.
+      *error = loader->GetLoadError().empty()
+                   ? "\"" + path + "\" is not a script container, or made with another key"
+                   : "the script in the container \"" + path +
+                         "\" is refused: " + loader->GetLoadError();
       return false;
     }
     return true;
@@ -71,7 +76,7 @@ bool LoadScript(const std::string& path, CXmlHandler* loader, std::string* error
     return false;
   }
   if (!loader->LoadXMLText(text.c_str())) {
-    *error = DescribeXmlError(path, loader->GetDocument());
+    *error = DescribeXmlError(path, *loader);
     return false;
   }
   return true;

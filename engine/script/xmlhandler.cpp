@@ -4,7 +4,10 @@
 #include <strings.h>
 
 #include <string>
+#include <vector>
 
+#include "d3dx9/file_read.h"
+#include "script/script_limits.h"
 #include "system/text_encoding.h"
 
 namespace {
@@ -42,19 +45,34 @@ bool CXmlHandler::LoadXML(const char* path) {
   // Elements of an earlier document are no longer used by anyone once a new script loads.
   delete m_document;
   m_document = new TiXmlDocument();
+  m_loadError.clear();
   if (!path) return false;
-  return m_document->LoadFile(path);
+  // Read as any file a demo brings: never a pipe or a device, never without end.
+  std::vector<unsigned char> bytes;
+  std::string error;
+  if (d3dx::ReadRegularFile(path, vexil::kMaxScriptBytes, &bytes, &error) !=
+      d3dx::FileReadResult::kOk) {
+    m_loadError = error;
+    return false;
+  }
+  bytes.push_back('\0');
+  return LoadXMLText(reinterpret_cast<const char*>(bytes.data()));
 }
 
 bool CXmlHandler::LoadXMLText(const char* text) {
   delete m_document;
   m_document = new TiXmlDocument();
+  m_loadError.clear();
   if (!text) return false;
   const std::string script = WithNewlines(text);
   // Parsed as UTF-8, a Windows-1252 letter just before a closing quote would swallow the quote
   // (the parser takes it for the lead byte of a longer character): text that is not UTF-8 is
   // read byte by byte instead, and its names reach the file lookup unchanged.
   const bool utf8 = vexil::sys::IsUtf8(script.data(), script.size());
+  // The parser recurses per level of nesting and is quadratic in the attributes of one
+  // element: a script past the limits never reaches it.
+  m_loadError = vexil::CheckScriptLimits(script.c_str(), !utf8);
+  if (!m_loadError.empty()) return false;
   m_document->Parse(script.c_str(), nullptr, utf8 ? TIXML_DEFAULT_ENCODING : TIXML_ENCODING_LEGACY);
   return !m_document->Error() && m_document->RootElement() != nullptr;
 }
