@@ -3,6 +3,7 @@
 
 #include <strings.h>
 
+#include <cstdio>
 #include <sstream>
 
 #include "script_source.h"
@@ -56,9 +57,15 @@ void LoadLibraryList(TiXmlElement* element, CWidgetManager* manager,
       if (findings) findings->push_back(where + "library entry without a \"file\" attribute");
       continue;
     }
-    if (manager->Load(file) || !findings) continue;
-    findings->push_back(where + "library \"" + file +
-                        "\" cannot be loaded: " + manager->GetLastError());
+    // A library that does not load is skipped; only a check says so, unless it was refused
+    // (a folder in its name, a file that is no plug-in), which the demo's watcher hears too.
+    if (manager->Load(file)) continue;
+    if (findings) {
+      findings->push_back(where + "library \"" + file +
+                          "\" cannot be loaded: " + manager->GetLastError());
+    } else if (manager->LastLoadRefused()) {
+      std::fprintf(stderr, "vexil: %s%s\n", where.c_str(), manager->GetLastError().c_str());
+    }
   }
 }
 

@@ -8,7 +8,7 @@
 
 #include "params/dataprovider.h"
 #include "system/dynlib.h"
-#include "system/file_lookup.h"
+#include "system/elf_exports.h"
 
 namespace {
 
@@ -61,60 +61,60 @@ std::string CWidgetManager::GetEngineFolder() {
   return vexil::sys::DynLibFolderOf(&kEngineAnchor);
 }
 
+std::string CWidgetManager::RefuseName(const char* name) {
+  if (!name || !*name) return "no library name given";
+  const std::string given = name;
+  if (given.find_first_of("/\\") != std::string::npos || given.find("..") != std::string::npos) {
+    return "library " + Quote(name) +
+           " is refused: a script names a library by its file name alone (no folder, no \"..\"), "
+           "and it is loaded only from the program's library folder or the script's folder";
+  }
+  return {};
+}
+
 std::vector<std::string> CWidgetManager::GetCandidates(const char* name,
                                                        const std::string& scriptFolder) {
   std::vector<std::string> candidates;
-  if (!name || !*name) return candidates;
+  if (!RefuseName(name).empty()) return candidates;
   const std::string given = name;
-  // Scripts written on Windows separate folders with backslashes.
-  std::string slashed = given;
-  std::replace(slashed.begin(), slashed.end(), '\\', '/');
-  const std::string::size_type slash = slashed.rfind('/');
-  const bool bare = slash == std::string::npos;
-  const std::string folder = bare ? std::string() : slashed.substr(0, slash + 1);
-  const std::string base = bare ? slashed : slashed.substr(slash + 1);
-  std::string file = given;
-  if (EndsWithDll(base)) file = folder + "lib" + base.substr(0, base.size() - 4) + ".so";
+  const std::string file =
+      EndsWithDll(given) ? "lib" + given.substr(0, given.size() - 4) + ".so" : given;
   auto add = [&candidates](const std::string& candidate) {
     if (!candidate.empty() &&
         std::find(candidates.begin(), candidates.end(), candidate) == candidates.end()) {
       candidates.push_back(candidate);
     }
   };
-
-  if (bare) {
-    // The program's own libraries first, then what the demo ships beside its script; scripts
-    // written for case-blind file systems may spell the name in any case.
-    const std::string engine = GetEngineFolder();
-    if (!engine.empty()) {
-      add(engine + "/" + file);
-      add(vexil::sys::DynLibFindIgnoringCase(engine, file));
-    }
-    if (!scriptFolder.empty()) add(vexil::sys::DynLibFindIgnoringCase(scriptFolder, file));
+  // The program's own libraries first, then what the demo ships beside its script; scripts
+  // written for case-blind file systems may spell the name in any case (the name as written
+  // wins). A file that really carries the name it was given (a plug-in named "x.dll") comes
+  // after the mapped name. Only files that exist are candidates.
+  const std::string engine = GetEngineFolder();
+  for (const std::string& wanted : {file, given}) {
+    if (!engine.empty()) add(vexil::sys::DynLibFindIgnoringCase(engine, wanted));
+    if (!scriptFolder.empty()) add(vexil::sys::DynLibFindIgnoringCase(scriptFolder, wanted));
   }
-  add(file);  // the loader's own search path for a bare name; the path itself otherwise
-  if (!bare) {
-    // A path in any letter case, as on the system the demo was made on.
-    const vexil::sys::FileLookup lookup = vexil::sys::LookUpFile(file);
-    if (lookup.kind == vexil::sys::FileKind::kRegular &&
-        lookup.path.find('/') != std::string::npos) {
-      add(lookup.path);
-    }
-  }
-  // A file that really carries the name it was given (a plug-in named "x.dll") comes last.
-  add(given);
   return candidates;
 }
 
 bool CWidgetManager::Load(const char* name) {
-  m_lastError.clear();
-  std::string errors;
+  m_lastError = RefuseName(name);
+  m_lastRefused = !m_lastError.empty() && name && *name;
+  if (!m_lastError.empty()) return false;
   for (const std::string& candidate : GetCandidates(name, m_scriptFolder)) {
+    // Only a plug-in is loaded: the file's own symbol table must define the three exports
+    // before the loader runs any of its code (a foreign library's initialisers never run).
+    std::string why;
+    if (!vexil::sys::ElfDefinesFunctions(candidate, {"GetName", "CreateInstance", "FreeInstance"},
+                                         &why)) {
+      m_lastError = candidate + ": not a plug-in library: " + why;
+      m_lastRefused = true;
+      return false;
+    }
     void* module = vexil::sys::DynLibOpen(candidate.c_str());
     if (!module) {
-      if (!errors.empty()) errors += "; ";
-      errors += vexil::sys::DynLibLastError();
-      continue;
+      m_lastError = vexil::sys::DynLibLastError();
+      return false;
     }
     auto create = reinterpret_cast<PFN_PLUGIN_CREATEINSTANCE>(
         vexil::sys::DynLibSymbol(module, "CreateInstance"));
@@ -123,11 +123,12 @@ bool CWidgetManager::Load(const char* name) {
     auto getName =
         reinterpret_cast<PFN_PLUGIN_GETNAME>(vexil::sys::DynLibSymbol(module, "GetName"));
     if (!create || !release || !getName) {
-      // Not a plug-in: it takes no further part, so it need not stay mapped either.
+      // Its table said otherwise; it takes no further part, so it need not stay mapped either.
       vexil::sys::DynLibClose(module);
       m_lastError = candidate +
                     ": not a plug-in library (needs GetName, CreateInstance and "
                     "FreeInstance)";
+      m_lastRefused = true;
       return false;
     }
     auto* library = new CPluginLibrary;
@@ -139,7 +140,8 @@ bool CWidgetManager::Load(const char* name) {
     m_libraries.Append(library);
     return true;
   }
-  m_lastError = errors.empty() ? std::string("no library name given") : errors;
+  m_lastError = "no library " + Quote(name) + " in the program's library folder" +
+                (m_scriptFolder.empty() ? std::string() : " or the script's folder");
   return false;
 }
 

@@ -30,10 +30,11 @@ class CWidgetManager {
 
   // Loads a plug-in library and enters it after those already loaded. Scripts name
   // libraries the Windows way: "NAME.dll" (any case of the extension) means "libNAME.so".
-  // A bare name is looked for in the folder that holds the engine core library, then in the
-  // script's folder (both without regard to letter case), then through the loader's own
-  // search path; a path is opened as given. False when no candidate loads or the library
-  // lacks one of the three exports (it is then unloaded again).
+  // A name is a file name alone: it is looked for in the folder that holds the engine core
+  // library, then in the script's folder (both without regard to letter case), and nowhere
+  // else; a name with a folder or ".." in it is refused. The file's symbol table must define
+  // the three exports before it is loaded, so a library that is no plug-in never runs any of
+  // its code. False, with the reason in GetLastError, when no candidate loads.
   bool Load(const char* name);
 
   // The folder of the script being played, searched after the engine's folder; "" for none.
@@ -52,6 +53,9 @@ class CWidgetManager {
   int GetObjectCount() const { return m_objects.GetCount(); }
   // Why the most recent Load failed ("" after a success).
   const std::string& GetLastError() const { return m_lastError; }
+  // True when the most recent Load failed because the name or the file was refused (a folder
+  // in the name, a file that is no plug-in), not because no such library exists.
+  bool LastLoadRefused() const { return m_lastRefused; }
   // Why the most recent CreateInstance made nothing ("" after a success).
   const std::string& GetCreateError() const { return m_createError; }
 
@@ -67,14 +71,19 @@ class CWidgetManager {
 
   // Folder of the engine core library (where the plug-ins shipped with it live).
   static std::string GetEngineFolder();
-  // File names Load tries for `name`, in order, with `scriptFolder` as the script's folder.
+  // File names Load tries for `name`, in order, with `scriptFolder` as the script's folder;
+  // none for a name that is refused.
   static std::vector<std::string> GetCandidates(const char* name,
                                                 const std::string& scriptFolder = "");
+  // Why a library name is refused whatever the files (empty, a folder in it, ".."); "" when
+  // it may be looked for.
+  static std::string RefuseName(const char* name);
 
  private:
   CLinkedList<CPluginLibrary> m_libraries;
   CLinkedPairList<CPluginLibrary, CDataProvider> m_objects;
   std::string m_lastError;
+  bool m_lastRefused = false;
   std::string m_createError;
   std::string m_scriptFolder;
   Reporter m_reporter;

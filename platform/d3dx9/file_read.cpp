@@ -1,62 +1,19 @@
 // Bounded, non-blocking whole-file reads for the loaders of untrusted demo files.
 #include "d3dx9/file_read.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <new>
 
+#include "system/regular_file.h"
+
 namespace d3dx {
-namespace {
-
-const char* KindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a named pipe";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "not a plain file";
-}
-
-}  // namespace
 
 int OpenRegularFile(const std::string& path, uint64_t maxBytes, uint64_t* size, std::string* error,
                     bool* notFound) {
-  *notFound = false;
-  // O_NONBLOCK: opening a FIFO that nobody writes to would otherwise wait for ever.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    const int e = errno;
-    *notFound = e == ENOENT || e == ENOTDIR;
-    if (error) *error = *notFound ? "file not found" : std::string("cannot open: ") + strerror(e);
-    return -1;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    if (error) *error = std::string("cannot examine: ") + strerror(errno);
-    ::close(fd);
-    return -1;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    if (error) *error = std::string("not a regular file (") + KindOf(st.st_mode) + ")";
-    ::close(fd);
-    return -1;
-  }
-  const uint64_t bytes = static_cast<uint64_t>(st.st_size);
-  if (bytes > maxBytes) {
-    if (error)
-      *error = "file of " + std::to_string(bytes) + " bytes is larger than the limit of " +
-               std::to_string(maxBytes) + " bytes";
-    ::close(fd);
-    return -1;
-  }
-  // Regular files never block; clear the flag so reads behave normally.
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  *size = bytes;
-  return fd;
+  return vexil::sys::OpenRegularFile(path, maxBytes, size, error, notFound);
 }
 
 FileReadResult ReadRegularFile(const std::string& path, uint64_t maxBytes,

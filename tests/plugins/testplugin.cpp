@@ -40,9 +40,11 @@ class CTestObject : public CDataProvider {
   CValueString m_origin;
 };
 
-struct UnloadReporter {
-  ~UnloadReporter() { PluginLogAdd(std::string("unload ") + kLibrary); }
-} g_unloadReporter;
+// Its initialisers run when the loader maps it, its finalisers when it is unmapped.
+struct LoadReporter {
+  LoadReporter() { PluginLogAdd(std::string("load ") + kLibrary); }
+  ~LoadReporter() { PluginLogAdd(std::string("unload ") + kLibrary); }
+} g_loadReporter;
 
 }  // namespace
 

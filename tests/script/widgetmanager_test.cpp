@@ -31,71 +31,80 @@ class WidgetManagerTest : public ::testing::Test {
   void SetUp() override { PluginLog().clear(); }
 };
 
-TEST_F(WidgetManagerTest, MapsDllNamesAndSearchesTheEngineFolderFirst) {
+TEST_F(WidgetManagerTest, MapsDllNamesAndSearchesOnlyTheEngineAndScriptFolders) {
   const std::string engine = CWidgetManager::GetEngineFolder();
   ASSERT_FALSE(engine.empty());
   EXPECT_EQ(std::string(VEXIL_BIN_DIR), engine) << "libscenecore.so lives in the bin folder";
-
-  EXPECT_EQ((std::vector<std::string>{engine + "/libeffectpack.so", "libeffectpack.so",
-                                      "effectpack.dll"}),
-            CWidgetManager::GetCandidates("effectpack.dll"));
-  EXPECT_EQ((std::vector<std::string>{engine + "/libFx.so", "libFx.so", "Fx.DLL"}),
-            CWidgetManager::GetCandidates("Fx.DLL"));
-  EXPECT_EQ((std::vector<std::string>{"plugins/libfx.so", "plugins/fx.dll"}),
-            CWidgetManager::GetCandidates("plugins/fx.dll"))
-      << "a path is not looked for in the engine folder";
-  EXPECT_EQ((std::vector<std::string>{"/opt/libfx.so"}),
-            CWidgetManager::GetCandidates("/opt/libfx.so"));
-  EXPECT_EQ((std::vector<std::string>{engine + "/libfx.so", "libfx.so"}),
-            CWidgetManager::GetCandidates("libfx.so"));
-  EXPECT_TRUE(CWidgetManager::GetCandidates("").empty());
-  EXPECT_TRUE(CWidgetManager::GetCandidates(nullptr).empty());
-}
-
-TEST_F(WidgetManagerTest, TheScriptsFolderComesAfterTheEngineFolderAndBeforeTheLoaderPath) {
-  const std::string engine = CWidgetManager::GetEngineFolder();
   vexil::test::ScratchDir show;
   ASSERT_TRUE(vexil::test::WriteFile(show.File("libMyFx.so"), "shipped with the demo"));
   ASSERT_TRUE(vexil::test::WriteFile(show.File("libtest_plugin_alpha.so"), "a stale copy"));
+  ASSERT_TRUE(vexil::test::WriteFile(show.File("odd.dll"), "a plug-in named the Windows way"));
 
-  EXPECT_EQ((std::vector<std::string>{engine + "/libmyfx.so", show.File("libMyFx.so"), "libmyfx.so",
-                                      "myfx.dll"}),
+  EXPECT_EQ((std::vector<std::string>{engine + "/libeffectpack.so"}),
+            CWidgetManager::GetCandidates("effectpack.dll"));
+  EXPECT_EQ((std::vector<std::string>{engine + "/libeffectpack.so"}),
+            CWidgetManager::GetCandidates("EffectPack.DLL"))
+      << "any letter case";
+  EXPECT_EQ((std::vector<std::string>{show.File("libMyFx.so")}),
             CWidgetManager::GetCandidates("myfx.dll", show.path()))
       << "found beside the script in any letter case";
-  const std::vector<std::string> alpha =
-      CWidgetManager::GetCandidates("test_plugin_alpha.dll", show.path());
-  ASSERT_GE(alpha.size(), 2u);
-  EXPECT_EQ(engine + "/libtest_plugin_alpha.so", alpha[0]) << "the program's own library wins";
-  EXPECT_EQ(show.File("libtest_plugin_alpha.so"), alpha[1]);
-  EXPECT_EQ((std::vector<std::string>{"plugins/libfx.so", "plugins/fx.dll"}),
-            CWidgetManager::GetCandidates("plugins/fx.dll", show.path()))
-      << "a path is not looked for in either folder";
+  EXPECT_EQ((std::vector<std::string>{engine + "/libtest_plugin_alpha.so",
+                                      show.File("libtest_plugin_alpha.so")}),
+            CWidgetManager::GetCandidates("test_plugin_alpha.dll", show.path()))
+      << "the program's own library first";
+  EXPECT_EQ((std::vector<std::string>{show.File("odd.dll")}),
+            CWidgetManager::GetCandidates("odd.dll", show.path()));
+  EXPECT_TRUE(CWidgetManager::GetCandidates("libc.so.6").empty())
+      << "the system's libraries are not searched";
+  EXPECT_TRUE(CWidgetManager::GetCandidates("nothing.dll", show.path()).empty());
+  for (const char* refused :
+       {"plugins/fx.dll", "plugins\\fx.dll", "/opt/libfx.so", "../fx.dll", "..", "fx..dll", ""}) {
+    EXPECT_TRUE(CWidgetManager::GetCandidates(refused, show.path()).empty()) << refused;
+    EXPECT_FALSE(CWidgetManager::RefuseName(refused).empty()) << refused;
+  }
+  EXPECT_TRUE(CWidgetManager::GetCandidates(nullptr).empty());
 }
 
-TEST_F(WidgetManagerTest, LoadsByDllNameAndByPath) {
+TEST_F(WidgetManagerTest, LoadsByDllNameInAnyCase) {
   CWidgetManager manager;
   ASSERT_TRUE(manager.Load("test_plugin_alpha.DLL")) << manager.GetLastError();
   EXPECT_EQ(std::string(VEXIL_BIN_DIR) + "/libtest_plugin_alpha.so", manager.GetLibrary(0)->path);
-  const std::string path = std::string(VEXIL_BIN_DIR) + "/libtest_plugin_beta.so";
-  ASSERT_TRUE(manager.Load(path.c_str())) << manager.GetLastError();
+  ASSERT_TRUE(manager.Load("libtest_plugin_beta.so")) << manager.GetLastError();
   EXPECT_EQ(2, manager.GetLibraryCount());
   EXPECT_TRUE(manager.GetLastError().empty());
   ASSERT_TRUE(manager.Load("Test_Plugin_ALPHA.dll")) << "names written for Windows, any case";
   EXPECT_EQ(std::string(VEXIL_BIN_DIR) + "/libtest_plugin_alpha.so", manager.GetLibrary(2)->path);
 }
 
-TEST_F(WidgetManagerTest, RefusesMissingLibrariesAndLibrariesWithoutAllExports) {
+TEST_F(WidgetManagerTest, RefusesPathsMissingLibrariesAndFilesThatAreNoPlugIns) {
+  vexil::test::ScratchDir show;
   CWidgetManager manager;
+  manager.SetScriptFolder(show.path());
   EXPECT_FALSE(manager.Load("no_such_plugin.dll"));
-  EXPECT_FALSE(manager.GetLastError().empty());
+  EXPECT_EQ(
+      "no library \"no_such_plugin.dll\" in the program's library folder or the script's "
+      "folder",
+      manager.GetLastError());
   EXPECT_FALSE(manager.Load(""));
   EXPECT_FALSE(manager.Load(nullptr));
+  const std::string beta = std::string(VEXIL_BIN_DIR) + "/libtest_plugin_beta.so";
+  EXPECT_FALSE(manager.Load(beta.c_str())) << "a path, even to a plug-in";
+  EXPECT_NE(std::string::npos, manager.GetLastError().find("loaded only from the program's "
+                                                           "library folder or the script's folder"))
+      << manager.GetLastError();
+
   EXPECT_FALSE(manager.Load("test_plugin_noexport.dll")) << "FreeInstance is missing";
-  EXPECT_NE(std::string::npos, manager.GetLastError().find("FreeInstance"));
+  EXPECT_NE(std::string::npos,
+            manager.GetLastError().find("not a plug-in library: it does not define FreeInstance"))
+      << manager.GetLastError();
+  ASSERT_TRUE(vexil::test::WriteFile(show.File("libtext.so"), "text under a library's name"));
+  EXPECT_FALSE(manager.Load("text.dll"));
+  EXPECT_NE(std::string::npos, manager.GetLastError().find("not a shared library (no ELF header)"))
+      << manager.GetLastError();
   EXPECT_EQ(0, manager.GetLibraryCount());
   EXPECT_EQ(nullptr, manager.CreateInstance("ghost", 0)) << "the refused library takes no part";
-  EXPECT_EQ((std::vector<std::string>{"unload noexport"}), EventsStartingWith("unload"))
-      << "a library that is not a plug-in is unloaded again at once";
+  EXPECT_EQ((std::vector<std::string>{}), EventsStartingWith("load"))
+      << "a library that is no plug-in is never loaded: none of its code runs";
 }
 
 TEST_F(WidgetManagerTest, FindsNamesWithoutRegardToCaseAndEarlierLibrariesWin) {
