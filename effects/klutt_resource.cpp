@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "d3dx9/load_failure.h"
 #include "device_access.h"
 #include "script_files.h"
 #include "system/text_encoding.h"
@@ -43,6 +44,10 @@ bool CKluttResource::Init() {
       FAILED(D3DXLoadMeshFromXA(meshFile.path.c_str(), D3DXMESH_SYSTEMMEM, DeviceOf(m_pDemoDevice),
                                 nullptr, &materialBuffer, nullptr, &count, &m_mesh))) {
     m_mesh = nullptr;
+    ReportUnusableFile(this, meshFile,
+                       "mesh \"" + std::string(GetName()) + "\": the file \"" +
+                           vexil::sys::Printable(static_cast<const char*>(m_filename)) +
+                           "\" cannot be loaded: " + d3dx::LastLoadFailure());
     return false;
   }
 
@@ -77,6 +82,10 @@ bool CKluttResource::Init() {
       if (FAILED(D3DXCreateTextureFromFileA(DeviceOf(m_pDemoDevice), texture.path.c_str(),
                                             &m_textures[i]))) {
         m_textures[i] = nullptr;
+        ReportUnusableFile(this, texture,
+                           "texture file \"" + vexil::sys::Printable(name) + "\" of mesh \"" +
+                               vexil::sys::Printable(static_cast<const char*>(m_filename)) +
+                               "\" cannot be loaded: " + d3dx::LastLoadFailure());
         ok = false;
       }
     }

@@ -10,6 +10,7 @@
 #include "effect_messages.h"
 #include "script_files.h"
 #include "system/message_box.h"
+#include "system/text_encoding.h"
 
 namespace effects {
 
@@ -49,6 +50,9 @@ bool CRawResource::Init() {
     if (!lookup.found() && !lookup.whyMissing.empty()) reason += " (" + lookup.whyMissing + ")";
     std::fprintf(stderr, "raw resource \"%s\": cannot read \"%s\": %s\n", GetName(), file,
                  reason.c_str());
+    ReportUnusableFile(this, lookup,
+                       "raw resource \"" + std::string(GetName()) + "\": cannot read \"" +
+                           vexil::sys::Printable(file) + "\": " + reason);
     ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
     return false;
   }

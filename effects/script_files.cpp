@@ -25,4 +25,11 @@ void ReportFileLookup(const CDataProvider* owner, const std::string& subject,
   if (!report.note.empty()) widgets->Report(where + "note: " + report.note);
 }
 
+void ReportUnusableFile(const CDataProvider* owner, const vexil::sys::FileLookup& lookup,
+                        const std::string& problem) {
+  const CWidgetManager* widgets = owner ? owner->GetWidgetManager() : nullptr;
+  if (!widgets || !lookup.found()) return;
+  widgets->Report("line " + std::to_string(owner->GetScriptLine()) + ": " + problem);
+}
+
 }  // namespace effects

@@ -24,4 +24,10 @@ vexil::sys::FileLookup FindScriptFile(const CDataProvider* owner, const char* na
 void ReportFileLookup(const CDataProvider* owner, const std::string& subject,
                       const vexil::sys::FileLookup& lookup, const std::string& homesText);
 
+// For --check: a file that `owner` names was found but cannot be used (a picture or mesh that
+// does not decode, a file too large), reported with the owner's script line. A missing file
+// is left to the check of the names themselves. Nothing happens outside a check.
+void ReportUnusableFile(const CDataProvider* owner, const vexil::sys::FileLookup& lookup,
+                        const std::string& problem);
+
 }  // namespace effects

@@ -5,9 +5,11 @@
 #include <cstdio>
 
 #include "d3dx9/d3dx9.h"
+#include "d3dx9/load_failure.h"
 #include "effect_messages.h"
 #include "script_files.h"
 #include "system/message_box.h"
+#include "system/text_encoding.h"
 
 namespace effects {
 
@@ -39,6 +41,10 @@ bool CTextureResource::Init() {
             m_pD3DDevice, file.path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
             D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
             static_cast<uint32_t>(m_colorKey), nullptr, nullptr, &texture))) {
+      ReportUnusableFile(this, file,
+                         "texture \"" + std::string(GetName()) + "\": the picture \"" +
+                             vexil::sys::Printable(static_cast<const char*>(m_filename)) +
+                             "\" cannot be loaded: " + d3dx::LastLoadFailure());
       ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
       return false;
     }

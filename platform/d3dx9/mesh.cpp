@@ -1,12 +1,12 @@
 // ID3DXMesh over device vertex and index buffers, with the attribute buffer kept on the CPU,
 // and D3DXLoadMeshFromXA filling one from an imported .x file.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "d3dx9/d3dx9math.h"
 #include "d3dx9/d3dx9mesh.h"
+#include "d3dx9/load_failure.h"
 #include "d3dx9/xfile_import.h"
 #include "system/file_lookup.h"
 
@@ -269,11 +269,12 @@ HRESULT D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD options, IDirect3DDevice9* pD
   *ppMesh = nullptr;
   if (!pFilename || !pDevice) return D3DERR_INVALIDCALL;
 
+  d3dx::ForgetLoadFailure();
   d3dx::MeshData data;
   std::string error;
   HRESULT hr = d3dx::ImportXFile(vexil::sys::LookUpFile(pFilename).path, &data, &error);
   if (FAILED(hr)) {
-    std::fprintf(stderr, "D3DX: cannot load mesh \"%s\": %s\n", pFilename, error.c_str());
+    d3dx::ReportLoadFailure("mesh", pFilename, error);
     return hr;
   }
   if (data.numVertices > 0x10000) options |= D3DXMESH_32BIT;

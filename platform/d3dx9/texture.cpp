@@ -7,6 +7,7 @@
 
 #include "d3dx9/d3dx9tex.h"
 #include "d3dx9/image.h"
+#include "d3dx9/load_failure.h"
 #include "d3dx9/media_limits.h"
 #include "system/file_lookup.h"
 
@@ -98,19 +99,17 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   *ppTexture = nullptr;
   if (!pDevice || !pSrcFile) return D3DERR_INVALIDCALL;
 
+  d3dx::ForgetLoadFailure();
+  auto refuse = [&](const std::string& why, HRESULT result) {
+    d3dx::ReportLoadFailure("texture", pSrcFile, why);
+    return result;
+  };
   d3dx::Image image;
   D3DXIMAGE_INFO info{};
   std::string error;
   const std::string path = vexil::sys::LookUpFile(pSrcFile).path;
   HRESULT hr = d3dx::DecodeImageFile(path, &image, &info, &error);
-  if (FAILED(hr)) {
-    std::fprintf(stderr, "D3DX: cannot load texture \"%s\": %s\n", pSrcFile, error.c_str());
-    return hr;
-  }
-  auto refuse = [&](const std::string& why, HRESULT result) {
-    std::fprintf(stderr, "D3DX: cannot load texture \"%s\": %s\n", pSrcFile, why.c_str());
-    return result;
-  };
+  if (FAILED(hr)) return refuse(error, hr);
   if (pSrcInfo) *pSrcInfo = info;
 
   if (IsDefault(width)) width = d3dx::RoundUpPow2(info.Width);

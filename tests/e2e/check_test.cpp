@@ -2,6 +2,8 @@
 // silent skip is reported on a line of its own, with status 1.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "e2e_harness.h"
 
 namespace vexil_e2e {
@@ -123,6 +125,33 @@ TEST_F(CheckTest, AScriptWithoutSettingsHasNoDisplay) {
   const RunResult run = Run({"--check", "demo.xml"});
   EXPECT_EQ(1, run.status);
   EXPECT_NE(std::string::npos, run.out.find("no \"settings\" element")) << run.out;
+}
+
+TEST_F(CheckTest, FilesThatExistButDoNotLoadAreReported) {
+  ASSERT_TRUE(vexil::test::WritePng(Path("good.png"), 4, 4, [](int, int) { return 0xFFFF0000u; }));
+  Write("text.png", "hello, world");
+  Write("junk.x", "this is no mesh");
+  auto param = [](const char* name, const char* value) {
+    return std::string("<param name=\"") + name + "\" type=\"string\" value=\"" + value + "\"/>";
+  };
+  const std::string resources =
+      "\n<t type=\"texture\" name=\"good\">" + param("filename", "good.png") + "</t>" +
+      "\n<t type=\"texture\" name=\"text\">" + param("filename", "text.png") + "</t>" +
+      "\n<k type=\"klutt\" name=\"junk\">" + param("filename", "junk.x") + "</k>\n";
+  std::string script = Script("<m type=\"fill\" start=\"0\" end=\"10\"/>", resources);
+  script.replace(script.find("<library "), 0, "<library file=\"effectpack.dll\"/>");
+  Write("demo.xml", script);
+  const RunResult run = Run({"--check", "demo.xml"});
+  EXPECT_EQ(1, run.status) << run.err;
+  for (const char* finding :
+       {"line 6: texture \"text\": the picture \"text.png\" cannot be loaded: not a picture",
+        "line 7: mesh \"junk\": the file \"junk.x\" cannot be loaded: not a .x file"}) {
+    EXPECT_NE(std::string::npos, run.out.find(finding)) << "expected: " << finding << "\nin:\n"
+                                                        << run.out;
+  }
+  size_t lines = 0;
+  for (char c : run.out) lines += c == '\n';
+  EXPECT_EQ(2u, lines) << "the picture that loads is no finding:\n" << run.out;
 }
 
 }  // namespace
