@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -19,6 +20,14 @@ namespace d3dx {
 namespace {
 
 constexpr int kMaxAtlasHeight = 8192;
+// Each font's atlas starts at 512 x 64 pixels (and there are at most 256 fonts); what the
+// atlases grow beyond that is shared: at most this many pixels among all fonts, so that all
+// atlases together stay within 32 Mi pixels (32 MiB of coverage, four times that in their
+// textures). A demo's texts use a small part of it; a script with hundreds of font sizes,
+// each drawing thousands of different characters, would otherwise take gigabytes. Glyphs
+// that find no room are not drawn.
+constexpr size_t kMaxAtlasGrowthInAll = size_t{24} << 20;
+size_t g_atlasGrowthInAll = 0;  // fonts are made and drawn on the main thread only
 constexpr const char* kFallbackFamily = "DejaVu Sans";
 
 // Adds the wanted weight and slant to a pattern, lets fontconfig fill in its defaults and
@@ -133,7 +142,12 @@ struct FontRasterizer::FreeTypeState {
   }
 };
 
-FontRasterizer::~FontRasterizer() = default;
+FontRasterizer::~FontRasterizer() {
+  // What the atlas grew beyond its first rows goes back to the room shared by all fonts.
+  if (!atlas_.empty()) {
+    g_atlasGrowthInAll -= atlas_.size() - static_cast<size_t>(atlasWidth_) * kFirstAtlasHeight;
+  }
+}
 
 std::unique_ptr<FontRasterizer> FontRasterizer::Create(const LOGFONTA& logFont,
                                                        std::string* error) {
@@ -206,8 +220,22 @@ bool FontRasterizer::Place(int w, int h, int* x, int* y) {
   }
   while (shelfY_ + h + 1 > atlasHeight_) {
     if (atlasHeight_ * 2 > kMaxAtlasHeight) return false;
+    const size_t grown = atlas_.size();  // doubling adds as many pixels as there are
+    if (g_atlasGrowthInAll + grown > kMaxAtlasGrowthInAll) {
+      static bool told = false;
+      if (!told) {
+        std::fprintf(stderr,
+                     "D3DX: the glyphs of all fonts fill their atlases (%zu pixels more than "
+                     "the first 512 x 64 of each font): characters that find no room are "
+                     "not drawn\n",
+                     kMaxAtlasGrowthInAll);
+        told = true;
+      }
+      return false;
+    }
     atlasHeight_ *= 2;  // rows are appended, so placed glyphs keep their coordinates
     atlas_.resize(static_cast<size_t>(atlasWidth_) * atlasHeight_, 0);
+    g_atlasGrowthInAll += grown;
   }
   *x = shelfX_;
   *y = shelfY_;

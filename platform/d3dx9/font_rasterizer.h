@@ -66,7 +66,9 @@ class FontRasterizer {
   int ascent_ = 0, descent_ = 0, averageWidth_ = 0;
 
   std::unordered_map<char32_t, GlyphInfo> glyphs_;
-  int atlasWidth_ = 512, atlasHeight_ = 256;
+  // Small at first: most fonts draw a few dozen characters of a few dozen pixels.
+  static constexpr int kFirstAtlasHeight = 64;
+  int atlasWidth_ = 512, atlasHeight_ = kFirstAtlasHeight;
   int shelfX_ = 1, shelfY_ = 1, shelfHeight_ = 0;
   std::vector<uint8_t> atlas_;
   uint64_t atlasVersion_ = 0;

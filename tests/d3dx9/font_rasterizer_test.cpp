@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -146,3 +147,29 @@ TEST(D3DXFontRasterizer, AtlasGrowsWithoutMovingGlyphs) {
 }
 
 }  // namespace
+
+TEST(D3DXFontRasterizer, AllAtlasesTogetherStayWithinTheirLimit) {
+  // Big glyphs of many fonts at once: each atlas may grow to 512 x 8192, but all of them
+  // together stop at 32 Mi pixels; a glyph that finds no room is kept without coverage.
+  std::string error;
+  std::vector<std::unique_ptr<d3dx::FontRasterizer>> fonts;
+  size_t dropped = 0;
+  for (int i = 0; i < 24; ++i) {
+    fonts.push_back(d3dx::FontRasterizer::Create(MakeLogFont("DejaVu Sans", -400 - i), &error));
+    ASSERT_TRUE(fonts.back()) << error;
+    for (char32_t c = U'A'; c <= U'Z'; ++c) {
+      const d3dx::GlyphInfo& glyph = fonts.back()->Glyph(c);
+      dropped += glyph.width == 0;
+      EXPECT_GT(glyph.advance, 0) << "its advance still counts";
+    }
+  }
+  size_t pixels = 0;
+  for (const auto& font : fonts) pixels += font->AtlasPixels().size();
+  EXPECT_LE(pixels, size_t{32} << 20);
+  EXPECT_GT(dropped, 0u) << "24 fonts of 26 glyphs of 400 pixels do not fit";
+  // Fonts that go give their room back to those made later.
+  fonts.clear();
+  auto later = d3dx::FontRasterizer::Create(MakeLogFont("DejaVu Sans", -400), &error);
+  ASSERT_TRUE(later) << error;
+  for (char32_t c = U'A'; c <= U'Z'; ++c) EXPECT_GT(later->Glyph(c).width, 0) << char(c);
+}
