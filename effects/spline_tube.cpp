@@ -25,6 +25,12 @@ std::string CheckSettings(const SplineTubeSettings& s) {
       (width + 1) * 2 * (rows - 1) > kMaxTunnelVertices) {
     return "the tube would have more than " + std::to_string(kMaxTunnelVertices) + " vertices";
   }
+  const int64_t points = static_cast<int64_t>(s.shape.size());
+  if (points * points * s.rings > kMaxRingAlignPairs) {
+    return "\"shape\" has too many points (" + std::to_string(points) + ") to align " +
+           std::to_string(s.rings) + " rings: more than " + std::to_string(kMaxRingAlignPairs) +
+           " point pairs to compare";
+  }
   return std::string();
 }
 

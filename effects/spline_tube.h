@@ -28,6 +28,9 @@ struct SplineTubeSettings {
 
 // More vertices than this (36 MiB of buffer) make an empty tube rather than a huge one.
 constexpr int64_t kMaxTunnelVertices = 1 << 20;
+// Each key ring is turned to match the one before by comparing every point of it with every
+// point of that one: shape points x shape points x rings comparisons, at most this many.
+constexpr int64_t kMaxRingAlignPairs = int64_t{1} << 28;
 
 struct SplineTube {
   std::string emptyReason;  // why nothing can be drawn; empty for a built tube

@@ -180,6 +180,17 @@ TEST(SplineTubeTest, SettingsThatGiveNoTube) {
     s.rings = 20000;
     s.spaceSplinePoints = 100;
   })) << "too many vertices";
+  // 60000 shape points fit the vertex limit in two rings, but aligning them would compare
+  // 7.2 billion point pairs: the tube is refused at once instead of stalling the start.
+  SplineTubeSettings wide = good;
+  wide.rings = 2;
+  wide.ringSplinePoints = 1;
+  wide.spaceSplinePoints = 1;
+  wide.shape.assign(60000, D3DXVECTOR2(1.0f, 0.0f));
+  EXPECT_EQ(
+      "\"shape\" has too many points (60000) to align 2 rings: more than 268435456 point "
+      "pairs to compare",
+      effects::BuildSplineTube(wide).emptyReason);
 }
 
 class SplineTunnelModuleTest : public ::testing::Test {
