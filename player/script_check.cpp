@@ -4,6 +4,7 @@
 #include <strings.h>
 #include <tinyxml.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -188,16 +189,21 @@ void ScriptChecker::CheckMaterialOrder(const TiXmlElement* timeline) {
   // earliest setter in render order, answer that for every module at once.
   std::map<float, int> firstSetterAt;  // start time -> lowest render position of a setter
   for (const Placed& setter : placed) {
-    if (setter.module->GetMaterialUse() != EMaterialUse::LeavesSet) continue;
+    // A start that is no number never comes before anything (nor plays).
+    if (setter.module->GetMaterialUse() != EMaterialUse::LeavesSet ||
+        std::isnan(setter.module->GetStartTime())) {
+      continue;
+    }
     const auto [slot, added] = firstSetterAt.emplace(setter.module->GetStartTime(), setter.order);
     if (!added && setter.order < slot->second) slot->second = setter.order;
   }
   for (const Placed& taker : placed) {
     if (taker.module->GetMaterialUse() != EMaterialUse::TakesLeftOver) continue;
     const float start = taker.module->GetStartTime();
-    const auto same = firstSetterAt.find(start);
-    const bool materialSet = (!firstSetterAt.empty() && firstSetterAt.begin()->first < start) ||
-                             (same != firstSetterAt.end() && same->second < taker.order);
+    const auto same = std::isnan(start) ? firstSetterAt.end() : firstSetterAt.find(start);
+    const bool materialSet =
+        !std::isnan(start) && ((!firstSetterAt.empty() && firstSetterAt.begin()->first < start) ||
+                               (same != firstSetterAt.end() && same->second < taker.order));
     if (!materialSet) {
       Report(taker.element,
              "module " + Quoted(taker.element->Attribute("type")) +
