@@ -8,7 +8,6 @@
 
 #include "params/dataprovider.h"
 #include "system/dynlib.h"
-#include "system/elf_exports.h"
 
 namespace {
 
@@ -105,8 +104,8 @@ bool CWidgetManager::Load(const char* name) {
     // Only a plug-in is loaded: the file's own symbol table must define the three exports
     // before the loader runs any of its code (a foreign library's initialisers never run).
     std::string why;
-    if (!vexil::sys::ElfDefinesFunctions(candidate, {"GetName", "CreateInstance", "FreeInstance"},
-                                         &why)) {
+    if (!vexil::sys::DynLibDefinesFunctions(candidate,
+                                            {"GetName", "CreateInstance", "FreeInstance"}, &why)) {
       m_lastError = candidate + ": not a plug-in library: " + why;
       m_lastRefused = true;
       return false;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "system/elf_exports.h"
 #include "system/file_lookup.h"
 
 namespace vexil {
@@ -32,6 +33,11 @@ DynLibHandle DynLibOpen(const char* file) {
   void* handle = dlopen(file, RTLD_NOW | RTLD_LOCAL);
   if (!handle) RememberError();
   return handle;
+}
+
+bool DynLibDefinesFunctions(const std::string& file, const std::vector<std::string>& functions,
+                            std::string* why) {
+  return ElfDefinesFunctions(file, functions, why);
 }
 
 void* DynLibSymbol(DynLibHandle library, const char* name) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vexil {
 namespace sys {
@@ -13,6 +14,12 @@ using DynLibHandle = void*;
 // Loads a library by file name (the loader's search path applies) or by path.
 // Returns null on failure; DynLibLastError() then says why.
 DynLibHandle DynLibOpen(const char* file);
+
+// Whether the library file `file` defines each of `functions` as an export, told from the
+// file without loading it, so that none of its code runs; false with the reason in `why`
+// ("not a shared library (no ELF header)", "it does not define FreeInstance", ...).
+bool DynLibDefinesFunctions(const std::string& file, const std::vector<std::string>& functions,
+                            std::string* why);
 
 // Resolves a symbol that the library itself exports, by its undecorated name; null when
 // absent (symbols of the libraries it depends on do not count).

@@ -3,12 +3,11 @@
 #include "system/elf_exports.h"
 
 #include <elf.h>
-#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
+#include <type_traits>
 
 #include "system/regular_file.h"
 
@@ -40,11 +39,12 @@ constexpr unsigned char kData = ELFDATA2LSB;
 constexpr unsigned char kData = ELFDATA2MSB;
 #endif
 
-// The native ELF class's types (ElfW: Elf64_* on 64-bit builds).
-using Header = ElfW(Ehdr);
-using Section = ElfW(Shdr);
-using Symbol = ElfW(Sym);
-constexpr unsigned char kClass = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32;
+// The native ELF class's types: Elf64_* on 64-bit builds.
+constexpr bool k64 = sizeof(void*) == 8;
+using Header = std::conditional_t<k64, Elf64_Ehdr, Elf32_Ehdr>;
+using Section = std::conditional_t<k64, Elf64_Shdr, Elf32_Shdr>;
+using Symbol = std::conditional_t<k64, Elf64_Sym, Elf32_Sym>;
+constexpr unsigned char kClass = k64 ? ELFCLASS64 : ELFCLASS32;
 
 // Closes the descriptor when it goes.
 struct Descriptor {
