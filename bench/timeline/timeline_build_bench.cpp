@@ -2,6 +2,12 @@
 // null device (creating, parsing and initialising each, then the layer sort), with the layers
 // falling through the script (every module sorts in front of the ones before it) and rising
 // (already in order), and `vexil --check` of the same script as a whole process.
+//
+// CPU time on the development machine, falling layers:
+//   modules   bubble sort (before)   stable sort (after)
+//   100,000   50.7 s                 0.24 s
+//   300,000   928 s                  0.85 s
+// `vexil --check` of 100,000 modules: 68.9 s before, 0.8 s after (300,000: 2.5 s after).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
