@@ -27,8 +27,12 @@ void ReportFileLookup(const CDataProvider* owner, const std::string& subject,
 
 void ReportUnusableFile(const CDataProvider* owner, const vexil::sys::FileLookup& lookup,
                         const std::string& problem) {
+  if (lookup.found()) ReportForCheck(owner, problem);
+}
+
+void ReportForCheck(const CDataProvider* owner, const std::string& problem) {
   const CWidgetManager* widgets = owner ? owner->GetWidgetManager() : nullptr;
-  if (!widgets || !lookup.found()) return;
+  if (!widgets) return;
   widgets->Report("line " + std::to_string(owner->GetScriptLine()) + ": " + problem);
 }
 

@@ -30,4 +30,8 @@ void ReportFileLookup(const CDataProvider* owner, const std::string& subject,
 void ReportUnusableFile(const CDataProvider* owner, const vexil::sys::FileLookup& lookup,
                         const std::string& problem);
 
+// For --check: something `owner` was to make cannot be made (a render target too large),
+// reported with the owner's script line. Nothing happens outside a check.
+void ReportForCheck(const CDataProvider* owner, const std::string& problem);
+
 }  // namespace effects

@@ -54,6 +54,11 @@ bool CTextureResource::Init() {
     if (!m_pD3DDevice || FAILED(D3DXCreateTexture(
                              m_pD3DDevice, static_cast<UINT>(width), static_cast<UINT>(height), 1,
                              D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &texture))) {
+      const std::string& why = d3dx::LastLoadFailure();
+      ReportForCheck(this, "texture \"" + std::string(GetName()) +
+                               "\": cannot make a render target of " + std::to_string(width) +
+                               " x " + std::to_string(height) + " pixels" +
+                               (why.empty() ? std::string() : ": " + why));
       ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
       return false;
     }

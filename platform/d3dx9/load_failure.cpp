@@ -1,4 +1,4 @@
-// The thread's latest load failure.
+// The thread's latest load or creation failure.
 #include "d3dx9/load_failure.h"
 
 #include <cstdio>
@@ -9,7 +9,11 @@ thread_local std::string g_lastFailure;
 }  // namespace
 
 void ReportLoadFailure(const char* what, const char* file, const std::string& reason) {
-  std::fprintf(stderr, "D3DX: cannot load %s \"%s\": %s\n", what, file ? file : "", reason.c_str());
+  ReportFailure(std::string("cannot load ") + what + " \"" + (file ? file : "") + "\"", reason);
+}
+
+void ReportFailure(const std::string& failure, const std::string& reason) {
+  std::fprintf(stderr, "D3DX: %s: %s\n", failure.c_str(), reason.c_str());
   g_lastFailure = reason;
 }
 

@@ -59,6 +59,7 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT width, UINT height, UI
                           IDirect3DTexture9** ppTexture) {
   if (!pDevice || !ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
+  d3dx::ForgetLoadFailure();
   // One default size takes the other; both default gives 256 x 256.
   if (IsDefault(width) && IsDefault(height)) {
     width = height = 256;
@@ -69,16 +70,17 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* pDevice, UINT width, UINT height, UI
   }
   if (format == D3DFMT_UNKNOWN || format == D3DFMT_FROM_FILE) format = D3DFMT_A8R8G8B8;
   const std::string tooLarge = d3dx::CheckTextureSize(width, height);
+  const std::string failure = "cannot create a texture of " + std::to_string(width) + " x " +
+                              std::to_string(height) + " pixels";
   if (!tooLarge.empty()) {
-    std::fprintf(stderr, "D3DX: cannot create a texture of %u x %u pixels: %s\n", width, height,
-                 tooLarge.c_str());
+    d3dx::ReportFailure(failure, tooLarge);
     return D3DERR_INVALIDCALL;
   }
   const HRESULT hr = pDevice->CreateTexture(width, height, ChooseLevels(mipLevels, width, height),
                                             usage, format, pool, ppTexture, nullptr);
   if (hr == D3DERR_OUTOFVIDEOMEMORY || hr == E_OUTOFMEMORY) {
-    std::fprintf(stderr, "D3DX: cannot create a texture of %u x %u pixels: not enough %smemory\n",
-                 width, height, hr == E_OUTOFMEMORY ? "" : "video ");
+    d3dx::ReportFailure(failure,
+                        hr == E_OUTOFMEMORY ? "not enough memory" : "not enough video memory");
   }
   return hr;
 }

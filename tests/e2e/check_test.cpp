@@ -127,7 +127,7 @@ TEST_F(CheckTest, AScriptWithoutSettingsHasNoDisplay) {
   EXPECT_NE(std::string::npos, run.out.find("no \"settings\" element")) << run.out;
 }
 
-TEST_F(CheckTest, FilesThatExistButDoNotLoadAreReported) {
+TEST_F(CheckTest, FilesThatExistButDoNotLoadAndTargetsTooLargeAreReported) {
   ASSERT_TRUE(vexil::test::WritePng(Path("good.png"), 4, 4, [](int, int) { return 0xFFFF0000u; }));
   Write("text.png", "hello, world");
   Write("junk.x", "this is no mesh");
@@ -137,7 +137,9 @@ TEST_F(CheckTest, FilesThatExistButDoNotLoadAreReported) {
   const std::string resources =
       "\n<t type=\"texture\" name=\"good\">" + param("filename", "good.png") + "</t>" +
       "\n<t type=\"texture\" name=\"text\">" + param("filename", "text.png") + "</t>" +
-      "\n<k type=\"klutt\" name=\"junk\">" + param("filename", "junk.x") + "</k>\n";
+      "\n<k type=\"klutt\" name=\"junk\">" + param("filename", "junk.x") + "</k>" +
+      "\n<t type=\"texture\" name=\"huge\"><param name=\"type\" type=\"long\" value=\"1\"/>"
+      "<param name=\"width\" type=\"long\" value=\"20000\"/></t>\n";
   std::string script = Script("<m type=\"fill\" start=\"0\" end=\"10\"/>", resources);
   script.replace(script.find("<library "), 0, "<library file=\"effectpack.dll\"/>");
   Write("demo.xml", script);
@@ -145,13 +147,15 @@ TEST_F(CheckTest, FilesThatExistButDoNotLoadAreReported) {
   EXPECT_EQ(1, run.status) << run.err;
   for (const char* finding :
        {"line 6: texture \"text\": the picture \"text.png\" cannot be loaded: not a picture",
-        "line 7: mesh \"junk\": the file \"junk.x\" cannot be loaded: not a .x file"}) {
+        "line 7: mesh \"junk\": the file \"junk.x\" cannot be loaded: not a .x file",
+        "line 8: texture \"huge\": cannot make a render target of 20000 x 0 pixels: 20000 x "
+        "20000 pixels is larger than the limit"}) {
     EXPECT_NE(std::string::npos, run.out.find(finding)) << "expected: " << finding << "\nin:\n"
                                                         << run.out;
   }
   size_t lines = 0;
   for (char c : run.out) lines += c == '\n';
-  EXPECT_EQ(2u, lines) << "the picture that loads is no finding:\n" << run.out;
+  EXPECT_EQ(3u, lines) << "the picture that loads is no finding:\n" << run.out;
 }
 
 }  // namespace
