@@ -43,7 +43,8 @@ TEST(ScriptLimits, EachLimitIsRefusedWithItsLineWhatAndTheLimit) {
   };
   const std::vector<Case> cases = {
       {"<a><b><c/></b></a>", ""},
-      {"<a>\n<b>\n<c>\n<d></d></c></b></a>", "line 4: elements nested more than the limit of 3 deep"},
+      {"<a>\n<b>\n<c>\n<d></d></c></b></a>",
+       "line 4: elements nested more than the limit of 3 deep"},
       {"<a><b/><b/><b/>\n<b/>\n<b/></a>",
        "line 3: the script has more than the limit of 5 elements"},
       {"<a x='1' y='2'/>", ""},
