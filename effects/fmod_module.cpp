@@ -106,11 +106,13 @@ void CFmodModule::Init() {
     OpenFromMemory();
   } else {
     const std::string path = static_cast<const char*>(m_filename);
-    m_stream =
-        m_sound->StreamOpen(FindScriptFile(this, path.c_str()).path.c_str(), kFileMode, 0, 0);
+    const vexil::sys::FileLookup file = FindScriptFile(this, path.c_str());
+    m_stream = m_sound->StreamOpen(file.path.c_str(), kFileMode, 0, 0);
     if (!m_stream) {
+      const char* why = FMOD_ErrorString(m_sound->GetError());
       std::fprintf(stderr, "fmod: cannot play \"%s\": %s; the music stays silent\n", path.c_str(),
-                   FMOD_ErrorString(m_sound->GetError()));
+                   why);
+      ReportUnusableFile(this, file, "the music \"" + path + "\" cannot be played: " + why);
     }
   }
 }
@@ -133,8 +135,10 @@ void CFmodModule::OpenFromMemory() {
   m_stream = m_sound->StreamOpen(reinterpret_cast<const char*>(raw->GetData()), kMemoryMode, 0,
                                  raw->GetSize());
   if (!m_stream) {
+    const char* why = FMOD_ErrorString(m_sound->GetError());
     std::fprintf(stderr, "fmod: cannot play the resource \"%s\": %s; the music stays silent\n",
-                 name.c_str(), FMOD_ErrorString(m_sound->GetError()));
+                 name.c_str(), why);
+    ReportForCheck(this, "the music in the resource \"" + name + "\" cannot be played: " + why);
   }
 }
 

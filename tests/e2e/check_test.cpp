@@ -128,9 +128,11 @@ TEST_F(CheckTest, AScriptWithoutSettingsHasNoDisplay) {
 }
 
 TEST_F(CheckTest, FilesThatExistButDoNotLoadAndTargetsTooLargeAreReported) {
+  // Pictures, meshes and music that exist but do not decode, and a render target too large.
   ASSERT_TRUE(vexil::test::WritePng(Path("good.png"), 4, 4, [](int, int) { return 0xFFFF0000u; }));
   Write("text.png", "hello, world");
   Write("junk.x", "this is no mesh");
+  Write("noise.ogg", std::string(4096, 'Z'));
   auto param = [](const char* name, const char* value) {
     return std::string("<param name=\"") + name + "\" type=\"string\" value=\"" + value + "\"/>";
   };
@@ -140,7 +142,10 @@ TEST_F(CheckTest, FilesThatExistButDoNotLoadAndTargetsTooLargeAreReported) {
       "\n<k type=\"klutt\" name=\"junk\">" + param("filename", "junk.x") + "</k>" +
       "\n<t type=\"texture\" name=\"huge\"><param name=\"type\" type=\"long\" value=\"1\"/>"
       "<param name=\"width\" type=\"long\" value=\"20000\"/></t>\n";
-  std::string script = Script("<m type=\"fill\" start=\"0\" end=\"10\"/>", resources);
+  std::string script =
+      Script("<m type=\"fill\" start=\"0\" end=\"10\"/>\n<m type=\"fmod\" start=\"0\" end=\"10\">" +
+                 param("filename", "noise.ogg") + "</m>",
+             resources);
   script.replace(script.find("<library "), 0, "<library file=\"effectpack.dll\"/>");
   Write("demo.xml", script);
   const RunResult run = Run({"--check", "demo.xml"});
@@ -149,13 +154,14 @@ TEST_F(CheckTest, FilesThatExistButDoNotLoadAndTargetsTooLargeAreReported) {
        {"line 6: texture \"text\": the picture \"text.png\" cannot be loaded: not a picture",
         "line 7: mesh \"junk\": the file \"junk.x\" cannot be loaded: not a .x file",
         "line 8: texture \"huge\": cannot make a render target of 20000 x 0 pixels: 20000 x "
-        "20000 pixels is larger than the limit"}) {
+        "20000 pixels is larger than the limit",
+        "line 11: the music \"noise.ogg\" cannot be played: "}) {
     EXPECT_NE(std::string::npos, run.out.find(finding)) << "expected: " << finding << "\nin:\n"
                                                         << run.out;
   }
   size_t lines = 0;
   for (char c : run.out) lines += c == '\n';
-  EXPECT_EQ(3u, lines) << "the picture that loads is no finding:\n" << run.out;
+  EXPECT_EQ(4u, lines) << "the picture that loads is no finding:\n" << run.out;
 }
 
 }  // namespace
