@@ -2,17 +2,15 @@
 // A file source keeps its FILE* open and is read only by the thread that decodes the stream.
 #include "byte_source.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "fsound/fsound.h"
+#include "system/regular_file.h"
 
 namespace vexil::fsound {
 
@@ -114,55 +112,26 @@ std::unique_ptr<ByteSource> MakeMemorySource(const void* data, int64_t size) {
   }
 }
 
-namespace {
-
-const char* KindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a named pipe";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "not a plain file";
-}
-
-}  // namespace
-
 std::unique_ptr<ByteSource> OpenFileSource(const char* path, int64_t offset, int64_t length,
                                            int* fmod_error) {
-  // O_NONBLOCK: opening a named pipe that nobody writes to would otherwise wait for ever.
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    const int e = errno;
-    *fmod_error = (e == ENOENT || e == ENOTDIR || e == ENAMETOOLONG) ? FMOD_ERR_FILE_NOTFOUND
-                                                                     : FMOD_ERR_FILE_BAD;
-    std::fprintf(stderr, "fsound: cannot open \"%s\": %s\n", path, std::strerror(e));
-    return nullptr;
-  }
   // Decoders seek and read to the end: only regular files will do (not a folder, a pipe or a
-  // device such as /dev/zero that never ends).
-  struct stat info;
+  // device such as /dev/zero that never ends), opened without waiting on a pipe.
+  uint64_t bytes = 0;
   std::string refusal;
-  if (fstat(fd, &info) != 0) {
-    refusal = std::strerror(errno);
-  } else if (!S_ISREG(info.st_mode)) {
-    refusal = std::string("not a regular file (") + KindOf(info.st_mode) + ")";
-  } else if (info.st_size > kMaxMusicBytes) {
-    refusal = "file of " + std::to_string(info.st_size) + " bytes is larger than the limit of " +
-              std::to_string(kMaxMusicBytes) + " bytes";
-  }
-  if (!refusal.empty()) {
-    ::close(fd);
-    *fmod_error = FMOD_ERR_FILE_BAD;
+  bool notFound = false;
+  const int fd = vexil::sys::OpenRegularFile(path, static_cast<uint64_t>(kMaxMusicBytes), &bytes,
+                                             &refusal, &notFound);
+  if (fd < 0) {
+    *fmod_error = notFound ? FMOD_ERR_FILE_NOTFOUND : FMOD_ERR_FILE_BAD;
     std::fprintf(stderr, "fsound: cannot open \"%s\": %s\n", path, refusal.c_str());
     return nullptr;
   }
-  const int64_t file_size = info.st_size;
+  const int64_t file_size = static_cast<int64_t>(bytes);
   if (offset > file_size) {
     ::close(fd);
     *fmod_error = FMOD_ERR_INVALID_PARAM;
     return nullptr;
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   FILE* file = ::fdopen(fd, "rb");
   if (!file) {
     ::close(fd);
