@@ -1,7 +1,9 @@
 // vexil-gma as a user runs it: pack and unpack round trips, usage and error exits, and
 // agreement with the player's own decoder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 
 #include "container_cipher.h"
@@ -78,6 +80,19 @@ TEST(GmaTool, MissingInputAndUnwritableOutputFail) {
   Write(plain, "<a/>");
   EXPECT_EQ(1, RunTool("pack " + plain + " " + Dir() + "/no/such/folder/out.gma", &err));
   EXPECT_NE(std::string::npos, err.find("cannot create")) << err;
+}
+
+TEST(GmaTool, InputsThatAreNoFilesAreRefusedAtOnce) {
+  // A named pipe would block the tool and /dev/zero would fill its memory.
+  const std::string pipe = Dir() + "/gma_pipe.gma";
+  std::remove(pipe.c_str());
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  std::string err;
+  EXPECT_EQ(1, RunTool("unpack " + pipe + " " + Dir() + "/gma_out4.xml", &err));
+  EXPECT_NE(std::string::npos, err.find("not a regular file (a named pipe)")) << err;
+  std::remove(pipe.c_str());
+  EXPECT_EQ(1, RunTool("unpack /dev/zero " + Dir() + "/gma_out5.xml", &err));
+  EXPECT_NE(std::string::npos, err.find("not a regular file (a character device)")) << err;
 }
 
 TEST(GmaTool, UnpackingAPlainFileWarns) {

@@ -1,11 +1,15 @@
 // vexil-gma: command-line packer and unpacker for ".gma" script containers, using the
 // same key as the player. Output is written through a temporary file and renamed.
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "container_cipher.h"
+#include "system/regular_file.h"
 
 namespace {
 
@@ -13,17 +17,29 @@ const char kUsage[] =
     "usage: vexil-gma pack IN OUT     encipher the plain XML script IN into the container OUT\n"
     "       vexil-gma unpack IN OUT   decode the container IN into the plain script OUT\n";
 
+// Only a regular file of at most the container limit is read: a named pipe would block and
+// a device such as /dev/zero never end.
 bool ReadFile(const std::string& path, std::string* bytes) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    std::fprintf(stderr, "vexil-gma: cannot open \"%s\": %s\n", path.c_str(), std::strerror(errno));
+  uint64_t size = 0;
+  std::string refusal;
+  bool notFound = false;
+  const int fd =
+      vexil::sys::OpenRegularFile(path, vexil::kMaxContainerLength, &size, &refusal, &notFound);
+  if (fd < 0) {
+    std::fprintf(stderr, "vexil-gma: cannot read \"%s\": %s\n", path.c_str(), refusal.c_str());
     return false;
   }
-  char chunk[65536];
-  size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes->append(chunk, got);
+  FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) {
+    ::close(fd);
+    std::fprintf(stderr, "vexil-gma: cannot read \"%s\": %s\n", path.c_str(), std::strerror(errno));
+    return false;
+  }
+  bytes->resize(static_cast<size_t>(size));
+  const size_t got = std::fread(bytes->data(), 1, bytes->size(), file);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
+  bytes->resize(got);  // a file that shrank meanwhile is taken as it now is
   if (failed) {
     std::fprintf(stderr, "vexil-gma: cannot read \"%s\"\n", path.c_str());
     return false;
