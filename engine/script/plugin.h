@@ -26,3 +26,16 @@ typedef void (*PFN_PLUGIN_FREEINSTANCE)(CDataProvider* object);
 
 // Marks the three exports of a plug-in library: plain C names, visible outside the library.
 #define VEXIL_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+
+// A program that links its plug-in libraries in (the browser build: no dynamic loader) needs
+// each library's three exports under names of their own. There the library's sources are
+// compiled with VEXIL_LINKED_PLUGIN set to its name, and its exports' declarations, marked
+// with this, link as "<name>_GetName" and so on; elsewhere the names stay plain.
+#ifdef VEXIL_LINKED_PLUGIN
+#define VEXIL_PLUGIN_STRING_(text) #text
+#define VEXIL_PLUGIN_STRING(text) VEXIL_PLUGIN_STRING_(text)
+#define VEXIL_PLUGIN_LINK_NAME(function) \
+  __asm__(VEXIL_PLUGIN_STRING(VEXIL_LINKED_PLUGIN) "_" #function)
+#else
+#define VEXIL_PLUGIN_LINK_NAME(function)
+#endif

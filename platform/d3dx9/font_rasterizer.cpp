@@ -1,7 +1,6 @@
-// fontconfig face lookup and FreeType glyph rendering into a shelf-packed coverage atlas.
+// Face lookup (font_lookup.h) and FreeType glyph rendering into a shelf-packed coverage atlas.
 #include "d3dx9/font_rasterizer.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include <strings.h>
 #include FT_FREETYPE_H
@@ -15,6 +14,8 @@
 #include <cstring>
 #include <map>
 #include <utility>
+
+#include "d3dx9/font_lookup.h"
 
 namespace d3dx {
 namespace {
@@ -30,58 +31,26 @@ constexpr size_t kMaxAtlasGrowthInAll = size_t{24} << 20;
 size_t g_atlasGrowthInAll = 0;  // fonts are made and drawn on the main thread only
 constexpr const char* kFallbackFamily = "DejaVu Sans";
 
-// Adds the wanted weight and slant to a pattern, lets fontconfig fill in its defaults and
-// returns its best match (or null). Takes ownership of the pattern.
-FcPattern* MatchStyled(FcPattern* pattern, int weight, bool italic) {
-  FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight <= 0 ? 400 : weight));
-  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
-  return match;
-}
-
-bool Match(const std::string& family, int weight, bool italic, FontSource* out,
-           std::string* matchedFamily) {
-  if (!FcInit()) return false;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPattern* match = MatchStyled(pattern, weight, italic);
-  if (!match) return false;
-  FcChar8* file = nullptr;
-  FcChar8* matched = nullptr;
-  int index = 0;
-  bool ok = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file;
-  if (ok) {
-    out->file = reinterpret_cast<const char*>(file);
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    out->index = index;
-    if (FcPatternGetString(match, FC_FAMILY, 0, &matched) == FcResultMatch && matched)
-      *matchedFamily = reinterpret_cast<const char*>(matched);
-  }
-  FcPatternDestroy(match);
-  return ok;
-}
-
 }  // namespace
 
 bool ResolveFont(const std::string& face, int weight, bool italic, FontSource* out) {
-  std::string matched;
-  if (!face.empty() && Match(face, weight, italic, out, &matched) &&
-      ::strcasecmp(matched.c_str(), face.c_str()) == 0) {
-    out->family = matched;
+  FontFile found;
+  if (!face.empty() && FindFontFamily(face, weight, italic, &found) &&
+      ::strcasecmp(found.family.c_str(), face.c_str()) == 0) {
+    out->file = found.file;
+    out->index = found.index;
+    out->family = found.family;
     out->fallback = false;
     return true;
   }
-  // fontconfig always answers with something; an unrelated face would make layouts differ
+  // The lookup always answers with something; an unrelated face would make layouts differ
   // from machine to machine, so a missing face takes one well-known family instead.
-  if (!Match(kFallbackFamily, weight, italic, out, &matched) &&
-      !Match("sans-serif", weight, italic, out, &matched))
+  if (!FindFontFamily(kFallbackFamily, weight, italic, &found) &&
+      !FindFontFamily("sans-serif", weight, italic, &found))
     return false;
-  out->family = matched;
+  out->file = found.file;
+  out->index = found.index;
+  out->family = found.family;
   out->fallback = true;
   return true;
 }
@@ -103,42 +72,26 @@ struct FontRasterizer::FreeTypeState {
     if (library) FT_Done_FreeType(library);
   }
 
-  // The face to draw c with: the main face when it has the character, else the face
-  // fontconfig picks for it (as Windows links fonts for characters a face lacks).
+  // The face to draw c with: the main face when it has the character, else the face the
+  // lookup picks for it (as Windows links fonts for characters a face lacks).
   FT_Face FaceFor(char32_t c) {
     if (c < 0x20 || FT_Get_Char_Index(face, c) != 0) return face;
-    FcPattern* pattern = FcPatternCreate();
-    FcCharSet* charset = FcCharSetCreate();
-    FcCharSetAddChar(charset, c);
-    FcPatternAddCharSet(pattern, FC_CHARSET, charset);
-    FcCharSetDestroy(charset);
-    FcPattern* match = MatchStyled(pattern, weight, italic);
-    if (!match) return face;
-    FcChar8* file = nullptr;
-    FcCharSet* covered = nullptr;
-    int index = 0;
-    FT_Face chosen = face;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file &&
-        FcPatternGetCharSet(match, FC_CHARSET, 0, &covered) == FcResultMatch &&
-        FcCharSetHasChar(covered, c)) {
-      FcPatternGetInteger(match, FC_INDEX, 0, &index);
-      const auto key = std::make_pair(std::string(reinterpret_cast<const char*>(file)), index);
-      auto found = fallbacks.find(key);
-      if (found == fallbacks.end()) {
-        FT_Face extra = nullptr;
-        if (FT_New_Face(library, key.first.c_str(), index, &extra) != 0 ||
-            FT_Set_Char_Size(extra, 0, charSize, 72, 72) != 0) {
-          if (extra) FT_Done_Face(extra);
-          extra = nullptr;
-        } else {
-          FT_Select_Charmap(extra, FT_ENCODING_UNICODE);
-        }
-        found = fallbacks.emplace(key, extra).first;
+    FontFile file;
+    if (!FindFontForCharacter(c, weight, italic, &file)) return face;
+    const auto key = std::make_pair(file.file, file.index);
+    auto found = fallbacks.find(key);
+    if (found == fallbacks.end()) {
+      FT_Face extra = nullptr;
+      if (FT_New_Face(library, key.first.c_str(), key.second, &extra) != 0 ||
+          FT_Set_Char_Size(extra, 0, charSize, 72, 72) != 0) {
+        if (extra) FT_Done_Face(extra);
+        extra = nullptr;
+      } else {
+        FT_Select_Charmap(extra, FT_ENCODING_UNICODE);
       }
-      if (found->second) chosen = found->second;
+      found = fallbacks.emplace(key, extra).first;
     }
-    FcPatternDestroy(match);
-    return chosen;
+    return found->second ? found->second : face;
   }
 };
 

@@ -31,19 +31,7 @@ class OfflineOutput final : public Output {
 
   bool Render(int16_t* out, int frames) override {
     if (!mixer_) return false;
-    // Decode just ahead of each block the mixer takes: the rings never run dry.
-    while (frames > 0) {
-      const int chunk = frames < kBlockFrames ? frames : kBlockFrames;
-      for (const auto& stream : mixer_->Snapshot()) {
-        // Producer and consumer are this one thread here: clear what a seek made stale first,
-        // so the refill at the new position lands before this block is mixed.
-        stream->DropStale();
-        stream->Fill();
-      }
-      mixer_->Render(out, chunk);
-      out += 2 * chunk;
-      frames -= chunk;
-    }
+    DecodeAndRender(*mixer_, out, frames);
     return true;
   }
 
@@ -52,6 +40,22 @@ class OfflineOutput final : public Output {
 };
 
 }  // namespace
+
+void DecodeAndRender(Mixer& mixer, int16_t* out, int frames) {
+  // Decode just ahead of each block the mixer takes: the rings never run dry.
+  while (frames > 0) {
+    const int chunk = frames < kBlockFrames ? frames : kBlockFrames;
+    for (const auto& stream : mixer.Snapshot()) {
+      // Producer and consumer are this one thread here: clear what a seek made stale first,
+      // so the refill at the new position lands before this block is mixed.
+      stream->DropStale();
+      stream->Fill();
+    }
+    mixer.Render(out, chunk);
+    out += 2 * chunk;
+    frames -= chunk;
+  }
+}
 
 std::unique_ptr<Output> MakeOutput(int output_type) {
   switch (output_type) {

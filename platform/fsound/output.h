@@ -39,4 +39,9 @@ class Output {
 // the silent one for FSOUND_OUTPUT_NOSOUND, SDL for every other type (autodetect included).
 std::unique_ptr<Output> MakeOutput(int output_type);
 
+// Decodes each open stream just ahead of each block and mixes `frames` stereo frames into
+// `out`, all on the calling thread: for drivers without a feeder thread (offline, and the
+// browser's, where the page has one thread).
+void DecodeAndRender(Mixer& mixer, int16_t* out, int frames);
+
 }  // namespace vexil::fsound

@@ -15,6 +15,16 @@ namespace vexil::fsound {
 
 namespace {
 
+#ifdef __EMSCRIPTEN__
+// A browser has one thread for the page, the demo and the sound: the device callback runs
+// between frames and decodes what it mixes, and its buffer (~93 ms) outlasts a slow frame.
+constexpr Uint16 kDeviceFrames = 4096;
+
+void SDLCALL FillDevice(void* userdata, Uint8* stream, int len) {
+  DecodeAndRender(*static_cast<Mixer*>(userdata), reinterpret_cast<int16_t*>(stream),
+                  len / (2 * static_cast<int>(sizeof(int16_t))));
+}
+#else
 // 512 frames is ~12 ms at 44100 Hz: seeks and starts are heard promptly, and the feeder keeps
 // hundreds of ms decoded ahead, so the small device buffer does not risk underruns.
 constexpr Uint16 kDeviceFrames = 512;
@@ -23,6 +33,7 @@ void SDLCALL FillDevice(void* userdata, Uint8* stream, int len) {
   static_cast<Mixer*>(userdata)->Render(reinterpret_cast<int16_t*>(stream),
                                         len / (2 * static_cast<int>(sizeof(int16_t))));
 }
+#endif
 
 }  // namespace
 
@@ -48,7 +59,9 @@ int SdlOutput::Start(Mixer& mixer) {
     return FMOD_ERR_INIT;
   }
   device_frames_ = have.samples > 0 ? have.samples : kDeviceFrames;
+#ifndef __EMSCRIPTEN__
   feeder_ = std::make_unique<Feeder>(mixer);
+#endif
   SDL_PauseAudioDevice(device_, 0);
   return FMOD_ERR_NONE;
 }

@@ -3,9 +3,26 @@
 
 #include <SDL.h>
 
+#ifdef __EMSCRIPTEN__
+#include "system/browser.h"
+#endif
+
 namespace vexil {
 namespace sys {
 
+#ifdef __EMSCRIPTEN__
+// In a browser the counter is the page's demo clock, in microseconds, which the page may
+// hold or set.
+bool QueryPerformanceFrequency(int64_t* frequency) {
+  *frequency = 1000000;
+  return true;
+}
+
+bool QueryPerformanceCounter(int64_t* counter) {
+  *counter = static_cast<int64_t>(PageClockMicroseconds());
+  return true;
+}
+#else
 bool QueryPerformanceFrequency(int64_t* frequency) {
   *frequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
   return *frequency > 0;
@@ -15,6 +32,7 @@ bool QueryPerformanceCounter(int64_t* counter) {
   *counter = static_cast<int64_t>(SDL_GetPerformanceCounter());
   return true;
 }
+#endif
 
 double CounterToMilliseconds(int64_t start, int64_t end) {
   int64_t frequency = 0;
@@ -23,7 +41,13 @@ double CounterToMilliseconds(int64_t start, int64_t end) {
 }
 
 void SleepMilliseconds(uint32_t milliseconds) {
+#ifdef __EMSCRIPTEN__
+  // Waiting in a browser means giving the page its turn.
+  (void)milliseconds;
+  WaitForBrowserFrame();
+#else
   SDL_Delay(milliseconds);
+#endif
 }
 
 }  // namespace sys

@@ -40,5 +40,16 @@ std::string DynLibFolderOf(const void* address);
 // the first in byte order, as for every file a demo names (system/file_lookup.h).
 std::string DynLibFindIgnoringCase(const std::string& folder, const std::string& file);
 
+// One export of a library linked into the program.
+struct LinkedExport {
+  const char* name;
+  void* address;
+};
+
+// Makes a library that is linked into the program (the browser build has no dynamic loader)
+// loadable by its file name (e.g. "libeffectpack.so", compared without regard to case and
+// without its folder) with these exports. Only the linked-library loader keeps them.
+void RegisterLinkedLibrary(const char* file, std::vector<LinkedExport> exports);
+
 }  // namespace sys
 }  // namespace vexil

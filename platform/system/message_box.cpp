@@ -7,6 +7,10 @@
 
 #include "system/video.h"
 
+#ifdef __EMSCRIPTEN__
+#include "system/browser.h"
+#endif
+
 namespace vexil {
 namespace sys {
 
@@ -31,6 +35,12 @@ void ShowMessageBox(const std::string& caption, const std::string& text, Message
     Sink()(caption, text);
     return;
   }
+#ifdef __EMSCRIPTEN__
+  // In a browser the message shows in the page, which has room for it.
+  (void)owner;
+  ShowInPage(caption, text, icon == MessageIcon::kError);
+  return;
+#endif
   if (IsHeadless()) return;
 
   Uint32 flags = SDL_MESSAGEBOX_ERROR;

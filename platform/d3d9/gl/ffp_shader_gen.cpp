@@ -31,15 +31,31 @@ std::string Interp(const FfpKey& k) {
   return k.flatShading ? "flat " : "";
 }
 
+// GLSL 3.30 natively; GLSL ES 3.00 (WebGL 2) in the browser, with full precision throughout
+// as desktop GL computes.
+#ifdef VEXIL_GLES
+constexpr const char* kVersion =
+    "#version 300 es\nprecision highp float;\nprecision highp int;\n"
+    "precision highp sampler2D;\n";
+#else
+constexpr const char* kVersion = "#version 330 core\n";
+#endif
+
 }  // namespace
 
 std::string GenerateVertexShader(const FfpKey& k) {
   std::ostringstream s;
-  s << "#version 330 core\n" << kFfpVertexBlocksGlsl;
+  s << kVersion << kFfpVertexBlocksGlsl;
   s << "layout(location = 0) in vec4 aPosition;\n";
   if (k.hasNormal) s << "layout(location = 1) in vec3 aNormal;\n";
+#ifdef VEXIL_GLES
+  // GL ES cannot read vertex colours as BGRA: they arrive as stored and are swapped in main.
+  if (k.hasDiffuse) s << "layout(location = 2) in vec4 aDiffuseStored;\n";
+  if (k.hasSpecular) s << "layout(location = 3) in vec4 aSpecularStored;\n";
+#else
   if (k.hasDiffuse) s << "layout(location = 2) in vec4 aDiffuse;\n";
   if (k.hasSpecular) s << "layout(location = 3) in vec4 aSpecular;\n";
+#endif
   if (k.hasPointSize) s << "layout(location = 4) in float aPointSize;\n";
   for (int i = 0; i < k.texCoordCount; ++i) {
     s << "layout(location = " << (kAttrTexCoord0 + i) << ") in vec4 aTexCoord" << i << ";\n";
@@ -53,6 +69,10 @@ std::string GenerateVertexShader(const FfpKey& k) {
     if (StageSamples(k, i)) s << "out vec2 vTexCoord" << i << ";\n";
   }
   s << "void main() {\n";
+#ifdef VEXIL_GLES
+  if (k.hasDiffuse) s << "  vec4 aDiffuse = aDiffuseStored.bgra;\n";
+  if (k.hasSpecular) s << "  vec4 aSpecular = aSpecularStored.bgra;\n";
+#endif
   s << "  vec3 P = vec3(0.0);\n  vec3 N = vec3(0.0);\n";
   if (k.pretransformed) {
     // Screen-space x, y (pixel centres on integers), depth z and 1/w. Our targets are
@@ -308,7 +328,7 @@ std::string Op(DWORD op, const FfpStageKey& st, int stage, bool alpha) {
 
 std::string GenerateFragmentShader(const FfpKey& k) {
   std::ostringstream s;
-  s << "#version 330 core\n" << kFfpPixelBlockGlsl;
+  s << kVersion << kFfpPixelBlockGlsl;
   s << Interp(k) << "in vec4 vDiffuse;\n";
   if (k.specularUsed) s << Interp(k) << "in vec4 vSpecular;\n";
   if (k.fog != FogKind::kNone) s << "in float vFog;\n";
@@ -327,7 +347,13 @@ std::string GenerateFragmentShader(const FfpKey& k) {
     s << "  {\n";
     if (st.textureBound) {
       if (k.pointSprite) {
+#ifdef VEXIL_GLES
+        // GL ES fixes the sprite origin at the upper left; targets are stored upside down.
+        s << "    vec4 tex" << i << " = texture(uTexture" << i
+          << ", vec2(gl_PointCoord.x, 1.0 - gl_PointCoord.y));\n";
+#else
         s << "    vec4 tex" << i << " = texture(uTexture" << i << ", gl_PointCoord);\n";
+#endif
       } else {
         s << "    vec4 tex" << i << " = texture(uTexture" << i << ", vTexCoord" << i << ");\n";
       }

@@ -1,4 +1,4 @@
-// SDL2 context creation: 3.3 core attributes set before SDL_GL_CreateContext, and a hidden
+// SDL2 context creation: 3.3 core (or ES 3.0) attributes set before SDL_GL_CreateContext, and a hidden
 // window when the caller has none (SDL_VIDEODRIVER=offscreen gives EGL on llvmpipe).
 #include "d3d9/gl/gl_context.h"
 
@@ -13,13 +13,25 @@ std::unique_ptr<GlContext> GlContext::Create(SDL_Window* window, int width, int 
   std::unique_ptr<GlContext> ctx(new GlContext);
   if (!vexil::sys::InitVideo(error)) return nullptr;
   ctx->quitVideo_ = true;
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+#ifdef VEXIL_GLES
+  // OpenGL ES 3.0 is WebGL 2 in a browser.
+  constexpr int kMajor = 3, kMinor = 0;
+  constexpr const char* kApi = "OpenGL ES 3.0";
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+#else
+  constexpr int kMajor = 3, kMinor = 3;
+  constexpr const char* kApi = "OpenGL 3.3 core";
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+#endif
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, kMajor);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, kMinor);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   // Every target is a framebuffer object; the window only receives the final blit.
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  // A multisampled window could not receive the blit of the back buffer (GL ES forbids it).
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
   if (!window) {
     window = SDL_CreateWindow("vexil", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                               width > 0 ? width : 64, height > 0 ? height : 64,
@@ -33,16 +45,16 @@ std::unique_ptr<GlContext> GlContext::Create(SDL_Window* window, int width, int 
   ctx->window_ = window;
   ctx->context_ = SDL_GL_CreateContext(window);
   if (!ctx->context_) {
-    *error = std::string("cannot create an OpenGL 3.3 core context: ") + SDL_GetError();
+    *error = std::string("cannot create an ") + kApi + " context: " + SDL_GetError();
     return nullptr;
   }
   SDL_GL_MakeCurrent(window, ctx->context_);
   GLint major = 0, minor = 0;
   glGetIntegerv(GL_MAJOR_VERSION, &major);
   glGetIntegerv(GL_MINOR_VERSION, &minor);
-  if (major * 10 + minor < 33) {
-    *error = "OpenGL 3.3 is required, the driver offers " + std::to_string(major) + "." +
-             std::to_string(minor);
+  if (major * 10 + minor < kMajor * 10 + kMinor) {
+    *error = std::string(kApi) + " is required, the driver offers " + std::to_string(major) +
+             "." + std::to_string(minor);
     return nullptr;
   }
   return ctx;

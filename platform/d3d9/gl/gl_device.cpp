@@ -10,6 +10,32 @@
 #include "system/video.h"
 #include "system/window.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include "system/browser.h"
+
+// WebGL 2 takes flat colours from a triangle's last vertex unless the browser offers
+// WEBGL_provoking_vertex; false when it does not.
+EM_JS(int, vexil_use_first_provoking_vertex, (), {
+  var ext = GLctx && GLctx.getExtension('WEBGL_provoking_vertex');
+  if (!ext) return 0;
+  ext.provokingVertexWEBGL(ext.FIRST_VERTEX_CONVENTION_WEBGL);
+  return 1;
+});
+
+// The page may ask for the next presented frame (its tests compare frames with native
+// captures): Module.vexilFrameWanted is set, and Module.vexilTakeFrame receives the
+// top-down RGBA pixels.
+EM_JS(int, vexil_page_wants_frame, (), { return Module.vexilFrameWanted ? 1 : 0; });
+EM_JS(void, vexil_page_take_frame, (const uint8_t* rgba, int width, int height), {
+  Module.vexilFrameWanted = false;
+  if (Module.vexilTakeFrame) {
+    Module.vexilTakeFrame(HEAPU8.slice(rgba, rgba + width * height * 4), width, height);
+  }
+});
+#endif
+
 namespace vexil::d3d9 {
 
 // ---- Direct3D object ------------------------------------------------------------------------
@@ -101,10 +127,21 @@ HRESULT GlDevice::Init() {
   glGenBuffers(1, &userVertexBuffer_);
   glGenBuffers(1, &userIndexBuffer_);
   // D3D's flat shading takes a triangle's first vertex.
+#ifdef __EMSCRIPTEN__
+  if (!vexil_use_first_provoking_vertex()) {
+    std::fprintf(stderr, "vexil d3d9: the browser lacks WEBGL_provoking_vertex; flat-shaded "
+                         "triangles take the colour of their last vertex\n");
+  }
+#elif !defined(VEXIL_GLES)
   glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+#endif
+#ifndef VEXIL_GLES
+  // GL ES always takes point sizes from the program, and its sprites' origin is fixed at the
+  // upper left (the program turns the coordinate over there).
   glEnable(GL_PROGRAM_POINT_SIZE);
   // Targets are stored top row first, so a sprite's top-left is at the window's lower left.
   glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
+#endif
   glFrontFace(GL_CCW);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -112,10 +149,13 @@ HRESULT GlDevice::Init() {
   HRESULT hr = InitCommon();
   if (FAILED(hr)) return hr;
   const D3DPRESENT_PARAMETERS& pp = PresentParams();
+#ifndef __EMSCRIPTEN__
+  // In a browser the page's animation frames pace the presents.
   if (!ctx_->OwnsWindow()) {
     ctx_->SetSwapInterval(
         pp.PresentationInterval == static_cast<UINT>(D3DPRESENT_INTERVAL_IMMEDIATE) ? 0 : 1);
   }
+#endif
   // The back buffer starts black rather than undefined.
   State().dirty = kDirtyAll;
   ApplyTargets();
@@ -164,7 +204,7 @@ HRESULT GlDevice::DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
   if (flags & D3DCLEAR_ZBUFFER) {
     bits |= GL_DEPTH_BUFFER_BIT;
     glDepthMask(GL_TRUE);
-    glClearDepth(z);
+    gl_compat::ClearDepth(z);
   }
   if (flags & D3DCLEAR_STENCIL) {
     bits |= GL_STENCIL_BUFFER_BIT;
@@ -196,6 +236,11 @@ HRESULT GlDevice::DoPresent() {
       frameReader_(frameBytes_.data(), w, h, frameReaderUser_);
     }
   }
+#ifdef __EMSCRIPTEN__
+  if (vexil_page_wants_frame() && SUCCEEDED(ReadGpuSurface(back, &frameBytes_))) {
+    vexil_page_take_frame(frameBytes_.data(), static_cast<int>(w), static_cast<int>(h));
+  }
+#endif
   if (!ctx_->OwnsWindow()) {
     GLuint fbo = FramebufferFor(back, nullptr);
     int dw = 0, dh = 0;
@@ -209,6 +254,10 @@ HRESULT GlDevice::DoPresent() {
     glBlitFramebuffer(0, 0, static_cast<GLint>(w), static_cast<GLint>(h), 0, dh, dw, 0,
                       GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
     ctx_->Swap();
+#ifdef __EMSCRIPTEN__
+    // The browser shows the frame, runs its events and the sound once this returns to it.
+    vexil::sys::WaitForBrowserFrame();
+#endif
     currentFbo_ = ~0u;
     State().dirty |= kDirtyTargets;
     InvalidateShadow();
@@ -247,9 +296,16 @@ HRESULT GlDevice::WriteGpuSurface(Surface* surface) {
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture);
   unitTexture_[0] = ~0u;
+#ifdef VEXIL_GLES
+  std::vector<uint8_t> rows(surface->Bytes().begin(), surface->Bytes().end());
+  BgraToUploadRows(d.Format, rows.data(), rows.size());
+  const uint8_t* pixels = rows.data();
+#else
+  const uint8_t* pixels = surface->Bytes().data();
+#endif
   glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, static_cast<GLsizei>(d.Width),
-                  static_cast<GLsizei>(d.Height), GL_BGRA, GL_UNSIGNED_BYTE,
-                  surface->Bytes().data());
+                  static_cast<GLsizei>(d.Height), gl_compat::kUploadFormat, GL_UNSIGNED_BYTE,
+                  pixels);
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DRIVERINTERNALERROR;
 }
 

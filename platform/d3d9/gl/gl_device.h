@@ -37,6 +37,11 @@ struct DepthFormat {
   int bits;
 };
 DepthFormat GlDepthFormat(D3DFORMAT format);
+#ifdef VEXIL_GLES
+// Turns rows converted to D3D's B, G, R, A bytes into the R, G, B, A bytes GL ES uploads
+// take, with alpha 255 for formats that have none (GL ES cannot swizzle it to one).
+void BgraToUploadRows(D3DFORMAT format, uint8_t* pixels, size_t bytes);
+#endif
 
 class GlDevice final : public Device {
  public:
@@ -98,6 +103,11 @@ class GlDevice final : public Device {
   void Upload(FfpBlock block, const void* data, size_t size);
   void ApplyTextures();
   void SetupVertexInput(GLuint buffer, uintptr_t offset, UINT stride, const VertexLayout& layout);
+#ifdef VEXIL_GLES
+  // Draws a triangle primitive's edges (D3DFILL_WIREFRAME) or corners (D3DFILL_POINT), or,
+  // with D3DFILL_SOLID, the draw itself, through an index list made from the CPU copies.
+  HRESULT DrawOutlines(const DrawCall& call, DWORD fill);
+#endif
 
   // GPU objects behind resources, created on first use.
   GLuint ColorTextureOf(Surface* surface, GLint* level);

@@ -1,11 +1,14 @@
 // The one place where draw state reaches GL: dirty groups of the state mirror are applied
 // (targets, fixed-function states, viewport, program, uniform block, textures, vertex
 // input) and the validated draw is issued.
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "d3d9/formats.h"
 #include "d3d9/gl/gl_device.h"
 #include "d3d9/gl/gl_tables.h"
+#include "d3d9/primitive_edges.h"
 
 namespace vexil::d3d9 {
 
@@ -22,6 +25,7 @@ void GlDevice::ApplyTargets() {
   if (hasAlpha != targetHasAlpha_) {
     targetHasAlpha_ = hasAlpha;
     shadow_.blendSrc = 0;  // destination-alpha factors depend on the target's format
+    shadow_.colorMask = 0xffffffff;  // and, under GL ES, the alpha write mask
   }
   if (Surface* depth = DepthStencil()) {
     const float unit = static_cast<float>((1u << GlDepthFormat(depth->Desc().Format).bits) - 1);
@@ -37,9 +41,15 @@ void GlDevice::ApplyTargets() {
 }
 
 void GlDevice::SetColorMask(DWORD mask) {
+#ifdef VEXIL_GLES
+  // GL ES has no texture swizzle to make X8R8G8B8 targets sample opaque: their alpha is
+  // cleared to 1 and never written instead.
+  if (!targetHasAlpha_) mask &= ~DWORD{8};
+#else
   // X8R8G8B8 targets store whatever alpha arrives: masking it would make a software
   // rasteriser read back every pixel. Their alpha is never observed: sampling swizzles it
   // to 1, readback forces 255 and blending substitutes 1 for the destination alpha.
+#endif
   if (mask == shadow_.colorMask) return;
   shadow_.colorMask = mask;
   glColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
@@ -72,6 +82,8 @@ void GlDevice::ApplyRenderStates() {
     sh.cullFace = cull;
   }
 
+#ifndef VEXIL_GLES
+  // GL ES has no polygon mode: DoDraw redraws triangles as lines or points there.
   const int fill = static_cast<int>(r[D3DRS_FILLMODE]);
   if (fill != sh.polygonMode) {
     sh.polygonMode = fill;
@@ -79,6 +91,7 @@ void GlDevice::ApplyRenderStates() {
                                      : fill == D3DFILL_WIREFRAME ? GL_LINE
                                                                  : GL_FILL);
   }
+#endif
 
   const int blend = r[D3DRS_ALPHABLENDENABLE] != 0;
   if (blend != sh.blend) {
@@ -162,14 +175,18 @@ void GlDevice::ApplyRenderStates() {
     sh.polygonOffset = offset;
     if (offset) {
       glEnable(GL_POLYGON_OFFSET_FILL);
+#ifndef VEXIL_GLES
       glEnable(GL_POLYGON_OFFSET_LINE);
       glEnable(GL_POLYGON_OFFSET_POINT);
+#endif
       // D3D's bias is a fraction of the depth range; GL's units are the buffer's steps.
       glPolygonOffset(slope, bias * depthUnit_);
     } else {
       glDisable(GL_POLYGON_OFFSET_FILL);
+#ifndef VEXIL_GLES
       glDisable(GL_POLYGON_OFFSET_LINE);
       glDisable(GL_POLYGON_OFFSET_POINT);
+#endif
     }
   }
   ApplyScissor();
@@ -193,7 +210,11 @@ void GlDevice::ApplyViewport() {
   const D3DVIEWPORT9& vp = State().viewport;
   glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y), static_cast<GLsizei>(vp.Width),
              static_cast<GLsizei>(vp.Height));
+#ifdef VEXIL_GLES
+  glDepthRangef(vp.MinZ, vp.MaxZ);
+#else
   glDepthRange(vp.MinZ, vp.MaxZ);
+#endif
 }
 
 bool GlDevice::ApplyProgram() {
@@ -299,9 +320,15 @@ void GlDevice::SetupVertexInput(GLuint buffer, uintptr_t offset, UINT stride,
   };
   attrib(0, 0, l.positionSize, GL_FLOAT, false);
   attrib(1, l.normalOffset, 3, GL_FLOAT, false);
+#ifdef VEXIL_GLES
+  // D3DCOLOR is B, G, R, A in memory; GL ES reads it as it lies and the program swaps.
+  attrib(2, l.diffuseOffset, 4, GL_UNSIGNED_BYTE, true);
+  attrib(3, l.specularOffset, 4, GL_UNSIGNED_BYTE, true);
+#else
   // D3DCOLOR is B, G, R, A in memory: GL_BGRA reads it into rgba order.
   attrib(2, l.diffuseOffset, GL_BGRA, GL_UNSIGNED_BYTE, true);
   attrib(3, l.specularOffset, GL_BGRA, GL_UNSIGNED_BYTE, true);
+#endif
   attrib(4, l.pointSizeOffset, 1, GL_FLOAT, false);
   for (int i = 0; i < 8; ++i) {
     attrib(5 + i, i < static_cast<int>(l.texCoordCount) ? l.texCoordOffset[i] : -1,
@@ -342,6 +369,10 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
 
   const VertexLayout& layout = *call.layout;
   const GLenum mode = Lookup(gl_tables::kPrimitive, call.type);
+#ifdef VEXIL_GLES
+  const DWORD fill = s.render[D3DRS_FILLMODE];
+  if (fill != D3DFILL_SOLID && IsTrianglePrimitive(call.type)) return DrawOutlines(call, fill);
+#endif
   if (call.userVertices) {
     glBindBuffer(GL_ARRAY_BUFFER, userVertexBuffer_);
     glBufferData(GL_ARRAY_BUFFER, call.userVertexBytes, call.userVertices, GL_STREAM_DRAW);
@@ -372,11 +403,75 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
   const GLuint ib = BufferOf(call.indices, call.indices->storage, GL_ELEMENT_ARRAY_BUFFER);
   elementBuffer_ = ib;
   const size_t indexSize = call.indices->IndexSize();
+#ifdef VEXIL_GLES
+  // GL ES 3.0 has no base vertex: the vertex input starts that many vertices later instead.
+  const int64_t shifted = int64_t{call.streamOffset} + int64_t{call.baseVertex} * call.stride;
+  if (shifted < 0) return DrawOutlines(call, D3DFILL_SOLID);
+  SetupVertexInput(vb, static_cast<uintptr_t>(shifted), call.stride, layout);
+  glDrawElements(mode, static_cast<GLsizei>(call.elementCount),
+                 indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                 reinterpret_cast<const void*>(uintptr_t{call.startIndex} * indexSize));
+#else
   glDrawElementsBaseVertex(mode, static_cast<GLsizei>(call.elementCount),
                            indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                            reinterpret_cast<const void*>(call.startIndex * indexSize),
                            call.baseVertex);
+#endif
   return D3D_OK;
 }
+
+#ifdef VEXIL_GLES
+HRESULT GlDevice::DrawOutlines(const DrawCall& call, DWORD fill) {
+  // The vertex numbers the draw consumes, base vertex included, from the CPU copies.
+  std::vector<uint32_t> vertices(call.elementCount);
+  if (call.indexed) {
+    const bool userIndices = call.userVertices != nullptr;
+    const bool wide = userIndices ? call.userIndexFormat == D3DFMT_INDEX32
+                                  : call.indices->IndexSize() == 4;
+    const uint8_t* base =
+        userIndices ? static_cast<const uint8_t*>(call.userIndices)
+                    : call.indices->storage.Data() + size_t{call.startIndex} * (wide ? 4 : 2);
+    const int64_t baseVertex = userIndices ? 0 : call.baseVertex;
+    for (UINT i = 0; i < call.elementCount; ++i) {
+      uint32_t index;
+      if (wide) {
+        std::memcpy(&index, base + 4 * size_t{i}, 4);
+      } else {
+        uint16_t narrow;
+        std::memcpy(&narrow, base + 2 * size_t{i}, 2);
+        index = narrow;
+      }
+      vertices[i] = static_cast<uint32_t>(std::max<int64_t>(0, baseVertex + index));
+    }
+  } else {
+    const UINT first = call.userVertices ? 0 : call.startVertex;
+    for (UINT i = 0; i < call.elementCount; ++i) vertices[i] = first + i;
+  }
+  std::vector<uint32_t> elements;
+  GLenum mode = Lookup(gl_tables::kPrimitive, call.type);
+  if (fill == D3DFILL_SOLID) {
+    elements = std::move(vertices);
+  } else {
+    const bool points = fill == D3DFILL_POINT;
+    TriangleOutlines(call.type, vertices, points, &elements);
+    mode = points ? GL_POINTS : GL_LINES;
+  }
+  if (call.userVertices) {
+    glBindBuffer(GL_ARRAY_BUFFER, userVertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, call.userVertexBytes, call.userVertices, GL_STREAM_DRAW);
+    inputBuffer_ = ~0u;
+    SetupVertexInput(userVertexBuffer_, 0, call.stride, *call.layout);
+  } else {
+    const GLuint vb = BufferOf(call.stream, call.stream->storage, GL_ARRAY_BUFFER);
+    SetupVertexInput(vb, call.streamOffset, call.stride, *call.layout);
+  }
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, userIndexBuffer_);
+  elementBuffer_ = userIndexBuffer_;
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, elements.size() * sizeof(uint32_t), elements.data(),
+               GL_STREAM_DRAW);
+  glDrawElements(mode, static_cast<GLsizei>(elements.size()), GL_UNSIGNED_INT, nullptr);
+  return D3D_OK;
+}
+#endif
 
 }  // namespace vexil::d3d9

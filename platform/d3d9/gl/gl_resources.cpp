@@ -3,6 +3,7 @@
 // framebuffer objects per target pair and sampler objects per sampler state.
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "d3d9/formats.h"
@@ -14,11 +15,26 @@ namespace vexil::d3d9 {
 namespace {
 
 void SetSwizzleForFormat(D3DFORMAT format) {
+#ifdef VEXIL_GLES
+  // No swizzle in GL ES: uploads write alpha 255 and render targets never write alpha.
+  (void)format;
+#else
   // Formats without alpha sample as opaque whatever the unused byte holds.
   if (!HasAlpha(format)) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+#endif
 }
 
 }  // namespace
+
+#ifdef VEXIL_GLES
+void BgraToUploadRows(D3DFORMAT format, uint8_t* pixels, size_t bytes) {
+  const bool opaque = !HasAlpha(format);
+  for (size_t i = 0; i + 3 < bytes; i += 4) {
+    std::swap(pixels[i], pixels[i + 2]);
+    if (opaque) pixels[i + 3] = 255;
+  }
+}
+#endif
 
 GLuint GlDevice::TextureOf(Texture* texture) {
   if (texture->gpuName) return texture->gpuName;
@@ -31,7 +47,7 @@ GLuint GlDevice::TextureOf(Texture* texture) {
   for (size_t i = 0; i < levels.size(); ++i) {
     glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8,
                  static_cast<GLsizei>(levels[i].width), static_cast<GLsizei>(levels[i].height), 0,
-                 GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+                 gl_compat::kUploadFormat, GL_UNSIGNED_BYTE, nullptr);
   }
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
@@ -46,7 +62,11 @@ void GlDevice::UploadDirtyLevels(Texture* texture) {
   auto& levels = texture->Levels();
   std::vector<uint8_t> converted;
   const D3DFORMAT format = texture->Format();
+#ifdef VEXIL_GLES
+  const bool direct = false;
+#else
   const bool direct = format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+#endif
   for (size_t i = 0; i < levels.size() && i < 32; ++i) {
     if (!(texture->dirtyLevels & (1u << i))) continue;
     const Texture::Level& l = levels[i];
@@ -57,10 +77,14 @@ void GlDevice::UploadDirtyLevels(Texture* texture) {
         RowToBgra8(format, l.bytes.data() + static_cast<size_t>(y) * l.pitch,
                    converted.data() + static_cast<size_t>(y) * l.width * 4, l.width);
       }
+#ifdef VEXIL_GLES
+      BgraToUploadRows(format, converted.data(), converted.size());
+#endif
       pixels = converted.data();
     }
     glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), 0, 0, static_cast<GLsizei>(l.width),
-                    static_cast<GLsizei>(l.height), GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+                    static_cast<GLsizei>(l.height), gl_compat::kUploadFormat, GL_UNSIGNED_BYTE,
+                    pixels);
   }
   texture->dirtyLevels = 0;
 }
@@ -76,7 +100,8 @@ GLuint GlDevice::ColorTextureOf(Surface* surface, GLint* level) {
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(surface->Desc().Width),
-               static_cast<GLsizei>(surface->Desc().Height), 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+               static_cast<GLsizei>(surface->Desc().Height), 0, gl_compat::kUploadFormat,
+               GL_UNSIGNED_BYTE, nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   surface->gpuName = name;
   unitTexture_.fill(~0u);
@@ -128,7 +153,7 @@ HRESULT GlDevice::AllocateGpuObjects(ResourceCore* resource) {
   glDepthMask(GL_TRUE);
   glStencilMask(0xff);
   glClearColor(0, 0, 0, 1);
-  glClearDepth(1.0);
+  gl_compat::ClearDepth(1.0f);
   glClearStencil(0);
   bool ok = true;
   auto clearAttached = [&ok](GLbitfield bits) {
@@ -140,7 +165,7 @@ HRESULT GlDevice::AllocateGpuObjects(ResourceCore* resource) {
   };
   if (auto* texture = dynamic_cast<Texture*>(resource)) {
     const GLuint name = TextureOf(texture);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    gl_compat::DrawBuffer(GL_COLOR_ATTACHMENT0);
     for (size_t i = 0; ok && i < texture->Levels().size(); ++i) {
       glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name,
                              static_cast<GLint>(i));
@@ -150,14 +175,14 @@ HRESULT GlDevice::AllocateGpuObjects(ResourceCore* resource) {
     if (surface->Kind() == SurfaceKind::kDepthStencil) {
       glFramebufferRenderbuffer(GL_FRAMEBUFFER, GlDepthFormat(surface->Desc().Format).attachment,
                                 GL_RENDERBUFFER, DepthBufferOf(surface));
-      glDrawBuffer(GL_NONE);
+      gl_compat::DrawBuffer(GL_NONE);
       glReadBuffer(GL_NONE);
       clearAttached(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     } else if (surface->Kind() == SurfaceKind::kColor) {
       GLint level = 0;
       glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
                              ColorTextureOf(surface, &level), level);
-      glDrawBuffer(GL_COLOR_ATTACHMENT0);
+      gl_compat::DrawBuffer(GL_COLOR_ATTACHMENT0);
       clearAttached(GL_COLOR_BUFFER_BIT);
     }
   }
@@ -206,7 +231,7 @@ GLuint GlDevice::FramebufferFor(Surface* color, Surface* depth) {
     glDepthMask(GL_TRUE);
     glStencilMask(0xff);
     glClearColor(0, 0, 0, 1);
-    glClearDepth(1.0);
+    gl_compat::ClearDepth(1.0f);
     glClearStencil(0);
     glClear((freshColor ? GL_COLOR_BUFFER_BIT : 0) |
             (freshDepth ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
@@ -342,10 +367,15 @@ GLuint GlDevice::SamplerFor(DWORD stage) {
   const float border[4] = {((key.border >> 16) & 0xff) / 255.0f,
                            ((key.border >> 8) & 0xff) / 255.0f, (key.border & 0xff) / 255.0f,
                            (key.border >> 24) / 255.0f};
+#ifdef VEXIL_GLES
+  // GL ES 3.0 has neither border colours nor a level-of-detail bias on samplers.
+  (void)border;
+#else
   glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
   float bias;
   std::memcpy(&bias, &key.lodBias, 4);
   glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, bias);
+#endif
   glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(key.maxMipLevel));
   if (anisotropy_ && (key.min == D3DTEXF_ANISOTROPIC || key.mag == D3DTEXF_ANISOTROPIC)) {
     glSamplerParameterf(sampler, 0x84FE /* GL_TEXTURE_MAX_ANISOTROPY */,

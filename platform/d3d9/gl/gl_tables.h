@@ -42,8 +42,14 @@ constexpr GLenum kStencilOp[] = {GL_KEEP, GL_KEEP,   GL_ZERO,      GL_REPLACE,  
 static_assert(sizeof(kStencilOp) / sizeof(kStencilOp[0]) == D3DSTENCILOP_DECR + 1, "D3DSTENCILOP");
 
 // Indexed by D3DTEXTUREADDRESS (1..5). MIRRORONCE needs GL 4.4; mirrored repeat is closest.
-constexpr GLenum kAddress[] = {GL_REPEAT,        GL_REPEAT,          GL_MIRRORED_REPEAT,
-                               GL_CLAMP_TO_EDGE, GL_CLAMP_TO_BORDER, GL_MIRRORED_REPEAT};
+// GL ES 3.0 has no border colour: BORDER clamps to the edge there.
+#ifdef VEXIL_GLES
+constexpr GLenum kClampToBorder = GL_CLAMP_TO_EDGE;
+#else
+constexpr GLenum kClampToBorder = GL_CLAMP_TO_BORDER;
+#endif
+constexpr GLenum kAddress[] = {GL_REPEAT,        GL_REPEAT,      GL_MIRRORED_REPEAT,
+                               GL_CLAMP_TO_EDGE, kClampToBorder, GL_MIRRORED_REPEAT};
 static_assert(sizeof(kAddress) / sizeof(kAddress[0]) == D3DTADDRESS_MIRRORONCE + 1,
               "D3DTEXTUREADDRESS");
 

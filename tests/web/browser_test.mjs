@@ -1,0 +1,302 @@
+// The browser test of the web build: serves build-web/ on 127.0.0.1, opens it in headless
+// Chromium driven over the DevTools protocol (a pipe, no packages), starts the demo, reads
+// the frame the player presents at chosen demo times and compares each with the native
+// player's capture of the same time; checks that the sound runs and the console stays clean.
+//
+//   node tests/web/browser_test.mjs --site build-web --player build/bin/vexil
+//        --demo build/demo --script demo.gma --times 5500,21000 [--keep DIR]
+//
+// Prints one line per check and "N passed, N failed"; exits non-zero when anything failed.
+import { spawn, spawnSync } from 'node:child_process';
+import { createServer } from 'node:http';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, statSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { extname, join, resolve, sep } from 'node:path';
+import { inflateSync, deflateSync } from 'node:zlib';
+
+const args = Object.fromEntries(
+  process.argv.slice(2).reduce((pairs, word, i, all) =>
+    word.startsWith('--') ? [...pairs, [word.slice(2), all[i + 1]]] : pairs, []));
+const site = resolve(args.site || 'build-web');
+const player = resolve(args.player || 'build/bin/vexil');
+const demoDir = resolve(args.demo || 'build/demo');
+const script = args.script || 'demo.gma';
+const times = (args.times || '5500,21000,44000').split(',').map(Number);
+const browser = args.browser || 'chromium';
+// A pixel differs when a channel is more than this apart; a frame matches when at most
+// kMaxShare of its pixels differ (as the native golden-frame test judges).
+const kTolerance = 16;
+const kMaxShare = 0.01;
+const kStepTimeoutMs = 120000;
+
+let passed = 0, failed = 0;
+function check(ok, what) {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
+  if (ok) passed++; else failed++;
+}
+
+// ---- PNG: the native captures are 8-bit RGB or RGBA, not interlaced ----------------------
+function readPng(path) {
+  const bytes = readFileSync(path);
+  let pos = 8, width = 0, height = 0, type = 0;
+  const data = [];
+  while (pos < bytes.length) {
+    const length = bytes.readUInt32BE(pos);
+    const kind = bytes.toString('latin1', pos + 4, pos + 8);
+    const body = bytes.subarray(pos + 8, pos + 8 + length);
+    if (kind === 'IHDR') {
+      width = body.readUInt32BE(0); height = body.readUInt32BE(4); type = body[9];
+      if (body[8] !== 8 || body[12] !== 0 || (type !== 2 && type !== 6)) {
+        throw new Error(`${path}: only 8-bit RGB(A) PNGs are read here`);
+      }
+    } else if (kind === 'IDAT') {
+      data.push(body);
+    }
+    pos += 12 + length;
+  }
+  const channels = type === 6 ? 4 : 3, stride = width * channels;
+  const raw = inflateSync(Buffer.concat(data));
+  const out = Buffer.alloc(width * height * 4);
+  const row = Buffer.alloc(stride), prev = Buffer.alloc(stride);
+  for (let y = 0; y < height; y++) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let x = 0; x < stride; x++) {
+      const a = x >= channels ? row[x - channels] : 0, b = prev[x];
+      const c = x >= channels ? prev[x - channels] : 0;
+      let v = line[x];
+      if (filter === 1) v += a;
+      else if (filter === 2) v += b;
+      else if (filter === 3) v += (a + b) >> 1;
+      else if (filter === 4) {
+        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        v += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      row[x] = v & 255;
+    }
+    for (let x = 0; x < width; x++) {
+      for (let k = 0; k < 3; k++) out[(y * width + x) * 4 + k] = row[x * channels + k];
+      out[(y * width + x) * 4 + 3] = channels === 4 ? row[x * channels + 3] : 255;
+    }
+    row.copy(prev);
+  }
+  return { width, height, pixels: out };
+}
+
+// Writes RGBA as a PNG (for looking at a frame that did not match).
+function writePng(path, width, height, pixels) {
+  const crcTable = Array.from({ length: 256 }, (_, n) => {
+    let c = n;
+    for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+    return c >>> 0;
+  });
+  const crc = (buf) => {
+    let c = 0xffffffff;
+    for (const byte of buf) c = crcTable[(c ^ byte) & 255] ^ (c >>> 8);
+    return (c ^ 0xffffffff) >>> 0;
+  };
+  const chunk = (kind, body) => {
+    const head = Buffer.alloc(8);
+    head.writeUInt32BE(body.length, 0);
+    head.write(kind, 4, 'latin1');
+    const tail = Buffer.alloc(4);
+    tail.writeUInt32BE(crc(Buffer.concat([head.subarray(4), body])), 0);
+    return Buffer.concat([head, body, tail]);
+  };
+  const ihdr = Buffer.alloc(13);
+  ihdr.writeUInt32BE(width, 0); ihdr.writeUInt32BE(height, 4);
+  ihdr[8] = 8; ihdr[9] = 6;
+  const raw = Buffer.alloc((width * 4 + 1) * height);
+  for (let y = 0; y < height; y++) {
+    pixels.copy(raw, y * (width * 4 + 1) + 1, y * width * 4, (y + 1) * width * 4);
+  }
+  writeFileSync(path, Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]),
+    chunk('IHDR', ihdr), chunk('IDAT', deflateSync(raw)), chunk('IEND', Buffer.alloc(0))]));
+}
+
+function compare(expected, actual) {
+  if (expected.width !== actual.width || expected.height !== actual.height) {
+    return { sameSize: false, share: 1, largest: 255 };
+  }
+  let different = 0, largest = 0;
+  for (let i = 0; i < expected.pixels.length; i += 4) {
+    let worst = 0;
+    for (let k = 0; k < 3; k++) {
+      worst = Math.max(worst, Math.abs(expected.pixels[i + k] - actual.pixels[i + k]));
+    }
+    largest = Math.max(largest, worst);
+    if (worst > kTolerance) different++;
+  }
+  return { sameSize: true, share: different / (expected.width * expected.height), largest };
+}
+
+// ---- a static server for the site, on the loopback only --------------------------------
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.data': 'application/octet-stream' };
+function serve() {
+  const server = createServer((request, response) => {
+    const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = resolve(join(site, path === '/' ? 'index.html' : path));
+    if (!file.startsWith(site + sep) || !existsSync(file) || !statSync(file).isFile()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': kTypes[extname(file)] || 'application/octet-stream' });
+    response.end(readFileSync(file));
+  });
+  return new Promise((done) => server.listen(0, '127.0.0.1', () => done(server)));
+}
+
+// ---- Chromium over the DevTools protocol on a pipe (fd 3 to it, fd 4 from it) ----------
+function launch(profile) {
+  const child = spawn(browser, [
+    '--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+    '--autoplay-policy=no-user-gesture-required', '--remote-debugging-pipe',
+    '--no-first-run', '--no-default-browser-check', '--disable-extensions',
+    `--user-data-dir=${profile}`, 'about:blank'],
+  { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+  child.stderr.on('data', () => {});
+  let nextId = 1, buffer = '';
+  const waiting = new Map(), listeners = [];
+  child.stdio[4].on('data', (chunk) => {
+    buffer += chunk.toString('utf8');
+    let end;
+    while ((end = buffer.indexOf('\0')) >= 0) {
+      const message = JSON.parse(buffer.slice(0, end));
+      buffer = buffer.slice(end + 1);
+      if (message.id && waiting.has(message.id)) {
+        const { done, fail } = waiting.get(message.id);
+        waiting.delete(message.id);
+        message.error ? fail(new Error(message.error.message)) : done(message.result);
+      } else if (message.method) {
+        for (const listener of listeners) listener(message);
+      }
+    }
+  });
+  const send = (method, params = {}, sessionId) => new Promise((done, fail) => {
+    const id = nextId++;
+    waiting.set(id, { done, fail });
+    child.stdio[3].write(JSON.stringify({ id, method, params, sessionId }) + '\0');
+  });
+  return { child, send, on: (listener) => listeners.push(listener) };
+}
+
+function withTimeout(promise, ms, what) {
+  let timer;
+  return Promise.race([promise, new Promise((_, fail) => {
+    timer = setTimeout(() => fail(new Error(`${what}: no answer in ${ms / 1000} s`)), ms);
+  })]).finally(() => clearTimeout(timer));
+}
+
+// ---- the run ------------------------------------------------------------------------------
+const scratch = mkdtempSync(join(tmpdir(), 'vexil-web-test-'));
+const keep = args.keep ? resolve(args.keep) : null;
+let server, chrome;
+try {
+  // Native captures of the same moments.
+  const native = {};
+  for (const ms of times) {
+    const dir = join(scratch, `native-${ms}`);
+    const run = spawnSync(player, ['--capture', dir, '--from', String(ms), '--to', String(ms), script],
+      { cwd: demoDir, timeout: 300000, env: { ...process.env, SDL_VIDEODRIVER: 'offscreen',
+        SDL_AUDIODRIVER: 'dummy' }, stdio: ['ignore', 'ignore', 'pipe'] });
+    if (run.status !== 0) throw new Error(`native capture at ${ms} ms failed: ${run.stderr}`);
+    native[ms] = readPng(join(dir, 'frame-000000.png'));
+  }
+
+  server = await serve();
+  const url = `http://127.0.0.1:${server.address().port}/index.html?hold=${times[0]}`;
+  chrome = launch(join(scratch, 'profile'));
+  const problems = [];
+  chrome.on((message) => {
+    const p = message.params || {};
+    if (message.method === 'Runtime.consoleAPICalled' && (p.type === 'error' || p.type === 'assert')) {
+      problems.push(`console.${p.type}: ${p.args.map((a) => a.value ?? a.description).join(' ')}`);
+    } else if (message.method === 'Runtime.exceptionThrown') {
+      problems.push(`exception: ${p.exceptionDetails.exception?.description || p.exceptionDetails.text}`);
+    } else if (message.method === 'Log.entryAdded' && p.entry.level === 'error') {
+      problems.push(`log: ${p.entry.text} ${p.entry.url || ''}`);
+    }
+  });
+  const { targetId } = await chrome.send('Target.createTarget', { url: 'about:blank' });
+  const { sessionId } = await chrome.send('Target.attachToTarget', { targetId, flatten: true });
+  const page = (method, params) => chrome.send(method, params, sessionId);
+  const evaluate = async (expression, timeout = kStepTimeoutMs) => {
+    const answer = await withTimeout(page('Runtime.evaluate',
+      { expression, awaitPromise: true, returnByValue: true }), timeout, expression.slice(0, 60));
+    if (answer.exceptionDetails) {
+      throw new Error(answer.exceptionDetails.exception?.description || answer.exceptionDetails.text);
+    }
+    return answer.result.value;
+  };
+  await page('Runtime.enable');
+  await page('Log.enable');
+  await page('Page.enable');
+  await page('Page.navigate', { url });
+
+  // Loaded: the page asks for a click, which starts the demo.
+  const started = Date.now();
+  await evaluate(`new Promise((done, fail) => {
+    const t0 = Date.now();
+    (function wait() {
+      const start = document.getElementById('start');
+      if (start && !start.disabled) { start.click(); done(true); }
+      else if (Date.now() - t0 > ${kStepTimeoutMs}) fail(new Error('the page never asked for a click'));
+      else setTimeout(wait, 50);
+    })();
+  })`);
+
+  for (const ms of times) {
+    const frame = await evaluate(`new Promise((done) => {
+      Module.vexilClock.hold(${ms});
+      Module.vexilTakeFrame = (rgba, width, height) => {
+        let text = '';
+        for (let i = 0; i < rgba.length; i += 0x8000) {
+          text += String.fromCharCode.apply(null, rgba.subarray(i, i + 0x8000));
+        }
+        done({ width, height, data: btoa(text) });
+      };
+      Module.vexilFrameWanted = true;
+    })`);
+    const actual = { width: frame.width, height: frame.height, pixels: Buffer.from(frame.data, 'base64') };
+    const difference = compare(native[ms], actual);
+    check(difference.sameSize && difference.share <= kMaxShare,
+      `frame at ${ms} ms matches the native capture (${(difference.share * 100).toFixed(3)}% ` +
+      `of pixels differ by more than ${kTolerance}, largest difference ${difference.largest})`);
+    if (keep || difference.share > kMaxShare) {
+      const folder = keep || scratch;
+      writePng(join(folder, `web-${ms}.png`), actual.width, actual.height, actual.pixels);
+      if (keep) writePng(join(folder, `native-${ms}.png`), native[ms].width, native[ms].height, native[ms].pixels);
+    }
+  }
+  console.log(`frames read in ${((Date.now() - started) / 1000).toFixed(1)} s`);
+
+  // The music: the page's sound runs, and its clock goes on once released.
+  await evaluate('Module.vexilClock.release(), true');
+  const audio = await evaluate(`new Promise((done) => setTimeout(() => {
+    const context = Module.SDL2 && Module.SDL2.audioContext;
+    const first = context ? context.currentTime : -1;
+    setTimeout(() => done({ state: context ? context.state : 'none', first,
+                            later: context ? context.currentTime : -1 }), 500);
+  }, 200))`);
+  check(audio.state === 'running' && audio.later > audio.first,
+    `the audio context runs (${audio.state}, ${audio.first.toFixed(2)} s -> ${audio.later.toFixed(2)} s)`);
+
+  const messages = await evaluate(
+    `Array.from(document.querySelectorAll('.message.error')).map((m) => m.textContent)`);
+  check(messages.length === 0, `the page shows no error${messages.length ? ': ' + messages.join('; ') : ''}`);
+  check(problems.length === 0, `the console has no errors${problems.length ? ':\n  ' + problems.join('\n  ') : ''}`);
+} catch (error) {
+  check(false, String(error && error.stack || error));
+} finally {
+  if (chrome) {
+    chrome.child.kill('SIGTERM');
+    await new Promise((done) => { chrome.child.once('exit', done); setTimeout(done, 5000); });
+    if (chrome.child.exitCode === null) chrome.child.kill('SIGKILL');
+  }
+  if (server) server.close();
+  if (keep || failed === 0) rmSync(scratch, { recursive: true, force: true });
+  else console.log(`pictures of frames that did not match are in ${scratch}`);
+}
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed === 0 ? 0 : 1);
