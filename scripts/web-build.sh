@@ -8,12 +8,13 @@
 #
 # Installs emscripten and chromium from Debian when they are missing; the libraries the
 # player needs are built from Debian's source packages into a cache that later runs reuse:
-# VEXIL_WEB_CACHE, by default ~/.cache/vexil-web (kept outside the repository).
+# VEXIL_WEB_CACHE, by default ~/.cache/vexil-web (kept outside the repository). VEXIL_WEB_OUT
+# names another output folder than build-web/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 CACHE=${VEXIL_WEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vexil-web}
-OUT=$ROOT/build-web
+OUT=${VEXIL_WEB_OUT:-$ROOT/build-web}
 WASM_BUILD=$ROOT/build-wasm
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 

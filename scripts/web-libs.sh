@@ -60,11 +60,20 @@ build() {
   folder=$(unpack "$package")
   echo "web-libs: building $name $version"
   start=$SECONDS
-  (cd "$folder" && "recipe_$name") >"$CACHE/stamps/$name.log" 2>&1 || {
+  # Not part of an && or || list, so that the first failing step stops the recipe.
+  set +e
+  (
+    set -e
+    cd "$folder"
+    "recipe_$name"
+  ) >"$CACHE/stamps/$name.log" 2>&1
+  local status=$?
+  set -e
+  if [ $status -ne 0 ]; then
     echo "web-libs: $name failed; the log is $CACHE/stamps/$name.log" >&2
     tail -n 30 "$CACHE/stamps/$name.log" >&2
     exit 1
-  }
+  fi
   rm -f "$CACHE/stamps/$name"-*
   touch "$stamp"
   echo "web-libs: $name built in $((SECONDS - start)) s"
@@ -140,9 +149,16 @@ recipe_flac() {
     -DBUILD_CXXLIBS=OFF -DINSTALL_MANPAGES=OFF -DWITH_STACK_PROTECTOR=OFF -DWITH_FORTIFY_SOURCE=OFF
 }
 
+# Debian's opus source lacks a file its CMake build includes: the autotools build serves.
 recipe_opus() {
-  cmake_build -DOPUS_BUILD_PROGRAMS=OFF -DOPUS_BUILD_TESTING=OFF -DOPUS_STACK_PROTECTOR=OFF \
-    -DOPUS_FORTIFY_SOURCE=OFF
+  emmake make distclean >/dev/null 2>&1 || true
+  # A host other than the build machine makes configure cross-compile (not run what emcc
+  # makes); its config.sub knows no wasm32, and no processor-specific code is wanted.
+  $NICE emconfigure ./configure --host=i686-pc-linux-gnu --prefix="$PREFIX" \
+    --disable-shared --enable-static --disable-extra-programs --disable-doc \
+    --disable-stack-protector --disable-intrinsics --disable-rtcd
+  $NICE emmake make -j"$JOBS"
+  emmake make install
 }
 
 recipe_sndfile() {
@@ -157,6 +173,16 @@ recipe_samplerate() {
 
 recipe_sdl2() {
   cmake_build -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_PTHREADS=OFF -DSDL_THREADS=OFF
+}
+
+# xxHash (the player's frame hashes): its one source file.
+recipe_xxhash() {
+  $NICE emcc -O2 -c xxhash.c -o xxhash.o
+  emar rcs libxxhash.a xxhash.o
+  install -D -m644 libxxhash.a "$PREFIX/lib/libxxhash.a"
+  install -D -m644 xxhash.h "$PREFIX/include/xxhash.h"
+  printf 'prefix=%s\nName: libxxhash\nDescription: xxHash\nVersion: 0.8\nLibs: -L${prefix}/lib -lxxhash\nCflags: -I${prefix}/include\n' \
+    "$PREFIX" >"$PREFIX/lib/pkgconfig/libxxhash.pc"
 }
 
 # Dear ImGui's core, which the player's setup dialog is written against.
@@ -187,5 +213,6 @@ build opus opus
 build sndfile libsndfile
 build samplerate libsamplerate0
 build imgui imgui
+build xxhash xxhash
 build sdl2 libsdl2
 echo "web-libs: all libraries are in $PREFIX"

@@ -1,4 +1,4 @@
-// What only the browser build has: the page around the player (web/index.html). Defined in
+// What only the browser build has: the page around the player (player/web/index.html). Defined in
 // system/web/browser.cpp, which only the browser build compiles.
 #pragma once
 

@@ -21,8 +21,10 @@ TEST(PrimitiveEdges, ListGivesEachTrianglesThreeEdgesAndIgnoresLeftovers) {
 }
 
 TEST(PrimitiveEdges, StripAndFanShareVerticesAsD3DBuildsTheirTriangles) {
-  EXPECT_EQ(Outline(D3DPT_TRIANGLESTRIP, {0, 1, 2, 3}), (Indices{0, 1, 1, 2, 2, 0, 1, 2, 2, 3, 3, 1}));
-  EXPECT_EQ(Outline(D3DPT_TRIANGLEFAN, {0, 1, 2, 3}), (Indices{0, 1, 1, 2, 2, 0, 0, 2, 2, 3, 3, 0}));
+  EXPECT_EQ(Outline(D3DPT_TRIANGLESTRIP, {0, 1, 2, 3}),
+            (Indices{0, 1, 1, 2, 2, 0, 1, 2, 2, 3, 3, 1}));
+  EXPECT_EQ(Outline(D3DPT_TRIANGLEFAN, {0, 1, 2, 3}),
+            (Indices{0, 1, 1, 2, 2, 0, 0, 2, 2, 3, 3, 0}));
 }
 
 TEST(PrimitiveEdges, PointFillGivesCornersAndOtherPrimitivesAreLeftAlone) {

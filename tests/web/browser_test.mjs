@@ -178,7 +178,11 @@ function launch(profile) {
     waiting.set(id, { done, fail });
     child.stdio[3].write(JSON.stringify({ id, method, params, sessionId }) + '\0');
   });
-  return { child, send, on: (listener) => listeners.push(listener) };
+  const on = (listener) => listeners.push(listener);
+  const once = (method) => new Promise((done) => on((message) => {
+    if (message.method === method) done(message.params);
+  }));
+  return { child, send, on, once };
 }
 
 function withTimeout(promise, ms, what) {
@@ -232,7 +236,9 @@ try {
   await page('Runtime.enable');
   await page('Log.enable');
   await page('Page.enable');
+  let loaded = chrome.once('Page.loadEventFired');
   await page('Page.navigate', { url });
+  await withTimeout(loaded, kStepTimeoutMs, 'loading the page');
 
   // Loaded: the page asks for a click, which starts the demo.
   const started = Date.now();
@@ -286,6 +292,26 @@ try {
     `Array.from(document.querySelectorAll('.message.error')).map((m) => m.textContent)`);
   check(messages.length === 0, `the page shows no error${messages.length ? ': ' + messages.join('; ') : ''}`);
   check(problems.length === 0, `the console has no errors${problems.length ? ':\n  ' + problems.join('\n  ') : ''}`);
+
+  // A script that is not there: the page says so itself, and the player ends.
+  loaded = chrome.once('Page.loadEventFired');
+  await page('Page.navigate', { url: url.replace(/\?.*$/, '?script=no-such-script.xml&autostart') });
+  await withTimeout(loaded, kStepTimeoutMs, 'loading the page again');
+  const missing = await evaluate(`new Promise((done) => {
+    const t0 = Date.now();
+    (function wait() {
+      const shown = Array.from(document.querySelectorAll('.message.error')).map((m) => m.textContent);
+      const status = document.getElementById('status').textContent;
+      if ((shown.length && /could not play/.test(status)) || Date.now() - t0 > ${kStepTimeoutMs}) {
+        done({ shown, status });
+      } else {
+        setTimeout(wait, 50);
+      }
+    })();
+  })`);
+  check(missing.shown.some((text) => text.includes('no-such-script.xml')) &&
+        /could not play/.test(missing.status),
+    `a missing script is reported in the page (${JSON.stringify(missing.shown)}, "${missing.status}")`);
 } catch (error) {
   check(false, String(error && error.stack || error));
 } finally {
@@ -295,8 +321,9 @@ try {
     if (chrome.child.exitCode === null) chrome.child.kill('SIGKILL');
   }
   if (server) server.close();
+  rmSync(join(scratch, 'profile'), { recursive: true, force: true });
   if (keep || failed === 0) rmSync(scratch, { recursive: true, force: true });
-  else console.log(`pictures of frames that did not match are in ${scratch}`);
+  else console.log(`what the failed run left (frames that did not match) is in ${scratch}`);
 }
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed === 0 ? 0 : 1);

@@ -1,5 +1,5 @@
-// SDL2 context creation: 3.3 core (or ES 3.0) attributes set before SDL_GL_CreateContext, and a hidden
-// window when the caller has none (SDL_VIDEODRIVER=offscreen gives EGL on llvmpipe).
+// SDL2 context creation: 3.3 core (or ES 3.0) attributes set before SDL_GL_CreateContext, and a
+// hidden window when the caller has none (SDL_VIDEODRIVER=offscreen gives EGL on llvmpipe).
 #include "d3d9/gl/gl_context.h"
 
 #include <cstring>
@@ -53,8 +53,8 @@ std::unique_ptr<GlContext> GlContext::Create(SDL_Window* window, int width, int 
   glGetIntegerv(GL_MAJOR_VERSION, &major);
   glGetIntegerv(GL_MINOR_VERSION, &minor);
   if (major * 10 + minor < kMajor * 10 + kMinor) {
-    *error = std::string(kApi) + " is required, the driver offers " + std::to_string(major) +
-             "." + std::to_string(minor);
+    *error = std::string(kApi) + " is required, the driver offers " + std::to_string(major) + "." +
+             std::to_string(minor);
     return nullptr;
   }
   return ctx;

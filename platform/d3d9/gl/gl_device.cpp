@@ -18,7 +18,7 @@
 // WebGL 2 takes flat colours from a triangle's last vertex unless the browser offers
 // WEBGL_provoking_vertex; false when it does not.
 EM_JS(int, vexil_use_first_provoking_vertex, (), {
-  var ext = GLctx && GLctx.getExtension('WEBGL_provoking_vertex');
+  var ext = GLctx && GLctx.getExtension("WEBGL_provoking_vertex");
   if (!ext) return 0;
   ext.provokingVertexWEBGL(ext.FIRST_VERTEX_CONVENTION_WEBGL);
   return 1;
@@ -129,8 +129,9 @@ HRESULT GlDevice::Init() {
   // D3D's flat shading takes a triangle's first vertex.
 #ifdef __EMSCRIPTEN__
   if (!vexil_use_first_provoking_vertex()) {
-    std::fprintf(stderr, "vexil d3d9: the browser lacks WEBGL_provoking_vertex; flat-shaded "
-                         "triangles take the colour of their last vertex\n");
+    std::fprintf(stderr,
+                 "vexil d3d9: the browser lacks WEBGL_provoking_vertex; flat-shaded "
+                 "triangles take the colour of their last vertex\n");
   }
 #elif !defined(VEXIL_GLES)
   glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);

@@ -24,7 +24,7 @@ void GlDevice::ApplyTargets() {
   const bool hasAlpha = HasAlpha(color->Desc().Format);
   if (hasAlpha != targetHasAlpha_) {
     targetHasAlpha_ = hasAlpha;
-    shadow_.blendSrc = 0;  // destination-alpha factors depend on the target's format
+    shadow_.blendSrc = 0;            // destination-alpha factors depend on the target's format
     shadow_.colorMask = 0xffffffff;  // and, under GL ES, the alpha write mask
   }
   if (Surface* depth = DepthStencil()) {
@@ -426,8 +426,8 @@ HRESULT GlDevice::DrawOutlines(const DrawCall& call, DWORD fill) {
   std::vector<uint32_t> vertices(call.elementCount);
   if (call.indexed) {
     const bool userIndices = call.userVertices != nullptr;
-    const bool wide = userIndices ? call.userIndexFormat == D3DFMT_INDEX32
-                                  : call.indices->IndexSize() == 4;
+    const bool wide =
+        userIndices ? call.userIndexFormat == D3DFMT_INDEX32 : call.indices->IndexSize() == 4;
     const uint8_t* base =
         userIndices ? static_cast<const uint8_t*>(call.userIndices)
                     : call.indices->storage.Data() + size_t{call.startIndex} * (wide ? 4 : 2);

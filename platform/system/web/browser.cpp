@@ -1,5 +1,5 @@
 // The page's side of the browser build: animation frames, messages and the demo clock. The
-// page (web/index.html) provides Module.vexilShowMessage and Module.vexilClock.
+// page (player/web/index.html) provides Module.vexilShowMessage and Module.vexilClock.
 #include "system/browser.h"
 
 #include <emscripten.h>
@@ -15,13 +15,12 @@ EM_JS(void, vexil_show_in_page, (const char* caption, const char* text, int erro
   if (Module.vexilShowMessage) {
     Module.vexilShowMessage(c, t, !!error);
   } else {
-    (error ? console.error : console.log)(c + ': ' + t);
+    (error ? console.error : console.log)(c + ": " + t);
   }
 });
 
-EM_JS(double, vexil_page_clock_us, (), {
-  return (Module.vexilClock ? Module.vexilClock.now() : performance.now()) * 1000;
-});
+EM_JS(double, vexil_page_clock_us, (),
+      { return (Module.vexilClock ? Module.vexilClock.now() : performance.now()) * 1000; });
 
 }  // namespace
 
