@@ -108,10 +108,10 @@ recipe_libpng() {
     -DZLIB_ROOT="$PREFIX"
 }
 
-# CMake's type-size check misreads emscripten's output: wasm32's sizes are given.
+# Its install folder for libraries must be absolute (a relative one lands in the source).
 recipe_libjpeg() {
   cmake_build -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
-    -DWITH_JAVA=OFF -DCMAKE_INSTALL_LIBDIR=lib -DHAVE_SIZE_T=TRUE -DSIZE_T=4 \
+    -DWITH_JAVA=OFF -DCMAKE_INSTALL_LIBDIR="$PREFIX/lib" -DHAVE_SIZE_T=TRUE -DSIZE_T=4 \
     -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4
 }
 

@@ -8,9 +8,12 @@
 
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "d3dx9/d3dx9err.h"
 #include "d3dx9/media_limits.h"
@@ -18,6 +21,23 @@
 
 namespace d3dx {
 namespace {
+
+// The number written in [first, last) exactly, whatever the locale; false when the text is not
+// all one number or it does not fit a double.
+bool ReadDouble(const char* first, const char* last, double* value) {
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 170000
+  // Older libc++ (the browser build's) has no floating-point from_chars; its strtod ignores
+  // the locale there, as a browser has only the "C" one.
+  const std::string text(first, last);
+  char* end = nullptr;
+  errno = 0;
+  *value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end == text.c_str() + text.size() && errno != ERANGE;
+#else
+  const auto result = std::from_chars(first, last, *value);
+  return result.ec == std::errc() && result.ptr == last;
+#endif
+}
 
 // Thrown inside the reader only; ReadXFile turns it into an error result.
 struct ParseError {
@@ -144,8 +164,7 @@ class Lexer {
     const char* first = reinterpret_cast<const char*>(d_ + start);
     const char* last = reinterpret_cast<const char*>(d_ + pos_);
     double value = 0;
-    const auto result = std::from_chars(first, last, value);
-    if (result.ec != std::errc() || result.ptr != last) {
+    if (!ReadDouble(first, last, &value)) {
       // "1.#QNAN0" and friends, written by old exporters for broken values, read as 0.
       while (pos_ < n_ && (std::isalnum(d_[pos_]) || d_[pos_] == '#')) ++pos_;
       value = 0;

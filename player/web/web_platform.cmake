@@ -14,3 +14,8 @@ set(STB_INCLUDE_DIR /usr/include/stb CACHE PATH "Debian's stb headers")
 # One thread: the page's. Plug-ins are linked in, so every library is a static one.
 set(BUILD_SHARED_LIBS OFF)
 set_property(GLOBAL PROPERTY TARGET_SUPPORTS_SHARED_LIBS FALSE)
+# Sources that write <stb/...> find Debian's stb headers through a folder of their own: the
+# rest of /usr/include must stay out of a browser build.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/web-include)
+file(CREATE_LINK /usr/include/stb ${CMAKE_BINARY_DIR}/web-include/stb SYMBOLIC)
+include_directories(SYSTEM ${CMAKE_BINARY_DIR}/web-include)

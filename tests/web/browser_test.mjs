@@ -4,12 +4,12 @@
 // player's capture of the same time; checks that the sound runs and the console stays clean.
 //
 //   node tests/web/browser_test.mjs --site build-web --player build/bin/vexil
-//        --demo build/demo --script demo.gma --times 5500,21000 [--keep DIR]
+//        --demo build/demo --script demo.gma --times 5500,21000 [--starttime MS] [--keep DIR]
 //
 // Prints one line per check and "N passed, N failed"; exits non-zero when anything failed.
 import { spawn, spawnSync } from 'node:child_process';
 import { createServer } from 'node:http';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, statSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { extname, join, resolve, sep } from 'node:path';
 import { inflateSync, deflateSync } from 'node:zlib';
@@ -22,6 +22,8 @@ const player = resolve(args.player || 'build/bin/vexil');
 const demoDir = resolve(args.demo || 'build/demo');
 const script = args.script || 'demo.gma';
 const times = (args.times || '5500,21000,44000').split(',').map(Number);
+// The page's clock counts from the script's start time (its "starttime" setting).
+const starttime = Number(args.starttime || 0);
 const browser = args.browser || 'chromium';
 // A pixel differs when a channel is more than this apart; a frame matches when at most
 // kMaxShare of its pixels differ (as the native golden-frame test judges).
@@ -195,6 +197,7 @@ function withTimeout(promise, ms, what) {
 // ---- the run ------------------------------------------------------------------------------
 const scratch = mkdtempSync(join(tmpdir(), 'vexil-web-test-'));
 const keep = args.keep ? resolve(args.keep) : null;
+if (keep) mkdirSync(keep, { recursive: true });
 let server, chrome;
 try {
   // Native captures of the same moments.
@@ -209,7 +212,8 @@ try {
   }
 
   server = await serve();
-  const url = `http://127.0.0.1:${server.address().port}/index.html?hold=${times[0]}`;
+  // Held at the start: nothing moves until a frame is asked for at a time.
+  const url = `http://127.0.0.1:${server.address().port}/index.html?hold=0`;
   chrome = launch(join(scratch, 'profile'));
   const problems = [];
   chrome.on((message) => {
@@ -252,9 +256,19 @@ try {
     })();
   })`);
 
+  // The clock may move only once the main loop runs (it starts the demo clock): wait for a frame.
+  await evaluate(`new Promise((done, fail) => {
+    const t0 = Date.now();
+    (function wait() {
+      if (Module.vexilFramesPresented > 0) done(true);
+      else if (Date.now() - t0 > ${kStepTimeoutMs}) fail(new Error('the demo never presented a frame'));
+      else setTimeout(wait, 20);
+    })();
+  })`);
+
   for (const ms of times) {
     const frame = await evaluate(`new Promise((done) => {
-      Module.vexilClock.hold(${ms});
+      Module.vexilClock.hold(${ms - starttime});
       Module.vexilTakeFrame = (rgba, width, height) => {
         let text = '';
         for (let i = 0; i < rgba.length; i += 0x8000) {

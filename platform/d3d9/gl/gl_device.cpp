@@ -24,10 +24,13 @@ EM_JS(int, vexil_use_first_provoking_vertex, (), {
   return 1;
 });
 
-// The page may ask for the next presented frame (its tests compare frames with native
-// captures): Module.vexilFrameWanted is set, and Module.vexilTakeFrame receives the
-// top-down RGBA pixels.
-EM_JS(int, vexil_page_wants_frame, (), { return Module.vexilFrameWanted ? 1 : 0; });
+// The page counts the presented frames (Module.vexilFramesPresented: the demo runs) and may
+// ask for the next one (its tests compare frames with native captures): then
+// Module.vexilFrameWanted is set, and Module.vexilTakeFrame receives the top-down RGBA pixels.
+EM_JS(int, vexil_page_wants_frame, (), {
+  Module.vexilFramesPresented = (Module.vexilFramesPresented || 0) + 1;
+  return Module.vexilFrameWanted ? 1 : 0;
+});
 EM_JS(void, vexil_page_take_frame, (const uint8_t* rgba, int width, int height), {
   Module.vexilFrameWanted = false;
   if (Module.vexilTakeFrame) {
@@ -149,9 +152,9 @@ HRESULT GlDevice::Init() {
 
   HRESULT hr = InitCommon();
   if (FAILED(hr)) return hr;
-  const D3DPRESENT_PARAMETERS& pp = PresentParams();
 #ifndef __EMSCRIPTEN__
   // In a browser the page's animation frames pace the presents.
+  const D3DPRESENT_PARAMETERS& pp = PresentParams();
   if (!ctx_->OwnsWindow()) {
     ctx_->SetSwapInterval(
         pp.PresentationInterval == static_cast<UINT>(D3DPRESENT_INTERVAL_IMMEDIATE) ? 0 : 1);
