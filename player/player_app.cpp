@@ -38,6 +38,10 @@
 #include "system/window.h"
 #include "video_sink_loader.h"
 
+#ifdef __EMSCRIPTEN__
+#include "web/page_session.h"
+#endif
+
 namespace {
 
 // A frame-limited loop waiting this long or more for its next frame gives the time back to
@@ -346,6 +350,11 @@ bool CPlayerApp::CreateHeadlessDevice() {
 }
 
 void CPlayerApp::MainLoop() {
+#ifdef __EMSCRIPTEN__
+  // In a web page the page may seek and pause the demo as well.
+  vexil::RunPageSession(this);
+  return;
+#endif
   vexil::sys::ShowAppWindow(m_window.handle);
   vexil::sys::HideMouseCursor(true);
   vexil::sys::RefuseScreenSaver();

@@ -185,6 +185,21 @@ recipe_xxhash() {
     "$PREFIX" >"$PREFIX/lib/pkgconfig/libxxhash.pc"
 }
 
+# libdeflate (the PNG frames of a capture): its portable sources; the processor-specific
+# parts build to nothing for wasm.
+recipe_libdeflate() {
+  local f objects=()
+  for f in lib/*.c lib/*/*.c; do
+    $NICE emcc -O2 -I. -c "$f" -o "${f//\//_}.o"
+    objects+=("${f//\//_}.o")
+  done
+  emar rcs libdeflate.a "${objects[@]}"
+  install -D -m644 libdeflate.a "$PREFIX/lib/libdeflate.a"
+  install -D -m644 libdeflate.h "$PREFIX/include/libdeflate.h"
+  printf 'prefix=%s\nName: libdeflate\nDescription: libdeflate\nVersion: 1.14\nLibs: -L${prefix}/lib -ldeflate\nCflags: -I${prefix}/include\n' \
+    "$PREFIX" >"$PREFIX/lib/pkgconfig/libdeflate.pc"
+}
+
 # Dear ImGui's core, which the player's setup dialog is written against.
 recipe_imgui() {
   local f objects=()
@@ -214,5 +229,6 @@ build sndfile libsndfile
 build samplerate libsamplerate0
 build imgui imgui
 build xxhash xxhash
+build libdeflate libdeflate
 build sdl2 libsdl2
 echo "web-libs: all libraries are in $PREFIX"

@@ -14,9 +14,18 @@ void WaitForBrowserFrame();
 // Shows a message in the page itself (a person may have no console open).
 void ShowInPage(const std::string& caption, const std::string& text, bool error);
 
-// The page's demo clock in microseconds: it runs from the page's start, and the page may
-// hold it or set it (its tests read frames at chosen demo times).
-double PageClockMicroseconds();
+// What the page asks of the demo's time (Module.vexilTransport): a link may open the demo
+// paused at a moment, and the browser test reads frames at chosen demo times.
+enum class PageCommandKind { kSeek, kPause, kPlay };
+struct PageCommand {
+  PageCommandKind kind = PageCommandKind::kPlay;
+  double ms = 0.0;  // the demo time of a seek
+};
+// The oldest command the page has not yet handed over; false when there is none.
+bool TakePageCommand(PageCommand* command);
+// Tells the page the demo time of the frame about to be drawn (its tests check which frame
+// they read).
+void TellPageFrameTime(double ms);
 
 }  // namespace sys
 }  // namespace vexil

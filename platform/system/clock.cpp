@@ -10,19 +10,6 @@
 namespace vexil {
 namespace sys {
 
-#ifdef __EMSCRIPTEN__
-// In a browser the counter is the page's demo clock, in microseconds, which the page may
-// hold or set.
-bool QueryPerformanceFrequency(int64_t* frequency) {
-  *frequency = 1000000;
-  return true;
-}
-
-bool QueryPerformanceCounter(int64_t* counter) {
-  *counter = static_cast<int64_t>(PageClockMicroseconds());
-  return true;
-}
-#else
 bool QueryPerformanceFrequency(int64_t* frequency) {
   *frequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
   return *frequency > 0;
@@ -32,7 +19,6 @@ bool QueryPerformanceCounter(int64_t* counter) {
   *counter = static_cast<int64_t>(SDL_GetPerformanceCounter());
   return true;
 }
-#endif
 
 double CounterToMilliseconds(int64_t start, int64_t end) {
   int64_t frequency = 0;

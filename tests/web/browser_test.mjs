@@ -4,9 +4,13 @@
 // player's capture of the same time; checks that the sound runs and the console stays clean.
 //
 //   node tests/web/browser_test.mjs --site build-web --player build/bin/vexil
-//        --demo build/demo --script demo.gma --times 5500,21000 [--starttime MS] [--keep DIR]
+//        --demo build/demo --script demo.gma --times 5500,21000 [--keep DIR]
 //
-// Prints one line per check and "N passed, N failed"; exits non-zero when anything failed.
+// Each compared frame is the first one of a page opened paused at that time (?hold=MS), as each
+// native capture is the first frame of a player started there: what a demo keeps from frame to
+// frame (the trail tube "zuravisnurr", render targets, device state an effect leaves behind)
+// starts from the same state on both sides. The last page then plays on, seeks while playing
+// and is checked for its sound.
 import { spawn, spawnSync } from 'node:child_process';
 import { createServer } from 'node:http';
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, statSync } from 'node:fs';
@@ -21,12 +25,15 @@ const site = resolve(args.site || 'build-web');
 const player = resolve(args.player || 'build/bin/vexil');
 const demoDir = resolve(args.demo || 'build/demo');
 const script = args.script || 'demo.gma';
-const times = (args.times || '5500,21000,44000').split(',').map(Number);
-// The page's clock counts from the script's start time (its "starttime" setting).
-const starttime = Number(args.starttime || 0);
+const times = (args.times || '5500,21000,44000').split(',').map(Number).sort((a, b) => a - b);
 const browser = args.browser || 'chromium';
-// A pixel differs when a channel is more than this apart; a frame matches when at most
-// kMaxShare of its pixels differ (as the native golden-frame test judges).
+// Frames are compared in blocks of 2 x 2 pixels: a block differs when the mean of a channel is
+// more than kTolerance apart, and a frame matches when at most kMaxShare of its blocks differ.
+// The browser draws with SwiftShader and the native capture with llvmpipe: fine texture detail
+// far away (the torus tunnel's end) is sampled differently pixel by pixel, 2.4% of single
+// pixels in the worst frame against 0.13% of blocks; a missing or misdrawn effect differs in
+// far more blocks than that.
+const kBlock = 2;
 const kTolerance = 16;
 const kMaxShare = 0.01;
 const kStepTimeoutMs = 120000;
@@ -120,16 +127,27 @@ function compare(expected, actual) {
   if (expected.width !== actual.width || expected.height !== actual.height) {
     return { sameSize: false, share: 1, largest: 255 };
   }
-  let different = 0, largest = 0;
-  for (let i = 0; i < expected.pixels.length; i += 4) {
-    let worst = 0;
-    for (let k = 0; k < 3; k++) {
-      worst = Math.max(worst, Math.abs(expected.pixels[i + k] - actual.pixels[i + k]));
+  const { width, height } = expected;
+  let different = 0, blocks = 0, largest = 0;
+  for (let y = 0; y + kBlock <= height; y += kBlock) {
+    for (let x = 0; x + kBlock <= width; x += kBlock) {
+      let worst = 0;
+      for (let k = 0; k < 3; k++) {
+        let sum = 0;
+        for (let j = 0; j < kBlock; j++) {
+          for (let i = 0; i < kBlock; i++) {
+            const at = ((y + j) * width + x + i) * 4 + k;
+            sum += expected.pixels[at] - actual.pixels[at];
+          }
+        }
+        worst = Math.max(worst, Math.abs(sum) / (kBlock * kBlock));
+      }
+      largest = Math.max(largest, worst);
+      if (worst > kTolerance) different++;
+      blocks++;
     }
-    largest = Math.max(largest, worst);
-    if (worst > kTolerance) different++;
   }
-  return { sameSize: true, share: different / (expected.width * expected.height), largest };
+  return { sameSize: true, share: different / blocks, largest: Math.round(largest) };
 }
 
 // ---- a static server for the site, on the loopback only --------------------------------
@@ -200,7 +218,7 @@ const keep = args.keep ? resolve(args.keep) : null;
 if (keep) mkdirSync(keep, { recursive: true });
 let server, chrome;
 try {
-  // Native captures of the same moments.
+  // Native captures of the same moments, each from a player started there.
   const native = {};
   for (const ms of times) {
     const dir = join(scratch, `native-${ms}`);
@@ -212,8 +230,7 @@ try {
   }
 
   server = await serve();
-  // Held at the start: nothing moves until a frame is asked for at a time.
-  const url = `http://127.0.0.1:${server.address().port}/index.html?hold=0`;
+  const pageUrl = `http://127.0.0.1:${server.address().port}/index.html`;
   chrome = launch(join(scratch, 'profile'));
   const problems = [];
   chrome.on((message) => {
@@ -237,70 +254,90 @@ try {
     }
     return answer.result.value;
   };
+  const open = async (query) => {
+    const loaded = chrome.once('Page.loadEventFired');
+    await page('Page.navigate', { url: `${pageUrl}?${query}` });
+    await withTimeout(loaded, kStepTimeoutMs, 'loading the page');
+  };
   await page('Runtime.enable');
   await page('Log.enable');
   await page('Page.enable');
-  let loaded = chrome.once('Page.loadEventFired');
-  await page('Page.navigate', { url });
-  await withTimeout(loaded, kStepTimeoutMs, 'loading the page');
 
-  // Loaded: the page asks for a click, which starts the demo.
-  const started = Date.now();
-  await evaluate(`new Promise((done, fail) => {
-    const t0 = Date.now();
-    (function wait() {
-      const start = document.getElementById('start');
-      if (start && !start.disabled) { start.click(); done(true); }
-      else if (Date.now() - t0 > ${kStepTimeoutMs}) fail(new Error('the page never asked for a click'));
-      else setTimeout(wait, 50);
-    })();
-  })`);
-
-  // The clock may move only once the main loop runs (it starts the demo clock): wait for a frame.
-  await evaluate(`new Promise((done, fail) => {
-    const t0 = Date.now();
-    (function wait() {
-      if (Module.vexilFramesPresented > 0) done(true);
-      else if (Date.now() - t0 > ${kStepTimeoutMs}) fail(new Error('the demo never presented a frame'));
-      else setTimeout(wait, 20);
-    })();
-  })`);
-
-  for (const ms of times) {
-    const frame = await evaluate(`new Promise((done) => {
-      Module.vexilClock.hold(${ms - starttime});
-      Module.vexilTakeFrame = (rgba, width, height) => {
-        let text = '';
-        for (let i = 0; i < rgba.length; i += 0x8000) {
-          text += String.fromCharCode.apply(null, rgba.subarray(i, i + 0x8000));
-        }
-        done({ width, height, data: btoa(text) });
-      };
-      Module.vexilFrameWanted = true;
-    })`);
+  // The next frame the player presents, with the demo time it was drawn at. `action` runs
+  // once the page is ready for it.
+  const kTakeFrame = `Module.vexilTakeFrame = (rgba, width, height) => {
+      Module.vexilTakeFrame = null;
+      let text = '';
+      for (let i = 0; i < rgba.length; i += 0x8000) {
+        text += String.fromCharCode.apply(null, rgba.subarray(i, i + 0x8000));
+      }
+      done({ width, height, time: Module.vexilTransport.frameTime, data: btoa(text) });
+    };
+    Module.vexilFrameWanted = true;`;
+  const compareFrame = (frame, ms, what) => {
     const actual = { width: frame.width, height: frame.height, pixels: Buffer.from(frame.data, 'base64') };
     const difference = compare(native[ms], actual);
-    check(difference.sameSize && difference.share <= kMaxShare,
-      `frame at ${ms} ms matches the native capture (${(difference.share * 100).toFixed(3)}% ` +
-      `of pixels differ by more than ${kTolerance}, largest difference ${difference.largest})`);
+    check(frame.time === ms && difference.sameSize && difference.share <= kMaxShare,
+      `${what} at ${ms} ms (drawn at ${frame.time} ms) matches the native capture ` +
+      `(${(difference.share * 100).toFixed(3)}% of ${kBlock}x${kBlock} blocks differ by more ` +
+      `than ${kTolerance}, ` +
+      `largest difference ${difference.largest})`);
     if (keep || difference.share > kMaxShare) {
       const folder = keep || scratch;
       writePng(join(folder, `web-${ms}.png`), actual.width, actual.height, actual.pixels);
       if (keep) writePng(join(folder, `native-${ms}.png`), native[ms].width, native[ms].height, native[ms].pixels);
     }
+  };
+
+  // Each time: the page opened paused there and started with the click it asks for; its first
+  // frame is compared.
+  const started = Date.now();
+  for (const ms of times) {
+    await open(`hold=${ms}`);
+    const frame = await evaluate(`new Promise((done, fail) => {
+      const t0 = Date.now();
+      (function wait() {
+        const start = document.getElementById('start');
+        if (start && !start.disabled) {
+          ${kTakeFrame}
+          start.click();
+        } else if (Date.now() - t0 > ${kStepTimeoutMs}) {
+          fail(new Error('the page never asked for a click'));
+        } else {
+          setTimeout(wait, 50);
+        }
+      })();
+    })`);
+    compareFrame(frame, ms, 'the first frame');
   }
   console.log(`frames read in ${((Date.now() - started) / 1000).toFixed(1)} s`);
 
-  // The music: the page's sound runs, and its clock goes on once released.
-  await evaluate('Module.vexilClock.release(), true');
-  const audio = await evaluate(`new Promise((done) => setTimeout(() => {
+  // On the last page: the demo plays on once the page lets it, with its sound running.
+  const last = times[times.length - 1];
+  await evaluate('Module.vexilTransport.play(), true');
+  const played = await evaluate(`new Promise((done) => setTimeout(() => {
     const context = Module.SDL2 && Module.SDL2.audioContext;
     const first = context ? context.currentTime : -1;
     setTimeout(() => done({ state: context ? context.state : 'none', first,
-                            later: context ? context.currentTime : -1 }), 500);
+                            later: context ? context.currentTime : -1,
+                            time: Module.vexilTransport.frameTime }), 1000);
   }, 200))`);
-  check(audio.state === 'running' && audio.later > audio.first,
-    `the audio context runs (${audio.state}, ${audio.first.toFixed(2)} s -> ${audio.later.toFixed(2)} s)`);
+  check(played.time > last,
+    `the demo plays on from ${last} ms once the page lets it (now at ${played.time} ms)`);
+  check(played.state === 'running' && played.later > played.first,
+    `the audio context runs (${played.state}, ${played.first.toFixed(2)} s -> ${played.later.toFixed(2)} s)`);
+  // A seek while it plays: the next frame is drawn at the time sought (an effect that keeps
+  // state from frame to frame may look different from a fresh start there, so the picture is
+  // not compared), and the demo plays on from there.
+  const sought = await evaluate(`new Promise((done) => {
+    ${kTakeFrame}
+    Module.vexilTransport.seek(${last});
+  })`);
+  const after = await evaluate(`new Promise((done) => setTimeout(() =>
+    done(Module.vexilTransport.frameTime), 500))`);
+  check(sought.time === last && after > last,
+    `a seek while playing draws its next frame at ${last} ms (${sought.time} ms) and plays on ` +
+    `(${after} ms)`);
 
   const messages = await evaluate(
     `Array.from(document.querySelectorAll('.message.error')).map((m) => m.textContent)`);
@@ -308,9 +345,7 @@ try {
   check(problems.length === 0, `the console has no errors${problems.length ? ':\n  ' + problems.join('\n  ') : ''}`);
 
   // A script that is not there: the page says so itself, and the player ends.
-  loaded = chrome.once('Page.loadEventFired');
-  await page('Page.navigate', { url: url.replace(/\?.*$/, '?script=no-such-script.xml&autostart') });
-  await withTimeout(loaded, kStepTimeoutMs, 'loading the page again');
+  await open('script=no-such-script.xml&autostart');
   const missing = await evaluate(`new Promise((done) => {
     const t0 = Date.now();
     (function wait() {

@@ -1,7 +1,8 @@
 // The loader of the browser build, where every plug-in library is linked into the program:
 // a library "loads" when its file name is one that was registered, and its exports are the
 // registered addresses. The engine's search for a library's file (its folder, the script's
-// folder, the ".dll" name mapped to "lib….so") stays as it is; only the last step differs.
+// folder, the ".dll" name mapped to "lib….so") stays as it is: the linked libraries are the
+// files of the program's library folder, a name no real folder has.
 #include <strings.h>
 
 #include <string>
@@ -25,6 +26,9 @@ std::vector<LinkedLibrary>& Registry() {
 }
 
 std::string g_last_error;
+
+// The program's library folder: it holds exactly the linked libraries.
+const char kLinkedFolder[] = "/linked-plug-ins";
 
 std::string BaseName(const std::string& path) {
   const std::string::size_type slash = path.find_last_of("/\\");
@@ -50,6 +54,25 @@ DynLibHandle DynLibOpen(const char* file) {
   return nullptr;
 }
 
+bool DynLibDefinesFunctions(const std::string& file, const std::vector<std::string>& functions,
+                            std::string* why) {
+  const std::string name = BaseName(file);
+  for (const LinkedLibrary& library : Registry()) {
+    if (strcasecmp(library.file.c_str(), name.c_str()) != 0) continue;
+    for (const std::string& function : functions) {
+      bool defined = false;
+      for (const LinkedExport& entry : library.exports) defined = defined || function == entry.name;
+      if (!defined) {
+        if (why) *why = "it does not define " + function;
+        return false;
+      }
+    }
+    return true;
+  }
+  if (why) *why = "no library of that name is linked into this player";
+  return false;
+}
+
 void* DynLibSymbol(DynLibHandle handle, const char* name) {
   if (!handle || !name) return nullptr;
   for (const LinkedExport& entry : static_cast<LinkedLibrary*>(handle)->exports) {
@@ -65,12 +88,16 @@ std::string DynLibLastError() {
   return g_last_error;
 }
 
-// Linked libraries live in no folder: the engine then looks only by name.
 std::string DynLibFolderOf(const void*) {
-  return {};
+  return kLinkedFolder;
 }
 
-std::string DynLibFindIgnoringCase(const std::string&, const std::string&) {
+// Only the program's folder holds libraries: a demo cannot bring a plug-in to a web page.
+std::string DynLibFindIgnoringCase(const std::string& folder, const std::string& file) {
+  if (folder != kLinkedFolder) return {};
+  for (const LinkedLibrary& library : Registry()) {
+    if (strcasecmp(library.file.c_str(), file.c_str()) == 0) return folder + "/" + library.file;
+  }
   return {};
 }
 
