@@ -107,6 +107,7 @@ if [ ${#DEMO_FILES[@]} -gt 0 ]; then
   for file in "${DEMO_FILES[@]}"; do demo_args+=(--preload "$DEMO_DIR/$file@/demo/$file"); done
 fi
 (cd "$OUT" && python3 /usr/share/emscripten/tools/file_packager.py demo.data \
-  "${demo_args[@]}" "${font_args[@]}" --js-output=demo.data.js >/dev/null)
+  "${demo_args[@]}" "${font_args[@]}" --js-output=demo.data.js >/dev/null \
+  2> >(grep -v 'Remember to build the main file with' >&2))
 echo "web-build: $SCRIPT from $DEMO_DIR is in $OUT; serve it, e.g."
 echo "  python3 -m http.server --bind 127.0.0.1 --directory $OUT 8000"

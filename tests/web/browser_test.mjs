@@ -212,6 +212,23 @@ function withTimeout(promise, ms, what) {
   })]).finally(() => clearTimeout(timer));
 }
 
+// A script whose one picture is missing.
+const kMissingPictureScript = `<?xml version="1.0"?>
+<demo name="missing picture">
+  <settings><width value="320"/><height value="240"/><fullscreen value="0"/>
+    <setupdialog value="0"/></settings>
+  <libraries><library file="effectpack.dll"/></libraries>
+  <resources>
+    <texture type="texture" name="gone"><param name="filename" type="string" value="gone.png"/></texture>
+  </resources>
+  <timeline>
+    <picture type="showimage" start="0" end="1000" layer="1">
+      <param name="texture" type="string" value="gone"/>
+    </picture>
+  </timeline>
+</demo>
+`;
+
 // ---- the run ------------------------------------------------------------------------------
 const scratch = mkdtempSync(join(tmpdir(), 'vexil-web-test-'));
 const keep = args.keep ? resolve(args.keep) : null;
@@ -361,6 +378,25 @@ try {
   check(missing.shown.some((text) => text.includes('no-such-script.xml')) &&
         /could not play/.test(missing.status),
     `a missing script is reported in the page (${JSON.stringify(missing.shown)}, "${missing.status}")`);
+
+  // A picture that is not there: the page shows the player's message.
+  await open('script=missing-picture.xml');
+  const missingFile = await evaluate(`new Promise((done) => {
+    const t0 = Date.now();
+    (function wait() {
+      const start = document.getElementById('start');
+      if (start && !start.disabled && !start.dataset.clicked) {
+        start.dataset.clicked = '1';
+        Module.FS.writeFile('/demo/missing-picture.xml', ${JSON.stringify(kMissingPictureScript)});
+        start.click();
+      }
+      const shown = Array.from(document.querySelectorAll('.message')).map((m) => m.textContent);
+      if (shown.length || Date.now() - t0 > ${kStepTimeoutMs}) done(shown);
+      else setTimeout(wait, 50);
+    })();
+  })`);
+  check(missingFile.some((text) => /not found/i.test(text)),
+    `a missing picture is reported in the page (${JSON.stringify(missingFile)})`);
 } catch (error) {
   check(false, String(error && error.stack || error));
 } finally {

@@ -1,4 +1,4 @@
-// The page's side of the browser build: animation frames, messages and the demo clock. The
+// The page's side of the browser build: animation frames, messages and the transport. The
 // page (player/web/index.html) provides Module.vexilShowMessage and Module.vexilTransport.
 #include "system/browser.h"
 
@@ -25,7 +25,8 @@ EM_JS(int, vexil_take_page_command, (double* ms), {
   var command = transport && transport.commands.shift();
   if (!command) return 0;
   HEAPF64[ms >> 3] = Number(command.ms) || 0;
-  return command.kind == = 'seek' ? 1 : command.kind == = 'pause' ? 2 : 3;
+  // "==", not its strict form, which the C++ formatter would split.
+  return command.kind == "seek" ? 1 : command.kind == "pause" ? 2 : 3;
 });
 
 EM_JS(void, vexil_tell_page_frame_time, (double ms), {
