@@ -174,7 +174,8 @@ function launch(profile) {
     '--autoplay-policy=no-user-gesture-required', '--remote-debugging-pipe',
     '--no-first-run', '--no-default-browser-check', '--disable-extensions',
     `--user-data-dir=${profile}`, 'about:blank'],
-  { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+  // A process group of its own, so that its helper processes end with it.
+  { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'], detached: true });
   child.stderr.on('data', () => {});
   let nextId = 1, buffer = '';
   const waiting = new Map(), listeners = [];
@@ -401,13 +402,17 @@ try {
   check(false, String(error && error.stack || error));
 } finally {
   if (chrome) {
-    chrome.child.kill('SIGTERM');
+    const group = -chrome.child.pid;
+    const signal = (name) => { try { process.kill(group, name); } catch { /* already gone */ } };
+    signal('SIGTERM');
     await new Promise((done) => { chrome.child.once('exit', done); setTimeout(done, 5000); });
-    if (chrome.child.exitCode === null) chrome.child.kill('SIGKILL');
+    signal('SIGKILL');
   }
   if (server) server.close();
-  rmSync(join(scratch, 'profile'), { recursive: true, force: true });
-  if (keep || failed === 0) rmSync(scratch, { recursive: true, force: true });
+  // Its last helper processes may still be closing files in the profile for a moment.
+  const remove = (path) => rmSync(path, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
+  remove(join(scratch, 'profile'));
+  if (keep || failed === 0) remove(scratch);
   else console.log(`what the failed run left (frames that did not match) is in ${scratch}`);
 }
 console.log(`${passed} passed, ${failed} failed`);
