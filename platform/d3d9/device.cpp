@@ -2,6 +2,8 @@
 // live resources, display queries, target switching, scenes and clearing.
 #include "d3d9/device.h"
 
+#include <new>
+
 #include "d3d9/d3d9_reuse.h"
 #include "d3d9/device_binding.h"
 #include "d3d9/formats.h"
@@ -87,10 +89,29 @@ void Device::Shutdown() {
   // object die quietly on its last Release.
   std::vector<ResourceCore*> remaining(live_.begin(), live_.end());
   for (ResourceCore* r : remaining) {
+    KeepContentsOf(r);
     FreeGpuObjects(r);
     r->DetachFromDevice();
   }
   live_.clear();
+}
+
+void Device::KeepContentsOf(ResourceCore* resource) {
+  // What only the GPU held comes back to the CPU copy before the GPU side goes: a resource
+  // the caller still holds can still be locked.
+  if (auto* texture = dynamic_cast<Texture*>(resource)) {
+    for (UINT i = 0; i < texture->Levels().size(); ++i) texture->RestoreLevel(i, true);
+  } else if (auto* buffer = dynamic_cast<VertexBuffer*>(resource)) {
+    if (buffer->storage.GpuOnly()) {
+      try {
+        uint8_t* copy = buffer->storage.RestoreCopy();
+        if (FAILED(ReadBackBuffer(buffer, copy, buffer->storage.Size()))) {
+          buffer->storage.DropCopy();
+        }
+      } catch (const std::bad_alloc&) {
+      }
+    }
+  }
 }
 
 void Device::Register(ResourceCore* resource) {

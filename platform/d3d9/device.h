@@ -150,6 +150,10 @@ class Device : public IDirect3DDevice9 {
   // buffer when it is created, so that one the GPU cannot hold fails its creation call with
   // D3DERR_OUTOFVIDEOMEMORY, as on D3D9, instead of leaving every later draw to fail unseen.
   virtual HRESULT AllocateGpuObjects(ResourceCore*) { return D3D_OK; }
+  // A backend that gives CPU copies up once the GPU holds them (texture levels, vertex
+  // buffers) reads them back when they are locked again; the others never need to.
+  virtual HRESULT ReadBackTextureLevel(Texture*, UINT) { return D3DERR_INVALIDCALL; }
+  virtual HRESULT ReadBackBuffer(ResourceCore*, uint8_t*, UINT) { return D3DERR_INVALIDCALL; }
 
  protected:
   // Makes the back buffer and the automatic depth buffer and resets the state. Backends call
@@ -158,6 +162,8 @@ class Device : public IDirect3DDevice9 {
   // Releases bindings and detaches every resource; the most derived destructor calls it
   // while the backend can still free GPU objects.
   void Shutdown();
+  // Before a live resource loses its GPU side: its given-up CPU copies are read back.
+  void KeepContentsOf(ResourceCore* resource);
 
   virtual HRESULT DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                           DWORD stencil) = 0;

@@ -166,6 +166,8 @@ HRESULT Device::ReadSurfaceRGBA(Surface* s, std::vector<uint8_t>* rgba) {
   UINT pitch = 0;
   if (s->Kind() == SurfaceKind::kTextureLevel && !s->Container()->IsRenderTarget()) {
     Texture::Level& level = s->Container()->Levels()[s->Level()];
+    const HRESULT hr = s->Container()->RestoreLevel(s->Level(), true);
+    if (FAILED(hr)) return hr;
     src = level.bytes.data();
     pitch = level.pitch;
   } else if (s->Kind() == SurfaceKind::kColor && !s->IsRenderTarget()) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "d3d9/device.h"
 #include "d3d9/formats.h"
@@ -208,8 +209,26 @@ HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** ppSurfaceLevel)
   return D3D_OK;
 }
 
+HRESULT Texture::RestoreLevel(UINT level, bool readBack) {
+  Level& l = levels_[level];
+  if (!l.gpuOnly) return D3D_OK;
+  try {
+    l.bytes.assign(static_cast<size_t>(l.pitch) * l.height, 0);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  if (readBack) {
+    const HRESULT hr = device_ ? device_->ReadBackTextureLevel(this, level) : D3DERR_INVALIDCALL;
+    if (FAILED(hr)) {
+      l.bytes = {};
+      return hr;
+    }
+  }
+  l.gpuOnly = false;
+  return D3D_OK;
+}
+
 HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD flags) {
-  (void)flags;
   if (!pLockedRect || level >= levels_.size()) return D3DERR_INVALIDCALL;
   // Render-target textures live on the GPU only, and D3D9 refuses to lock them too.
   if (IsRenderTarget()) return D3DERR_INVALIDCALL;
@@ -219,6 +238,13 @@ HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* pLockedRect, const RECT* p
   size_t offset = 0;
   if (!LockOffset(pRect, l.width, l.height, l.pitch, ColorBytesPerPixel(format_), &offset)) {
     return D3DERR_INVALIDCALL;
+  }
+  if (l.gpuOnly) {
+    // A dynamic texture's discarding lock gives the old contents up; any other lock sees them.
+    const bool discard = (flags & D3DLOCK_DISCARD) && (usage_ & D3DUSAGE_DYNAMIC);
+    const HRESULT hr = RestoreLevel(level, !discard);
+    if (FAILED(hr)) return hr;
+    keepCpuCopies = true;
   }
   pLockedRect->Pitch = static_cast<INT>(l.pitch);
   pLockedRect->pBits = l.bytes.data() + offset;
@@ -236,7 +262,7 @@ HRESULT Texture::UnlockRect(UINT level) {
 // ---- Buffers ----------------------------------------------------------------------------
 
 BufferStorage::BufferStorage(UINT size, DWORD usage, D3DPOOL pool)
-    : bytes_(size, 0), usage_(usage), pool_(pool) {
+    : bytes_(size, 0), size_(size), usage_(usage), pool_(pool) {
   // The first draw uploads everything; until then the zeros count as written.
   dirtyBegin = 0;
   dirtyEnd = size;
@@ -266,6 +292,21 @@ HRESULT BufferStorage::Lock(UINT offset, UINT size, void** ppData, DWORD flags) 
   }
   *ppData = bytes_.data() + offset;
   return D3D_OK;
+}
+
+void BufferStorage::DropCopy() {
+  if (lockCount_ != 0 || dirtyEnd > dirtyBegin) return;  // the GPU does not hold it all yet
+  bytes_ = {};
+  gpuOnly_ = true;
+}
+
+uint8_t* BufferStorage::RestoreCopy() {
+  if (gpuOnly_) {
+    bytes_.assign(size_, 0);
+    gpuOnly_ = false;
+    keepCopy_ = true;
+  }
+  return bytes_.data();
 }
 
 HRESULT BufferStorage::Unlock() {
@@ -304,6 +345,26 @@ HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** ppbData, DWORD flags) 
   if (device_ && device_->RefusesLock()) {
     if (ppbData) *ppbData = nullptr;
     return D3DERR_INVALIDCALL;
+  }
+  if (storage.GpuOnly() && ppbData) {
+    // D3DLOCK_DISCARD gives the old contents up; any other lock sees them.
+    const bool readBack = !(flags & D3DLOCK_DISCARD) || (flags & D3DLOCK_READONLY);
+    uint8_t* copy = nullptr;
+    try {
+      copy = storage.RestoreCopy();
+    } catch (const std::bad_alloc&) {
+      *ppbData = nullptr;
+      return E_OUTOFMEMORY;
+    }
+    if (readBack) {
+      const HRESULT hr =
+          device_ ? device_->ReadBackBuffer(this, copy, storage.Size()) : D3DERR_INVALIDCALL;
+      if (FAILED(hr)) {
+        storage.DropCopy();  // the GPU still holds the contents
+        *ppbData = nullptr;
+        return hr;
+      }
+    }
   }
   return storage.Lock(offset, size, ppbData, flags);
 }

@@ -1,6 +1,8 @@
 // The concrete resources both backends share: textures with CPU copies of their levels,
 // surfaces (texture levels, back buffer, render targets, depth-stencil buffers) and vertex
 // and index buffers with CPU copies and dirty ranges that the GL backend uploads lazily.
+// A backend may give a CPU copy up once the GPU holds it (`gpuOnly`); a later lock reads it
+// back through the device first, so a lock always finds what was last written.
 #pragma once
 
 #include <cstdint>
@@ -85,8 +87,9 @@ class Texture final : public IDirect3DTexture9, public ResourceCore {
  public:
   struct Level {
     UINT width = 0, height = 0, pitch = 0;
-    std::vector<uint8_t> bytes;  // CPU copy (empty for render targets)
+    std::vector<uint8_t> bytes;  // CPU copy (empty for render targets and when gpuOnly)
     bool locked = false;
+    bool gpuOnly = false;  // the copy was given up after upload: the GPU holds the level
     std::unique_ptr<Surface> surface;
   };
 
@@ -116,6 +119,11 @@ class Texture final : public IDirect3DTexture9, public ResourceCore {
   uint32_t dirtyLevels = 0;
   // Whether the GPU copy has mip levels beyond what was uploaded (filled by rendering).
   bool gpuAllocated = false;
+  // Set once a lock had to read a given-up level back: a texture locked again after it was
+  // drawn is likely to be locked often, so its copies stay from then on.
+  bool keepCpuCopies = false;
+  // Makes a level's CPU copy current again when a backend gave it up (no-op otherwise).
+  HRESULT RestoreLevel(UINT level, bool readBack);
 
   ~Texture() override;
 
@@ -134,7 +142,7 @@ class BufferStorage {
   HRESULT Lock(UINT offset, UINT size, void** ppData, DWORD flags);
   HRESULT Unlock();
 
-  UINT Size() const { return static_cast<UINT>(bytes_.size()); }
+  UINT Size() const { return size_; }
   const uint8_t* Data() const { return bytes_.data(); }
   DWORD Usage() const { return usage_; }
   D3DPOOL Pool() const { return pool_; }
@@ -145,8 +153,22 @@ class BufferStorage {
   bool discardPending = false;
   uint64_t generation = 0;  // bumped by every writing unlock
 
+  // A backend may give the CPU copy up once the GPU holds all of it and nothing is locked.
+  // The buffer's Lock then makes the copy again (read back from the GPU unless the lock
+  // discards the contents) and keeps it from then on: a buffer locked after it was drawn is
+  // likely to be locked every frame.
+  bool Locked() const { return lockCount_ != 0; }
+  bool GpuOnly() const { return gpuOnly_; }
+  bool KeepsCopy() const { return keepCopy_; }
+  void DropCopy();
+  // Allocates the copy again (zeros) for the caller to fill; throws std::bad_alloc.
+  uint8_t* RestoreCopy();
+
  private:
   std::vector<uint8_t> bytes_;
+  UINT size_ = 0;
+  bool gpuOnly_ = false;
+  bool keepCopy_ = false;
   DWORD usage_;
   D3DPOOL pool_;
   UINT lockCount_ = 0;

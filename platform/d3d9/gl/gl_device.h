@@ -55,6 +55,8 @@ class GlDevice final : public Device {
   HRESULT SetFrameReader(VexilFrameReader reader, void* user) override;
   void FreeGpuObjects(ResourceCore* resource) override;
   HRESULT AllocateGpuObjects(ResourceCore* resource) override;
+  HRESULT ReadBackTextureLevel(Texture* texture, UINT level) override;
+  HRESULT ReadBackBuffer(ResourceCore* owner, uint8_t* bytes, UINT size) override;
   size_t ProgramCompileCount() const { return programs_.CompileCount(); }
 
  protected:

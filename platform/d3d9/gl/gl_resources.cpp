@@ -24,6 +24,47 @@ void SetSwizzleForFormat(D3DFORMAT format) {
 #endif
 }
 
+// Whether a texture's CPU copies can be given up once uploaded: the GPU keeps its bytes as
+// they are (32-bit formats go up unconverted) and can give them back (not GL ES, which has
+// no glGetTexImage and uploads X8R8G8B8 with alpha forced to 255). Dynamic textures and
+// those locked again after upload are rewritten often: they keep their copies.
+bool GivesCopiesUp(Texture* texture) {
+#ifdef VEXIL_GLES
+  (void)texture;
+  return false;
+#else
+  const D3DFORMAT format = texture->Format();
+  return (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) &&
+         !(texture->Usage() & D3DUSAGE_DYNAMIC) && !texture->keepCpuCopies;
+#endif
+}
+
+// The same for a buffer: only vertex buffers (draw checks scan the index buffers' copies),
+// and not dynamic ones nor those locked again after upload.
+bool GivesCopyUp(const BufferStorage& storage, GLenum target) {
+#ifdef VEXIL_GLES
+  (void)storage, (void)target;
+  return false;  // outlines are drawn from the CPU copies
+#else
+  return target == GL_ARRAY_BUFFER && !(storage.Usage() & D3DUSAGE_DYNAMIC) && !storage.KeepsCopy();
+#endif
+}
+
+// Reads from GL into client memory even when a pixel-pack buffer is bound elsewhere.
+class PackToClientMemory {
+ public:
+  PackToClientMemory() {
+    glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &bound_);
+    if (bound_) glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+  }
+  ~PackToClientMemory() {
+    if (bound_) glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(bound_));
+  }
+
+ private:
+  GLint bound_ = 0;
+};
+
 }  // namespace
 
 #ifdef VEXIL_GLES
@@ -87,6 +128,53 @@ void GlDevice::UploadDirtyLevels(Texture* texture) {
                     pixels);
   }
   texture->dirtyLevels = 0;
+  // The GPU holds every level now: the CPU copies need not stay (a lock reads them back).
+  if (GivesCopiesUp(texture)) {
+    for (Texture::Level& l : levels) {
+      if (l.locked || l.gpuOnly) continue;
+      l.bytes = {};
+      l.gpuOnly = true;
+    }
+  }
+}
+
+HRESULT GlDevice::ReadBackTextureLevel(Texture* texture, UINT level) {
+#ifdef VEXIL_GLES
+  (void)texture, (void)level;
+  return D3DERR_INVALIDCALL;  // copies are never given up there
+#else
+  if (!texture->gpuName || level >= texture->Levels().size()) return D3DERR_INVALIDCALL;
+  Texture::Level& l = texture->Levels()[level];
+  if (l.bytes.size() < static_cast<size_t>(l.width) * l.height * 4) return D3DERR_INVALIDCALL;
+  ctx_->MakeCurrent();
+  for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+  }
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, texture->gpuName);
+  unitTexture_[0] = ~0u;
+  PackToClientMemory pack;
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), GL_BGRA, GL_UNSIGNED_BYTE,
+                l.bytes.data());
+  return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DRIVERINTERNALERROR;
+#endif
+}
+
+HRESULT GlDevice::ReadBackBuffer(ResourceCore* owner, uint8_t* bytes, UINT size) {
+#ifdef VEXIL_GLES
+  (void)owner, (void)bytes, (void)size;
+  return D3DERR_INVALIDCALL;  // copies are never given up there
+#else
+  if (!owner->gpuName) return D3DERR_INVALIDCALL;
+  ctx_->MakeCurrent();
+  for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+  }
+  // The copy-read binding point leaves the vertex input and index bindings alone.
+  glBindBuffer(GL_COPY_READ_BUFFER, owner->gpuName);
+  glGetBufferSubData(GL_COPY_READ_BUFFER, 0, size, bytes);
+  glBindBuffer(GL_COPY_READ_BUFFER, 0);
+  return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DRIVERINTERNALERROR;
+#endif
 }
 
 GLuint GlDevice::ColorTextureOf(Surface* surface, GLint* level) {
@@ -253,6 +341,7 @@ GLuint GlDevice::BufferOf(ResourceCore* owner, BufferStorage& storage, GLenum ta
     glBufferData(target, storage.Size(), storage.Data(), usage);
     storage.dirtyBegin = storage.dirtyEnd = 0;
     storage.discardPending = false;
+    if (GivesCopyUp(storage, target)) storage.DropCopy();
     return owner->gpuName;
   }
   glBindBuffer(target, owner->gpuName);
@@ -273,6 +362,7 @@ GLuint GlDevice::BufferOf(ResourceCore* owner, BufferStorage& storage, GLenum ta
     storage.dirtyBegin = storage.dirtyEnd = 0;
   }
   storage.discardPending = false;
+  if (!storage.GpuOnly() && GivesCopyUp(storage, target)) storage.DropCopy();
   return owner->gpuName;
 }
 
