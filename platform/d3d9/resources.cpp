@@ -220,7 +220,7 @@ HRESULT Texture::RestoreLevel(UINT level, bool readBack) {
   if (readBack) {
     const HRESULT hr = device_ ? device_->ReadBackTextureLevel(this, level) : D3DERR_INVALIDCALL;
     if (FAILED(hr)) {
-      l.bytes = {};
+      FreeCopy(&l.bytes);
       return hr;
     }
   }
@@ -296,7 +296,7 @@ HRESULT BufferStorage::Lock(UINT offset, UINT size, void** ppData, DWORD flags) 
 
 void BufferStorage::DropCopy() {
   if (lockCount_ != 0 || dirtyEnd > dirtyBegin) return;  // the GPU does not hold it all yet
-  bytes_ = {};
+  FreeCopy(&bytes_);
   gpuOnly_ = true;
 }
 

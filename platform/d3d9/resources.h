@@ -16,6 +16,11 @@ namespace vexil::d3d9 {
 class Device;
 class Texture;
 
+// Gives a CPU copy's memory back (assigning an empty vector would keep its capacity).
+inline void FreeCopy(std::vector<uint8_t>* bytes) {
+  std::vector<uint8_t>().swap(*bytes);
+}
+
 // What every resource shares: the device that made it (null once that device is gone) and
 // the names of the backend's GPU objects. The device frees GPU objects through this base.
 class ResourceCore {

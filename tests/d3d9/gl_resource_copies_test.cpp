@@ -72,7 +72,7 @@ TEST_F(GlResourceCopiesTest, TextureLevelsComeBackFromTheGpuOnLock) {
     ASSERT_NE(nullptr, tex);
     DrawWith(tex);
     auto& levels = static_cast<Texture*>(tex)->Levels();
-    EXPECT_TRUE(levels[0].gpuOnly && levels[1].gpuOnly && levels[0].bytes.empty())
+    EXPECT_TRUE(levels[0].gpuOnly && levels[1].gpuOnly && levels[0].bytes.capacity() == 0)
         << "format " << format << ": the copies stay after the upload";
     for (UINT level = 0; level < 2; ++level) {
       D3DLOCKED_RECT lr{};
@@ -114,7 +114,8 @@ TEST_F(GlResourceCopiesTest, StaticVertexBufferComesBackFromTheGpuOnLock) {
   IDirect3DVertexBuffer9* vb = MakeQuadBuffer(0xffff0000);
   dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   DrawBuffer(vb);
-  EXPECT_TRUE(static_cast<VertexBuffer*>(vb)->storage.GpuOnly())
+  EXPECT_TRUE(static_cast<VertexBuffer*>(vb)->storage.GpuOnly() &&
+              static_cast<VertexBuffer*>(vb)->storage.Data() == nullptr)
       << "the copy stays after the upload";
   // A partial lock sees the vertices; recolouring the second quad leaves the first alone.
   VertexXyzColorTex* v = nullptr;

@@ -132,7 +132,7 @@ void GlDevice::UploadDirtyLevels(Texture* texture) {
   if (GivesCopiesUp(texture)) {
     for (Texture::Level& l : levels) {
       if (l.locked || l.gpuOnly) continue;
-      l.bytes = {};
+      FreeCopy(&l.bytes);
       l.gpuOnly = true;
     }
   }
