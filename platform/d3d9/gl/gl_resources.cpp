@@ -50,6 +50,7 @@ bool GivesCopyUp(const BufferStorage& storage, GLenum target) {
 #endif
 }
 
+#ifndef VEXIL_GLES
 // Reads from GL into client memory even when a pixel-pack buffer is bound elsewhere.
 class PackToClientMemory {
  public:
@@ -64,6 +65,7 @@ class PackToClientMemory {
  private:
   GLint bound_ = 0;
 };
+#endif
 
 }  // namespace
 
