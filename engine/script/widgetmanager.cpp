@@ -15,6 +15,9 @@ namespace {
 const char kEngineAnchor = 0;
 
 constexpr int32_t kMaxCatalogueEntries = 1 << 20;
+// Every object a script names walks the catalogues of all libraries: a script that loads a
+// library many thousands of times would make building it take hours.
+constexpr int kMaxLibraries = 64;
 
 bool EndsWithDll(const std::string& text) {
   return text.size() > 4 && strcasecmp(text.c_str() + text.size() - 4, ".dll") == 0;
@@ -100,6 +103,12 @@ bool CWidgetManager::Load(const char* name) {
   m_lastError = RefuseName(name);
   m_lastRefused = !m_lastError.empty() && name && *name;
   if (!m_lastError.empty()) return false;
+  if (m_libraries.GetCount() >= kMaxLibraries) {
+    m_lastError = "library " + Quote(name) + " is refused: " + std::to_string(kMaxLibraries) +
+                  " libraries, the limit, are loaded already";
+    m_lastRefused = true;
+    return false;
+  }
   for (const std::string& candidate : GetCandidates(name, m_scriptFolder)) {
     // Only a plug-in is loaded: the file's own symbol table must define the three exports
     // before the loader runs any of its code (a foreign library's initialisers never run).

@@ -34,7 +34,8 @@ class CWidgetManager {
   // library, then in the script's folder (both without regard to letter case), and nowhere
   // else; a name with a folder or ".." in it is refused. The file's symbol table must define
   // the three exports before it is loaded, so a library that is no plug-in never runs any of
-  // its code. False, with the reason in GetLastError, when no candidate loads.
+  // its code. At most 64 libraries are loaded (scenecore counts). False, with the reason in
+  // GetLastError, when no candidate loads.
   bool Load(const char* name);
 
   // The folder of the script being played, searched after the engine's folder; "" for none.

@@ -10,3 +10,11 @@ void CopyFixedName(char* field, std::size_t size, const char* text) {
   std::memcpy(field, text, length);
   field[length] = '\0';
 }
+
+std::string FoldedName(const char* name) {
+  std::string key = name ? name : "";
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}

@@ -10,6 +10,7 @@
 #include "script/plugin.h"
 #include "script/widgetmanager.h"
 #include "timeline/demodevice.h"
+#include "timeline/fixedname.h"
 #include "timeline/resource.h"
 
 CResourceManager::~CResourceManager() = default;
@@ -53,15 +54,14 @@ void CResourceManager::Parse(TiXmlElement* element) {
     // A failed Init is the resource type's to report; the resource stays findable.
     resource->Init();
     m_resources.push_back(resource);
+    m_byName.emplace(FoldedName(resource->GetName()), resource);  // the first of a name stays
   }
 }
 
 CResource* CResourceManager::GetResource(const char* name) const {
   if (!name) return nullptr;
-  for (CResource* resource : m_resources) {
-    if (strcasecmp(resource->GetName(), name) == 0) return resource;
-  }
-  return nullptr;
+  const auto found = m_byName.find(FoldedName(name));
+  return found != m_byName.end() ? found->second : nullptr;
 }
 
 CResource* CResourceManager::GetResourceAt(int index) const {

@@ -3,6 +3,8 @@
 // name. The widget manager, not this list, owns the resources.
 #pragma once
 
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "script/xmlhandler.h"
@@ -32,5 +34,7 @@ class CResourceManager : public CXmlHandler {
 
  private:
   std::vector<CResource*> m_resources;
+  // The first resource of each name, by its case-folded key: a script may name many thousands.
+  std::unordered_map<std::string, CResource*> m_byName;
   CDemoDevice* m_pDemoDevice = nullptr;
 };

@@ -2,8 +2,6 @@
 // of each texture and depth-stencil surface released at destruction.
 #include "timeline/texturemanager.h"
 
-#include <strings.h>
-
 #include "timeline/fixedname.h"
 
 CTextureManager::~CTextureManager() {
@@ -31,14 +29,13 @@ void CTextureManager::AddTexture(const char* name, IDirect3DTexture9* texture,
   entry->texture = texture;
   entry->depthStencil = depthStencil;
   m_entries.push_back(entry);
+  m_byName.emplace(FoldedName(entry->name), entry);  // an earlier entry of the name stays first
 }
 
 const CTextureManager::Entry* CTextureManager::Find(const char* name) const {
   if (!name) return nullptr;
-  for (const Entry* entry : m_entries) {
-    if (strcasecmp(entry->name, name) == 0) return entry;
-  }
-  return nullptr;
+  const auto found = m_byName.find(FoldedName(name));
+  return found != m_byName.end() ? found->second : nullptr;
 }
 
 IDirect3DTexture9* CTextureManager::GetTexture(const char* name) const {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "d3d9/d3d9.h"
@@ -38,4 +40,6 @@ class CTextureManager {
   const Entry* Find(const char* name) const;
 
   std::vector<Entry*> m_entries;
+  // The first entry of each name, by its case-folded key: a script may name many thousands.
+  std::unordered_map<std::string, const Entry*> m_byName;
 };

@@ -107,6 +107,18 @@ TEST_F(WidgetManagerTest, RefusesPathsMissingLibrariesAndFilesThatAreNoPlugIns) 
       << "a library that is no plug-in is never loaded: none of its code runs";
 }
 
+TEST_F(WidgetManagerTest, AtMost64LibrariesAreLoaded) {
+  CWidgetManager manager;
+  for (int i = 0; i < 64; ++i) ASSERT_TRUE(manager.Load("test_plugin_beta.dll")) << i;
+  EXPECT_FALSE(manager.Load("test_plugin_alpha.dll"));
+  EXPECT_TRUE(manager.LastLoadRefused());
+  EXPECT_EQ(
+      "library \"test_plugin_alpha.dll\" is refused: 64 libraries, the limit, are loaded "
+      "already",
+      manager.GetLastError());
+  EXPECT_EQ(64, manager.GetLibraryCount());
+}
+
 TEST_F(WidgetManagerTest, FindsNamesWithoutRegardToCaseAndEarlierLibrariesWin) {
   CWidgetManager manager;
   ASSERT_TRUE(manager.Load("test_plugin_alpha.dll"));
