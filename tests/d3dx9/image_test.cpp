@@ -155,6 +155,33 @@ TEST(D3DXImageMips, HalveBoxAveragesAndStopsAtOne) {
   EXPECT_EQ(0xFF000020u, half.argb[1]);
 }
 
+TEST(D3DXImageMips, HalveBoxMeansEveryChannelApartAtTheExtremes) {
+  // Channels near 255 and near 0 side by side: no channel's sum may spill into another's.
+  d3dx::Image img;
+  img.width = 8;
+  img.height = 6;
+  uint32_t seed = 12345;
+  for (UINT i = 0; i < img.width * img.height; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const uint32_t pick = seed >> 28;
+    img.argb.push_back(pick < 4 ? 0xFFFFFFFFu : pick < 8 ? 0xFF00FF00u : pick < 12 ? seed : 0u);
+  }
+  const d3dx::Image half = d3dx::HalveBox(img);
+  for (UINT y = 0; y < half.height; ++y) {
+    for (UINT x = 0; x < half.width; ++x) {
+      uint32_t expected = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t sum = 2;
+        for (UINT dy = 0; dy < 2; ++dy) {
+          for (UINT dx = 0; dx < 2; ++dx) sum += (img.At(2 * x + dx, 2 * y + dy) >> shift) & 0xff;
+        }
+        expected |= (sum / 4) << shift;
+      }
+      EXPECT_EQ(expected, half.argb[y * half.width + x]) << "pixel " << x << "," << y;
+    }
+  }
+}
+
 // A .dds file: magic, 124-byte header, then the pixel data.
 std::vector<unsigned char> Dds(uint32_t w, uint32_t h, uint32_t pixelFlags, const char* fourCC,
                                uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a,
