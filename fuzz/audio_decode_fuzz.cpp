@@ -9,12 +9,6 @@
 #include "decoder.h"
 #include "fsound/fsound.h"
 
-// libsndfile's Ogg Vorbis reader leaks its vorbis_info (about 6 KB) when it gives up on a
-// broken stream: a bug in the system libraries, bounded by one per stream opened.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:vorbis_info_init\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   // The first byte picks the open mode and the mix rate; the rest is the file.

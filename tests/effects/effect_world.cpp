@@ -64,9 +64,3 @@ bool EffectWorld::ReadBackBuffer(std::vector<uint8_t>* rgba, UINT* width, UINT* 
   back->Release();
   return ok;
 }
-
-// fontconfig keeps a block from parsing its configuration for the whole process, which
-// LeakSanitizer reports as lost; it belongs to the system library, not to the code under test.
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
