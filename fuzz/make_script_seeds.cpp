@@ -57,16 +57,25 @@ std::string StringFor(const std::string& owner, const CValue& value) {
   return "";
 }
 
+// Values whose defaults draw nothing (a twister has no strips and its camera sits at the point
+// it looks at): the seeds give them what a demo would.
+int32_t SeedLong(const std::string& owner, const std::string& name, int32_t fallback) {
+  return owner == "twister" && name == "segment" ? 16 : fallback;
+}
+D3DXVECTOR3 SeedVec3(const std::string& owner, const std::string& name, D3DXVECTOR3 fallback) {
+  return owner == "twister" && name == "eyepoint" ? D3DXVECTOR3(0, 0, -8) : fallback;
+}
+
 std::string ArrayKeys(bool three) {
   // A closed square for shapes (two floats) and a bent line for bodies and paths (three).
   static const float kSquare[][2] = {{-0.5f, -0.5f}, {0.5f, -0.5f}, {0.5f, 0.5f}, {-0.5f, 0.5f}};
   static const float kPath[][3] = {{0, -2, 0}, {0.5f, -1, 0.2f}, {0, 0, 0.5f}, {-0.5f, 1, 0}};
   std::string keys;
   for (int i = 0; i < 4; ++i) {
-    keys += three ? "<key" + Attr("x", Number(kPath[i][0])) + Attr("y", Number(kPath[i][1])) +
-                        Attr("z", Number(kPath[i][2])) + "/>"
-                  : "<key" + Attr("x", Number(kSquare[i][0])) + Attr("y", Number(kSquare[i][1])) +
-                        "/>";
+    keys +=
+        three ? "<key" + Attr("x", Number(kPath[i][0])) + Attr("y", Number(kPath[i][1])) +
+                    Attr("z", Number(kPath[i][2])) + "/>"
+              : "<key" + Attr("x", Number(kSquare[i][0])) + Attr("y", Number(kSquare[i][1])) + "/>";
   }
   return keys;
 }
@@ -100,7 +109,7 @@ std::string ParamFor(const std::string& owner, const CValue& value, bool keyed, 
              keys({Number(d), Number(d * 1.5 + 1), Number(d)}) + "</param>";
     }
     case EValueType::Long: {
-      const int32_t d = static_cast<const CValueLong&>(value).GetDefault();
+      const int32_t d = SeedLong(owner, name, static_cast<const CValueLong&>(value).GetDefault());
       if (!keyed) return open + Attr("type", "long") + Attr("value", std::to_string(d)) + "/>";
       return open + Attr("type", prefix + "long") + loop + ">" +
              keys({std::to_string(d), std::to_string(d + 1), std::to_string(d)}) + "</param>";
@@ -125,8 +134,10 @@ std::string ParamFor(const std::string& owner, const CValue& value, bool keyed, 
              "</param>";
     }
     case EValueType::Vec3: {
-      const D3DXVECTOR3 d = static_cast<const CValueVec3&>(value).GetDefault();
-      const std::string xyz = Attr("x", Number(d.x)) + Attr("y", Number(d.y)) + Attr("z", Number(d.z));
+      const D3DXVECTOR3 d =
+          SeedVec3(owner, name, static_cast<const CValueVec3&>(value).GetDefault());
+      const std::string xyz =
+          Attr("x", Number(d.x)) + Attr("y", Number(d.y)) + Attr("z", Number(d.z));
       if (!keyed) return open + Attr("type", "vec3") + xyz + "/>";
       const std::string moved =
           Attr("x", Number(d.x + 1)) + Attr("y", Number(d.y)) + Attr("z", Number(d.z - 1));
@@ -215,7 +226,8 @@ int main(int argc, char** argv) {
     if (!object) continue;
     if (kind == PLUGIN_KIND_MODULE) {
       // The render target is drawn into for the first half and shown by the next module.
-      const std::string module = "    <m type=\"" + type + "\" start=\"0\" end=\"1000\" layer=\"1\">";
+      const std::string module =
+          "    <m type=\"" + type + "\" start=\"0\" end=\"1000\" layer=\"1\">";
       const std::string schedule =
           "\n      <target><key time=\"0\" value=\"target\"/><key time=\"500\" "
           "value=\"_SCREEN\"/></target>";

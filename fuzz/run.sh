@@ -11,6 +11,8 @@ target=${1:?usage: fuzz/run.sh TARGET SECONDS [BUILD_DIR] [flags...]}
 seconds=${2:?usage: fuzz/run.sh TARGET SECONDS [BUILD_DIR] [flags...]}
 build=${3:-build-fuzz}
 shift $(( $# < 3 ? $# : 3 ))
+# Absolute: the script target works in a folder of its own.
+build=$(cd "$build" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 quiet=()
 case $target in

@@ -38,8 +38,8 @@ void EnterWorkFolder() {
   for (const auto& entry : fs::directory_iterator(build / "demo", ec)) {
     const std::string extension = entry.path().extension().string();
     if (extension != ".png" && extension != ".x" && extension != ".ogg") continue;
-    fs::copy_file(entry.path(), work / entry.path().filename(),
-                  fs::copy_options::skip_existing, ec);
+    fs::copy_file(entry.path(), work / entry.path().filename(), fs::copy_options::skip_existing,
+                  ec);
   }
   if (chdir(work.c_str()) != 0) {
     std::perror(work.c_str());
