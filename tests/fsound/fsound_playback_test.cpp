@@ -2,6 +2,7 @@
 // the audio callback run, positions advance with the clock, and everything shuts down promptly.
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -148,7 +149,9 @@ namespace {
 // the real-time path (feeder thread, ring, callback, SDL conversion) must produce exactly the
 // decoded samples, the same ones offline rendering gives.
 TEST(RealtimeOutput, DeviceReceivesExactlyTheDecodedSamples) {
-  const std::string raw_path = testing::TempDir() + "/device-output.raw";
+  // Named for this process: other test runs on the machine may use the driver at the same time.
+  const std::string raw_path =
+      testing::TempDir() + "/device-output-" + std::to_string(getpid()) + ".raw";
   std::remove(raw_path.c_str());
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", raw_path.c_str(), 1);

@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -46,6 +48,8 @@ void Limit(int resource, long long mib) {
 }
 
 }  // namespace
+
+const char kLeakCheckOptions[] = "suppressions=" VEXIL_LSAN_SUPPRESSIONS ":print_suppressions=0";
 
 bool Sanitized() {
 #ifdef VEXIL_TEST_SANITIZED
@@ -86,6 +90,22 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
+  // The programs are sanitized too: they check leaks with the tests' options, unless the
+  // caller gave its own.
+  std::vector<std::string> variables;
+  for (char** variable = environ; *variable; ++variable) variables.emplace_back(*variable);
+  const char* given = std::getenv("LSAN_OPTIONS");
+  if (Sanitized() && (!given || !std::strstr(given, "suppressions="))) {
+    variables.erase(
+        std::remove_if(variables.begin(), variables.end(),
+                       [](const std::string& v) { return v.rfind("LSAN_OPTIONS=", 0) == 0; }),
+        variables.end());
+    variables.push_back(std::string("LSAN_OPTIONS=") + kLeakCheckOptions +
+                        (given && *given ? std::string(":") + given : std::string()));
+  }
+  std::vector<char*> envp;
+  for (std::string& variable : variables) envp.push_back(variable.data());
+  envp.push_back(nullptr);
 
   const pid_t pid = fork();
   if (pid < 0) return result;
@@ -100,7 +120,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     Limit(RLIMIT_AS, limits.memoryMiB);
 #endif
     Limit(RLIMIT_FSIZE, limits.fileMiB);
-    execv(argv[0], argv.data());
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   setpgid(pid, pid);

@@ -38,6 +38,10 @@ struct RunResult {
 // that needs one to make an allocation fail cannot be shown there.
 bool Sanitized();
 
+// The leak checker's options in sanitizer builds: the test programs' own defaults, and what
+// the programs they run get in LSAN_OPTIONS. They name tests/lsan.supp.
+extern const char kLeakCheckOptions[];
+
 // `text` split at spaces into arguments (no quoting: for simple argument lists).
 std::vector<std::string> Words(const std::string& text);
 
