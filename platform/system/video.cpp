@@ -38,9 +38,9 @@ int KeepIfGraphics(dl_phdr_info* info, size_t, void*) {
 #endif
 
 // Sanitizer builds only: SDL unloads the GL libraries, and Mesa its driver, when the last GL
-// window goes or video stops; the leak checker cannot name the library a leak in unloaded code
-// came from, so it could not tell the driver's leaks from ours. Loaded once here and kept for
-// the life of the process, they stay nameable, and tests/lsan.supp names them.
+// window goes or video stops; what the driver still held then looks leaked, from code the leak
+// checker can no longer name, so it could not be told from a leak of ours. Loaded once here and
+// kept for the life of the process, they keep what they hold reachable through their own data.
 void KeepGlLibrariesForTheLeakChecker() {
 #ifdef VEXIL_LEAK_CHECKED
   static const bool kept = [] {
