@@ -3,7 +3,7 @@
 // draws into the 640 x 480 framebuffer object.
 #include <cmath>
 
-#include "raw_context.h"
+#include "raw_frame.h"
 #include "scene.h"
 
 namespace vexil_bench {
@@ -58,7 +58,7 @@ class RawGrid : public RawFrame {
   RawGrid() {
     if (!RawFrame::ok()) return;
     const Scene& s = BenchScene();
-    program_ = Program(kVertexShader, kFragmentShader);
+    program_ = RawGlContext::Program(kVertexShader, kFragmentShader);
     glUseProgram(program_);
     glUniformMatrix4fv(glGetUniformLocation(program_, "uWorldView"), 1, GL_FALSE, s.view);
     glUniformMatrix4fv(glGetUniformLocation(program_, "uProjection"), 1, GL_FALSE, s.projection);
@@ -82,14 +82,8 @@ class RawGrid : public RawFrame {
     glGenBuffers(1, &ib_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib_);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, s.indices.size() * 2, s.indices.data(), GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SceneVertex), nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(SceneVertex),
-                          reinterpret_cast<void*>(12));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, sizeof(SceneVertex),
-                          reinterpret_cast<void*>(28));
+    // The material gives the diffuse colour: the vertex colour is not read.
+    FvfAttributes(kSceneFvf, false);
     texture_ = Texture64(s.texture.data());
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);

@@ -3,7 +3,7 @@
 // and blend function changed only when they differ from the quad before.
 #include <string>
 
-#include "raw_context.h"
+#include "raw_frame.h"
 #include "scene.h"
 
 namespace vexil_bench {
@@ -12,8 +12,8 @@ namespace {
 
 const char* kVertex = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
-layout(location = 1) in vec4 aColor;
-layout(location = 2) in vec2 aTexCoord;
+layout(location = 2) in vec4 aColor;
+layout(location = 3) in vec2 aTexCoord;
 uniform mat4 uWorldViewProjection;
 out vec4 vColor;
 out vec2 vTexCoord;
@@ -40,21 +40,14 @@ class RawQuads : public RawFrame {
   RawQuads() {
     if (!RawFrame::ok()) return;
     const std::string vertex = std::string(kVertex) + kClipFromD3D;
-    program_ = Program(vertex.c_str(), kFragment);
+    program_ = RawGlContext::Program(vertex.c_str(), kFragment);
     glUseProgram(program_);
     matrix_ = glGetUniformLocation(program_, "uWorldViewProjection");
     glGenVertexArrays(1, &vao_);
     glBindVertexArray(vao_);
     glGenBuffers(1, &vb_);
     glBindBuffer(GL_ARRAY_BUFFER, vb_);
-    const GLsizei stride = sizeof(QuadVertex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(12));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(16));
+    FvfAttributes(kQuadFvf);
     textures_[0] = Texture64(QuadTexels(0).data());
     textures_[1] = Texture64(QuadTexels(1).data());
     glEnable(GL_BLEND);

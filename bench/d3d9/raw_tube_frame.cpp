@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "raw_context.h"
+#include "raw_frame.h"
 #include "scene.h"
 
 namespace vexil_bench {
@@ -78,7 +78,7 @@ class RawTube : public RawFrame {
   RawTube() : vertices_(kTubeVertexCount) {
     if (!RawFrame::ok()) return;
     const std::string vertex = std::string(kVertex) + kClipFromD3D;
-    program_ = Program(vertex.c_str(), kFragment);
+    program_ = RawGlContext::Program(vertex.c_str(), kFragment);
     glUseProgram(program_);
     worldView_ = glGetUniformLocation(program_, "uWorldView");
     glUniformMatrix4fv(glGetUniformLocation(program_, "uProjection"), 1, GL_FALSE,
@@ -111,16 +111,7 @@ class RawTube : public RawFrame {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib_);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, TubeIndices().size() * 2, TubeIndices().data(),
                  GL_STATIC_DRAW);
-    const GLsizei stride = sizeof(SceneVertex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(12));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(24));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(28));
+    FvfAttributes(kSceneFvf);
     texture_ = Texture64(BenchScene().texture.data());
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);

@@ -13,7 +13,7 @@
 #include "bench_world.h"
 #include "frame_dump.h"
 #include "ratio_reporter.h"
-#include "raw_gl_context.h"
+#include "raw_effect_frame.h"
 
 namespace {
 
@@ -98,7 +98,8 @@ std::unique_ptr<vexil_bench::RawEffectFrame> MakeRaw(BenchEffect effect) {
 }
 
 void BM_EffectFrameRawOpenGL(benchmark::State& state, BenchEffect effect) {
-  vexil_bench::RawGlContext context;
+  vexil_bench::RawGlContext context(vexil_bench::kBenchWidth, vexil_bench::kBenchHeight,
+                                    vexil_bench::kRawDepthFormat);
   if (!context.ok()) {
     state.SkipWithError("no GL context");
     return;
@@ -108,6 +109,7 @@ void BM_EffectFrameRawOpenGL(benchmark::State& state, BenchEffect effect) {
   float t = 0.0f;
   const auto draw = [&] {
     context.Begin();
+    vexil_bench::ClearRawFrame();
     frame->Draw(t);
     context.Finish();
     if (vexil_bench::BenchTimed(effect)) t = vexil_bench::BenchNextTime(effect, t);

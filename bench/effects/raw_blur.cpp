@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "raw_gl_context.h"
+#include "raw_effect_frame.h"
 #include "zoom_blur_passes.h"
 
 namespace vexil_bench {
@@ -12,8 +12,8 @@ namespace {
 
 const char* kVertex = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
-layout(location = 1) in vec4 aColor;
-layout(location = 2) in vec2 aUv;
+layout(location = 2) in vec4 aColor;
+layout(location = 3) in vec2 aUv;
 out vec2 vUv;
 out float vAlpha;
 vec4 FromD3D(vec4 c);
@@ -42,13 +42,13 @@ class RawBlur : public RawEffectFrame {
     const std::string vertex = std::string(kVertex) + kClipFromD3D;
     m_program = RawGlContext::Program(vertex.c_str(), kFragment);
     m_lit = glGetUniformLocation(m_program, "uLit");
-    m_texture = RawGlContext::BlackTexture();
+    m_texture = BlackTexture();
     glGenVertexArrays(1, &m_vao);
     glBindVertexArray(m_vao);
     glGenBuffers(1, &m_buffer);
     glBindBuffer(GL_ARRAY_BUFFER, m_buffer);
     glBufferData(GL_ARRAY_BUFFER, 4 * sizeof(effects::VertexColorTex), nullptr, GL_DYNAMIC_DRAW);
-    ColorTexAttributes();
+    FvfAttributes(effects::VertexColorTex::kFvf);
   }
 
   ~RawBlur() override {

@@ -16,7 +16,7 @@
 #include "d3dx9/d3dx9.h"
 #include "mesh_placement.h"
 #include "metaball_surface.h"
-#include "raw_gl_context.h"
+#include "raw_effect_frame.h"
 #include "spline_tube.h"
 #include "trail_emitter.h"
 #include "vertex_formats.h"
@@ -145,7 +145,7 @@ class RawLitFrame : public RawEffectFrame {
     m_program = RawGlContext::Program(vertex.c_str(), fragment.c_str());
     glUseProgram(m_program);
     for (auto& u : m_uniforms) u.second = glGetUniformLocation(m_program, u.first);
-    m_texture = RawGlContext::PictureTexture();
+    m_texture = PictureTexture();
     glGenVertexArrays(1, &m_vao);
     glBindVertexArray(m_vao);
     glGenBuffers(2, m_buffers);
@@ -170,22 +170,8 @@ class RawLitFrame : public RawEffectFrame {
 
   // Stream 0 with FVF 152 (position, normal, colour, uv) or 112 (position, normal, uv).
   void Layout(bool colour) {
-    const GLsizei stride = colour ? 36 : 32;
     glBindBuffer(GL_ARRAY_BUFFER, m_buffers[0]);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(12));
-    if (colour) {
-      glEnableVertexAttribArray(2);
-      glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                            reinterpret_cast<void*>(24));
-    } else {
-      glDisableVertexAttribArray(2);
-    }
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(colour ? 28 : 24));
+    FvfAttributes(colour ? effects::VertexNormalColorTex::kFvf : effects::VertexNormalTex::kFvf);
   }
 
   void Transforms(const D3DXMATRIX& world, const D3DXMATRIX& view, const D3DXMATRIX& projection) {

@@ -6,7 +6,7 @@
 
 #include "bench_scenes.h"
 #include "bench_world.h"
-#include "raw_gl_context.h"
+#include "raw_effect_frame.h"
 #include "texscreen_grid.h"
 
 namespace vexil_bench {
@@ -15,8 +15,8 @@ namespace {
 
 const char* kVertex = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
-layout(location = 1) in vec4 aColor;
-layout(location = 2) in vec2 aUv;
+layout(location = 2) in vec4 aColor;
+layout(location = 3) in vec2 aUv;
 uniform mat4 uWorldViewProjection;
 out vec2 vUv;
 out vec4 vColor;
@@ -44,7 +44,7 @@ class RawTexScreen : public RawEffectFrame {
     const std::string vertex = std::string(kVertex) + kClipFromD3D;
     m_program = RawGlContext::Program(vertex.c_str(), kFragment);
     m_matrix = glGetUniformLocation(m_program, "uWorldViewProjection");
-    m_texture = RawGlContext::PictureTexture();
+    m_texture = PictureTexture();
     effects::BuildTexScreenGrid(Settings(), &m_vertices, &m_triangles);
     glGenVertexArrays(1, &m_vao);
     glBindVertexArray(m_vao);
@@ -56,7 +56,7 @@ class RawTexScreen : public RawEffectFrame {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, m_triangles.size() * sizeof(effects::Triangle16),
                  m_triangles.data(), GL_STATIC_DRAW);
-    ColorTexAttributes();
+    FvfAttributes(effects::VertexColorTex::kFvf);
   }
 
   ~RawTexScreen() override {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "bench_world.h"
-#include "raw_gl_context.h"
+#include "raw_effect_frame.h"
 #include "torus_mesh.h"
 
 namespace vexil_bench {
@@ -14,7 +14,7 @@ namespace {
 
 const char* kVertex = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
-layout(location = 2) in vec2 aUv;
+layout(location = 3) in vec2 aUv;
 uniform mat4 uWorldViewProjection;
 out vec2 vUv;
 vec4 FromD3D(vec4 c);
@@ -39,7 +39,7 @@ class RawTorusTunnel : public RawEffectFrame {
     const std::string vertex = std::string(kVertex) + kClipFromD3D;
     m_program = RawGlContext::Program(vertex.c_str(), kFragment);
     m_matrix = glGetUniformLocation(m_program, "uWorldViewProjection");
-    m_texture = RawGlContext::PictureTexture();
+    m_texture = PictureTexture();
     std::vector<effects::VertexColorTex> vertices;
     std::vector<effects::Triangle16> triangles;
     effects::BuildTorus(1.0f, 128, 0.1f, 16, &vertices, &triangles);
@@ -54,7 +54,8 @@ class RawTorusTunnel : public RawEffectFrame {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, triangles.size() * sizeof(effects::Triangle16),
                  triangles.data(), GL_STATIC_DRAW);
-    ColorTexAttributes();
+    // The program takes no vertex colour.
+    FvfAttributes(effects::VertexColorTex::kFvf, false);
   }
 
   ~RawTorusTunnel() override {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench_scenes.h"
-#include "raw_gl_context.h"
+#include "raw_effect_frame.h"
 #include "twister_tube.h"
 
 namespace vexil_bench {
@@ -62,25 +62,13 @@ class RawTwister : public RawEffectFrame {
     m_view = glGetUniformLocation(m_program, "uView");
     m_projection = glGetUniformLocation(m_program, "uProjection");
     m_toLight = glGetUniformLocation(m_program, "uToLight");
-    m_texture = RawGlContext::PictureTexture();
+    m_texture = PictureTexture();
     effects::BuildArcTable(m_outline, &m_arc);
     glGenVertexArrays(1, &m_vao);
     glBindVertexArray(m_vao);
     glGenBuffers(1, &m_buffer);
     glBindBuffer(GL_ARRAY_BUFFER, m_buffer);
-    using V = effects::VertexNormalColorTex;
-    const GLsizei stride = sizeof(V);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(V, nx)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(offsetof(V, color)));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offsetof(V, u)));
+    FvfAttributes(effects::VertexNormalColorTex::kFvf);
   }
 
   ~RawTwister() override {

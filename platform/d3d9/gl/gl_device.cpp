@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "d3d9/gl/heap_policy.h"
 #include "system/video.h"
 #include "system/window.h"
 
@@ -318,6 +319,7 @@ HRESULT GlDevice::WriteGpuSurface(Surface* surface) {
 IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
   using vexil::d3d9::GlDirect3D;
   if (sdkVersion != 31 && sdkVersion != 32) return nullptr;
+  vexil::d3d9::KeepFreedHeapForReuse();
   std::string error;
   if (!vexil::sys::InitVideo(&error)) {
     std::fprintf(stderr, "vexil d3d9: %s\n", error.c_str());
