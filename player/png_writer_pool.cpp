@@ -22,8 +22,11 @@ PngWriterPool::~PngWriterPool() {
 }
 
 int PngWriterPool::DefaultThreads() {
+  // One writer per core: the renderer's own threads wait on each other (the rasteriser for the
+  // next scene, the frame for its read-back), and a writer on every core fills those gaps. The
+  // system shares the cores out; more writers than cores would only hold more frames.
   const int cores = static_cast<int>(std::thread::hardware_concurrency());
-  return std::clamp(cores - 1, 1, 4);
+  return std::clamp(cores, 1, 8);
 }
 
 bool PngWriterPool::Submit(std::string path, int width, int height, std::vector<uint8_t> rgb) {

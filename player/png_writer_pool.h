@@ -31,7 +31,7 @@ class PngWriterPool {
   // Frames whose file was written completely so far.
   int64_t Written();
 
-  // A worker count that leaves a core to the renderer.
+  // A worker count sized to the machine: one per core, at most 8.
   static int DefaultThreads();
 
  private:
