@@ -1,6 +1,8 @@
 // glibc's heap limits for a process that renders through OpenGL.
 #include "d3d9/gl/heap_policy.h"
 
+#include <cstdlib>  // defines __GLIBC__ where the C library is glibc
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 
