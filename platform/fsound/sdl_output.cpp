@@ -8,6 +8,10 @@
 #include <chrono>
 #include <cstdio>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "fsound/fsound.h"
 #include "mixer.h"
 
@@ -24,6 +28,58 @@ void SDLCALL FillDevice(void* userdata, Uint8* stream, int len) {
   DecodeAndRender(*static_cast<Mixer*>(userdata), reinterpret_cast<int16_t*>(stream),
                   len / (2 * static_cast<int>(sizeof(int16_t))));
 }
+
+// What is heard lags far behind what is mixed in a browser: SDL fills a ScriptProcessorNode's
+// buffer, which the browser plays one buffer later (the event's playbackTime), and the
+// context's output stage adds its own latency; SDL may also hold part of a mix while it
+// converts to the context's rate. Counting mixed frames would put the picture about two
+// buffers and the latency (~225 ms) ahead of the music. So each buffer the node takes is noted
+// with its first mix frame and the context time it plays at, and the clock is the mix frame the
+// context's output is at now (getOutputTimestamp). Called once the device is open, before its
+// first callback.
+EM_JS(void, WatchPlayback, (int mix_rate), {
+  var audio = Module.SDL2 && Module.SDL2.audio;
+  var node = audio && audio.scriptProcessorNode;
+  if (!node) return;
+  var fill = node.onaudioprocess;
+  var ratio = mix_rate / Module.SDL2.audioContext.sampleRate;
+  // The latest buffer: the mix frame of its first sample and the context time it plays at; the
+  // one before it likewise; and the mix frame the next buffer begins with.
+  var playback =
+      audio.vexilPlayback = {start : 0, at : Infinity, before : 0, beforeAt : Infinity, next : 0};
+  node.onaudioprocess = function(e) {
+    fill(e);
+    playback.before = playback.start;
+    playback.beforeAt = playback.at;
+    playback.start = playback.next;
+    playback.at = e.playbackTime;
+    playback.next += e.outputBuffer.length * ratio;
+  };
+});
+
+// The mix frame being heard now: within the buffer the output has reached, which is normally
+// the one before the latest. The clock stands still while the browser plays silence for want
+// of a buffer (the page was too busy), and at 0 until the first buffer is heard.
+EM_JS(double, HeardFrame, (int mix_rate), {
+  var sdl = Module.SDL2;
+  var playback = sdl && sdl.audio && sdl.audio.vexilPlayback;
+  if (!playback) return 0;
+  var context = sdl.audioContext;
+  var now = -1;
+  if (context.getOutputTimestamp) {
+    // The context time at the output now, projected from the browser's latest report.
+    var stamp = context.getOutputTimestamp();
+    if (stamp.performanceTime > 0) {
+      now = stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000;
+    }
+  }
+  if (now < 0)
+    now = context.currentTime - (context.outputLatency || 0) - (context.baseLatency || 0);
+  var heard = now >= playback.at ? playback.start + (now - playback.at) * mix_rate
+                                 : Math.min(playback.start,
+                                            playback.before + (now - playback.beforeAt) * mix_rate);
+  return Math.min(playback.next, Math.max(0, heard));
+});
 #else
 // 512 frames is ~12 ms at 44100 Hz: seeks and starts are heard promptly, and the feeder keeps
 // hundreds of ms decoded ahead, so the small device buffer does not risk underruns.
@@ -59,7 +115,9 @@ int SdlOutput::Start(Mixer& mixer) {
     return FMOD_ERR_INIT;
   }
   device_frames_ = have.samples > 0 ? have.samples : kDeviceFrames;
-#ifndef __EMSCRIPTEN__
+#ifdef __EMSCRIPTEN__
+  WatchPlayback(mixer.rate());
+#else
   feeder_ = std::make_unique<Feeder>(mixer);
 #endif
   SDL_PauseAudioDevice(device_, 0);
@@ -68,6 +126,12 @@ int SdlOutput::Start(Mixer& mixer) {
 
 bool SdlOutput::Clock(const Mixer::ClockReading& reading, int rate, int64_t* frame) {
   if (device_ == 0) return false;
+#ifdef __EMSCRIPTEN__
+  // The frame heard now. Stamps taken from it fall in frames already mixed (they are queued in
+  // the browser): a start or seek skips those, so the music heard and the picture still agree.
+  *frame = std::min(static_cast<int64_t>(HeardFrame(rate)), reading.rendered);
+  return true;
+#else
   // The callback renders a buffer at once, which the device then plays over one buffer's time:
   // between callbacks the clock moves on with the wall clock, never by more than one buffer, so
   // it neither runs ahead of a late device nor steps back when the next callback comes. Stamps
@@ -77,6 +141,7 @@ bool SdlOutput::Clock(const Mixer::ClockReading& reading, int rate, int64_t* fra
   const int64_t ahead = static_cast<int64_t>(elapsed * rate);
   *frame = reading.rendered + std::clamp<int64_t>(ahead, 0, device_frames_);
   return true;
+#endif
 }
 
 void SdlOutput::Wake() {

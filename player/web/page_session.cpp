@@ -3,6 +3,8 @@
 // pause freezes the demo time and the music.
 #include "page_session.h"
 
+#include <emscripten.h>
+
 #include <limits>
 
 #include "frame_limiter.h"
@@ -48,6 +50,15 @@ bool Follow(const sys::PageCommand& command, Transport* transport, double clock_
 }
 
 }  // namespace
+
+// The music clock the picture follows, in milliseconds (-1 while there is none), for the page:
+// the browser test compares it with what the browser's sound output plays.
+extern "C" EMSCRIPTEN_KEEPALIVE double vexil_music_clock_ms() {
+  int64_t frame = 0;
+  const int rate = FSOUND_GetOutputRate();
+  if (rate <= 0 || VexilSound_GetClock(&frame, nullptr) == 0) return -1.0;
+  return static_cast<double>(frame) * 1000.0 / rate;
+}
 
 void RunPageSession(CPlayerApp* app) {
   sys::ShowAppWindow(app->GetWindow());

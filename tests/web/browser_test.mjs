@@ -37,6 +37,8 @@ const kBlock = 2;
 const kTolerance = 16;
 const kMaxShare = 0.01;
 const kStepTimeoutMs = 120000;
+// How far the music clock the picture follows may be from the sound the browser plays.
+const kClockToleranceMs = 30;
 
 let passed = 0, failed = 0;
 function check(ok, what) {
@@ -280,6 +282,28 @@ try {
   await page('Runtime.enable');
   await page('Log.enable');
   await page('Page.enable');
+  // Every page notes each buffer the sound output hands to the browser: how many frames, and
+  // the context time the browser plays it at. From that and the context's output latency the
+  // test works out the moment of the demo's sound being heard, apart from the player's clock.
+  await page('Page.addScriptToEvaluateOnNewDocument', { source: `(() => {
+    const buffers = window.vexilTestBuffers = [];
+    const native = Object.getOwnPropertyDescriptor(ScriptProcessorNode.prototype, 'onaudioprocess');
+    const create = AudioContext.prototype.createScriptProcessor;
+    AudioContext.prototype.createScriptProcessor = function (...rest) {
+      const node = create.apply(this, rest);
+      let handler = null;
+      Object.defineProperty(node, 'onaudioprocess', {
+        get() { return handler; },
+        set(fill) {
+          handler = fill;
+          native.set.call(node, (e) => {
+            fill(e);
+            buffers.push({ frames: e.outputBuffer.length, at: e.playbackTime });
+          });
+        } });
+      return node;
+    };
+  })();` });
 
   // The next frame the player presents, with the demo time it was drawn at. `action` runs
   // once the page is ready for it.
@@ -344,6 +368,30 @@ try {
     `the demo plays on from ${last} ms once the page lets it (now at ${played.time} ms)`);
   check(played.state === 'running' && played.later > played.first,
     `the audio context runs (${played.state}, ${played.first.toFixed(2)} s -> ${played.later.toFixed(2)} s)`);
+  // The picture follows the music's clock: that clock must be the sound being heard, not the
+  // sound being mixed (which the browser plays a buffer or two and its output latency later).
+  // Heard now: the buffer whose play time the context's output (its time less the latencies it
+  // reports) has reached, and how far into it.
+  const sync = await evaluate(`new Promise((done) => {
+    const context = Module.SDL2.audioContext, gaps = [];
+    (function sample() {
+      const clock = Module._vexil_music_clock_ms();
+      const out = context.currentTime - (context.outputLatency || 0) - (context.baseLatency || 0);
+      let frames = 0, heard = null;
+      for (const b of window.vexilTestBuffers) {
+        if (b.at <= out) heard = (frames / context.sampleRate + out - b.at) * 1000;
+        frames += b.frames;
+      }
+      if (clock >= 0 && heard !== null) gaps.push(clock - heard);
+      if (gaps.length < 40) setTimeout(sample, 23);
+      else done(gaps);
+    })();
+  })`);
+  const worst = sync.reduce((w, g) => Math.max(w, Math.abs(g)), 0);
+  const mean = sync.reduce((a, g) => a + g, 0) / sync.length;
+  check(worst <= kClockToleranceMs,
+    `the music clock is the sound being heard (clock minus heard: mean ${mean.toFixed(1)} ms, ` +
+    `worst ${worst.toFixed(1)} ms of ${sync.length} readings; tolerance ${kClockToleranceMs} ms)`);
   // A seek while it plays: the next frame is drawn at the time sought (an effect that keeps
   // state from frame to frame may look different from a fresh start there, so the picture is
   // not compared), and the demo plays on from there.
