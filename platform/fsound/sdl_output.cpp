@@ -30,40 +30,42 @@ void SDLCALL FillDevice(void* userdata, Uint8* stream, int len) {
 }
 
 // What is heard lags far behind what is mixed in a browser: SDL fills a ScriptProcessorNode's
-// buffer, which the browser plays one buffer later (the event's playbackTime), and the
-// context's output stage adds its own latency; SDL may also hold part of a mix while it
-// converts to the context's rate. Counting mixed frames would put the picture about two
-// buffers and the latency (~225 ms) ahead of the music. So each buffer the node takes is noted
-// with its first mix frame and the context time it plays at, and the clock is the mix frame the
-// context's output is at now (getOutputTimestamp). Called once the device is open, before its
-// first callback.
-EM_JS(void, WatchPlayback, (int mix_rate), {
+// buffer, which the browser plays one buffer later, and the context's output stage adds its own
+// latency; SDL may also hold part of a mix while it converts to the context's rate. Counting
+// mixed frames put the picture two buffers and the latency (~225 ms) ahead of the music. So
+// the clock is the mix frame at the context's output position (getOutputTimestamp).
+//
+// The buffers play back to back, so mix frames and context time are tied by one offset: the
+// context time at which mix frame 0 plays. Each buffer's event tells it (playbackTime less the
+// buffer's first mix frame), but late: the event runs when the page's thread is free and reads
+// the context's time then, tens of ms late after a slow frame. The earliest of the last few
+// buffers is the estimate; after a gap in the sound (the page was too busy to fill a buffer in
+// time) the later offset takes over within those few buffers.
+constexpr int kOffsetWindow = 6;  // buffers, about half a second
+
+// Called once the device is open, before its first callback.
+EM_JS(void, WatchPlayback, (int mix_rate, int buffers), {
   var audio = Module.SDL2 && Module.SDL2.audio;
   var node = audio && audio.scriptProcessorNode;
   if (!node) return;
   var fill = node.onaudioprocess;
   var ratio = mix_rate / Module.SDL2.audioContext.sampleRate;
-  // The latest buffer: the mix frame of its first sample and the context time it plays at; the
-  // one before it likewise; and the mix frame the next buffer begins with.
-  var playback =
-      audio.vexilPlayback = {start : 0, at : Infinity, before : 0, beforeAt : Infinity, next : 0};
+  // next: the mix frame the next buffer begins with; offsets: the latest buffers' estimates.
+  var playback = audio.vexilPlayback = {next : 0, offsets : []};
   node.onaudioprocess = function(e) {
     fill(e);
-    playback.before = playback.start;
-    playback.beforeAt = playback.at;
-    playback.start = playback.next;
-    playback.at = e.playbackTime;
+    playback.offsets.push(e.playbackTime - playback.next / mix_rate);
+    if (playback.offsets.length > buffers) playback.offsets.shift();
     playback.next += e.outputBuffer.length * ratio;
   };
 });
 
-// The mix frame being heard now: within the buffer the output has reached, which is normally
-// the one before the latest. The clock stands still while the browser plays silence for want
-// of a buffer (the page was too busy), and at 0 until the first buffer is heard.
+// The mix frame being heard now; 0 until the first buffer is heard, and never beyond what has
+// been handed to the browser (the clock stands still while the browser plays silence).
 EM_JS(double, HeardFrame, (int mix_rate), {
   var sdl = Module.SDL2;
   var playback = sdl && sdl.audio && sdl.audio.vexilPlayback;
-  if (!playback) return 0;
+  if (!playback || playback.offsets.length == 0) return 0;
   var context = sdl.audioContext;
   var now = -1;
   if (context.getOutputTimestamp) {
@@ -75,9 +77,7 @@ EM_JS(double, HeardFrame, (int mix_rate), {
   }
   if (now < 0)
     now = context.currentTime - (context.outputLatency || 0) - (context.baseLatency || 0);
-  var heard = now >= playback.at ? playback.start + (now - playback.at) * mix_rate
-                                 : Math.min(playback.start,
-                                            playback.before + (now - playback.beforeAt) * mix_rate);
+  var heard = (now - Math.min.apply(null, playback.offsets)) * mix_rate;
   return Math.min(playback.next, Math.max(0, heard));
 });
 #else
@@ -116,7 +116,7 @@ int SdlOutput::Start(Mixer& mixer) {
   }
   device_frames_ = have.samples > 0 ? have.samples : kDeviceFrames;
 #ifdef __EMSCRIPTEN__
-  WatchPlayback(mixer.rate());
+  WatchPlayback(mixer.rate(), kOffsetWindow);
 #else
   feeder_ = std::make_unique<Feeder>(mixer);
 #endif

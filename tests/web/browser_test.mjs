@@ -370,19 +370,20 @@ try {
     `the audio context runs (${played.state}, ${played.first.toFixed(2)} s -> ${played.later.toFixed(2)} s)`);
   // The picture follows the music's clock: that clock must be the sound being heard, not the
   // sound being mixed (which the browser plays a buffer or two and its output latency later).
-  // Heard now: the buffer whose play time the context's output (its time less the latencies it
-  // reports) has reached, and how far into it.
+  // Heard now: the buffers play back to back, each from its play time; those times come late
+  // when the page is busy, so the earliest of the last second's buffers places them. The
+  // output is at the context's time less the latencies it reports.
   const sync = await evaluate(`new Promise((done) => {
     const context = Module.SDL2.audioContext, gaps = [];
     (function sample() {
       const clock = Module._vexil_music_clock_ms();
       const out = context.currentTime - (context.outputLatency || 0) - (context.baseLatency || 0);
-      let frames = 0, heard = null;
+      let frames = 0, zero = Infinity;
       for (const b of window.vexilTestBuffers) {
-        if (b.at <= out) heard = (frames / context.sampleRate + out - b.at) * 1000;
+        if (b.at > context.currentTime - 1) zero = Math.min(zero, b.at - frames / context.sampleRate);
         frames += b.frames;
       }
-      if (clock >= 0 && heard !== null) gaps.push(clock - heard);
+      if (clock >= 0 && zero < Infinity) gaps.push(clock - (out - zero) * 1000);
       if (gaps.length < 40) setTimeout(sample, 23);
       else done(gaps);
     })();
