@@ -35,7 +35,12 @@ rss_tolerance_percent=2
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexil-soak-XXXXXX")
 player_pid=
 cleanup() {
-  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null || true
+  # The player ends its capture on SIGTERM after the frame it is writing: wait for it, or
+  # that frame lands in a folder being removed and keeps it.
+  if [ -n "$player_pid" ]; then
+    kill "$player_pid" 2>/dev/null || true
+    wait "$player_pid" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
