@@ -110,7 +110,9 @@ awk -F'\t' -v tol="$rss_tolerance_percent" -v failed="$failed" '
     printf "most open files %d in the first third, %d in the last; ", f1, f2
     within /= n
     printf "within a round, from a quarter to three quarters: %+.0f KiB on average\n", within
-    flat = growth <= tol && f2 <= f1 && within * 100 <= tol * r1
+    # The rise within a round is the demo reaching its heavier parts, the same in every round:
+    # shown, not judged. A leak per frame or per run shows in the peaks across rounds.
+    flat = growth <= tol && f2 <= f1
     print (flat ? "flat" : "GROWING") (failed ? "; some rounds failed" : "")
     exit (flat && !failed) ? 0 : 1
   }' "$log"
