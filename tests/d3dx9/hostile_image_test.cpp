@@ -94,6 +94,26 @@ TEST(HostilePictures, SmallGifAndPsdFilesPassTheSizeCheck) {
   EXPECT_EQ(0u, image.At(0, 0) >> 24) << "colour 0 is the transparent one";
 }
 
+TEST(HostilePictures, APsdWhoseAlphaDefeatsTheMatteRemovalStillDecodes) {
+  // Found by fuzzing: a four-channel PSD whose colours lie below what its alpha allows drove the
+  // decoder's white-matte removal to convert out-of-range floats to bytes (a sanitizer report).
+  const Bytes psd(
+      "\x38\x42\x50\x53\x00\x01\x00\x00\x00\x00\x00\x00\x00\x08\x00\x00\x00\x04\x00\x00\x00\x04\x00"
+      "\x08"
+      "\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x05\x0a\x0f\x14\x19\x1e"
+      "\x23"
+      "\x28\x2d\x46\x4b\x50\x55\x5a\x5f\x64\x69\x6e\x73\x78\x7d\x82\x87\x8c\x46\x4f\x52\x4d\x41\x54"
+      "\x3d"
+      "\x33\x32\x91\x96\x9b\xa0\xa5\xaa\xaf\xb4\xb9\xbe\xc3\xc8\xcd\xd2\xd7\xdc\xe1\xe6\xeb",
+      93);
+  d3dx::Image image;
+  std::string error;
+  ASSERT_EQ(S_OK, d3dx::DecodeImageMemory(psd.data(), psd.size(), &image, nullptr, &error))
+      << error;
+  EXPECT_EQ(4u, image.width);
+  EXPECT_EQ(4u, image.height);
+}
+
 TEST(HostilePictures, SixteenBitPnmDecodesWithinItsBuffer) {
   // 2 x 1 grey at 16 bits: the high byte is what remains at 8 bits.
   const Bytes pgm = std::string("P5 2 1 65535\n\x12\x34\xab\xcd", 17);
