@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "container_cipher.h"
+#include "container/container_cipher.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "video_format.h"
+#include "capture/video_format.h"
 
 namespace vexil {
 namespace {

@@ -12,20 +12,21 @@
 #include <fstream>
 #include <sstream>
 
-#include "capture_session.h"
+#include "capture/capture_session.h"
+#include "capture/hash_sinks.h"
+#include "capture/png_sequence_sink.h"
+#include "capture/video_sink_loader.h"
 #include "d3d9/d3d9.h"
 #include "d3d9/d3d9_reuse.h"
 #include "d3d9/null/d3d9_null.h"
 #include "display_setup.h"
-#include "edit_session.h"
+#include "edit/edit_session.h"
 #include "frame_limiter.h"
 #include "fsound/fsound.h"
-#include "hash_sinks.h"
 #include "live_clock.h"
-#include "png_sequence_sink.h"
 #include "script_check.h"
 #include "script_source.h"
-#include "setup_dialog.h"
+#include "setup/setup_dialog.h"
 #include "stop_signal.h"
 #include "system/clock.h"
 #include "system/desktop.h"
@@ -36,7 +37,6 @@
 #include "system/message_box.h"
 #include "system/stderr_capture.h"
 #include "system/window.h"
-#include "video_sink_loader.h"
 
 #ifdef __EMSCRIPTEN__
 #include "web/page_session.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "capture/frame_hash.h"
+#include "capture/frame_sink.h"
 #include "command_line.h"
-#include "demo_builder.h"
 #include "demo_parts.h"
-#include "frame_hash.h"
-#include "frame_sink.h"
+#include "edit/demo_builder.h"
 #include "player_settings.h"
 #include "scenecore.h"
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "container_cipher.h"
+#include "container/container_cipher.h"
 #include "d3dx9/file_read.h"
 #include "scenecore.h"
 #include "script/script_limits.h"

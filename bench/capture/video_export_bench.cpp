@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "capture_session.h"
-#include "png_sequence_sink.h"
-#include "video_sink_loader.h"
+#include "capture/capture_session.h"
+#include "capture/png_sequence_sink.h"
+#include "capture/video_sink_loader.h"
 
 namespace {
 

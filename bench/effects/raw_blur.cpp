@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "geometry/zoom_blur_passes.h"
 #include "raw_effect_frame.h"
-#include "zoom_blur_passes.h"
 
 namespace vexil_bench {
 

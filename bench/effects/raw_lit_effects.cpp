@@ -14,11 +14,11 @@
 #include "bench_world.h"
 #include "d3d9/null/d3d9_null.h"
 #include "d3dx9/d3dx9.h"
-#include "mesh_placement.h"
-#include "metaball_surface.h"
+#include "geometry/mesh_placement.h"
+#include "geometry/metaball_surface.h"
+#include "geometry/spline_tube.h"
+#include "geometry/trail_emitter.h"
 #include "raw_effect_frame.h"
-#include "spline_tube.h"
-#include "trail_emitter.h"
 #include "vertex_formats.h"
 
 namespace vexil_bench {

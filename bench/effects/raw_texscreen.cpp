@@ -6,8 +6,8 @@
 
 #include "bench_scenes.h"
 #include "bench_world.h"
+#include "geometry/texscreen_grid.h"
 #include "raw_effect_frame.h"
-#include "texscreen_grid.h"
 
 namespace vexil_bench {
 

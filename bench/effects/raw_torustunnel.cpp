@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "bench_world.h"
+#include "geometry/torus_mesh.h"
 #include "raw_effect_frame.h"
-#include "torus_mesh.h"
 
 namespace vexil_bench {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "bench_scenes.h"
+#include "geometry/twister_tube.h"
 #include "raw_effect_frame.h"
-#include "twister_tube.h"
 
 namespace vexil_bench {
 

@@ -7,6 +7,7 @@
 
 #include <limits>
 
+#include "edit/transport.h"
 #include "frame_limiter.h"
 #include "fsound/fsound.h"
 #include "live_clock.h"
@@ -17,7 +18,6 @@
 #include "system/events.h"
 #include "system/keys.h"
 #include "system/window.h"
-#include "transport.h"
 
 namespace vexil {
 

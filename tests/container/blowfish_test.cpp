@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "container_cipher_blowfish.h"
+#include "container/container_cipher_blowfish.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Script container codec: the little-endian block layout, the short, tail and CBC paths,
 // the byte pass, round trips for every small length, garbage input, file loading.
-#include "container_cipher.h"
+#include "container/container_cipher.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "container_cipher_blowfish.h"
+#include "container/container_cipher_blowfish.h"
 
 namespace {
 

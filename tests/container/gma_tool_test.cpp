@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "container_cipher.h"
+#include "container/container_cipher.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 

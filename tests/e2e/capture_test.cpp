@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "container_cipher.h"
+#include "container/container_cipher.h"
 #include "e2e_harness.h"
 
 namespace vexil_e2e {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "container_cipher.h"
+#include "container/container_cipher.h"
 #include "e2e_harness.h"
 
 namespace vexil_e2e {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "effect_test_support.h"
+#include "geometry/zoom_blur_passes.h"
 #include "vertex_formats.h"
-#include "zoom_blur_passes.h"
 
 namespace {
 

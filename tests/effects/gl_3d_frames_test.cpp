@@ -9,9 +9,9 @@
 #include <string>
 
 #include "d3dx9/d3dx9.h"
+#include "geometry/mesh_placement.h"
+#include "geometry/metaball_surface.h"
 #include "gl_effect_frame.h"
-#include "mesh_placement.h"
-#include "metaball_surface.h"
 #include "support/run_program.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "effect_world.h"
-#include "klutt_resource.h"
+#include "resources/klutt_resource.h"
 #include "support/run_program.h"
 
 namespace {

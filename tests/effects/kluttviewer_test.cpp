@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "effect_test_support.h"
-#include "kluttviewer_module.h"
-#include "mesh_placement.h"
+#include "geometry/mesh_placement.h"
+#include "modules/kluttviewer_module.h"
 #include "support/run_program.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <tuple>
 
 #include "effect_test_support.h"
-#include "marching_cubes_tables.h"
-#include "metaball_surface.h"
+#include "geometry/marching_cubes_tables.h"
+#include "geometry/metaball_surface.h"
 
 namespace {
 

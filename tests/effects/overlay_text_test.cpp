@@ -8,7 +8,7 @@
 
 #include "d3dx9/d3dx9font.h"
 #include "effect_world.h"
-#include "overlay_text.h"
+#include "modules/overlay_text.h"
 
 namespace {
 

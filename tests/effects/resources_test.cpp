@@ -8,8 +8,8 @@
 #include <string>
 
 #include "effect_world.h"
-#include "klutt_resource.h"
-#include "raw_resource.h"
+#include "resources/klutt_resource.h"
+#include "resources/raw_resource.h"
 #include "support/run_program.h"
 
 namespace {

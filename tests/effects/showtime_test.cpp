@@ -5,9 +5,9 @@
 #include <string>
 
 #include "effect_world.h"
-#include "showtime_module.h"
+#include "modules/showtime_module.h"
+#include "modules/timing_log.h"
 #include "system/keys.h"
-#include "timing_log.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "effect_test_support.h"
-#include "hermite_subdivide.h"
-#include "lcg_random.h"
-#include "spline_tube.h"
+#include "geometry/hermite_subdivide.h"
+#include "geometry/lcg_random.h"
+#include "geometry/spline_tube.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "effect_test_support.h"
-#include "texscreen_grid.h"
+#include "geometry/texscreen_grid.h"
 
 namespace {
 

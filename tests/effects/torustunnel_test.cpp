@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "effect_test_support.h"
-#include "torus_mesh.h"
+#include "geometry/torus_mesh.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "effect_world.h"
-#include "trail_emitter.h"
+#include "geometry/trail_emitter.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "effect_test_support.h"
-#include "twister_tube.h"
+#include "geometry/twister_tube.h"
 
 namespace {
 

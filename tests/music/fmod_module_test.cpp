@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "effect_world.h"
-#include "fmod_module.h"
-#include "raw_resource.h"
+#include "modules/fmod_module.h"
+#include "resources/raw_resource.h"
 
 namespace {
 

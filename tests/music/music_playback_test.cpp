@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "effect_world.h"
-#include "fmod_module.h"
 #include "fsound/fsound.h"
+#include "modules/fmod_module.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
 

@@ -1,8 +1,8 @@
 // The arithmetic of a capture: frame times, audio spans that add up without drift, names.
 #include <gtest/gtest.h>
 
-#include "capture_session.h"
-#include "png_sequence_sink.h"
+#include "capture/capture_session.h"
+#include "capture/png_sequence_sink.h"
 
 namespace vexil {
 namespace {

@@ -1,6 +1,6 @@
 // The setup dialog without a display: list order and labels, preselection, the caption,
 // and the Run and Cancel steps.
-#include "display_modes.h"
+#include "setup/display_modes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "d3d9/d3d9.h"
 #include "d3d9/null/d3d9_null.h"
-#include "setup_dialog_model.h"
+#include "setup/setup_dialog_model.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "d3d9/d3d9_readback.h"
-#include "demo_builder.h"
-#include "edit_overlay.h"
-#include "edit_status.h"
+#include "edit/demo_builder.h"
+#include "edit/edit_overlay.h"
+#include "edit/edit_status.h"
 #include "player_app.h"
 #include "support/picture.h"
 #include "support/scratch_dir.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "frame_hash.h"
+#include "capture/frame_hash.h"
 
 namespace vexil {
 namespace {

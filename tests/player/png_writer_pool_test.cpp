@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "png_writer.h"
-#include "png_writer_pool.h"
+#include "capture/png_writer.h"
+#include "capture/png_writer_pool.h"
 #include "support/picture.h"
 #include "support/scratch_dir.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "d3d9/d3d9_reuse.h"
-#include "demo_builder.h"
+#include "edit/demo_builder.h"
 #include "fsound/fsound.h"
 #include "support/picture.h"
 #include "support/scratch_dir.h"

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "hash_sinks.h"
-#include "progress_line.h"
-#include "video_format.h"
+#include "capture/hash_sinks.h"
+#include "capture/progress_line.h"
+#include "capture/video_format.h"
 
 namespace vexil {
 namespace {

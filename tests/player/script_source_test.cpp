@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "container_cipher.h"
+#include "container/container_cipher.h"
 #include "scenecore.h"
 #include "script_source.h"
 #include "support/scratch_dir.h"

@@ -1,6 +1,6 @@
 // The real setup dialog on the offscreen video driver, answered with synthetic keys:
 // Enter runs, Escape and closing cancel, Alt+F flips the Fullscreen box.
-#include "setup_dialog.h"
+#include "setup/setup_dialog.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

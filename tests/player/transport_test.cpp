@@ -3,9 +3,9 @@
 // and the keys leave the timing overlay's keys and Escape alone.
 #include <gtest/gtest.h>
 
-#include "edit_keys.h"
+#include "edit/edit_keys.h"
+#include "edit/transport.h"
 #include "system/keys.h"
-#include "transport.h"
 
 namespace vexil {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "container_cipher.h"
+#include "container/container_cipher.h"
 #include "system/regular_file.h"
 
 namespace {

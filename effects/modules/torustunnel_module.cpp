@@ -9,8 +9,8 @@
 #include "d3dx9/d3dx9.h"
 #include "device_access.h"
 #include "display_ratio.h"
-#include "mesh_buffers.h"
-#include "torus_mesh.h"
+#include "geometry/mesh_buffers.h"
+#include "geometry/torus_mesh.h"
 
 namespace effects {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "geometry/trail_emitter.h"
 #include "scenecore.h"
-#include "trail_emitter.h"
 
 namespace effects {
 

@@ -9,7 +9,7 @@
 
 #include "d3dx9/d3dx9.h"
 #include "device_access.h"
-#include "twister_tube.h"
+#include "geometry/twister_tube.h"
 
 namespace effects {
 

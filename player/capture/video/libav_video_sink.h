@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "frame_sink.h"
-#include "video_format.h"
+#include "capture/frame_sink.h"
+#include "capture/video_format.h"
 
 struct AVCodec;
 struct AVCodecContext;

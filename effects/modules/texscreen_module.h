@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "geometry/texscreen_grid.h"
 #include "report_once.h"
 #include "scenecore.h"
-#include "texscreen_grid.h"
 #include "vertex_formats.h"
 
 namespace effects {

@@ -2,8 +2,8 @@
 // smoothed with Hermite splines; the camera rides the path with a light travelling ahead.
 #pragma once
 
+#include "geometry/spline_tube.h"
 #include "scenecore.h"
-#include "spline_tube.h"
 
 namespace effects {
 

@@ -10,9 +10,9 @@
 #include "d3dx9/d3dx9.h"
 #include "device_access.h"
 #include "effect_messages.h"
+#include "geometry/zoom_blur_passes.h"
 #include "system/message_box.h"
 #include "vertex_formats.h"
-#include "zoom_blur_passes.h"
 
 namespace effects {
 

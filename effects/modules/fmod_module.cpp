@@ -14,8 +14,8 @@
 #include "effect_messages.h"
 #include "fsound/fmod_errors.h"
 #include "fsound/fsound.h"
-#include "raw_resource.h"
-#include "script_files.h"
+#include "resources/raw_resource.h"
+#include "resources/script_files.h"
 #include "system/message_box.h"
 
 namespace effects {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "metaball_surface.h"
+#include "geometry/metaball_surface.h"
 #include "scenecore.h"
 
 namespace effects {

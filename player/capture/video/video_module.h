@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "frame_sink.h"
-#include "video_format.h"
+#include "capture/frame_sink.h"
+#include "capture/video_format.h"
 
 // The one export of libvexil_video.so: a sink that writes `path` in `format`. Null with a
 // message when this system's FFmpeg libraries lack the container or one of the encoders.

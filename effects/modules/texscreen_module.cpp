@@ -10,7 +10,7 @@
 #include "d3dx9/d3dx9.h"
 #include "device_access.h"
 #include "display_ratio.h"
-#include "mesh_buffers.h"
+#include "geometry/mesh_buffers.h"
 
 namespace effects {
 

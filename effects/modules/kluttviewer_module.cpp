@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "device_access.h"
-#include "klutt_resource.h"
-#include "mesh_placement.h"
+#include "geometry/mesh_placement.h"
+#include "resources/klutt_resource.h"
 
 namespace effects {
 
