@@ -97,9 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vexil::PlayerOptions options;
   options.mode = vexil::PlayerMode::kCheck;
   options.script_path = kScriptFile;
-  CPlayerApp app(kScriptFile, 0.0f, options);
-  if (!app.GetDemoDevice().m_pD3DDevice) return 0;
-  CTimeline& timeline = app.GetTimeline();
+  CPlayerApp app(options);
+  app.Run();
+  if (!app.GetDemo().demoDevice.m_pD3DDevice) return 0;
+  CTimeline& timeline = app.GetDemo().timeline;
   for (float time : FrameTimes(timeline)) timeline.Render(time);
   return 0;
 }

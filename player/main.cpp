@@ -1,5 +1,5 @@
 // vexil: the demo player program. Reads the options and the script path from the command
-// line and runs the demo through the application object.
+// line and hands the run to the program object, which picks the runner of the mode.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,10 +23,6 @@ int main(int argc, char** argv) {
     std::fputs(vexil::VersionText().c_str(), stdout);
     return 0;
   }
-  int status = 0;
-  {
-    CPlayerApp app(options.script_path.c_str(), 0.0f, options);
-    status = app.GetExitStatus();
-  }
-  return status;
+  CPlayerApp app(options);
+  return app.Run();
 }

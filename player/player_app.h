@@ -1,111 +1,64 @@
-// CPlayerApp: the application object. Its constructor does the whole run: loads the script,
-// dispatches "settings" and "libraries" to itself and "resources" and "timeline" to the
-// managers, then plays (or captures, or checks) the demo. The destructor frees everything.
+// CPlayerApp: the program object. It owns what one run keeps from start to end: the options,
+// the display (window and device), the settings the script gives and the demo playing. Run
+// loads the script through the demo loader, opens the display while "settings" is read, loads
+// the libraries "libraries" names, and hands the built demo to the runner of the mode: play,
+// edit, render or check.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "capture/frame_hash.h"
-#include "capture/frame_sink.h"
+#include "capture/render_runner.h"
+#include "check_runner.h"
 #include "command_line.h"
 #include "demo_parts.h"
-#include "edit/demo_builder.h"
+#include "display.h"
+#include "edit/edit_host.h"
 #include "player_settings.h"
 #include "scenecore.h"
 
-// Forwards an element to its target only while the display exists: without a device the
-// resources and modules could not build, so a failed display stops them cleanly.
-class CDisplayGate : public CXmlHandler {
+class CPlayerApp : private vexil::EditHost {
  public:
-  CDisplayGate(CXmlHandler* target, const bool* open) : m_target(target), m_open(open) {}
-  void Parse(TiXmlElement* element) override;
-
- private:
-  CXmlHandler* m_target;
-  const bool* m_open;
-};
-
-class CPlayerApp : public CXmlHandler {
- public:
-  // Plays the script in a window against the real-time clock, as a person runs the player.
-  CPlayerApp(const char* path, float starttime);
-  // The same with a mode (edit, capture, check) and options from the command line.
-  CPlayerApp(const char* path, float starttime, const vexil::PlayerOptions& options);
+  explicit CPlayerApp(const vexil::PlayerOptions& options);
+  // Frees the timeline's modules, releases the device and the Direct3D object, frees the demo
+  // (texture, resource and widget managers, which unloads the libraries) and last the window.
   ~CPlayerApp() override;
+  CPlayerApp(const CPlayerApp&) = delete;
+  CPlayerApp& operator=(const CPlayerApp&) = delete;
 
-  // Handles "settings" (stores the values, then creates the display) and "libraries"
-  // (loads "scenecore.dll" and then every listed library).
-  void Parse(TiXmlElement* element) override;
+  // Runs the demo in the options' mode. Returns the exit status: 0 when the run went as it
+  // should or the setup dialog was cancelled; non-zero after a failure that was reported, for
+  // a check that found something, and 128 + the signal that stopped a render.
+  int Run();
 
-  // 0 when the run went as it should; non-zero after a failure that was reported on stderr,
-  // or, for a check, when it found something.
-  int GetExitStatus() const { return m_exitStatus; }
-
+  // What the run left behind, for tests.
   const vexil::PlayerSettings& GetSettings() const { return m_settings; }
-  const char* GetName() const { return m_name; }
-  CTimeline& GetTimeline() { return m_demo->timeline; }
-  CDemoDevice& GetDemoDevice() { return m_demo->demoDevice; }
-  CWidgetManager& GetWidgetManager() { return m_demo->widgetManager; }
-  CResourceManager& GetResourceManager() { return m_demo->resourceManager; }
-  CTextureManager& GetTextureManager() { return m_demo->textureManager; }
-
-  // Findings of a check run, one line each (empty in the other modes).
-  const std::vector<std::string>& GetFindings() const { return m_findings; }
-
-  // ---- for edit mode (EditSession) ----
+  const char* GetName() const { return m_name.c_str(); }
   vexil::DemoParts& GetDemo() { return *m_demo; }
-  const std::string& GetScriptPath() const { return m_path; }
-  const std::string& GetScriptFolder() const { return m_scriptFolder; }
-  void* GetWindow() const { return m_window.handle; }
-  // Builds the script again on the running device; the current demo stays as it is.
-  vexil::DemoBuild BuildAgain() const;
-  // Plays `next` from now on; the previous demo is freed (its music stops) and the device
-  // starts from its default state, as for a new demo.
-  void ReplaceDemo(std::unique_ptr<vexil::DemoParts> next);
-  // The frame-rate settings a reloaded script gives take effect (the display keeps its size).
-  void TakeTimingSettings(const vexil::PlayerSettings& settings);
-  // What the first build said on stderr in edit mode (shown in the window).
-  const std::vector<std::string>& GetStartupProblems() const { return m_startupProblems; }
+  // Findings of a check run, one line each (empty in the other modes).
+  const std::vector<std::string>& GetFindings() const { return m_check.findings(); }
 
  private:
-  void Run(const char* path);
+  bool Live() const;
   void ApplySettings(TiXmlElement* element);
   void LoadLibraries(TiXmlElement* element);
-  bool CreateDisplay();
-  bool CreateWindowedDevice();
-  bool CreateHeadlessDevice();
-  bool Live() const;
-  void MainLoop();
-  bool PrepareCapture();
-  bool ReadVerifyManifest();
-  void EditLoop();
-  void RunCapture();
-  void RunCheck(TiXmlElement* root);
   void Fail(const std::string& message);
 
-  // Destroys the window after every member that may still draw into it.
-  struct WindowHolder {
-    ~WindowHolder();
-    void* handle = nullptr;
-  };
+  // EditHost
+  vexil::DemoParts& Demo() override { return *m_demo; }
+  void ReplaceDemo(std::unique_ptr<vexil::DemoParts> next) override;
 
   vexil::PlayerOptions m_options;
-  WindowHolder m_window;
+  vexil::PlayerDisplay m_display;  // destroyed last: the window outlives what draws into it
   vexil::PlayerSettings m_settings;
-  char m_name[256] = {};
+  std::string m_name;
   std::unique_ptr<vexil::DemoParts> m_demo;
+  vexil::RenderRunner m_render;
+  vexil::CheckRunner m_check;
 
-  std::string m_path;
-  std::string m_scriptFolder;  // where plug-ins shipped with the demo are looked for
   bool m_displayTried = false;
-  bool m_librariesLoaded = false;  // a "libraries" element has been handled
   bool m_displayOpen = false;
+  bool m_cancelled = false;  // the setup dialog was cancelled
   int m_exitStatus = 0;
-  std::vector<std::string> m_findings;
-  std::unique_ptr<vexil::FrameSink> m_videoSink;  // opened before the script is read
-  vexil::HashManifest m_verifyManifest;
-  std::vector<std::string> m_startupProblems;
 };

@@ -11,8 +11,6 @@
 #include "demo_parts.h"
 #include "player_settings.h"
 
-class CWidgetManager;
-
 namespace vexil {
 
 struct DemoBuild {
@@ -32,14 +30,5 @@ struct DemoBuild {
 // `script_folder`. The "settings" are read into the result, the display is left alone.
 DemoBuild BuildDemo(const std::string& path, const std::string& script_folder, IDirect3D9* d3d,
                     IDirect3DDevice9* device, int width, int height);
-
-// Loads "scenecore.dll" and then each library a "libraries" element lists, into `manager`.
-// With `findings`, says there what could not be loaded (check mode); otherwise a library that
-// does not load is skipped silently, as the player always has.
-void LoadLibraryList(TiXmlElement* element, CWidgetManager* manager,
-                     std::vector<std::string>* findings);
-
-// Splits captured output into its non-empty lines.
-std::vector<std::string> OutputLines(const std::string& text);
 
 }  // namespace vexil

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "d3d9/d3d9.h"
+#include "edit/demo_builder.h"
 #include "edit_status.h"
 #include "fsound/fsound.h"
-#include "player_app.h"
 #include "system/clock.h"
 #include "system/desktop.h"
 #include "system/events.h"
@@ -53,12 +53,16 @@ bool Repeats(EditCommand command) {
 
 }  // namespace
 
-EditSession::EditSession(CPlayerApp* app)
-    : app_(app),
-      transport_(app->GetSettings().starttime, app->GetTimeline().GetEndTime(), clock_.Now()),
-      overlay_(std::make_unique<EditOverlay>(app->GetDemoDevice().m_pD3DDevice)),
-      limiter_(app->GetSettings().fpslimiter, app->GetSettings().framerate) {
-  problems_ = app->GetStartupProblems();
+EditSession::EditSession(const EditStart& start, EditHost* host)
+    : host_(host),
+      script_path_(start.script_path),
+      script_folder_(start.script_folder),
+      window_(start.window),
+      settings_(start.settings),
+      transport_(start.settings.starttime, host->Demo().timeline.GetEndTime(), clock_.Now()),
+      overlay_(std::make_unique<EditOverlay>(host->Demo().demoDevice.m_pD3DDevice)),
+      limiter_(start.settings.fpslimiter, start.settings.framerate) {
+  problems_ = start.startup_problems;
   WatchDemoFiles({});
   rate_window_start_ms_ = WallMs();
 }
@@ -66,16 +70,16 @@ EditSession::EditSession(CPlayerApp* app)
 EditSession::~EditSession() = default;
 
 void EditSession::WatchDemoFiles(const std::vector<std::string>& extra_files) {
-  std::vector<std::string> files = {app_->GetScriptPath()};
+  std::vector<std::string> files = {script_path_};
   std::vector<std::string> folders;
-  app_->GetDemo().NamedFiles(&files, &folders);
+  host_->Demo().NamedFiles(&files, &folders);
   files.insert(files.end(), extra_files.begin(), extra_files.end());
   watcher_.Watch(files, folders, kPictureExtensions);
 }
 
 std::vector<double> EditSession::ModuleStarts() const {
   std::vector<double> starts;
-  CTimeline& timeline = app_->GetTimeline();
+  CTimeline& timeline = host_->Demo().timeline;
   for (int i = 0; i < timeline.GetModuleCount(); ++i) {
     starts.push_back(timeline.GetModule(i)->GetStartTime());
   }
@@ -88,7 +92,7 @@ void EditSession::SetMusicPaused(bool paused) {
 }
 
 void EditSession::Restart() {
-  app_->GetTimeline().Restart();
+  host_->Demo().timeline.Restart();
 }
 
 void EditSession::Command(EditCommand command) {
@@ -115,7 +119,9 @@ void EditSession::Reload() {
   reload_requested_ = false;
   change_seen_ms_ = -1.0;
   const double before = transport_.Time(clock_.Now());
-  DemoBuild build = app_->BuildAgain();
+  const CDemoDevice& device = host_->Demo().demoDevice;
+  DemoBuild build = BuildDemo(script_path_, script_folder_, device.m_pD3D, device.m_pD3DDevice,
+                              device.m_width, device.m_height);
   if (!build.ok()) {
     problems_ = build.problems;
     if (problems_.empty()) problems_.push_back("the demo could not be built");
@@ -131,20 +137,22 @@ void EditSession::Reload() {
     WatchDemoFiles(named);
     return;
   }
-  const PlayerSettings& now = app_->GetSettings();
+  const PlayerSettings& now = settings_;
   notes_ = build.notes;
   if (build.settings.width != now.width || build.settings.height != now.height) {
     notes_.push_back("the display stays " + std::to_string(now.width) + "x" +
                      std::to_string(now.height) + " until the player starts again");
   }
-  app_->TakeTimingSettings(build.settings);
+  // The frame-rate settings a reloaded script gives take effect; the display keeps its size.
+  settings_.fpslimiter = build.settings.fpslimiter;
+  settings_.framerate = build.settings.framerate;
   limiter_ = FrameLimiter(now.fpslimiter, now.framerate);
   const bool paused = transport_.Paused();
-  app_->ReplaceDemo(std::move(build.demo));
+  host_->ReplaceDemo(std::move(build.demo));
   problems_.clear();
   // The build took its time: play on from where the demo was when it began.
   const double clock = clock_.Now();
-  transport_.SetEnd(app_->GetTimeline().GetEndTime(), clock);
+  transport_.SetEnd(host_->Demo().timeline.GetEndTime(), clock);
   transport_.SeekTo(before, clock);
   if (paused) SetMusicPaused(true);
   WatchDemoFiles({});
@@ -163,7 +171,7 @@ void EditSession::CountFrame() {
 }
 
 void EditSession::Run() {
-  sys::ShowAppWindow(app_->GetWindow());
+  sys::ShowAppWindow(window_);
   sys::RefuseScreenSaver();
   for (;;) {
     sys::Event event;
@@ -192,16 +200,16 @@ void EditSession::Run() {
       if (limiter_.TimeUntilNextFrame(t) >= kNapThresholdMs) sys::SleepMilliseconds(1);
       continue;
     }
-    CTimeline& timeline = app_->GetTimeline();
+    CTimeline& timeline = host_->Demo().timeline;
     timeline.Draw(t);
     // A module that started while paused (after a seek) started its music: keep it quiet.
     if (transport_.Paused()) SetMusicPaused(true);
-    const CDemoDevice& device = app_->GetDemoDevice();
+    const CDemoDevice& device = host_->Demo().demoDevice;
     std::vector<OverlayLine> status;
     if (overlay_shown_) {
       status = StatusLines(
           {t, frame_rate_, transport_.Paused(), clock_.FollowsMusic(), transport_.Loop()},
-          app_->GetDemo());
+          host_->Demo());
     }
     overlay_->Draw(status, MessageLines(problems_, notes_), device.m_width, device.m_height);
     timeline.Present();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "edit_host.h"
 #include "edit_keys.h"
 #include "edit_overlay.h"
 #include "frame_limiter.h"
@@ -16,13 +17,11 @@
 #include "system/file_watch.h"
 #include "transport.h"
 
-class CPlayerApp;
-
 namespace vexil {
 
 class EditSession {
  public:
-  explicit EditSession(CPlayerApp* app);
+  EditSession(const EditStart& start, EditHost* host);
   ~EditSession();
   EditSession(const EditSession&) = delete;
   EditSession& operator=(const EditSession&) = delete;
@@ -40,7 +39,11 @@ class EditSession {
   std::vector<double> ModuleStarts() const;
   void CountFrame();
 
-  CPlayerApp* app_;
+  EditHost* host_;
+  const std::string script_path_;
+  const std::string script_folder_;
+  void* const window_;
+  PlayerSettings settings_;
   LiveClock clock_;
   Transport transport_;
   std::unique_ptr<EditOverlay> overlay_;

@@ -11,13 +11,13 @@
 #include "frame_limiter.h"
 #include "fsound/fsound.h"
 #include "live_clock.h"
-#include "player_app.h"
 #include "system/browser.h"
 #include "system/clock.h"
 #include "system/desktop.h"
 #include "system/events.h"
 #include "system/keys.h"
 #include "system/window.h"
+#include "timeline/timeline.h"
 
 namespace vexil {
 
@@ -60,12 +60,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE double vexil_music_clock_ms() {
   return static_cast<double>(frame) * 1000.0 / rate;
 }
 
-void RunPageSession(CPlayerApp* app) {
-  sys::ShowAppWindow(app->GetWindow());
+void RunPageSession(void* window, const PlayerSettings& settings, CTimeline* timeline_ptr) {
+  sys::ShowAppWindow(window);
   sys::HideMouseCursor(true);
   sys::RefuseScreenSaver();
-  const PlayerSettings& settings = app->GetSettings();
-  CTimeline& timeline = app->GetTimeline();
+  CTimeline& timeline = *timeline_ptr;
   // The picture follows the music's clock while music plays, the wall clock otherwise.
   LiveClock clock;
   // No end of its own: as natively, the demo ends when the timeline has no more to draw.

@@ -5,11 +5,13 @@
 // and the music both follow.
 #pragma once
 
-class CPlayerApp;
+#include "player_settings.h"
+
+class CTimeline;
 
 namespace vexil {
 
-// Plays `app`'s demo until it ends, Escape is pressed or the page closes.
-void RunPageSession(CPlayerApp* app);
+// Plays the demo of `timeline` in `window` until it ends, Escape is pressed or the page closes.
+void RunPageSession(void* window, const PlayerSettings& settings, CTimeline* timeline);
 
 }  // namespace vexil

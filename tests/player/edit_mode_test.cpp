@@ -103,8 +103,9 @@ TEST_F(EditModeTest, KeysMoveTheDemoAndSavesReloadItAtTheSameTime) {
   });
   int status = -1;
   {
-    CPlayerApp app(path.c_str(), 0.0f, options);
-    status = app.GetExitStatus();
+    options.script_path = path;
+    CPlayerApp app(options);
+    status = app.Run();
   }
   hands.join();
 

@@ -16,6 +16,12 @@ namespace {
 
 class MainLoopTest : public ::testing::Test {
  protected:
+  // Plays the script at `path` as a person starts the player.
+  static vexil::PlayerOptions Play(const std::string& path) {
+    vexil::PlayerOptions options;
+    options.script_path = path;
+    return options;
+  }
   // A demo whose only module logs its frame times from `start` to `end`.
   std::string WriteDemo(const std::string& settings, int start, int end) {
     const std::string path = dir_ + "/demo.xml";
@@ -43,9 +49,10 @@ class MainLoopTest : public ::testing::Test {
 
 TEST_F(MainLoopTest, TheDemoEndsAfterItsLastModule) {
   const std::string path = WriteDemo("", 0, 150);
-  CPlayerApp app(path.c_str(), 0.0f);
-  EXPECT_EQ(0, app.GetExitStatus());
-  EXPECT_GT(app.GetTimeline().GetTime(), 150.0f) << "the loop ran until the timeline said no";
+  CPlayerApp app(Play(path));
+  const int status = app.Run();
+  EXPECT_EQ(0, status);
+  EXPECT_GT(app.GetDemo().timeline.GetTime(), 150.0f) << "the loop ran until the timeline said no";
   const std::vector<float> times = LoggedTimes();
   ASSERT_FALSE(times.empty());
   EXPECT_LE(times.back(), 150.0f);
@@ -55,7 +62,8 @@ TEST_F(MainLoopTest, TheLimiterSpacesFramesByOneInterval) {
   // A second long: the first frame (window, programs compiled) can take a few hundred
   // milliseconds on a loaded machine, and the spacing needs frames after it.
   const std::string path = WriteDemo("<fpslimiter value=\"1\"/><framerate value=\"50\"/>", 0, 1000);
-  CPlayerApp app(path.c_str(), 0.0f);
+  CPlayerApp app(Play(path));
+  app.Run();
   const std::vector<float> times = LoggedTimes();
   ASSERT_GE(times.size(), 2u);
   for (size_t i = 1; i < times.size(); ++i) {
@@ -65,14 +73,16 @@ TEST_F(MainLoopTest, TheLimiterSpacesFramesByOneInterval) {
 
 TEST_F(MainLoopTest, ALimiterWithoutAFrameRateDoesNotStopRendering) {
   const std::string path = WriteDemo("<fpslimiter value=\"1\"/><framerate value=\"0\"/>", 0, 100);
-  CPlayerApp app(path.c_str(), 0.0f);
+  CPlayerApp app(Play(path));
+  app.Run();
   EXPECT_FALSE(LoggedTimes().empty());
-  EXPECT_GT(app.GetTimeline().GetTime(), 100.0f);
+  EXPECT_GT(app.GetDemo().timeline.GetTime(), 100.0f);
 }
 
 TEST_F(MainLoopTest, TheClockStartsAtTheStartTime) {
   const std::string path = WriteDemo("<starttime value=\"30000\"/>", 29000, 30100);
-  CPlayerApp app(path.c_str(), 0.0f);
+  CPlayerApp app(Play(path));
+  app.Run();
   const std::vector<float> times = LoggedTimes();
   ASSERT_FALSE(times.empty());
   EXPECT_GE(times.front(), 30000.0f);
@@ -84,7 +94,9 @@ TEST_F(MainLoopTest, TheStartOptionOutranksTheScriptsStartTime) {
   vexil::PlayerOptions options;
   options.has_start = true;
   options.start_ms = 20000.0;
-  CPlayerApp app(path.c_str(), 0.0f, options);
+  options.script_path = path;
+  CPlayerApp app(options);
+  app.Run();
   const std::vector<float> times = LoggedTimes();
   ASSERT_FALSE(times.empty());
   EXPECT_GE(times.front(), 20000.0f) << "--start, not the script's 1000";
@@ -111,9 +123,10 @@ TEST_F(MainLoopEventTest, EscapeEndsTheDemoWithoutAnotherFrame) {
   escape.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
   ASSERT_EQ(1, SDL_PushEvent(&escape));
   const std::string path = WriteDemo("", 0, 60000);
-  CPlayerApp app(path.c_str(), 0.0f);
-  EXPECT_EQ(0, app.GetExitStatus());
-  EXPECT_EQ(0.0f, app.GetTimeline().GetTime()) << "no frame was rendered";
+  CPlayerApp app(Play(path));
+  const int status = app.Run();
+  EXPECT_EQ(0, status);
+  EXPECT_EQ(0.0f, app.GetDemo().timeline.GetTime()) << "no frame was rendered";
 }
 
 TEST_F(MainLoopEventTest, AQuitRequestEndsTheDemo) {
@@ -121,8 +134,9 @@ TEST_F(MainLoopEventTest, AQuitRequestEndsTheDemo) {
   quit.type = SDL_QUIT;
   ASSERT_EQ(1, SDL_PushEvent(&quit));
   const std::string path = WriteDemo("", 0, 60000);
-  CPlayerApp app(path.c_str(), 0.0f);
-  EXPECT_EQ(0.0f, app.GetTimeline().GetTime());
+  CPlayerApp app(Play(path));
+  app.Run();
+  EXPECT_EQ(0.0f, app.GetDemo().timeline.GetTime());
 }
 
 }  // namespace

@@ -19,9 +19,10 @@ class PlayerAppTest : public ::testing::Test {
     return path;
   }
 
-  static vexil::PlayerOptions Check() {
+  static vexil::PlayerOptions Check(const std::string& path) {
     vexil::PlayerOptions options;
     options.mode = vexil::PlayerMode::kCheck;
+    options.script_path = path;
     return options;
   }
 
@@ -33,15 +34,16 @@ TEST_F(PlayerAppTest, WiresTheEngineObjectsAndBuildsTheDisplay) {
   const std::string path = Write(
       "<demo name=\"Wired\"><settings><width value=\"320\"/><height value=\"200\"/>"
       "<starttime value=\"250\"/></settings><libraries/></demo>");
-  CPlayerApp app(path.c_str(), 0.0f, Check());
-  EXPECT_EQ(0, app.GetExitStatus());
+  CPlayerApp app(Check(path));
+  const int status = app.Run();
+  EXPECT_EQ(0, status);
   EXPECT_STREQ("Wired", app.GetName());
   EXPECT_FLOAT_EQ(250.0f, app.GetSettings().starttime);
 
-  CDemoDevice& demo = app.GetDemoDevice();
-  EXPECT_EQ(&app.GetWidgetManager(), demo.m_pWidgetManager);
-  EXPECT_EQ(&app.GetResourceManager(), demo.m_pResourceManager);
-  EXPECT_EQ(&app.GetTextureManager(), demo.m_pTextureManager);
+  CDemoDevice& demo = app.GetDemo().demoDevice;
+  EXPECT_EQ(&app.GetDemo().widgetManager, demo.m_pWidgetManager);
+  EXPECT_EQ(&app.GetDemo().resourceManager, demo.m_pResourceManager);
+  EXPECT_EQ(&app.GetDemo().textureManager, demo.m_pTextureManager);
   ASSERT_NE(nullptr, demo.m_pD3D);
   ASSERT_NE(nullptr, demo.m_pD3DDevice);
   EXPECT_EQ(320, demo.m_width);
@@ -56,19 +58,22 @@ TEST_F(PlayerAppTest, LibrariesWithoutChildrenStillLoadTheEngine) {
   const std::string path = Write(
       "<demo name=\"x\"><settings><width value=\"64\"/><height value=\"48\"/></settings>"
       "<libraries/></demo>");
-  CPlayerApp app(path.c_str(), 0.0f, Check());
-  ASSERT_EQ(1, app.GetWidgetManager().GetLibraryCount());
-  EXPECT_NE(std::string::npos, app.GetWidgetManager().GetLibrary(0)->path.find("libscenecore"));
+  CPlayerApp app(Check(path));
+  app.Run();
+  ASSERT_EQ(1, app.GetDemo().widgetManager.GetLibraryCount());
+  EXPECT_NE(std::string::npos,
+            app.GetDemo().widgetManager.GetLibrary(0)->path.find("libscenecore"));
 }
 
 TEST_F(PlayerAppTest, TheRootWithoutANameGivesAnEmptyNameAndAFinding) {
   const std::string path =
       Write("<demo><settings><width value=\"64\"/><height value=\"48\"/></settings></demo>");
-  CPlayerApp app(path.c_str(), 0.0f, Check());
+  CPlayerApp app(Check(path));
+  const int status = app.Run();
   EXPECT_STREQ("", app.GetName());
   ASSERT_EQ(1u, app.GetFindings().size());
   EXPECT_NE(std::string::npos, app.GetFindings()[0].find("no \"name\""));
-  EXPECT_EQ(1, app.GetExitStatus());
+  EXPECT_EQ(1, status);
 }
 
 TEST_F(PlayerAppTest, LongNamesAreCutBetweenCharacters) {
@@ -78,7 +83,8 @@ TEST_F(PlayerAppTest, LongNamesAreCutBetweenCharacters) {
   const std::string path = Write("<demo name=\"" + name +
                                  "\"><settings><width value=\"64\"/><height value=\"48\"/>"
                                  "</settings></demo>");
-  CPlayerApp app(path.c_str(), 0.0f, Check());
+  CPlayerApp app(Check(path));
+  app.Run();
   EXPECT_EQ(name.substr(0, 254), app.GetName());
 }
 
@@ -86,18 +92,20 @@ TEST_F(PlayerAppTest, ASecondSettingsElementIsReportedAndIgnored) {
   const std::string path = Write(
       "<demo name=\"x\"><settings><width value=\"64\"/><height value=\"48\"/></settings>"
       "<settings><width value=\"800\"/></settings></demo>");
-  CPlayerApp app(path.c_str(), 0.0f, Check());
+  CPlayerApp app(Check(path));
+  app.Run();
   EXPECT_EQ(64, app.GetSettings().width);
-  EXPECT_EQ(64, app.GetDemoDevice().m_width);
+  EXPECT_EQ(64, app.GetDemo().demoDevice.m_width);
   ASSERT_EQ(1u, app.GetFindings().size());
   EXPECT_NE(std::string::npos, app.GetFindings()[0].find("second \"settings\""));
 }
 
 TEST_F(PlayerAppTest, AnUnreadableScriptFailsWithoutBuildingAnything) {
-  CPlayerApp app((dir_ + "/absent.xml").c_str(), 0.0f, Check());
-  EXPECT_EQ(1, app.GetExitStatus());
-  EXPECT_EQ(nullptr, app.GetDemoDevice().m_pD3D);
-  EXPECT_EQ(0, app.GetWidgetManager().GetLibraryCount());
+  CPlayerApp app(Check((dir_ + "/absent.xml")));
+  const int status = app.Run();
+  EXPECT_EQ(1, status);
+  EXPECT_EQ(nullptr, app.GetDemo().demoDevice.m_pD3D);
+  EXPECT_EQ(0, app.GetDemo().widgetManager.GetLibraryCount());
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+// The display a demo draws on: a window with the graphics device for live play, an offscreen
+// device for a render, the null device for a check. Opened while the script's "settings"
+// element is read (the setup dialog may change the settings first); the fixed camera is set
+// and the screen cleared, as every demo expects at its start.
+#pragma once
+
+#include <string>
+
+#include "player_settings.h"
+#include "scenecore.h"
+
+namespace vexil {
+
+enum class DisplayKind { kWindow, kOffscreen, kNull };
+
+enum class DisplayOutcome {
+  kOpen,
+  kFailed,     // the reason is in the error text
+  kCancelled,  // the person cancelled the setup dialog: the demo does not play
+};
+
+class PlayerDisplay {
+ public:
+  PlayerDisplay() = default;
+  // Destroys the window. The device belongs to the demo device holder that Open filled.
+  ~PlayerDisplay();
+  PlayerDisplay(const PlayerDisplay&) = delete;
+  PlayerDisplay& operator=(const PlayerDisplay&) = delete;
+
+  // Opens the display for `settings` with `name` as the window's title; the Direct3D object
+  // and the device go to `holder`, which also learns the display's size.
+  DisplayOutcome Open(DisplayKind kind, const std::string& name, PlayerSettings* settings,
+                      CDemoDevice* holder, std::string* error);
+
+  void* window() const { return window_; }
+
+ private:
+  DisplayOutcome OpenWindowed(const std::string& name, PlayerSettings* settings,
+                              CDemoDevice* holder, std::string* error);
+  bool OpenHeadless(bool null_device, const PlayerSettings& settings, CDemoDevice* holder,
+                    std::string* error);
+
+  void* window_ = nullptr;
+};
+
+}  // namespace vexil
