@@ -2,6 +2,7 @@
 #include "display_setup.h"
 
 #include "d3dx9/d3dx9.h"
+#include "timeline/default_camera.h"
 
 namespace vexil {
 
@@ -40,12 +41,7 @@ D3DPRESENT_PARAMETERS MakeHeadlessPresentParameters(const PlayerSettings& settin
 }
 
 void InstallCameraAndClear(IDirect3DDevice9* device, int width, int height) {
-  D3DXMATRIX view;
-  const D3DXVECTOR3 eye(0.0f, 0.0f, -2.4f);
-  const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
-  const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-  device->SetTransform(D3DTS_VIEW, &view);
+  SetDefaultView(device);
 
   // The aspect of the settings, not of the client area: effects were composed for it.
   D3DXMATRIX projection;

@@ -7,36 +7,14 @@ ROOT="$(pwd)"
 scripts/install-deps.sh
 scripts/build.sh build
 PLAYER="$ROOT/build/bin/vexil"
-if [ ! -x "$PLAYER" ]; then
-  echo "The build did not produce build/bin/vexil, so there is nothing to play with yet."
-  exit 1
-fi
-
 # The build draws the demo's pictures and music into build/demo beside its script and packs
 # the script into demo.gma there; the packed container is what a demo ships as.
-DEMO=""
-for candidate in build/demo/demo.gma build/demo/demo.xml demo/demo.gma demo/demo.xml; do
-  if [ -f "$candidate" ]; then
-    DEMO="$candidate"
-    break
-  fi
-done
-if [ -z "$DEMO" ]; then
-  echo "vexil is built (build/bin/vexil), but the bundled demo (build/demo/demo.gma or"
-  echo "demo/demo.xml) does not exist yet, so there is no demo to play."
-  echo "Any script plays with: build/bin/vexil path/to/script.xml"
-  exit 0
-fi
-if [ ! -e build/bin/libeffectpack.so ]; then
-  echo "Note: the effect library (build/bin/libeffectpack.so) is not built yet;"
-  echo "modules of the demo that come from it will be skipped."
-fi
+DEMO_DIR="$ROOT/build/demo"
+DEMO_FILE="demo.gma"
 
 # Scripts name their files relative to the folder they are played from: the demo's own.
-DEMO_DIR="$(dirname "$DEMO")"
-DEMO_FILE="$(basename "$DEMO")"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  echo "Playing $DEMO (Escape ends it)."
+  echo "Playing build/demo/$DEMO_FILE (Escape ends it)."
   cd "$DEMO_DIR"
   exec "$PLAYER" -- "$DEMO_FILE"
 fi
@@ -47,7 +25,7 @@ CAPTURE="$ROOT/capture"
 VIDEO="$CAPTURE/demo.mp4"
 mkdir -p "$CAPTURE"
 cd "$DEMO_DIR"
-echo "No display found: rendering $DEMO headless into $VIDEO (this renders every frame)."
+echo "No display found: rendering build/demo/$DEMO_FILE headless into $VIDEO (this renders every frame)."
 status=0
 "$PLAYER" --video "$VIDEO" -- "$DEMO_FILE" || status=$?
 if [ "$status" -eq 0 ]; then

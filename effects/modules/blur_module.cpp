@@ -12,6 +12,7 @@
 #include "effect_messages.h"
 #include "geometry/zoom_blur_passes.h"
 #include "system/message_box.h"
+#include "timeline/default_camera.h"
 #include "vertex_formats.h"
 
 namespace effects {
@@ -91,12 +92,7 @@ void CBlurModule::Render() {
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
   device->SetTransform(D3DTS_WORLD, &identity);
-  D3DXMATRIX view;
-  const D3DXVECTOR3 eye(0.0f, 0.0f, -2.4f);
-  const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
-  const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-  device->SetTransform(D3DTS_VIEW, &view);
+  SetDefaultView(device);
 
   CStateScope scope;
   scope.SetRenderState(D3DRS_LIGHTING, TRUE);

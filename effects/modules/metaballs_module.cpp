@@ -7,6 +7,7 @@
 
 #include "d3dx9/d3dx9.h"
 #include "device_access.h"
+#include "white_lighting.h"
 
 namespace effects {
 
@@ -93,30 +94,8 @@ void CMetaballsModule::Render() {
   D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 1.3333334f, 1.0f, 200.0f);
   device->SetTransform(D3DTS_PROJECTION, &projection);
 
-  D3DLIGHT9 light{};
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = light.Specular = light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
-  const D3DXVECTOR3 lightDirection = m_lightDirection;
-  D3DXVECTOR3 direction;
-  D3DXVec3Normalize(&direction, &lightDirection);
-  light.Direction = direction;
-  light.Range = 1000.0f;
-  device->SetLight(0, &light);
-  device->LightEnable(0, TRUE);
-
-  D3DMATERIAL9 material{};
-  material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
-  material.Ambient = {0.2f, 0.2f, 0.2f, 1.0f};
-  material.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
-  material.Power = 20.0f;
-  device->SetMaterial(&material);
-
-  if (static_cast<int32_t>(m_specular) != 0) {
-    scope.SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-    scope.SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL);
-  }
-  scope.SetRenderState(D3DRS_LIGHTING, TRUE);
-  scope.SetRenderState(D3DRS_AMBIENT, 0x00FFFFFF);
+  // The material's ambient alpha is 1.0 here (0.2 for the twister).
+  SetWhiteLighting(device, &scope, m_lightDirection, static_cast<int32_t>(m_specular) != 0, 1.0f);
   scope.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   scope.SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
 

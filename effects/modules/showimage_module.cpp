@@ -8,6 +8,7 @@
 #include "device_access.h"
 #include "effect_messages.h"
 #include "system/message_box.h"
+#include "timeline/default_camera.h"
 #include "vertex_formats.h"
 
 namespace effects {
@@ -137,12 +138,7 @@ void CShowImageModule::Render() {
   device->GetTransform(D3DTS_PROJECTION, &savedProjection);
   device->SetTransform(D3DTS_PROJECTION, &projection);
 
-  D3DXMATRIX view;
-  const D3DXVECTOR3 eye(0.0f, 0.0f, -2.4f);
-  const D3DXVECTOR3 at(0.0f, 0.0f, 0.0f);
-  const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-  device->SetTransform(D3DTS_VIEW, &view);
+  SetDefaultView(device);
 
   // Row vectors: turn the unit quad, then stretch it to the picture's size, then move it.
   // Scaling after the turn shears a turned picture whose two scale factors differ.

@@ -10,6 +10,7 @@
 #include "d3dx9/d3dx9.h"
 #include "device_access.h"
 #include "geometry/twister_tube.h"
+#include "white_lighting.h"
 
 namespace effects {
 
@@ -140,32 +141,8 @@ void CTwisterModule::Render() {
   scope.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   scope.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
 
-  D3DLIGHT9 light;
-  std::memset(&light, 0, sizeof(light));
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = light.Specular = light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
-  const D3DXVECTOR3 towards = m_lightDirection;
-  D3DXVECTOR3 direction;
-  D3DXVec3Normalize(&direction, &towards);
-  light.Direction = {direction.x, direction.y, direction.z};
-  light.Range = 1000.0f;
-  device->SetLight(0, &light);
-  device->LightEnable(0, TRUE);
-
-  D3DMATERIAL9 material;
-  std::memset(&material, 0, sizeof(material));
-  material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
-  material.Ambient = {0.2f, 0.2f, 0.2f, 0.2f};
-  material.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
-  material.Power = 20.0f;
-  device->SetMaterial(&material);
-
-  if (static_cast<int32_t>(m_specular) != 0) {
-    scope.SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-    scope.SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL);
-  }
-  scope.SetRenderState(D3DRS_LIGHTING, TRUE);
-  scope.SetRenderState(D3DRS_AMBIENT, 0x00FFFFFF);
+  // The material's ambient alpha is 0.2 here (1.0 for the metaballs).
+  SetWhiteLighting(device, &scope, m_lightDirection, static_cast<int32_t>(m_specular) != 0, 0.2f);
 
   // The up vector (0, 1, 1) and the fixed 4:3 aspect are part of the effect's look.
   D3DXMATRIX view, world, projection;

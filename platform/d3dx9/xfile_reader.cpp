@@ -16,6 +16,7 @@
 #include <string>
 
 #include "d3dx9/d3dx9err.h"
+#include "d3dx9/d3dx9math.h"
 #include "d3dx9/media_limits.h"
 #include "d3dx9/xfile_mszip.h"
 
@@ -288,12 +289,10 @@ void Identity(float m[16]) {
 
 // r = a * b for row-vector matrices.
 void Multiply(const float a[16], const float b[16], float r[16]) {
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) {
-      float sum = 0;
-      for (int k = 0; k < 4; ++k) sum += a[i * 4 + k] * b[k * 4 + j];
-      r[i * 4 + j] = sum;
-    }
+  const D3DXMATRIX left(a), right(b);
+  D3DXMATRIX product;
+  D3DXMatrixMultiply(&product, &left, &right);
+  std::memcpy(r, &product, sizeof product);
 }
 
 class Parser {

@@ -7,6 +7,7 @@
 
 #include "fsound/fmod_errors.h"
 #include "fsound/fsound.h"
+#include "support/offline_sound.h"
 #include "test_audio.h"
 
 namespace {
@@ -15,17 +16,7 @@ namespace {
 constexpr unsigned kFileMode = 0x20132;
 constexpr unsigned kMemoryMode = 0x28132;
 
-class OfflineErrors : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME));
-    ASSERT_TRUE(FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS));
-  }
-  void TearDown() override {
-    FSOUND_Close();
-    FSOUND_SetOutput(-1);
-  }
-};
+class OfflineErrors : public vexil::test::OfflineSoundTest {};
 
 TEST(FsoundVersion, IsAtLeastWhatTheMusicModuleNeeds) {
   EXPECT_GE(FSOUND_GetVersion(), 3.71f);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fsound/fsound.h"
+#include "support/offline_sound.h"
 #include "test_audio.h"
 
 namespace {
@@ -19,16 +20,8 @@ using fsound_test::RenderOffline;
 
 constexpr unsigned kFileMode = 0x20132;
 
-class OfflineFormats : public testing::Test {
+class OfflineFormats : public vexil::test::OfflineSoundTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME));
-    ASSERT_TRUE(FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS));
-  }
-  void TearDown() override {
-    FSOUND_Close();
-    FSOUND_SetOutput(-1);
-  }
   static FSOUND_STREAM* OpenAndPlay(const std::string& path, unsigned mode = kFileMode) {
     FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), mode, 0, 0);
     EXPECT_NE(nullptr, stream) << path << " error " << FSOUND_GetError();

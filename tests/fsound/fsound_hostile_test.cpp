@@ -12,6 +12,7 @@
 
 #include "fsound/fsound.h"
 #include "hostile_files.h"
+#include "support/offline_sound.h"
 #include "support/scratch_dir.h"
 #include "test_audio.h"
 
@@ -22,16 +23,8 @@ constexpr unsigned kMemoryMode = 0x28132;
 
 using hostile::Wav;
 
-class HostileMusic : public testing::Test {
+class HostileMusic : public vexil::test::OfflineSoundTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME));
-    ASSERT_TRUE(FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS));
-  }
-  void TearDown() override {
-    FSOUND_Close();
-    FSOUND_SetOutput(-1);
-  }
   std::string Write(const std::string& name, const std::string& bytes) {
     const std::string path = dir_.File(name);
     std::ofstream(path, std::ios::binary) << bytes;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fsound/fsound.h"
+#include "support/offline_sound.h"
 #include "test_audio.h"
 
 namespace {
@@ -20,17 +21,8 @@ constexpr unsigned kFileMode = 0x20132;    // looping, as the music module opens
 constexpr unsigned kMemoryMode = 0x28132;  // the same from memory
 constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
-class OfflineStream : public testing::Test {
+class OfflineStream : public vexil::test::OfflineSoundTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME));
-    ASSERT_TRUE(FSOUND_Init(44100, 32, FSOUND_INIT_GLOBALFOCUS));
-  }
-  void TearDown() override {
-    FSOUND_Close();
-    FSOUND_SetOutput(-1);
-  }
-
   // Expects `out` to hold the frames of `audio` starting at `first`, wrapping at its end.
   static void ExpectFrames(const Audio& audio, long first, const std::vector<int16_t>& out,
                            const char* what) {
