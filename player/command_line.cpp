@@ -260,7 +260,7 @@ std::string UsageText() {
 }
 
 std::string VersionText() {
-  return "vexil 0.1.0\n";
+  return "vexil " VEXIL_VERSION "\n";
 }
 
 }  // namespace vexil
