@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Installs what vexil needs, builds it and plays the bundled demo: in a window when a
 # display is available, otherwise as a headless render into one video file with the music.
+# Usage: scripts/play.sh [gma|zip|PATH]: the demo's container (the default), its one-file
+# bundle (build/demo/demo.zip), or any script, container or bundle.
 set -euo pipefail
+CHOICE="${1:-gma}"
+# A path given is relative to where the script was started from.
+case "$CHOICE" in gma | zip | /*) ;; *) CHOICE="$(pwd)/$CHOICE" ;; esac
 cd "$(dirname "$0")/.."
 ROOT="$(pwd)"
 scripts/install-deps.sh
@@ -14,8 +19,18 @@ fi
 
 # The build draws the demo's pictures and music into build/demo beside its script and packs
 # the script into demo.gma there; the packed container is what a demo ships as.
+case "$CHOICE" in
+  gma) CANDIDATES=(build/demo/demo.gma build/demo/demo.xml demo/demo.gma demo/demo.xml) ;;
+  zip) CANDIDATES=(build/demo/demo.zip) ;;
+  *)
+    CANDIDATES=("$CHOICE")
+    if [ ! -f "$CHOICE" ]; then
+      echo "No demo at \"$CHOICE\" (give gma, zip, or the path of a script, container or bundle)."
+      exit 1
+    fi ;;
+esac
 DEMO=""
-for candidate in build/demo/demo.gma build/demo/demo.xml demo/demo.gma demo/demo.xml; do
+for candidate in "${CANDIDATES[@]}"; do
   if [ -f "$candidate" ]; then
     DEMO="$candidate"
     break

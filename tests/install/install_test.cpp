@@ -40,6 +40,7 @@ TEST_F(Installed, PutsEachFileWhereTheSystemLooksForIt) {
                            "lib/vexil/libvexil_video.so",
                            "lib/vexil/libvexil_d3d9.so",
                            "share/vexil/demo/demo.gma",
+                           "share/vexil/demo/demo.zip",
                            "share/vexil/demo/demo.xml",
                            "share/vexil/demo/music.ogg",
                            "share/vexil/demo/knot.x",
@@ -123,6 +124,18 @@ TEST_F(Installed, ChecksAndRendersTheInstalledDemoFromAnotherFolder) {
     EXPECT_GT(LitShare(picture), 0.3) << frame << " is mostly black";
   }
   EXPECT_TRUE(fs::exists(work.File("frames/audio.wav")));
+
+  // The bundle carries its files: it plays from an empty folder, and draws the same frame.
+  ScratchDir empty;
+  const RunResult bundle = RunProgram(Player(),
+                                      {"--capture", empty.File("frames"), "--fps", "2", "--from",
+                                       "31000", "--to", "31000", Demo() + "/demo.zip"},
+                                      empty.path());
+  ASSERT_EQ(bundle.status, 0) << bundle.err;
+  const Picture fromBundle = LoadPng(empty.File("frames/frame-000000.png"));
+  const Picture fromFolder = LoadPng(work.File("frames/frame-000000.png"));
+  ASSERT_TRUE(fromBundle.ok());
+  EXPECT_TRUE(fromBundle.rgba == fromFolder.rgba);
 }
 
 // The example effect library, built outside the tree against the installed SDK, loaded by

@@ -163,8 +163,9 @@ TEST(Desktop, MimeTypesAreAcceptedByTheMimeDatabase) {
     EXPECT_TRUE(fs::exists(database.File(type + ".xml"))) << type;
   }
   EXPECT_GE(count, 1);
-  EXPECT_NE(ReadFile(database.File("globs2")).find("application/x-vexil-gma:*.gma"),
-            std::string::npos);
+  const std::string globs = ReadFile(database.File("globs2"));
+  EXPECT_NE(globs.find("application/x-vexil-gma:*.gma"), std::string::npos) << globs;
+  EXPECT_NE(globs.find("application/x-vexil-bundle:*.vexil.zip"), std::string::npos) << globs;
 }
 
 }  // namespace
