@@ -101,6 +101,17 @@ TEST_F(Installed, WorksAfterTheWholeTreeIsMoved) {
   EXPECT_TRUE(fs::exists(work.File("frames/frame-000000.png")));
 }
 
+// The video library is loaded from the program's library folder, lib/vexil.
+TEST_F(Installed, LoadsTheVideoLibraryFromItsLibraryFolder) {
+  ScratchDir work;
+  const RunResult run = RunProgram(Player(),
+                                   {"--video", work.File("demo.mp4"), "--fps", "10", "--from",
+                                    "31000", "--to", "31500", Demo() + "/demo.zip"},
+                                   work.path());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(fs::exists(work.File("demo.mp4")) ? fs::file_size(work.File("demo.mp4")) : 0u, 1000u);
+}
+
 // The installed demo, checked and rendered by the installed player from a folder of its own.
 // A script names its files relative to the folder it is played from: the user's folder holds
 // links to the installed demo's files (the installed folder itself may not be writable, and
