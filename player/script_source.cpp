@@ -9,6 +9,7 @@
 #include "d3dx9/file_read.h"
 #include "scenecore.h"
 #include "script/script_limits.h"
+#include "system/bundle.h"
 
 namespace vexil {
 namespace {
@@ -47,7 +48,15 @@ std::string DescribeXmlError(const std::string& path, const CXmlHandler& loader)
 
 }  // namespace
 
-bool LoadScript(const std::string& path, CXmlHandler* loader, std::string* error) {
+bool LoadScript(const std::string& given, CXmlHandler* loader, std::string* error) {
+  // A bundle (system/bundle.h) plays the script at its top; its files are read from it.
+  std::string path = given;
+  if (sys::HasBundleExtension(given)) {
+    if (!sys::MountBundle(given, error) ||
+        (path = sys::MountedBundle()->TopScript(error)).empty()) {
+      return false;
+    }
+  }
   std::string text;
   if (!ReadWholeFile(path, &text, error)) return false;
 

@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Installs what vexil needs, builds it and plays the bundled demo: in a window when a
 # display is available, otherwise as a headless render into one video file with the music.
+# Usage: scripts/play.sh [gma|zip|PATH]: the demo's container (the default), its one-file
+# bundle (build/demo/demo.zip), or any script, container or bundle.
 set -euo pipefail
+CHOICE="${1:-gma}"
+# A path given is relative to where the script was started from.
+case "$CHOICE" in gma | zip | /*) ;; *) CHOICE="$(pwd)/$CHOICE" ;; esac
 cd "$(dirname "$0")/.."
 ROOT="$(pwd)"
 scripts/install-deps.sh
@@ -9,12 +14,29 @@ scripts/build.sh build
 PLAYER="$ROOT/build/bin/vexil"
 # The build draws the demo's pictures and music into build/demo beside its script and packs
 # the script into demo.gma there; the packed container is what a demo ships as.
-DEMO_DIR="$ROOT/build/demo"
-DEMO_FILE="demo.gma"
+case "$CHOICE" in
+  gma) CANDIDATES=(build/demo/demo.gma) ;;
+  zip) CANDIDATES=(build/demo/demo.zip) ;;
+  *)
+    CANDIDATES=("$CHOICE")
+    if [ ! -f "$CHOICE" ]; then
+      echo "No demo at \"$CHOICE\" (give gma, zip, or the path of a script, container or bundle)."
+      exit 1
+    fi ;;
+esac
+DEMO="${CANDIDATES[0]}"
+for candidate in "${CANDIDATES[@]}"; do
+  if [ -f "$candidate" ]; then
+    DEMO="$candidate"
+    break
+  fi
+done
 
 # Scripts name their files relative to the folder they are played from: the demo's own.
+DEMO_DIR="$(dirname "$DEMO")"
+DEMO_FILE="$(basename "$DEMO")"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  echo "Playing build/demo/$DEMO_FILE (Escape ends it)."
+  echo "Playing $DEMO (Escape ends it)."
   cd "$DEMO_DIR"
   exec "$PLAYER" -- "$DEMO_FILE"
 fi
@@ -25,7 +47,7 @@ CAPTURE="$ROOT/capture"
 VIDEO="$CAPTURE/demo.mp4"
 mkdir -p "$CAPTURE"
 cd "$DEMO_DIR"
-echo "No display found: rendering build/demo/$DEMO_FILE headless into $VIDEO (this renders every frame)."
+echo "No display found: rendering $DEMO headless into $VIDEO (this renders every frame)."
 status=0
 "$PLAYER" --video "$VIDEO" -- "$DEMO_FILE" || status=$?
 if [ "$status" -eq 0 ]; then

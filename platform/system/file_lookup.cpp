@@ -8,12 +8,32 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <memory>
 
+#include "system/bundle.h"
 #include "system/text_encoding.h"
 
 namespace vexil {
 namespace sys {
 namespace {
+
+// The mounted bundle's entry or folder of that name (bundle.h), as a lookup that found it.
+bool FindInBundle(const std::string& name, FileLookup* result) {
+  const std::shared_ptr<const Bundle> bundle = MountedBundle();
+  if (!bundle) return false;
+  const std::string entry = bundle->Find(name);
+  if (!entry.empty()) {
+    result->loose = entry != name && entry != name.substr(name.compare(0, 2, "./") == 0 ? 2 : 0);
+    result->path = entry;
+    result->kind = FileKind::kRegular;
+    return true;
+  }
+  if (bundle->HasFolder(name)) {
+    result->kind = FileKind::kFolder;
+    return true;
+  }
+  return false;
+}
 
 // Far beyond any real demo; they bound the work a hostile name can cause.
 constexpr size_t kMaxNameBytes = 4096;
@@ -192,6 +212,10 @@ FileLookup LookUpFile(const std::string& name, const std::vector<std::string>& h
   }
   if (name.size() > kMaxNameBytes) {
     result.whyMissing = "the name is longer than " + std::to_string(kMaxNameBytes) + " bytes";
+    return result;
+  }
+  // A demo played from a bundle finds its relative names in the archive first.
+  if (slashed[0] != '/' && !IsWindowsAbsolutePath(name) && FindInBundle(slashed, &result)) {
     return result;
   }
   Budget budget;

@@ -7,6 +7,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+
+#include "system/bundle.h"
 
 namespace vexil {
 namespace sys {
@@ -26,6 +29,13 @@ const char* KindOf(mode_t mode) {
 int OpenRegularFile(const std::string& path, uint64_t maxBytes, uint64_t* size, std::string* error,
                     bool* notFound) {
   *notFound = false;
+  // A relative name the mounted demo bundle holds is read from the archive (bundle.h).
+  if (const std::shared_ptr<const Bundle> bundle = MountedBundle();
+      bundle && !path.empty() && path[0] != '/') {
+    const std::string entry = bundle->Find(path);
+    std::string ignored;
+    if (!entry.empty()) return bundle->OpenEntry(entry, maxBytes, size, error ? error : &ignored);
+  }
   // O_NONBLOCK: opening a FIFO that nobody writes to would otherwise wait for ever.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {

@@ -1,6 +1,7 @@
 // Loading the video encoder library on demand.
 #include "video_sink_loader.h"
 
+#include "script/widgetmanager.h"
 #include "system/dynlib.h"
 #include "video/video_module.h"
 #include "video_format.h"
@@ -41,8 +42,9 @@ class LoadedVideoSink : public FrameSink {
 std::unique_ptr<FrameSink> OpenVideoSink(const std::string& path, std::string* error) {
   VideoFormat format;
   if (!ChooseVideoFormat(path, &format, error)) return nullptr;
-  // Beside the player, where the build and an installation put it.
-  const std::string folder = sys::DynLibFolderOf(reinterpret_cast<const void*>(&OpenVideoSink));
+  // In the program's library folder, beside the engine and the plug-ins (the build's bin/, an
+  // installation's lib/vexil/).
+  const std::string folder = CWidgetManager::GetEngineFolder();
   const std::string file = folder.empty() ? kLibraryFile : folder + "/" + kLibraryFile;
   sys::DynLibHandle library = sys::DynLibOpen(file.c_str());
   if (library == nullptr) {

@@ -225,9 +225,18 @@ TEST_F(VideoOptionsTest, OddSizesAndUnknownExtensionsAreRefusedWithAReason) {
 }
 
 TEST_F(VideoOptionsTest, WithoutItsLibraryVideoExportSaysWhatIsMissing) {
-  // A player whose folder lacks libvexil_video.so, as on a system built without FFmpeg.
+  // A player whose library folder (where the engine lies) lacks libvexil_video.so, as on a
+  // system built without FFmpeg: the player and every other library of the build, copied.
   const std::string player = Path("vexil");
   std::filesystem::copy_file(vexil::test::BuiltProgram("vexil"), player);
+  const std::filesystem::path built = vexil::test::BuiltProgram("vexil");
+  for (const auto& entry : std::filesystem::directory_iterator(built.parent_path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".so") == 0 &&
+        name != "libvexil_video.so") {
+      std::filesystem::copy_file(entry.path(), Path(name));
+    }
+  }
   Write("demo.xml", ExportScript());
   const RunResult run = vexil::test::RunProgram(player, {"--video", "out.mp4", "demo.xml"}, dir_);
   EXPECT_EQ(1, run.status);
