@@ -160,6 +160,10 @@ void CPlayerApp::Run(const char* given) {
 
   // Outputs that cannot be made are reported before the demo is built.
   if (mode == vexil::PlayerMode::kCapture && !PrepareCapture()) return;
+  std::unique_ptr<vexil::LoadProblemCounter> strict;
+  if (mode == vexil::PlayerMode::kCapture && m_options.strict) {
+    strict = std::make_unique<vexil::LoadProblemCounter>();
+  }
 
   m_demo->NoteModuleTypes(root);
   CDisplayGate timelineGate(&m_demo->timeline, &m_displayOpen);
@@ -199,7 +203,16 @@ void CPlayerApp::Run(const char* given) {
 
   switch (mode) {
     case vexil::PlayerMode::kCapture:
+      if (strict && strict->count() > 0) {
+        Fail("--strict: " + std::to_string(strict->count()) +
+             " problem(s) with the script's files (above); nothing is rendered");
+        break;
+      }
       RunCapture();
+      if (strict && strict->count() > 0) {
+        Fail("--strict: " + std::to_string(strict->count()) +
+             " problem(s) with the script's files during the render (above)");
+      }
       break;
     case vexil::PlayerMode::kCheck:
       RunCheck(root);
@@ -483,22 +496,19 @@ void CPlayerApp::RunCapture() {
 
   // One render feeds every output asked for.
   std::vector<std::unique_ptr<vexil::FrameSink>> owned;
-  std::vector<std::string> written;
-  vexil::PngSequenceSink* png = nullptr;
+  std::vector<vexil::WrittenOutput> written;
   if (!m_options.capture_dir.empty()) {
-    auto sink = std::make_unique<vexil::PngSequenceSink>(m_options.capture_dir);
-    png = sink.get();
-    owned.push_back(std::move(sink));
-    written.push_back(m_options.capture_dir);
+    owned.push_back(std::make_unique<vexil::PngSequenceSink>(m_options.capture_dir));
+    written.push_back({m_options.capture_dir, owned.back().get()});
   }
   if (m_videoSink) {
     owned.push_back(std::move(m_videoSink));
-    written.push_back(m_options.video_path);
+    written.push_back({m_options.video_path, owned.back().get()});
   }
   if (!m_options.hashes_path.empty()) {
     owned.push_back(std::make_unique<vexil::HashManifestSink>(m_options.hashes_path,
                                                               capture.has_last, capture.last_ms));
-    written.push_back(m_options.hashes_path);
+    written.push_back({m_options.hashes_path, owned.back().get()});
   }
   vexil::VerifySink* verify = nullptr;
   if (!m_options.verify_path.empty()) {
@@ -516,14 +526,10 @@ void CPlayerApp::RunCapture() {
   if (!ok) Fail(error);
   // Stopped by a signal: the status tells it the way shells do (128 + the signal's number).
   if (session.stopped_by() != 0) m_exitStatus = 128 + session.stopped_by();
-  // Also after a failure: the frames counted are the ones that were written completely.
-  if (!written.empty()) {
-    std::string names;
-    for (const std::string& name : written) names += (names.empty() ? "" : ", ") + name;
-    const int64_t frames = png ? png->frames_written() : session.frames_rendered();
-    std::printf("vexil: %lld frames at %d fps (%dx%d) written to %s\n",
-                static_cast<long long>(frames), capture.fps, m_settings.width, m_settings.height,
-                names.c_str());
+  // Also after a failure: only what reached a complete file is counted.
+  for (const std::string& line :
+       vexil::RenderSummary(written, capture.fps, m_settings.width, m_settings.height)) {
+    std::printf("vexil: %s\n", line.c_str());
   }
   if (ok && verify) {
     for (const std::string& line : vexil::VerifyReport(verify->outcome(), m_options.verify_path)) {
