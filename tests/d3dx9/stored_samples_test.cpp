@@ -56,6 +56,9 @@ std::vector<unsigned char> FlatPng(int depth, unsigned value, const PngChunks& c
     profile[3] = static_cast<unsigned char>(size);
     std::memcpy(&profile[12], "mntrRGB XYZ ", 12);
     std::memcpy(&profile[36], "acsp", 4);
+    // The D50 white every profile names as its connection space's illuminant.
+    const unsigned char d50[12] = {0, 0, 0xf6, 0xd6, 0, 1, 0, 0, 0, 0, 0xd3, 0x2d};
+    std::memcpy(&profile[68], d50, sizeof d50);
     png_set_iCCP(png, info, "linear", PNG_COMPRESSION_TYPE_BASE, profile.data(), size);
   }
   png_write_info(png, info);
@@ -100,7 +103,8 @@ TEST(StoredSamples, SixteenBitPngKeepsTheHighByteWithAndWithoutGamma) {
   PngChunks gamma;
   gamma.gamma = true;
   ExpectEverywhere(FlatPng(16, 0x8080, gamma), Grey(0x80));
-  ExpectEverywhere(FlatPng(16, 0x40ff, gamma), Grey(0x40)) << "high byte, not rounded";
+  // The high byte, not the value rounded to eight bits (0x41).
+  ExpectEverywhere(FlatPng(16, 0x40ff, gamma), Grey(0x40));
 }
 
 TEST(StoredSamples, ColourChunksOfEightBitPngChangeNothing) {

@@ -130,14 +130,15 @@ TEST_F(HostileOutput, SummariesCountOnlyCompleteFiles) {
   EXPECT_EQ(std::string::npos, run.out.find("written")) << run.out;
 
   // A video that outgrows the disk (a file-size limit stands in for it) is not left under its
-  // name, nor is its temporary. Its music is noise, which FLAC cannot make smaller than 1 MiB.
+  // name, nor is its temporary. Its music is 20 s of noise,
+  // which FLAC cannot make smaller than 1 MiB.
   uint32_t noise = 12345;
-  Write("noise.wav", StereoWav(441000, [&noise](int) {
+  Write("noise.wav", StereoWav(882000, [&noise](int) {
           noise = noise * 1664525u + 1013904223u;
           return static_cast<int16_t>(noise >> 16);
         }));
   std::string music = Script(
-      "<m type=\"fill\" start=\"0\" end=\"10000\"/><m type=\"fmod\" start=\"0\" end=\"10000\">"
+      "<m type=\"fill\" start=\"0\" end=\"20000\"/><m type=\"fmod\" start=\"0\" end=\"20000\">"
       "<param name=\"filename\" type=\"string\" value=\"noise.wav\"/></m>");
   music.replace(music.find("<library "), 0, "<library file=\"effectpack.dll\"/>");
   Write("long.xml", music);
