@@ -105,32 +105,35 @@ OutputFile::~OutputFile() {
 bool OutputFile::Open(const std::string& path, std::string* error, bool sync) {
   Abort();
   sync_ = sync;
+  // A pipe or a device, also behind links the kernel alone can follow (/dev/stdout names
+  // "pipe:[1234]"): written in place, opened without blocking, so a pipe with no reader fails at
+  // once instead of waiting for one, and a device is never replaced by a file.
+  struct stat followed {};
+  if (::stat(path.c_str(), &followed) == 0 &&
+      (S_ISFIFO(followed.st_mode) || S_ISCHR(followed.st_mode))) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+      *error = errno == ENXIO ? "it is a named pipe that no program reads"
+                              : std::string(std::strerror(errno));
+      return false;
+    }
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !(S_ISFIFO(opened.st_mode) || S_ISCHR(opened.st_mode))) {
+      ::close(fd);
+      *error = "it changed while it was opened";
+      return false;
+    }
+    // Writes may wait for a slow reader; only the open had to return at once.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    fd_ = fd;
+    target_ = path;
+    direct_ = true;
+    return true;
+  }
   if (!ResolveOutputPath(path, &target_, error)) return false;
   struct stat info {};
   if (::lstat(target_.c_str(), &info) == 0) {
-    if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) {
-      // Written in place, opened without blocking: a pipe with no reader fails at once instead
-      // of waiting for one, and a device is never replaced by a file.
-      const int fd =
-          ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-      if (fd < 0) {
-        *error = errno == ENXIO ? "it is a named pipe that no program reads"
-                                : std::string(std::strerror(errno));
-        return false;
-      }
-      struct stat opened {};
-      if (::fstat(fd, &opened) != 0 || !(S_ISFIFO(opened.st_mode) || S_ISCHR(opened.st_mode))) {
-        ::close(fd);
-        *error = "it changed while it was opened";
-        return false;
-      }
-      // Writes may wait for a slow reader; only the open had to return at once.
-      const int flags = ::fcntl(fd, F_GETFL);
-      if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-      fd_ = fd;
-      direct_ = true;
-      return true;
-    }
     if (!S_ISREG(info.st_mode)) {
       *error = KindOf(info.st_mode);
       return false;
@@ -243,13 +246,13 @@ OutputLock::~OutputLock() {
 
 bool OutputLock::Acquire(const std::string& path, bool is_folder, std::string* error) {
   Release();
-  std::string target;
-  if (!ResolveOutputPath(path, &target, error)) return false;
   struct stat info {};
-  if (!is_folder && ::stat(target.c_str(), &info) == 0 &&
+  if (!is_folder && ::stat(path.c_str(), &info) == 0 &&
       (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode))) {
     return true;
   }
+  std::string target;
+  if (!ResolveOutputPath(path, &target, error)) return false;
   const std::string lock = is_folder ? JoinPath(target, ".vexil-render.lock")
                                      : JoinPath(FolderOf(target), "." + NameOf(target) + ".lock");
   // A lock file left by a render that ended is reused; one removed by a render ending while we

@@ -30,6 +30,8 @@ class OutputFile {
   int fd() const { return fd_; }
   // The file that is finally written: `path` with its symlinks followed.
   const std::string& target() const { return target_; }
+  // The file the bytes go to until Commit: the temporary, or the target itself when direct.
+  const std::string& writing_path() const { return direct_ ? target_ : temporary_; }
   // True for a device or a named pipe, written in place: it can neither seek nor be undone.
   bool direct() const { return direct_; }
 

@@ -188,6 +188,15 @@ bool LibavVideoSink::Begin(const RenderFormat& format, std::string* error) {
       return false;
     }
     output_->pb = io_;
+    // MP4's fast start reads the file back by its name to move the index to the front: that is
+    // the temporary, the only file the video is in until it is complete.
+    char* url = av_strdup(("file:" + file_.writing_path()).c_str());
+    if (url == nullptr) {
+      *error = "not enough memory to write \"" + path_ + "\"";
+      return false;
+    }
+    av_freep(&output_->url);
+    output_->url = url;
   }
   AVDictionary* options = nullptr;
   if (format_.fast_start) av_dict_set(&options, "movflags", "+faststart", 0);

@@ -138,6 +138,24 @@ TEST(OutputFileTest, NamedPipeIsWrittenDirectlyAndNeverBlocks) {
   EXPECT_EQ(EntryCount(dir.path()), 1u);
 }
 
+TEST(OutputFileTest, LinksOnlyTheKernelCanFollowReachTheirPipe) {
+  // As /dev/stdout does: a link to /proc/self/fd/N, whose own link names "pipe:[...]".
+  ScratchDir dir;
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const std::string link = dir.File("stdout");
+  fs::create_symlink("/proc/self/fd/" + std::to_string(ends[1]), link);
+  std::string error;
+  OutputLock lock;
+  EXPECT_TRUE(lock.Acquire(link, false, &error)) << error;
+  EXPECT_TRUE(WriteWholeFile(link, "piped", 5, &error)) << error;
+  char got[8] = {};
+  EXPECT_EQ(::read(ends[0], got, sizeof got), 5);
+  EXPECT_STREQ(got, "piped");
+  ::close(ends[0]);
+  ::close(ends[1]);
+}
+
 TEST(OutputFileTest, CharacterDeviceIsWrittenInPlaceNeverReplaced) {
   ScratchDir dir;
   const std::string node = dir.File("null");
