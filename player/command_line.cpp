@@ -81,6 +81,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
       check = true;
     } else if (word == "--edit") {
       edit = true;
+    } else if (word == "--strict") {
+      result.strict = true;
     } else if (word == "--start") {
       if (!take_value(&value)) return false;
       if (!ReadNumber(value, &result.start_ms) || result.start_ms < 0 ||
@@ -185,6 +187,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
         "--verify";
     return false;
   }
+  if (!capture && result.strict) {
+    *error = "--strict only applies to --capture, --video, --hashes and --verify";
+    return false;
+  }
   if (!result.hashes_path.empty() && result.hashes_path == result.verify_path) {
     *error = "--hashes would overwrite the manifest --verify compares with";
     return false;
@@ -232,6 +238,8 @@ std::string UsageText() {
          "                 (2D effects keep their 640x480 layout, 3D ones take its aspect)\n"
          "                 --capture, --video, --hashes and --verify go together in one\n"
          "                 render; --verify takes the rate, span and size from FILE\n"
+         "  --strict       a render fails (exit status 1) when a file of the script cannot\n"
+         "                 be loaded, instead of playing on without it\n"
          "  --check        build the demo without drawing and list what playback would\n"
          "                 skip; exit status 1 when something was found\n"
          "  --edit         play in a window for working on the demo: the keys below move\n"

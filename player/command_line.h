@@ -36,6 +36,8 @@ struct PlayerOptions {
   // Demo time to begin at, instead of the script's start time (music included).
   bool has_start = false;
   double start_ms = 0.0;
+  // A render fails when a file of the script cannot be loaded (golden renders in CI).
+  bool strict = false;
   // Live playback: how much later than the picture the music is heard (negative: earlier).
   int audio_offset_ms = 0;
 };

@@ -68,6 +68,11 @@ int CPlayerApp::Run() {
     Fail(error);
     return m_exitStatus;
   }
+  // --strict: a file of the script that fails to load fails the render.
+  std::unique_ptr<vexil::LoadProblemCounter> strict;
+  if (mode == vexil::PlayerMode::kCapture && m_options.strict) {
+    strict = std::make_unique<vexil::LoadProblemCounter>();
+  }
 
   vexil::ProgramSteps steps;
   steps.settings = [this](TiXmlElement* element) { ApplySettings(element); };
@@ -102,9 +107,18 @@ int CPlayerApp::Run() {
 
   switch (mode) {
     case vexil::PlayerMode::kCapture: {
+      if (strict && strict->count() > 0) {
+        Fail("--strict: " + std::to_string(strict->count()) +
+             " problem(s) with the script's files (above); nothing is rendered");
+        break;
+      }
       const int status = m_render.Run(m_options, m_demo.get(), m_settings, &error);
       if (!error.empty()) Fail(error);
       if (status != 0) m_exitStatus = status;
+      if (strict && strict->count() > 0) {
+        Fail("--strict: " + std::to_string(strict->count()) +
+             " problem(s) with the script's files during the render (above)");
+      }
       break;
     }
     case vexil::PlayerMode::kCheck:

@@ -28,7 +28,8 @@ std::string FormatLogLine(int ordinal, const char* suffix, const std::string& ti
                           const char* keyName);
 
 // Appends `text` to the file at `path`, opened and closed around the write; false when the file
-// cannot be opened (nothing is reported: the log is a convenience).
+// cannot be written. Only a regular file (or none yet) is a log: a named pipe, a symlink or a
+// device under that name is left alone, with one message on stderr per run.
 bool AppendToLog(const char* path, const std::string& text);
 
 }  // namespace effects

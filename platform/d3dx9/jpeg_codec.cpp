@@ -72,8 +72,11 @@ HRESULT DecodeJpeg(const unsigned char* data, size_t size, Image* out, D3DXIMAGE
   }
   const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-  // B, G, R, A in memory is an A8R8G8B8 value; CMYK comes out as Adobe's inverted CMYK.
+  // B, G, R, A in memory is an A8R8G8B8 value. CMYK and YCCK come out as CMYK and are turned
+  // into RGB plainly, without colour management; files with Adobe's marker (all YCCK files and
+  // nearly all CMYK ones) store it inverted.
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+  const bool inverted = cinfo.saw_Adobe_marker != 0;
   jpeg_start_decompress(&cinfo);
   const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
   try {
@@ -94,7 +97,10 @@ HRESULT DecodeJpeg(const unsigned char* data, size_t size, Image* out, D3DXIMAGE
       uint32_t* line = &out->argb[static_cast<size_t>(y) * width];
       for (JDIMENSION x = 0; x < width; ++x) {
         const unsigned char* p = &row[x * 4];
-        line[x] = Pack(p[0] * p[3] / 255, p[1] * p[3] / 255, p[2] * p[3] / 255);
+        // Ink left out, in each channel: 255 - ink, or the stored value where it is inverted.
+        uint32_t left[4];
+        for (int i = 0; i < 4; ++i) left[i] = inverted ? p[i] : 255u - p[i];
+        line[x] = Pack(left[0] * left[3] / 255, left[1] * left[3] / 255, left[2] * left[3] / 255);
       }
     }
   }

@@ -160,6 +160,8 @@ int VexilSound_WriteWav(const char* path, const int16_t* samples, long frames);
  * interrupted capture still leaves a playable file. */
 typedef struct VexilWavWriter VexilWavWriter;
 VexilWavWriter* VexilSound_WavOpen(const char* path, int sample_rate);
+/* The same on a descriptor the caller opened and keeps (closing the writer leaves it open). */
+VexilWavWriter* VexilSound_WavOpenFd(int fd, int sample_rate);
 int VexilSound_WavWrite(VexilWavWriter* writer, const int16_t* samples, long frames);
 int VexilSound_WavClose(VexilWavWriter* writer); /* returns 1 when everything was written */
 /* Text of the last WAV writer failure in this thread ("" when none). */

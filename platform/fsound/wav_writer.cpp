@@ -19,6 +19,27 @@ void SetError(const std::string& text) {
   t_wav_error = text;
 }
 
+VexilWavWriter* OpenWith(const char* path, int fd, int sample_rate) {
+  if ((!path && fd < 0) || sample_rate <= 0) {
+    SetError("invalid WAV path or sample rate");
+    return nullptr;
+  }
+  SF_INFO info{};
+  info.samplerate = sample_rate;
+  info.channels = 2;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  SNDFILE* file =
+      path ? sf_open(path, SFM_WRITE, &info) : sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
+  if (!file) {
+    SetError(std::string("cannot write ") + (path ? path : "the audio") + ": " +
+             sf_strerror(nullptr));
+    return nullptr;
+  }
+  sf_command(file, SFC_SET_UPDATE_HEADER_AUTO, nullptr, SF_TRUE);
+  t_wav_error.clear();
+  return new VexilWavWriter{file, false};
+}
+
 }  // namespace
 
 extern "C" {
@@ -28,22 +49,15 @@ const char* VexilSound_WavError(void) {
 }
 
 VexilWavWriter* VexilSound_WavOpen(const char* path, int sample_rate) {
-  if (!path || sample_rate <= 0) {
+  if (!path) {
     SetError("invalid WAV path or sample rate");
     return nullptr;
   }
-  SF_INFO info{};
-  info.samplerate = sample_rate;
-  info.channels = 2;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(path, SFM_WRITE, &info);
-  if (!file) {
-    SetError(std::string("cannot write ") + path + ": " + sf_strerror(nullptr));
-    return nullptr;
-  }
-  sf_command(file, SFC_SET_UPDATE_HEADER_AUTO, nullptr, SF_TRUE);
-  t_wav_error.clear();
-  return new VexilWavWriter{file, false};
+  return OpenWith(path, -1, sample_rate);
+}
+
+VexilWavWriter* VexilSound_WavOpenFd(int fd, int sample_rate) {
+  return OpenWith(nullptr, fd, sample_rate);
 }
 
 int VexilSound_WavWrite(VexilWavWriter* writer, const int16_t* samples, long frames) {

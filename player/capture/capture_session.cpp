@@ -35,6 +35,40 @@ int64_t AudioFramesBefore(int64_t k, int fps, int rate) {
   return k * rate / fps;
 }
 
+LoadProblemCounter::LoadProblemCounter() : count_(std::make_shared<int>(0)) {
+  // A render has no window for boxes: every message is a problem, already on stderr.
+  std::shared_ptr<int> count = count_;
+  previous_ = sys::SetMessageSink([count](const std::string&, const std::string&) { ++*count; });
+}
+
+LoadProblemCounter::~LoadProblemCounter() {
+  sys::SetMessageSink(std::move(previous_));
+}
+
+std::vector<std::string> RenderSummary(const std::vector<WrittenOutput>& outputs, int fps,
+                                       int width, int height) {
+  std::vector<std::pair<int64_t, std::string>> groups;
+  for (const WrittenOutput& output : outputs) {
+    const int64_t frames = output.sink ? output.sink->frames_written() : 0;
+    if (frames <= 0) continue;
+    auto same = std::find_if(groups.begin(), groups.end(),
+                             [&](const auto& group) { return group.first == frames; });
+    if (same == groups.end()) {
+      groups.emplace_back(frames, output.name);
+    } else {
+      same->second += ", " + output.name;
+    }
+  }
+  std::vector<std::string> lines;
+  for (const auto& group : groups) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%lld frames at %d fps (%dx%d) written to ",
+                  static_cast<long long>(group.first), fps, width, height);
+    lines.push_back(text + group.second);
+  }
+  return lines;
+}
+
 void PrepareOfflineSound() {
   FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME);
 }
@@ -74,6 +108,10 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, int widt
   format_.audio_rate = rate > 0 ? rate : kDefaultMixRate;
   format_.first_ms = options_.first_ms;
   if (!CheckFrameCount(timeline->GetEndTime(), error)) return false;
+  if (CaptureFrameCount(options_, timeline->GetEndTime()) == 0) {
+    NoFrameError(timeline->GetEndTime(), error);
+    return false;
+  }
   try {
     rgb_.assign(static_cast<size_t>(width) * height * 3, 0);
   } catch (const std::bad_alloc&) {
@@ -91,6 +129,12 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, int widt
   for (; begun < sinks_.size() && ok; ++begun) ok = sinks_[begun]->Begin(format_, error);
   if (ok) ok = RenderFrames(timeline, error);
   VexilSetFrameReader(device, nullptr, nullptr);
+  // A render of nothing is no render: no output may conclude from it (an empty manifest would
+  // match any script).
+  if (ok && stopped_by_ == 0 && frames_rendered_ == 0) {
+    NoFrameError(timeline->GetEndTime(), error);
+    ok = false;
+  }
 
   // Every output that was opened is closed, the first failure being the one reported.
   const RenderEnd end = !ok                ? RenderEnd::kFailed
@@ -124,6 +168,20 @@ bool CaptureSession::CheckFrameCount(double demo_end, std::string* error) const 
            std::to_string(kMaxCaptureFrames) +
            " frames: choose a shorter span with --from and --to";
   return false;
+}
+
+void CaptureSession::NoFrameError(double demo_end, std::string* error) const {
+  char text[256];
+  if (options_.has_last && options_.last_ms < options_.first_ms) {
+    std::snprintf(text, sizeof text,
+                  "the span from %.6g ms to %.6g ms holds no frame: it ends before it starts",
+                  options_.first_ms, options_.last_ms);
+  } else {
+    std::snprintf(text, sizeof text,
+                  "the render from %.6g ms holds no frame: the demo ends at %.6g ms",
+                  options_.first_ms, demo_end);
+  }
+  *error = text;
 }
 
 bool CaptureSession::RenderFrames(CTimeline* timeline, std::string* error) {

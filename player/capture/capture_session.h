@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "d3d9/d3d9.h"
 #include "frame_sink.h"
+#include "system/message_box.h"
 
 class CTimeline;
 
@@ -35,6 +37,33 @@ int64_t CaptureFrameCount(const CaptureOptions& options, double demo_end);
 // frame k is AudioFramesBefore(k + 1) - AudioFramesBefore(k), and the sum never drifts.
 int64_t AudioFramesBefore(int64_t k, int fps, int rate);
 
+// Counts the messages that files of the script could not be used while it lives (they still
+// reach stderr): with --strict a render fails on them instead of playing on without the file.
+class LoadProblemCounter {
+ public:
+  LoadProblemCounter();
+  ~LoadProblemCounter();
+  LoadProblemCounter(const LoadProblemCounter&) = delete;
+  LoadProblemCounter& operator=(const LoadProblemCounter&) = delete;
+  int count() const { return *count_; }
+
+ private:
+  std::shared_ptr<int> count_;
+  sys::MessageSink previous_;
+};
+
+// An output of a render, by the name the user gave it, for the summary.
+struct WrittenOutput {
+  std::string name;
+  const FrameSink* sink = nullptr;
+};
+
+// The lines that tell what a render wrote: "81 frames at 60 fps (640x480) written to DIR, V",
+// counting only frames that reached a complete file. Outputs that hold no frame are left out;
+// outputs that hold different counts get a line each.
+std::vector<std::string> RenderSummary(const std::vector<WrittenOutput>& outputs, int fps,
+                                       int width, int height);
+
 class CaptureSession {
  public:
   // The sinks are not owned; each gets every frame, in the order given.
@@ -57,6 +86,8 @@ class CaptureSession {
  private:
   static void OnFrame(const uint8_t* rgba, UINT width, UINT height, void* self);
   bool CheckFrameCount(double demo_end, std::string* error) const;
+  // Why a render made no frame at all.
+  void NoFrameError(double demo_end, std::string* error) const;
   bool RenderFrames(CTimeline* timeline, std::string* error);
 
   CaptureOptions options_;

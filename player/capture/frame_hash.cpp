@@ -208,6 +208,11 @@ bool ParseManifest(const std::string& text, HashManifest* manifest, std::string*
     *error = "the manifest lacks its \"size\", \"fps\", \"from\" or \"audio\" line";
     return false;
   }
+  if (result.frames.empty()) {
+    // A comparison with no frame would match any script.
+    *error = "it holds no frame, so it cannot vouch for any render";
+    return false;
+  }
   *manifest = std::move(result);
   return true;
 }

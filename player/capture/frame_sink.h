@@ -45,6 +45,9 @@ class FrameSink {
   // After the last frame, however the render ended. A sink closes what it opened; only a
   // complete render is one to conclude from (a manifest, a comparison).
   virtual bool Finish(RenderEnd end, std::string* error) = 0;
+  // The frames that reached a complete file of this output, for the render's summary (none
+  // for an output that writes no file, or whose file could not be finished).
+  virtual int64_t frames_written() const { return 0; }
 };
 
 }  // namespace vexil

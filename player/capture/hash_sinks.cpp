@@ -4,9 +4,8 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+
+#include "system/output_file.h"
 
 namespace vexil {
 
@@ -18,30 +17,6 @@ std::string FrameAt(int64_t index, double time_ms) {
   return text;
 }
 
-// Writes beside the target and renames it over: a reader never sees half a manifest.
-bool ReplaceFile(const std::string& path, const std::string& content, std::string* error) {
-  const std::string temporary = path + ".partial";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << content;
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(temporary, ec);
-      *error = "cannot write \"" + path + "\"";
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    *error = "cannot write \"" + path + "\": " + ec.message();
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 HashManifestSink::HashManifestSink(std::string path, bool has_last, double last_ms)
@@ -50,7 +25,8 @@ HashManifestSink::HashManifestSink(std::string path, bool has_last, double last_
   manifest_.last_ms = last_ms;
 }
 
-bool HashManifestSink::Begin(const RenderFormat& format, std::string*) {
+bool HashManifestSink::Begin(const RenderFormat& format, std::string* error) {
+  if (!lock_.Acquire(path_, /*is_folder=*/false, error)) return false;
   manifest_.width = format.width;
   manifest_.height = format.height;
   manifest_.fps = format.fps;
@@ -74,7 +50,14 @@ bool HashManifestSink::Finish(RenderEnd end, std::string* error) {
   if (end != RenderEnd::kComplete) return true;
   manifest_.audio_frames = audio_.frames();
   manifest_.audio = audio_.Digest();
-  return ReplaceFile(path_, ManifestText(manifest_), error);
+  const std::string text = ManifestText(manifest_);
+  std::string why;
+  if (!sys::WriteWholeFile(path_, text.data(), text.size(), &why)) {
+    *error = "cannot write \"" + path_ + "\": " + why;
+    return false;
+  }
+  frames_written_ = static_cast<int64_t>(manifest_.frames.size());
+  return true;
 }
 
 std::vector<std::string> VerifyReport(const VerifyOutcome& outcome, const std::string& manifest) {

@@ -8,6 +8,7 @@
 
 #include "frame_hash.h"
 #include "frame_sink.h"
+#include "system/output_file.h"
 
 namespace vexil {
 
@@ -21,9 +22,12 @@ class HashManifestSink : public FrameSink {
   bool AddFrame(const RenderedFrame& frame, std::string* error) override;
   bool AddAudio(const int16_t* samples, int64_t frames, std::string* error) override;
   bool Finish(RenderEnd end, std::string* error) override;
+  int64_t frames_written() const override { return frames_written_; }
 
  private:
   std::string path_;
+  sys::OutputLock lock_;  // held from Begin to the sink's end: one render per manifest
+  int64_t frames_written_ = 0;
   HashManifest manifest_;
   size_t frame_bytes_ = 0;
   AudioHasher audio_;

@@ -38,8 +38,14 @@ PngSequenceSink::~PngSequenceSink() {
 bool PngSequenceSink::Begin(const RenderFormat& format, std::string* error) {
   format_ = format;
   if (!MakeCaptureFolder(dir_, error)) return false;
+  if (!lock_.Acquire(dir_, /*is_folder=*/true, error)) return false;
   const std::string path = (std::filesystem::path(dir_) / "audio.wav").string();
-  wav_ = VexilSound_WavOpen(path.c_str(), format.audio_rate);
+  std::string why;
+  if (!wav_file_.Open(path, &why)) {
+    *error = "cannot write \"" + path + "\": " + why;
+    return false;
+  }
+  wav_ = VexilSound_WavOpenFd(wav_file_.fd(), format.audio_rate);
   if (wav_ == nullptr) {
     *error = "cannot write \"" + path + "\": " + VexilSound_WavError();
     return false;
@@ -82,6 +88,13 @@ bool PngSequenceSink::Finish(RenderEnd end, std::string* error) {
       *error = std::string("cannot finish the capture's audio: ") + VexilSound_WavError();
       ok = false;
     }
+    // The music so far stays with the frames so far, as a complete file.
+    std::string why;
+    if (closed && !wav_file_.Commit(&why) && ok) {
+      *error = "cannot finish the capture's audio: " + why;
+      ok = false;
+    }
+    wav_file_.Abort();
   }
   // A stopped render is a shorter one: its folder holds that render alone, too.
   if (ok && end != RenderEnd::kFailed) RemoveStaleFrames();

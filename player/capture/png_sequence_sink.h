@@ -8,6 +8,7 @@
 
 #include "frame_sink.h"
 #include "png_writer_pool.h"
+#include "system/output_file.h"
 
 struct VexilWavWriter;
 
@@ -30,7 +31,7 @@ class PngSequenceSink : public FrameSink {
   bool Finish(RenderEnd end, std::string* error) override;
 
   // Frames whose file was written completely (known once finished).
-  int64_t frames_written() const { return frames_written_; }
+  int64_t frames_written() const override { return frames_written_; }
 
  private:
   void RemoveStaleFrames();
@@ -40,6 +41,8 @@ class PngSequenceSink : public FrameSink {
   int64_t frames_submitted_ = 0;
   int64_t frames_written_ = 0;
   std::unique_ptr<PngWriterPool> pool_;
+  sys::OutputLock lock_;      // one render into the folder at a time
+  sys::OutputFile wav_file_;  // audio.wav, renamed into place when the render ends
   VexilWavWriter* wav_ = nullptr;
 };
 

@@ -2,16 +2,14 @@
 // as one signature, IHDR, IDAT and IEND.
 #include "png_writer.h"
 
-#include <fcntl.h>
 #include <libdeflate.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
+
+#include "system/output_file.h"
 
 namespace vexil {
 
@@ -107,42 +105,6 @@ bool EncodePng(int width, int height, const uint8_t* rgb, std::vector<uint8_t>* 
 
 }  // namespace
 
-namespace {
-
-// Every byte reaches the file or the write fails: a full disk or a file-size limit must not
-// leave a truncated picture behind that counts as written.
-bool WriteAll(const std::string& path, const unsigned char* bytes, size_t size, std::string* why) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    if (why) *why = std::strerror(errno);
-    return false;
-  }
-  // Only a regular file that this write left unfinished is removed again, never whatever else
-  // the path names (a device such as /dev/full).
-  struct stat info {};
-  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  auto fail = [&](const char* reason) {
-    if (why) *why = reason;
-    if (regular) unlink(path.c_str());
-    return false;
-  };
-  while (size > 0) {
-    const ssize_t done = write(fd, bytes, size);
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) {
-      const char* reason = done < 0 ? std::strerror(errno) : "nothing could be written";
-      close(fd);
-      return fail(reason);
-    }
-    bytes += done;
-    size -= static_cast<size_t>(done);
-  }
-  if (close(fd) != 0) return fail(std::strerror(errno));
-  return true;
-}
-
-}  // namespace
-
 bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* rgb,
                  std::string* why) {
   // The file's bytes, kept by each writer thread for its next frame.
@@ -157,7 +119,14 @@ bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* 
     if (why) *why = "out of memory while encoding the picture";
     return false;
   }
-  return WriteAll(path, png.data(), png.size(), why);
+  // Through a temporary file renamed into place: a frame is either whole or absent, a planted
+  // frame name (a pipe, a link) neither blocks nor redirects the write.
+  std::string error;
+  if (!sys::WriteWholeFile(path, png.data(), png.size(), &error, /*sync=*/false)) {
+    if (why) *why = error;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace vexil

@@ -102,22 +102,19 @@ int RenderRunner::Run(const PlayerOptions& options, DemoParts* demo, const Playe
 
   // One render feeds every output asked for.
   std::vector<std::unique_ptr<FrameSink>> owned;
-  std::vector<std::string> written;
-  PngSequenceSink* png = nullptr;
+  std::vector<WrittenOutput> written;
   if (!options.capture_dir.empty()) {
-    auto sink = std::make_unique<PngSequenceSink>(options.capture_dir);
-    png = sink.get();
-    owned.push_back(std::move(sink));
-    written.push_back(options.capture_dir);
+    owned.push_back(std::make_unique<PngSequenceSink>(options.capture_dir));
+    written.push_back({options.capture_dir, owned.back().get()});
   }
   if (video_) {
     owned.push_back(std::move(video_));
-    written.push_back(options.video_path);
+    written.push_back({options.video_path, owned.back().get()});
   }
   if (!options.hashes_path.empty()) {
     owned.push_back(
         std::make_unique<HashManifestSink>(options.hashes_path, capture.has_last, capture.last_ms));
-    written.push_back(options.hashes_path);
+    written.push_back({options.hashes_path, owned.back().get()});
   }
   VerifySink* verify = nullptr;
   if (!options.verify_path.empty()) {
@@ -134,14 +131,10 @@ int RenderRunner::Run(const PlayerOptions& options, DemoParts* demo, const Playe
   int status = ok ? 0 : 1;
   // Stopped by a signal: the status tells it the way shells do (128 + the signal's number).
   if (session.stopped_by() != 0) status = 128 + session.stopped_by();
-  // Also after a failure: the frames counted are the ones that were written completely.
-  if (!written.empty()) {
-    std::string names;
-    for (const std::string& name : written) names += (names.empty() ? "" : ", ") + name;
-    const int64_t frames = png ? png->frames_written() : session.frames_rendered();
-    std::printf("vexil: %lld frames at %d fps (%dx%d) written to %s\n",
-                static_cast<long long>(frames), capture.fps, settings.width, settings.height,
-                names.c_str());
+  // Also after a failure: only what reached a complete file is counted.
+  for (const std::string& line :
+       RenderSummary(written, capture.fps, settings.width, settings.height)) {
+    std::printf("vexil: %s\n", line.c_str());
   }
   if (ok && verify) {
     for (const std::string& line : VerifyReport(verify->outcome(), options.verify_path)) {

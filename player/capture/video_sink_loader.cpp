@@ -32,6 +32,7 @@ class LoadedVideoSink : public FrameSink {
     return sink_->AddAudio(samples, frames, error);
   }
   bool Finish(RenderEnd end, std::string* error) override { return sink_->Finish(end, error); }
+  int64_t frames_written() const override { return sink_->frames_written(); }
 
  private:
   FrameSink* sink_;

@@ -2,6 +2,8 @@
 // drawn at the transport's time with the overlay over it.
 #include "edit_session.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 
@@ -25,6 +27,9 @@ namespace {
 constexpr double kSettleMs = 150.0;
 constexpr double kRateWindowMs = 500.0;
 constexpr float kNapThresholdMs = 2.0f;
+// How often the script's presence is checked: a folder renamed under the watcher keeps its
+// notifications coming from the moved folder, so only the path tells the script is gone.
+constexpr double kPresencePeriodMs = 250.0;
 
 // The folders a demo names hold its meshes' textures: only the pictures the texture loader reads
 // count there, so that a log the demo writes beside them ("timing.txt") reloads nothing.
@@ -160,6 +165,31 @@ void EditSession::Reload() {
   std::fflush(stdout);
 }
 
+void EditSession::CheckScriptPresent(double wall) {
+  if (wall - presence_checked_ms_ < kPresencePeriodMs) return;
+  presence_checked_ms_ = wall;
+  const std::string& path = script_path_;
+  struct stat info {};
+  const bool present = ::stat(path.c_str(), &info) == 0;
+  if (!present && !script_missing_) {
+    script_missing_ = true;
+    change_seen_ms_ = -1.0;
+    const std::string message = "the script \"" + path +
+                                "\" is gone (its folder was renamed or removed): saves are not "
+                                "seen until it is there again; the last demo plays on";
+    problems_ = {message};
+    notes_.clear();
+    std::fprintf(stderr, "vexil: %s\n", message.c_str());
+  } else if (present && script_missing_) {
+    script_missing_ = false;
+    std::fprintf(stderr, "vexil: the script \"%s\" is there again\n", path.c_str());
+    problems_.clear();
+    // The folder may be a new one under the old name: watch it afresh and take what it holds.
+    WatchDemoFiles({});
+    reload_requested_ = true;
+  }
+}
+
 void EditSession::CountFrame() {
   ++rate_window_frames_;
   const double now = WallMs();
@@ -186,7 +216,8 @@ void EditSession::Run() {
     if (quit) break;
 
     const double wall = WallMs();
-    if (watcher_.Changed()) change_seen_ms_ = wall;
+    if (watcher_.Changed() && !script_missing_) change_seen_ms_ = wall;
+    CheckScriptPresent(wall);
     if (reload_requested_ || (change_seen_ms_ >= 0 && wall - change_seen_ms_ >= kSettleMs)) {
       Reload();
     }

@@ -36,6 +36,8 @@ class EditSession {
   void SetMusicPaused(bool paused);
   void Reload();
   void WatchDemoFiles(const std::vector<std::string>& extra_files);
+  // Notices the script going away (its folder renamed or removed) and coming back.
+  void CheckScriptPresent(double wall);
   std::vector<double> ModuleStarts() const;
   void CountFrame();
 
@@ -52,6 +54,8 @@ class EditSession {
   bool overlay_shown_ = true;
   bool reload_requested_ = false;
   double change_seen_ms_ = -1.0;  // wall time of the first unsettled change, -1 when none
+  bool script_missing_ = false;
+  double presence_checked_ms_ = -1e9;
   // What the latest build said: errors (it failed, the last good demo plays on) or notes.
   std::vector<std::string> problems_;
   std::vector<std::string> notes_;

@@ -76,6 +76,8 @@ TEST(CommandLineTest, RenderOutputsGoTogetherInOneCapture) {
   EXPECT_EQ(PlayerMode::kCapture, Parse({"--verify", "golden.txt"}).mode);
   EXPECT_EQ(PlayerMode::kCapture, Parse({"--hashes", "new.txt", "--verify", "old.txt"}).mode);
   EXPECT_EQ(640, Parse({"--video", "v.mp4", "--size", "640X480"}).width) << "either x";
+  EXPECT_TRUE(Parse({"--strict", "--hashes", "g.txt"}).strict);
+  EXPECT_FALSE(Parse({"--hashes", "g.txt"}).strict);
 }
 
 TEST(CommandLineTest, RenderOutputsAreRefusedWithAReason) {
@@ -88,6 +90,7 @@ TEST(CommandLineTest, RenderOutputsAreRefusedWithAReason) {
   EXPECT_NE(std::string::npos, ParseError({"--video", ""}).find("file name"));
   EXPECT_NE(std::string::npos, ParseError({"--hashes"}).find("needs a value"));
   EXPECT_NE(std::string::npos, ParseError({"--size", "64x48", "d.xml"}).find("only apply"));
+  EXPECT_NE(std::string::npos, ParseError({"--strict", "d.xml"}).find("only applies"));
   EXPECT_NE(std::string::npos, ParseError({"--check", "--hashes", "h.txt"}).find("together"));
   EXPECT_NE(std::string::npos,
             ParseError({"--hashes", "g.txt", "--verify", "g.txt"}).find("overwrite"));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -118,6 +119,46 @@ TEST_F(EditModeTest, KeysMoveTheDemoAndSavesReloadItAtTheSameTime) {
   ASSERT_FALSE(reloaded.empty()) << "the saved script was not reloaded";
   EXPECT_NEAR(last_a, reloaded.front(), 500.0f) << "the rebuilt demo plays on at the same time";
   EXPECT_TRUE(kept) << "a broken save stopped the last good demo";
+}
+
+TEST_F(EditModeTest, AFolderRenamedAwayIsWatchedAgainWhenTheScriptReturns) {
+  std::filesystem::create_directories(dir_.File("demo"));
+  const std::string path = dir_.File("demo/demo.xml");
+  std::ofstream(path) << Script("a.txt");
+  vexil::PlayerOptions options;
+  options.mode = vexil::PlayerMode::kEdit;
+  bool played = false;
+  bool moved_save_ignored = false;
+  bool resumed = false;
+  std::thread hands([&] {
+    auto steps = [&]() -> bool {
+      if (!(played = WaitFor([&] { return Logged("a.txt").size() >= 3; }))) return false;
+      std::filesystem::rename(dir_.File("demo"), dir_.File("moved"));
+      std::this_thread::sleep_for(std::chrono::milliseconds(600));
+      // A save into the moved folder is not the demo being played: nothing reloads.
+      std::ofstream(dir_.File("moved/demo.xml")) << Script("c.txt");
+      std::this_thread::sleep_for(std::chrono::milliseconds(600));
+      moved_save_ignored = Logged("c.txt").empty();
+      // The script back under its name, in a new folder: watched and played again.
+      std::filesystem::create_directories(dir_.File("demo"));
+      std::ofstream(path) << Script("b.txt");
+      resumed = WaitFor([&] { return Logged("b.txt").size() >= 3; });
+      return true;
+    };
+    steps();
+    vexil::sys::PostKeyPress(vexil::sys::kVkEscape);
+  });
+  int status = -1;
+  {
+    options.script_path = path;
+    CPlayerApp app(options);
+    status = app.Run();
+  }
+  hands.join();
+  EXPECT_EQ(0, status);
+  ASSERT_TRUE(played) << "edit mode never drew a frame";
+  EXPECT_TRUE(moved_save_ignored);
+  EXPECT_TRUE(resumed) << "the returned script was not watched again";
 }
 
 // A demo built with the effect library: a dark blue clear, an orange and blue checker picture,

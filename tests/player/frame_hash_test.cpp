@@ -90,6 +90,11 @@ TEST(FrameHashTest, DamagedManifestsAreRefusedWithTheirLine) {
   EXPECT_NE(std::string::npos, error.find("not a vexil hash manifest")) << error;
   EXPECT_FALSE(ParseManifest("hash xxh3-128\nsize 2x2\nfps 1\nfrom 0\n", &read, &error));
   EXPECT_NE(std::string::npos, error.find("audio")) << error;
+  // Complete but empty: it would match any script.
+  HashManifest empty = SampleManifest();
+  empty.frames.clear();
+  EXPECT_FALSE(ParseManifest(ManifestText(empty), &read, &error));
+  EXPECT_NE(error.find("no frame"), std::string::npos) << error;
 }
 
 TEST(FrameHashTest, HashesAreThirtyTwoHexDigitsAndNothingElseReads) {

@@ -1,5 +1,5 @@
 // vexil-gma: command-line packer and unpacker for ".gma" script containers, using the
-// same key as the player. Output is written through a temporary file and renamed.
+// same key as the player and within the player's size limit.
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +9,8 @@
 #include <string>
 
 #include "container/container_cipher.h"
+#include "script/script_limits.h"
+#include "system/output_file.h"
 #include "system/regular_file.h"
 
 namespace {
@@ -17,16 +19,18 @@ const char kUsage[] =
     "usage: vexil-gma pack IN OUT     encipher the plain XML script IN into the container OUT\n"
     "       vexil-gma unpack IN OUT   decode the container IN into the plain script OUT\n";
 
-// Only a regular file of at most the container limit is read: a named pipe would block and
+// Only a regular file of at most the player's script limit is read: a named pipe would block and
 // a device such as /dev/zero never end.
 bool ReadFile(const std::string& path, std::string* bytes) {
   uint64_t size = 0;
   std::string refusal;
   bool notFound = false;
+  // The player's own limit and message: a container the player would refuse is not made.
   const int fd =
-      vexil::sys::OpenRegularFile(path, vexil::kMaxContainerLength, &size, &refusal, &notFound);
+      vexil::sys::OpenRegularFile(path, vexil::kMaxScriptBytes, &size, &refusal, &notFound);
   if (fd < 0) {
-    std::fprintf(stderr, "vexil-gma: cannot read \"%s\": %s\n", path.c_str(), refusal.c_str());
+    std::fprintf(stderr, "vexil-gma: cannot read the script \"%s\": %s\n", path.c_str(),
+                 refusal.c_str());
     return false;
   }
   FILE* file = ::fdopen(fd, "rb");
@@ -47,27 +51,13 @@ bool ReadFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
-// Writes beside the target and renames, so a failed write never leaves a truncated OUT
-// (and IN may safely be the same file as OUT).
+// Through the file writer: a temporary beside OUT renamed over it once complete, so a failed
+// write never leaves a truncated OUT (and IN may safely be the same file as OUT); a device or a
+// pipe given as OUT is written in place, never replaced.
 bool WriteFile(const std::string& path, const std::string& bytes) {
-  const std::string temp = path + ".vexil-gma-tmp";
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (file == nullptr) {
-    std::fprintf(stderr, "vexil-gma: cannot create \"%s\": %s\n", temp.c_str(),
-                 std::strerror(errno));
-    return false;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    std::fprintf(stderr, "vexil-gma: cannot write \"%s\"\n", temp.c_str());
-    std::remove(temp.c_str());
-    return false;
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::fprintf(stderr, "vexil-gma: cannot replace \"%s\": %s\n", path.c_str(),
-                 std::strerror(errno));
-    std::remove(temp.c_str());
+  std::string error;
+  if (!vexil::sys::WriteWholeFile(path, bytes.data(), bytes.size(), &error)) {
+    std::fprintf(stderr, "vexil-gma: cannot create \"%s\": %s\n", path.c_str(), error.c_str());
     return false;
   }
   return true;
@@ -97,11 +87,6 @@ int main(int argc, char** argv) {
 
   std::string bytes;
   if (!ReadFile(in, &bytes)) return 1;
-  if (bytes.size() > vexil::kMaxContainerLength) {
-    std::fprintf(stderr, "vexil-gma: \"%s\" is too large for a container (4 GiB at most)\n",
-                 in.c_str());
-    return 1;
-  }
 
   if (pack) {
     if (!LooksLikeXml(bytes)) {

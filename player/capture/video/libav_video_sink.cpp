@@ -13,7 +13,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 
 namespace vexil {
@@ -81,6 +85,27 @@ int ChooseSampleRate(const AVCodec* codec, int rate) {
   return above != 0 ? above : highest;
 }
 
+// FFmpeg writes through these onto the descriptor of the OutputFile, so the video takes the
+// same way to the disk as every other output.
+int WriteToFile(void* opaque, uint8_t* data, int size) {
+  std::string error;
+  if (!static_cast<sys::OutputFile*>(opaque)->Write(data, static_cast<size_t>(size), &error)) {
+    return AVERROR(errno != 0 ? errno : EIO);
+  }
+  return size;
+}
+
+int64_t SeekInFile(void* opaque, int64_t offset, int whence) {
+  const int fd = static_cast<sys::OutputFile*>(opaque)->fd();
+  if (whence == AVSEEK_SIZE) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return AVERROR(ESPIPE);
+    return info.st_size;
+  }
+  const off_t at = ::lseek(fd, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
+  return at < 0 ? AVERROR(errno) : at;
+}
+
 }  // namespace
 
 bool VideoFormatAvailable(const VideoFormat& format, std::string* error) {
@@ -106,7 +131,10 @@ LibavVideoSink::~LibavVideoSink() {
 }
 
 void LibavVideoSink::Close() {
-  if (output_ != nullptr && !(output_->oformat->flags & AVFMT_NOFILE)) avio_closep(&output_->pb);
+  if (output_ != nullptr) output_->pb = nullptr;
+  if (io_ != nullptr) av_freep(&io_->buffer);
+  avio_context_free(&io_);
+  file_.Abort();  // a video never finished is not left under its name
   avformat_free_context(output_);
   output_ = nullptr;
   avcodec_free_context(&video_);
@@ -141,9 +169,34 @@ bool LibavVideoSink::Begin(const RenderFormat& format, std::string* error) {
   if (!OpenVideo(format, error) || !OpenAudio(format, error)) return false;
 
   if (!(output_->oformat->flags & AVFMT_NOFILE)) {
-    // Always a file: a name with a colon is not taken for one of FFmpeg's network protocols.
-    code = avio_open(&output_->pb, ("file:" + path_).c_str(), AVIO_FLAG_WRITE);
-    if (code < 0) return Failed(error, "cannot write \"" + path_ + "\"", code);
+    // Through the file writer, not FFmpeg's protocols: a name with a colon stays a file name, a
+    // pipe never blocks the open, and a video is renamed into place only once it is complete.
+    std::string why;
+    if (!lock_.Acquire(path_, /*is_folder=*/false, error)) return false;
+    if (!file_.Open(path_, &why)) {
+      *error = "cannot write \"" + path_ + "\": " + why;
+      return false;
+    }
+    constexpr int kBufferBytes = 1 << 16;
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
+    io_ = buffer ? avio_alloc_context(buffer, kBufferBytes, 1, &file_, nullptr, &WriteToFile,
+                                      file_.direct() ? nullptr : &SeekInFile)
+                 : nullptr;
+    if (io_ == nullptr) {
+      av_free(buffer);
+      *error = "not enough memory to write \"" + path_ + "\"";
+      return false;
+    }
+    output_->pb = io_;
+    // MP4's fast start reads the file back by its name to move the index to the front: that is
+    // the temporary, the only file the video is in until it is complete.
+    char* url = av_strdup(("file:" + file_.writing_path()).c_str());
+    if (url == nullptr) {
+      *error = "not enough memory to write \"" + path_ + "\"";
+      return false;
+    }
+    av_freep(&output_->url);
+    output_->url = url;
   }
   AVDictionary* options = nullptr;
   if (format_.fast_start) av_dict_set(&options, "movflags", "+faststart", 0);
@@ -287,7 +340,9 @@ bool LibavVideoSink::AddFrame(const RenderedFrame& frame, std::string* error) {
   const int stride[1] = {width_ * 3};
   sws_scale(scale_, source, stride, 0, height_, picture_->data, picture_->linesize);
   picture_->pts = frame.index;
-  return Encode(video_, video_stream_, picture_, error);
+  if (!Encode(video_, video_stream_, picture_, error)) return false;
+  frames_added_ = frame.index + 1;
+  return true;
 }
 
 bool LibavVideoSink::ConvertAudio(const int16_t* samples, int frames, std::string* error) {
@@ -351,10 +406,17 @@ bool LibavVideoSink::Finish(RenderEnd, std::string* error) {
             Encode(video_, video_stream_, nullptr, error);
   const int code = av_write_trailer(output_);
   if (ok && code < 0) ok = Failed(error, "cannot finish \"" + path_ + "\"", code);
-  if (!(output_->oformat->flags & AVFMT_NOFILE)) {
-    const int closed = avio_closep(&output_->pb);
-    if (ok && closed < 0) ok = Failed(error, "cannot finish \"" + path_ + "\"", closed);
+  if (io_ != nullptr) {
+    avio_flush(io_);
+    if (ok && io_->error < 0) ok = Failed(error, "cannot finish \"" + path_ + "\"", io_->error);
+    // Only a video with its index reaches its name; anything less is removed with Close().
+    std::string why;
+    if (ok && !file_.Commit(&why)) {
+      *error = "cannot finish \"" + path_ + "\": " + why;
+      ok = false;
+    }
   }
+  if (ok) frames_written_ = frames_added_;
   Close();
   return ok;
 }

@@ -10,11 +10,13 @@
 
 #include "capture/frame_sink.h"
 #include "capture/video_format.h"
+#include "system/output_file.h"
 
 struct AVCodec;
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
+struct AVIOContext;
 struct AVPacket;
 struct AVStream;
 struct AVAudioFifo;
@@ -39,6 +41,7 @@ class LibavVideoSink : public FrameSink {
   // Drains both encoders and writes the index, also after a render cut short: what was
   // rendered stays a playable file.
   bool Finish(RenderEnd end, std::string* error) override;
+  int64_t frames_written() const override { return frames_written_; }
 
  private:
   bool OpenVideo(const RenderFormat& format, std::string* error);
@@ -70,6 +73,11 @@ class LibavVideoSink : public FrameSink {
   int audio_frame_size_ = 0;
   int64_t audio_pts_ = 0;
   bool header_written_ = false;
+  sys::OutputLock lock_;  // one render into this video at a time
+  sys::OutputFile file_;  // written beside the video, renamed into place when finished
+  AVIOContext* io_ = nullptr;
+  int64_t frames_added_ = 0;
+  int64_t frames_written_ = 0;
 };
 
 }  // namespace vexil
