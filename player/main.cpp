@@ -6,6 +6,7 @@
 
 #include "command_line.h"
 #include "player_app.h"
+#include "system/stop_signal.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     CPlayerApp app(options.script_path.c_str(), 0.0f, options);
-    status = app.GetExitStatus();
+    status = vexil::ExitStatusAfterStop(app.GetExitStatus());
   }
   return status;
 }

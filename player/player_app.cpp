@@ -26,7 +26,6 @@
 #include "script_check.h"
 #include "script_source.h"
 #include "setup_dialog.h"
-#include "stop_signal.h"
 #include "system/clock.h"
 #include "system/desktop.h"
 #include "system/dynlib.h"
@@ -35,6 +34,7 @@
 #include "system/keys.h"
 #include "system/message_box.h"
 #include "system/stderr_capture.h"
+#include "system/stop_signal.h"
 #include "system/window.h"
 #include "video_sink_loader.h"
 
@@ -119,11 +119,11 @@ void CPlayerApp::Run(const char* given) {
   // A demo copied from Windows may be started by its Windows name ("DEMO.GMA" for demo.gma).
   const vexil::sys::FileLookup script = vexil::sys::LookUpFile(given);
   const char* path = script.found() ? script.path.c_str() : given;
+  // In every mode, before the platform layer starts: SDL then leaves Ctrl-C and SIGTERM to us.
+  vexil::CatchStopSignals();
   if (mode == vexil::PlayerMode::kCapture) {
     // No window and no device a person could see: render on the offscreen driver.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    // Before the platform layer starts, so that Ctrl-C and SIGTERM reach the capture loop.
-    vexil::CatchStopSignals();
     vexil::TreatFileSizeLimitAsWriteError();
     vexil::PrepareOfflineSound();
   } else if (mode == vexil::PlayerMode::kCheck) {
@@ -363,6 +363,10 @@ void CPlayerApp::MainLoop() {
   vexil::FrameLimiter limiter(m_settings.fpslimiter, m_settings.framerate);
   for (;;) {
     const float now = static_cast<float>(clock.Now() + m_settings.starttime);
+    if (vexil::StopSignalReceived()) {
+      vexil::AcknowledgeStop();
+      break;
+    }
     vexil::sys::Event event;
     if (vexil::sys::PollEvent(&event)) {
       // Closing the window or pressing Escape ends the demo; no frame in this iteration.
