@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     CPlayerApp app(options.script_path.c_str(), 0.0f, options);
-    status = vexil::ExitStatusAfterStop(app.GetExitStatus());
+    status = app.GetExitStatus();
   }
-  return status;
+  // Stopped by SIGINT or SIGTERM, also during the teardown: 130 or 143, as shells report it.
+  return vexil::ExitStatusAfterStop(status);
 }

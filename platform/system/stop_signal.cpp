@@ -30,6 +30,7 @@ void RecordStopSignal(int signal) {
   errno = saved;
 }
 
+#ifndef __EMSCRIPTEN__
 // Sleeps until `deadline` or until the acknowledgement arrives, whichever is first; true when
 // it arrived.
 bool WaitForAcknowledgement(std::chrono::steady_clock::time_point deadline) {
@@ -41,8 +42,12 @@ bool WaitForAcknowledgement(std::chrono::steady_clock::time_point deadline) {
 }
 
 void Watch() {
-  char byte;
-  while (read(g_wake[0], &byte, 1) < 0 && errno == EINTR) {
+  for (;;) {
+    char byte;
+    const ssize_t got = read(g_wake[0], &byte, 1);
+    if (got == 1) break;
+    if (got < 0 && errno == EINTR) continue;
+    return;  // the pipe is broken: no watching, the loops still see the flag
   }
   const auto noticed = std::chrono::steady_clock::now();
   if (WaitForAcknowledgement(noticed + std::chrono::milliseconds(kStopAcknowledgeMs))) {
@@ -50,6 +55,7 @@ void Watch() {
   }
   _exit(128 + g_stop_signal);
 }
+#endif
 
 }  // namespace
 
