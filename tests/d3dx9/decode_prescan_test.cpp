@@ -125,6 +125,22 @@ TEST(FoundByFuzzing, AWidePsdOfFourRowsDecodesAndWidens) {
   EXPECT_EQ(size_t{16384} * 4, wide.argb.size());
 }
 
+TEST(FoundByFuzzing, AGifOfOneSmallFrameOnALargeScreenDecodesAndGrows) {
+  // A 512 x 224 screen holding a 2 x 2 frame: another input whose resizing, to 512 x 256, was
+  // past the fuzzer's limit under the sanitizers.
+  const std::string gif(
+      "\x47\x49\x46\x38\x39\x61\x00\x02\xe0\x00\x91\x57\xd1\x02\x00\x20\x61\x00\x00\xff\xff\xff"
+      "\x00\x00\xff\x21\xf9\x04\x01\x00\x00\x00\x00\x2c\x00\x00\x00\x00\x02\x00\x02\x00\x00\x02"
+      "\x03\x44\x39\x05\x00\x3b",
+      50);
+  d3dx::Image image;
+  ASSERT_EQ("", Decode(gif, &image));
+  EXPECT_EQ(512u, image.width);
+  EXPECT_EQ(224u, image.height);
+  const d3dx::Image grown = d3dx::Resample(image, 512, 256, D3DX_FILTER_TRIANGLE);
+  EXPECT_EQ(size_t{512} * 256, grown.argb.size());
+}
+
 TEST(IsolatedDecode, ReturnsTheOutputOrWhyThereIsNone) {
   d3dx::IsolatedDecode done;
   std::string error;
