@@ -87,7 +87,8 @@ void Images() {
   stbi_write_tga((g_out + "/image/raw.tga").c_str(), 8, 8, 3, rgb.data());
   std::vector<float> hdr(8 * 8 * 3);
   for (size_t i = 0; i < hdr.size(); ++i) hdr[i] = static_cast<float>(i) / 64.0f;
-  stbi_write_hdr((g_out + "/image/light.hdr").c_str(), 8, 8, 3, hdr.data());
+  stbi_write_hdr((g_out + "/image/light.hdr").c_str(), 8, 8, 3, hdr.data());   // run-length
+  stbi_write_hdr((g_out + "/image/narrow.hdr").c_str(), 4, 8, 3, hdr.data());  // flat pixels
   Write("image/dxt1.dds", Dds("DXT1", 0, 0, 4 * 8));
   Write("image/dxt3.dds", Dds("DXT3", 0, 0, 4 * 16));
   Write("image/dxt5.dds", Dds("DXT5", 0, 0, 4 * 16));

@@ -52,7 +52,9 @@ dict=()
 [ -f "$here/$target.dict" ] && dict=(-dict="$here/$target.dict")
 # Leaks inside system libraries are known and named in one file; everything else is a finding.
 export LSAN_OPTIONS="suppressions=$here/../tests/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-# 2 GiB of memory at most (the loaders' own limits stay far below), 10 s per input.
+# 2 s per input and 2 GiB of memory (one allocation of 1 GiB at most): the loaders' own
+# limits keep real work far below both. An input past either is a finding like a crash
+# (timeout-..., oom-... in the findings folder) and ends the run with a failure.
 exec "$build/bin/$binary" "$corpus" "${dict[@]}" "${quiet[@]}" -max_total_time="$seconds" \
-  -rss_limit_mb=2048 -timeout=10 -max_len=65536 -artifact_prefix="$findings/" \
-  -print_final_stats=1 "$@"
+  -rss_limit_mb=2048 -malloc_limit_mb=1024 -timeout=2 -timeout_exitcode=1 -error_exitcode=1 \
+  -max_len=65536 -artifact_prefix="$findings/" -print_final_stats=1 "$@"

@@ -6,6 +6,7 @@
 
 #include "command_line.h"
 #include "player_app.h"
+#include "system/stop_signal.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -23,6 +24,11 @@ int main(int argc, char** argv) {
     std::fputs(vexil::VersionText().c_str(), stdout);
     return 0;
   }
-  CPlayerApp app(options);
-  return app.Run();
+  int status = 0;
+  {
+    CPlayerApp app(options);
+    status = app.Run();
+  }
+  // Stopped by SIGINT or SIGTERM, also during the teardown: 130 or 143, as shells report it.
+  return vexil::ExitStatusAfterStop(status);
 }

@@ -7,6 +7,7 @@
 #include "system/desktop.h"
 #include "system/events.h"
 #include "system/keys.h"
+#include "system/stop_signal.h"
 #include "system/window.h"
 #include "timeline/timeline.h"
 
@@ -38,6 +39,10 @@ void RunPlay(void* window, const PlayerSettings& settings, CTimeline* timeline) 
   FrameLimiter limiter(settings.fpslimiter, settings.framerate);
   for (;;) {
     const float now = static_cast<float>(clock.Now() + settings.starttime);
+    if (StopSignalReceived()) {
+      AcknowledgeStop();
+      break;
+    }
     sys::Event event;
     if (sys::PollEvent(&event)) {
       // Closing the window or pressing Escape ends the demo; no frame in this iteration.

@@ -13,6 +13,7 @@
 #include "fsound/fsound.h"
 #include "play_runner.h"
 #include "system/message_box.h"
+#include "system/stop_signal.h"
 
 CPlayerApp::CPlayerApp(const vexil::PlayerOptions& options)
     : m_options(options), m_demo(std::make_unique<vexil::DemoParts>()) {}
@@ -44,6 +45,8 @@ void CPlayerApp::Fail(const std::string& message) {
 
 int CPlayerApp::Run() {
   const vexil::PlayerMode mode = m_options.mode;
+  // In every mode, before the platform layer starts: SDL then leaves Ctrl-C and SIGTERM to us.
+  vexil::CatchStopSignals();
   if (mode == vexil::PlayerMode::kCapture) {
     vexil::RenderRunner::PreparePlatform();
   } else if (mode == vexil::PlayerMode::kCheck) {

@@ -1,10 +1,11 @@
-// Image decoding (libpng, libjpeg-turbo, stb_image for the rarer formats), colour keying,
-// resampling (stb_image_resize) and mip levels.
+// Image decoding (libpng, libjpeg-turbo, our own HDR and PNM readers, stb_image in a child
+// process for BMP, TGA, GIF and PSD), colour keying, resampling (stb_image_resize) and mip levels.
 #include "d3dx9/image.h"
 
 #include "d3dx9/dds.h"
 #include "d3dx9/file_read.h"
 #include "d3dx9/image_codecs.h"
+#include "d3dx9/isolated_decode.h"
 #include "d3dx9/media_limits.h"
 
 #include <algorithm>
@@ -24,6 +25,8 @@
 #define STBI_NO_PNG
 #define STBI_NO_JPEG
 #define STBI_NO_PNM  // its 16-bit samples come out in the wrong byte order
+#define STBI_NO_HDR  // its scan-line loop never ends on a run of length 0: hdr_codec.cpp reads HDR
+#define STBI_NO_PIC  // no demo uses Softimage pictures; they are refused with a message
 // Static: programs linking this library keep their own, complete copy of the decoder.
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
@@ -92,8 +95,6 @@ uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t
       if (compression == 1 || compression == 2) return 0;
       return Le32(d + 10) + height * ((width * bits + 31) / 32 * 4);
     }
-    case D3DXIFF_HDR:
-      return pixels / 64;  // run-length scan lines: at best 2 bytes per 128 values
     case D3DXIFF_TGA: {
       if (n < 18) return 18;  // not even a whole header
       const uint64_t bytesPerPixel = (d[16] + 7u) / 8u;
@@ -108,48 +109,12 @@ uint64_t MinimumBytes(const unsigned char* d, size_t n, uint64_t width, uint64_t
   return pixels / 1024;
 }
 
-// Walks the run-length scan lines of a Radiance HDR file as the single-header decoder reads
-// them and tells whether it would finish: a run count of 0 (also what it reads past the end of
-// the data) never advances its read position, and it would loop for ever.
-bool HdrRunsEnd(const unsigned char* d, size_t n, uint32_t width, uint32_t height) {
-  size_t pos = 0;
-  auto get8 = [&]() -> uint32_t { return pos < n ? d[pos++] : 0; };
-  auto line = [&]() {
-    const size_t start = pos;
-    while (pos < n && d[pos] != '\n') ++pos;
-    const size_t length = pos - start;
-    if (pos < n) ++pos;
-    return length;
-  };
-  line();  // "#?RADIANCE"
-  while (pos < n && line() > 0) {
-  }
-  line();                                        // "-Y height +X width"
-  if (width < 8 || width >= 32768) return true;  // flat pixels: read once each
-  for (uint32_t y = 0; y < height; ++y) {
-    const uint32_t c1 = get8(), c2 = get8(), length = get8();
-    if (c1 != 2 || c2 != 2 || (length & 0x80)) return true;  // the decoder turns to flat pixels
-    get8();
-    for (int channel = 0; channel < 4; ++channel) {
-      uint32_t x = 0;
-      while (x < width) {
-        uint32_t count = get8();
-        if (count == 0) return false;
-        if (count > 128) {
-          count -= 128;
-          get8();
-        } else {
-          pos += count;
-        }
-        if (count > width - x) return true;  // the decoder reports this itself
-        x += count;
-      }
-    }
-  }
-  return true;
-}
-
 }  // namespace
+
+bool IsSoftimagePic(const unsigned char* data, size_t size) {
+  return size >= 92 && std::memcmp(data, "\x53\x80\xF6\x34", 4) == 0 &&
+         std::memcmp(data + 88, "PICT", 4) == 0;
+}
 
 HRESULT DecodeOtherFormat(const unsigned char* bytes, size_t size, Image* out, D3DXIMAGE_INFO* info,
                           std::string* error) {
@@ -167,38 +132,66 @@ HRESULT DecodeOtherFormat(const unsigned char* bytes, size_t size, Image* out, D
     reason = "the file is too short for the " + std::to_string(w) + " x " + std::to_string(h) +
              " pixels its header claims";
   }
-  if (reason.empty() && SniffFormat(bytes, size) == D3DXIFF_HDR &&
-      !HdrRunsEnd(bytes, size, static_cast<uint32_t>(w), static_cast<uint32_t>(h)))
-    reason = "broken run-length data in the HDR picture";
+  if (reason.empty() && IsGif(bytes, size)) reason = CheckGifData(bytes, size);
   if (!reason.empty()) {
     if (error) *error = reason;
     return D3DXERR_INVALIDDATA;
   }
-  // Decoded in the file's own channel count and widened here, past the decoder's own
-  // channel conversion.
-  stbi_uc* pixels = stbi_load_from_memory(bytes, length, &w, &h, &channels, 0);
-  if (!pixels) {
-    if (error)
-      *error = std::string("broken picture data: ") +
-               (stbi_failure_reason() ? stbi_failure_reason() : "unknown reason");
+  // The decoder runs in a child process (isolated_decode.h): it gets the time budget and its
+  // memory limit, and the pixels come back as A8R8G8B8 behind a small header.
+  struct Header {
+    uint32_t width, height, channels, unused;
+  };
+  const size_t pixelCount = static_cast<size_t>(w) * static_cast<size_t>(h);
+  const size_t capacity = sizeof(Header) + pixelCount * 4;
+  IsolatedDecode decode;
+  const auto work = [&](uint8_t* output, size_t room, std::string* why) {
+    int width = 0, height = 0, comp = 0;
+    // Decoded in the file's own channel count and widened here, past the decoder's own
+    // channel conversion.
+    stbi_uc* pixels = stbi_load_from_memory(bytes, length, &width, &height, &comp, 0);
+    if (!pixels) {
+      *why = std::string("broken picture data: ") +
+             (stbi_failure_reason() ? stbi_failure_reason() : "unknown reason");
+      return false;
+    }
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (sizeof(Header) + count * 4 > room || comp < 1 || comp > 4) {
+      stbi_image_free(pixels);
+      *why = "the picture's data does not match its header";
+      return false;
+    }
+    const Header header{static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                        static_cast<uint32_t>(comp), 0};
+    std::memcpy(output, &header, sizeof header);
+    for (size_t i = 0; i < count; ++i) {
+      const stbi_uc* p = pixels + i * static_cast<size_t>(comp);
+      uint32_t r, g, b, a = 255;
+      if (comp <= 2) {
+        r = g = b = p[0];
+        if (comp == 2) a = p[1];
+      } else {
+        r = p[0], g = p[1], b = p[2];
+        if (comp == 4) a = p[3];
+      }
+      const uint32_t argb = (a << 24) | (r << 16) | (g << 8) | b;
+      std::memcpy(output + sizeof(Header) + i * 4, &argb, 4);
+    }
+    stbi_image_free(pixels);
+    return true;
+  };
+  std::string why;
+  if (!decode.Run(capacity, work, &why)) {
+    if (error) *error = why;
     return D3DXERR_INVALIDDATA;
   }
-  out->width = static_cast<UINT>(w);
-  out->height = static_cast<UINT>(h);
-  out->argb.resize(static_cast<size_t>(w) * h);
-  for (size_t i = 0; i < out->argb.size(); ++i) {
-    const stbi_uc* p = pixels + i * static_cast<size_t>(channels);
-    uint32_t r, g, b, a = 255;
-    if (channels <= 2) {
-      r = g = b = p[0];
-      if (channels == 2) a = p[1];
-    } else {
-      r = p[0], g = p[1], b = p[2];
-      if (channels == 4) a = p[3];
-    }
-    out->argb[i] = (a << 24) | (r << 16) | (g << 8) | b;
-  }
-  stbi_image_free(pixels);
+  Header header;
+  std::memcpy(&header, decode.output(), sizeof header);
+  channels = static_cast<int>(header.channels);
+  out->width = header.width;
+  out->height = header.height;
+  out->argb.resize(static_cast<size_t>(header.width) * header.height);
+  std::memcpy(out->argb.data(), decode.output() + sizeof(Header), out->argb.size() * 4);
   if (info) {
     *info = D3DXIMAGE_INFO{};
     info->Width = out->width;
@@ -230,6 +223,11 @@ HRESULT DecodeImageMemory(const void* data, size_t size, Image* out, D3DXIMAGE_I
   if (IsPng(bytes, size)) return DecodePng(bytes, size, out, info, error);
   if (IsJpeg(bytes, size)) return DecodeJpeg(bytes, size, out, info, error);
   if (IsPnm(bytes, size)) return DecodePnm(bytes, size, out, info, error);
+  if (IsHdr(bytes, size)) return DecodeHdr(bytes, size, out, info, error);
+  if (IsSoftimagePic(bytes, size)) {
+    if (error) *error = "Softimage PIC pictures are not supported; convert it to PNG";
+    return D3DXERR_INVALIDDATA;
+  }
   return DecodeOtherFormat(bytes, size, out, info, error);
 }
 

@@ -9,7 +9,7 @@
 #include "d3d9/d3d9_readback.h"
 #include "fsound/fsound.h"
 #include "progress_line.h"
-#include "stop_signal.h"
+#include "system/stop_signal.h"
 #include "timeline/timeline.h"
 
 namespace vexil {
@@ -189,6 +189,7 @@ bool CaptureSession::RenderFrames(CTimeline* timeline, std::string* error) {
   const int64_t expected = CaptureFrameCount(options_, timeline->GetEndTime());
   for (int64_t k = 0; k < kMaxCaptureFrames; ++k) {
     if (const int signal = StopSignalReceived()) {
+      AcknowledgeStop();
       stopped_by_ = signal;
       break;
     }

@@ -12,7 +12,7 @@
 #include "capture/hash_sinks.h"
 #include "capture/png_sequence_sink.h"
 #include "capture/video_sink_loader.h"
-#include "stop_signal.h"
+#include "system/stop_signal.h"
 
 namespace vexil {
 

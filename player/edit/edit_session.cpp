@@ -15,6 +15,7 @@
 #include "system/desktop.h"
 #include "system/events.h"
 #include "system/keys.h"
+#include "system/stop_signal.h"
 #include "system/window.h"
 #include "timeline/module.h"
 
@@ -213,7 +214,8 @@ void EditSession::Run() {
       const EditCommand command = EditCommandForKey(event.virtual_key);
       if (command != EditCommand::kNone && (!event.repeat || Repeats(command))) Command(command);
     }
-    if (quit) break;
+    if (StopSignalReceived()) AcknowledgeStop();
+    if (quit || StopSignalReceived()) break;
 
     const double wall = WallMs();
     if (watcher_.Changed() && !script_missing_) change_seen_ms_ = wall;

@@ -62,10 +62,10 @@ TEST(HostilePictures, LyingAndOversizedHeadersAreRefusedBeforeDecoding) {
       // Found by fuzzing: a run of length 0 in an HDR scan line kept the decoder in a loop.
       {"HDR with a run of length 0",
        std::string("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 8\n\x02\x02\x00\x08\x00", 50),
-       "broken run-length data"},
+       "HDR picture: a run of length 0"},
       {"HDR cut short after a scan line header",
        std::string("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 8\n\x02\x02\x00\x08", 49),
-       "broken run-length data"},
+       "HDR picture: the data ends early"},
       {"TGA header cut short", std::string("\x00\x00\x03  DX  =$  \x1c   ", 17), "too short"},
   };
   for (const Case& c : cases) {
