@@ -29,7 +29,10 @@ out vec2 vTexCoord;
 void main() {
   vec4 p = uWorldView * vec4(aPosition, 1.0);
   vec4 clip = uProjection * p;
-  gl_Position = vec4(clip.x, -clip.y, 2.0 * clip.z - clip.w, clip.w);
+  // D3D9's pixel centres: just under half a pixel right and down, as the layer shifts them.
+  const vec2 pixelOffset = vec2(63.0 / 64.0 / 640.0, 63.0 / 64.0 / 480.0);
+  gl_Position = vec4(clip.x + pixelOffset.x * clip.w, -clip.y + pixelOffset.y * clip.w,
+                     2.0 * clip.z - clip.w, clip.w);
   vec3 n = normalize(mat3(uWorldView) * aNormal);
   float nl = dot(n, uLightDir);
   // Ambient light (the global one plus the light's white ambient) reaches the picture through
