@@ -18,6 +18,7 @@ uniform mat4 uWorldView;
 uniform mat4 uProjection;
 uniform vec3 uLightDir;
 uniform vec3 uAmbient;
+uniform vec3 uMatAmbient;
 uniform vec4 uMatDiffuse;
 uniform vec4 uMatSpecular;
 uniform float uPower;
@@ -28,10 +29,16 @@ out vec2 vTexCoord;
 void main() {
   vec4 p = uWorldView * vec4(aPosition, 1.0);
   vec4 clip = uProjection * p;
-  gl_Position = vec4(clip.x, -clip.y, 2.0 * clip.z - clip.w, clip.w);
+  // D3D9's pixel centres: just under half a pixel right and down, as the layer shifts them.
+  const vec2 pixelOffset = vec2(63.0 / 64.0 / 640.0, 63.0 / 64.0 / 480.0);
+  gl_Position = vec4(clip.x + pixelOffset.x * clip.w, -clip.y + pixelOffset.y * clip.w,
+                     2.0 * clip.z - clip.w, clip.w);
   vec3 n = normalize(mat3(uWorldView) * aNormal);
   float nl = dot(n, uLightDir);
-  vDiffuse = clamp(vec4(uAmbient + uMatDiffuse.rgb * max(nl, 0.0), uMatDiffuse.a), 0.0, 1.0);
+  // Ambient light (the global one plus the light's white ambient) reaches the picture through
+  // the material's ambient colour, as fixed-function lighting computes it.
+  vec3 ambient = uMatAmbient * (uAmbient + vec3(1.0));
+  vDiffuse = clamp(vec4(ambient + uMatDiffuse.rgb * max(nl, 0.0), uMatDiffuse.a), 0.0, 1.0);
   vSpecular = vec3(0.0);
   if (uSpecular && nl > 0.0) {
     vec3 h = normalize(uLightDir - normalize(p.xyz));
@@ -48,8 +55,9 @@ in vec2 vTexCoord;
 uniform sampler2D uTexture;
 out vec4 fragColor;
 void main() {
-  vec4 c = texture(uTexture, vTexCoord) * vDiffuse;
-  fragColor = vec4(clamp(c.rgb + vSpecular, 0.0, 1.0), c.a);
+  // Stage 0 at its defaults: colour MODULATE(texture, diffuse), alpha SELECTARG1(texture).
+  vec4 t = texture(uTexture, vTexCoord);
+  fragColor = vec4(clamp(t.rgb * vDiffuse.rgb + vSpecular, 0.0, 1.0), t.a);
 }
 )";
 
@@ -65,6 +73,9 @@ class RawGrid : public RawFrame {
     const float d[3] = {0.5f, -0.3f, 0.8f};
     const float len = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     glUniform3f(glGetUniformLocation(program_, "uLightDir"), -d[0] / len, -d[1] / len, -d[2] / len);
+    // The layer's frame sets no material ambient: the ambient changes below change no pixel
+    // there, and none here.
+    glUniform3f(glGetUniformLocation(program_, "uMatAmbient"), 0.0f, 0.0f, 0.0f);
     glUniform4f(glGetUniformLocation(program_, "uMatDiffuse"), 0.8f, 0.8f, 0.8f, 0.7f);
     glUniform4f(glGetUniformLocation(program_, "uMatSpecular"), 0.5f, 0.5f, 0.5f, 1.0f);
     glUniform1f(glGetUniformLocation(program_, "uPower"), 20.0f);

@@ -9,11 +9,7 @@ CModule::CModule(float start, float end, int16_t layer)
 
 CModule::~CModule() {
   ReleaseSavedSurfaces();
-  for (CTargetKey* key : m_targetKeys) {
-    if (key->color) key->color->Release();
-    if (key->depth) key->depth->Release();
-    delete key;
-  }
+  for (CTargetKey* key : m_targetKeys) delete key;
   m_targetKeys.Clear();
 }
 

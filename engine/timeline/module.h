@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "d3d9/com_ptr.h"
 #include "d3d9/d3d9.h"
 #include "params/dataprovider.h"
 #include "script/linkedlist.h"
@@ -16,8 +17,8 @@ class CTimeline;
 // `color` with `depth` (null: no depth buffer). The key holds one reference of each surface.
 struct CTargetKey {
   float time = 0.0f;
-  IDirect3DSurface9* color = nullptr;
-  IDirect3DSurface9* depth = nullptr;
+  vexil::Com<IDirect3DSurface9> color;
+  vexil::Com<IDirect3DSurface9> depth;
 };
 
 // How a module's picture depends on the material (D3D's lighting material) that modules
@@ -98,9 +99,10 @@ class CModule : public CDataProvider {
   const CTargetKey* ChooseKey(float t) const;
   void ReleaseSavedSurfaces();
 
-  CLinkedList<CTargetKey> m_targetKeys;        // owned, in script order
-  IDirect3DSurface9* m_pSavedColor = nullptr;  // held from SetRenderTarget to the restore
-  IDirect3DSurface9* m_pSavedDepth = nullptr;
+  CLinkedList<CTargetKey> m_targetKeys;  // owned, in script order
+  // Held from SetRenderTarget to the restore.
+  vexil::Com<IDirect3DSurface9> m_pSavedColor;
+  vexil::Com<IDirect3DSurface9> m_pSavedDepth;
   bool m_switched = false;
   EMaterialUse m_materialUse = EMaterialUse::None;
 };

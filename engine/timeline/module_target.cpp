@@ -3,6 +3,8 @@
 // the surfaces saved for the restore are held from the switch until the switch back.
 #include <strings.h>
 
+#include <utility>
+
 #include "params/scripttext.h"
 #include "timeline/demodevice.h"
 #include "timeline/module.h"
@@ -44,25 +46,24 @@ void CModule::ParseTarget(TiXmlElement* target) {
 void CModule::AppendKey(float time, const char* value) {
   IDirect3DDevice9* device = m_pDemoDevice ? m_pDemoDevice->m_pD3DDevice : nullptr;
   if (!device) return;
-  IDirect3DSurface9* color = nullptr;
-  IDirect3DSurface9* depth = nullptr;
+  vexil::Com<IDirect3DSurface9> color;
+  vexil::Com<IDirect3DSurface9> depth;
   if (strcasecmp(value, "_SCREEN") == 0) {
-    if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &color) != D3D_OK) return;
+    if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, color.put()) != D3D_OK) return;
     // The automatic depth buffer; a device without one renders to the screen without depth.
-    if (device->GetDepthStencilSurface(&depth) != D3D_OK) depth = nullptr;
+    if (device->GetDepthStencilSurface(depth.put()) != D3D_OK) depth = nullptr;
   } else {
     CTextureManager* textures = m_pDemoDevice->m_pTextureManager;
     IDirect3DTexture9* texture = textures ? textures->GetTexture(value) : nullptr;
     // An unknown texture leaves the key out rather than switching to a null target: the module
     // keeps rendering into whatever target is current.
-    if (!texture || texture->GetSurfaceLevel(0, &color) != D3D_OK) return;
-    depth = textures->GetDepthStencil(value);
-    if (depth) depth->AddRef();
+    if (!texture || texture->GetSurfaceLevel(0, color.put()) != D3D_OK) return;
+    depth = vexil::Com<IDirect3DSurface9>::Share(textures->GetDepthStencil(value));
   }
   CTargetKey* key = new CTargetKey;
   key->time = time;
-  key->color = color;
-  key->depth = depth;
+  key->color = std::move(color);
+  key->depth = std::move(depth);
   m_targetKeys.Append(key);
 }
 
@@ -85,8 +86,8 @@ void CModule::SetRenderTarget() {
   const CTargetKey* key = ChooseKey(GetTime());
 
   ReleaseSavedSurfaces();
-  if (device->GetRenderTarget(0, &m_pSavedColor) != D3D_OK) m_pSavedColor = nullptr;
-  if (device->GetDepthStencilSurface(&m_pSavedDepth) != D3D_OK) m_pSavedDepth = nullptr;
+  if (device->GetRenderTarget(0, m_pSavedColor.put()) != D3D_OK) m_pSavedColor = nullptr;
+  if (device->GetDepthStencilSurface(m_pSavedDepth.put()) != D3D_OK) m_pSavedDepth = nullptr;
   // Already there (or no way back to the current target): leave targets and viewport alone.
   if (!m_pSavedColor || m_pSavedColor == key->color) {
     ReleaseSavedSurfaces();
@@ -96,12 +97,12 @@ void CModule::SetRenderTarget() {
   LONG height = 0;
   // A surface the device cannot render into (a plain texture named in the schedule) is
   // refused by the device; the module then renders into the current target as it is.
-  if (!SurfaceSize(key->color, &width, &height) ||
-      device->SetRenderTarget(0, key->color) != D3D_OK) {
+  if (!SurfaceSize(key->color.get(), &width, &height) ||
+      device->SetRenderTarget(0, key->color.get()) != D3D_OK) {
     ReleaseSavedSurfaces();
     return;
   }
-  device->SetDepthStencilSurface(key->depth);
+  device->SetDepthStencilSurface(key->depth.get());
   m_viewport.x2 = width;
   m_viewport.y2 = height;
   m_switched = true;
@@ -112,11 +113,11 @@ void CModule::RestoreRenderTarget() {
   m_switched = false;
   IDirect3DDevice9* device = m_pDemoDevice ? m_pDemoDevice->m_pD3DDevice : nullptr;
   if (device) {
-    device->SetRenderTarget(0, m_pSavedColor);
-    device->SetDepthStencilSurface(m_pSavedDepth);
+    device->SetRenderTarget(0, m_pSavedColor.get());
+    device->SetDepthStencilSurface(m_pSavedDepth.get());
     LONG width = 0;
     LONG height = 0;
-    if (SurfaceSize(m_pSavedColor, &width, &height)) {
+    if (SurfaceSize(m_pSavedColor.get(), &width, &height)) {
       m_viewport.x2 = width;
       m_viewport.y2 = height;
     }
@@ -125,8 +126,6 @@ void CModule::RestoreRenderTarget() {
 }
 
 void CModule::ReleaseSavedSurfaces() {
-  if (m_pSavedColor) m_pSavedColor->Release();
-  if (m_pSavedDepth) m_pSavedDepth->Release();
-  m_pSavedColor = nullptr;
-  m_pSavedDepth = nullptr;
+  m_pSavedColor.reset();
+  m_pSavedDepth.reset();
 }

@@ -2,14 +2,12 @@
 // of each texture and depth-stencil surface released at destruction.
 #include "timeline/texturemanager.h"
 
+#include <utility>
+
 #include "timeline/fixedname.h"
 
 CTextureManager::~CTextureManager() {
-  for (Entry* entry : m_entries) {
-    entry->texture->Release();
-    if (entry->depthStencil) entry->depthStencil->Release();
-    delete entry;
-  }
+  for (Entry* entry : m_entries) delete entry;
 }
 
 void CTextureManager::AddTexture(const char* name, IDirect3DTexture9* texture) {
@@ -20,14 +18,12 @@ void CTextureManager::AddTexture(const char* name, IDirect3DTexture9* texture,
                                  IDirect3DSurface9* depthStencil) {
   // Entries never hold a null texture, so lookups can lend it without checks. The caller's
   // depth-stencil reference is kept by nobody in that case: release it rather than leak it.
-  if (!texture) {
-    if (depthStencil) depthStencil->Release();
-    return;
-  }
+  auto ownedDepth = vexil::Com<IDirect3DSurface9>::Adopt(depthStencil);
+  if (!texture) return;
   Entry* entry = new Entry;
   CopyFixedName(entry->name, sizeof entry->name, name);
-  entry->texture = texture;
-  entry->depthStencil = depthStencil;
+  entry->texture = vexil::Com<IDirect3DTexture9>::Adopt(texture);
+  entry->depthStencil = std::move(ownedDepth);
   m_entries.push_back(entry);
   m_byName.emplace(FoldedName(entry->name), entry);  // an earlier entry of the name stays first
 }
@@ -40,10 +36,10 @@ const CTextureManager::Entry* CTextureManager::Find(const char* name) const {
 
 IDirect3DTexture9* CTextureManager::GetTexture(const char* name) const {
   const Entry* entry = Find(name);
-  return entry ? entry->texture : nullptr;
+  return entry ? entry->texture.get() : nullptr;
 }
 
 IDirect3DSurface9* CTextureManager::GetDepthStencil(const char* name) const {
   const Entry* entry = Find(name);
-  return entry ? entry->depthStencil : nullptr;
+  return entry ? entry->depthStencil.get() : nullptr;
 }

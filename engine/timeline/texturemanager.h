@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "d3d9/d3d9.h"
 
 class CTextureManager {
@@ -34,8 +35,8 @@ class CTextureManager {
  private:
   struct Entry {
     char name[NAME_SIZE];
-    IDirect3DTexture9* texture;
-    IDirect3DSurface9* depthStencil;
+    vexil::Com<IDirect3DTexture9> texture;
+    vexil::Com<IDirect3DSurface9> depthStencil;
   };
   const Entry* Find(const char* name) const;
 

@@ -15,8 +15,7 @@ Device* AsDevice(IDirect3DDevice9* device) {
 }
 
 Device::Device(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UINT width, UINT height)
-    : direct3d_(direct3d), params_(params), width_(width), height_(height) {
-  if (direct3d_) direct3d_->AddRef();
+    : direct3d_(Com<IDirect3D9>::Share(direct3d)), params_(params), width_(width), height_(height) {
   if (params_.BackBufferFormat == D3DFMT_UNKNOWN) params_.BackBufferFormat = D3DFMT_X8R8G8B8;
   params_.BackBufferWidth = width_;
   params_.BackBufferHeight = height_;
@@ -25,7 +24,6 @@ Device::Device(IDirect3D9* direct3d, const D3DPRESENT_PARAMETERS& params, UINT w
 
 Device::~Device() {
   Shutdown();
-  if (direct3d_) direct3d_->Release();
 }
 
 ULONG Device::Release() {
@@ -45,20 +43,20 @@ HRESULT Device::InitCommon() {
   desc.Width = width_;
   desc.Height = height_;
   // A display the GPU cannot hold fails the device's creation, as on D3D9.
-  HRESULT hr =
-      NewTargetSurface(SurfaceKind::kColor, desc,
-                       (params_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0, &backBuffer_);
+  HRESULT hr = NewTargetSurface(SurfaceKind::kColor, desc,
+                                (params_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0,
+                                backBuffer_.put());
   if (FAILED(hr)) return hr;
   if (params_.EnableAutoDepthStencil) {
     D3DSURFACE_DESC depth = desc;
     depth.Format = IsDepthFormat(params_.AutoDepthStencilFormat) ? params_.AutoDepthStencilFormat
                                                                  : D3DFMT_D24S8;
     depth.Usage = D3DUSAGE_DEPTHSTENCIL;
-    hr = NewTargetSurface(SurfaceKind::kDepthStencil, depth, false, &autoDepth_);
+    hr = NewTargetSurface(SurfaceKind::kDepthStencil, depth, false, autoDepth_.put());
     if (FAILED(hr)) return hr;
   }
-  Rebind(renderTarget_, backBuffer_);
-  Rebind(depthStencil_, autoDepth_);
+  Rebind(renderTarget_, backBuffer_.get());
+  Rebind(depthStencil_, autoDepth_.get());
   state_.Reset(autoDepth_ != nullptr, width_, height_);
   return D3D_OK;
 }
@@ -68,8 +66,8 @@ void Device::ResetState() {
   Rebind(stream_, static_cast<VertexBuffer*>(nullptr));
   Rebind(indices_, static_cast<IndexBuffer*>(nullptr));
   streamOffset_ = streamStride_ = 0;
-  Rebind(renderTarget_, backBuffer_);
-  Rebind(depthStencil_, autoDepth_);
+  Rebind(renderTarget_, backBuffer_.get());
+  Rebind(depthStencil_, autoDepth_.get());
   layoutValid_ = false;
   state_.Reset(autoDepth_ != nullptr, width_, height_);
 }
@@ -82,9 +80,8 @@ void Device::Shutdown() {
   Rebind(indices_, static_cast<IndexBuffer*>(nullptr));
   Rebind(renderTarget_, static_cast<Surface*>(nullptr));
   Rebind(depthStencil_, static_cast<Surface*>(nullptr));
-  if (backBuffer_) backBuffer_->Release();
-  if (autoDepth_) autoDepth_->Release();
-  backBuffer_ = autoDepth_ = nullptr;
+  backBuffer_.reset();
+  autoDepth_.reset();
   // Whatever the caller still holds outlives the device: free its GPU side now and let the
   // object die quietly on its last Release.
   std::vector<ResourceCore*> remaining(live_.begin(), live_.end());
@@ -126,8 +123,7 @@ void Device::Unregister(ResourceCore* resource) {
 
 HRESULT Device::GetDirect3D(IDirect3D9** ppD3D9) {
   if (!ppD3D9) return D3DERR_INVALIDCALL;
-  *ppD3D9 = direct3d_;
-  if (direct3d_) direct3d_->AddRef();
+  *ppD3D9 = Com<IDirect3D9>(direct3d_).detach();
   return direct3d_ ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
@@ -148,8 +144,7 @@ HRESULT Device::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_T
     return D3DERR_INVALIDCALL;
   }
   // Every back buffer of the chain is the one offscreen target: Present copies it out.
-  backBuffer_->AddRef();
-  *ppBackBuffer = backBuffer_;
+  *ppBackBuffer = Com<Surface>(backBuffer_).detach();
   return D3D_OK;
 }
 

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "d3d9/d3d9.h"
 #include "d3d9/d3d9_readback.h"
 #include "d3d9/resources.h"
@@ -131,7 +132,7 @@ class Device : public IDirect3DDevice9 {
   StateMirror& State() { return state_; }
   Surface* RenderTarget() const { return renderTarget_; }
   Surface* DepthStencil() const { return depthStencil_; }
-  Surface* BackBufferSurface() const { return backBuffer_; }
+  Surface* BackBufferSurface() const { return backBuffer_.get(); }
   IDirect3DBaseTexture9* BoundTexture(DWORD stage) const { return textures_[stage]; }
   const D3DPRESENT_PARAMETERS& PresentParams() const { return params_; }
   bool InScene() const { return inScene_; }
@@ -184,7 +185,7 @@ class Device : public IDirect3DDevice9 {
                            Surface** surface);
   void SetTargetsDefaultViewport();
 
-  IDirect3D9* direct3d_;
+  Com<IDirect3D9> direct3d_;
   D3DPRESENT_PARAMETERS params_;
   UINT width_, height_;
   ULONG refs_ = 1;
@@ -192,8 +193,8 @@ class Device : public IDirect3DDevice9 {
   std::array<IDirect3DBaseTexture9*, kSamplerCount> textures_{};
   Surface* renderTarget_ = nullptr;
   Surface* depthStencil_ = nullptr;
-  Surface* backBuffer_ = nullptr;
-  Surface* autoDepth_ = nullptr;
+  Com<Surface> backBuffer_;
+  Com<Surface> autoDepth_;
   VertexBuffer* stream_ = nullptr;
   UINT streamOffset_ = 0, streamStride_ = 0;
   IndexBuffer* indices_ = nullptr;

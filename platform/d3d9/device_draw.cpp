@@ -31,10 +31,11 @@ HRESULT Device::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer9* pStre
     vb = dynamic_cast<VertexBuffer*>(pStreamData);
     if (!vb || vb->OwningDevice() != this) return D3DERR_INVALIDCALL;
   }
+  // The backend compares the stream with what it last specified: the program does not
+  // depend on it, so no dirty bit.
   Rebind(stream_, vb);
   streamOffset_ = offsetInBytes;
   streamStride_ = stride;
-  state_.dirty |= kDirtyVertexInput;
   return D3D_OK;
 }
 
@@ -57,7 +58,6 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
     if (!ib || ib->OwningDevice() != this) return D3DERR_INVALIDCALL;
   }
   Rebind(indices_, ib);
-  state_.dirty |= kDirtyVertexInput;
   return D3D_OK;
 }
 

@@ -32,38 +32,32 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
   } else if (ColorBytesPerPixel(format) == 0) {
     return D3DERR_NOTAVAILABLE;
   }
-  Texture* texture = nullptr;
+  Com<Texture> texture;
   try {
-    texture = new Texture(this, width, height, levels, usage, format, pool);
+    texture = Com<Texture>::Adopt(new Texture(this, width, height, levels, usage, format, pool));
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
   if (usage & D3DUSAGE_RENDERTARGET) {
-    const HRESULT hr = AllocateGpuObjects(texture);
-    if (FAILED(hr)) {
-      texture->Release();
-      return hr;
-    }
+    const HRESULT hr = AllocateGpuObjects(texture.get());
+    if (FAILED(hr)) return hr;
   }
-  *ppTexture = texture;
+  *ppTexture = texture.detach();
   return D3D_OK;
 }
 
 HRESULT Device::NewTargetSurface(SurfaceKind kind, const D3DSURFACE_DESC& desc, bool lockable,
                                  Surface** surface) {
   *surface = nullptr;
-  Surface* made = nullptr;
+  Com<Surface> made;
   try {
-    made = new Surface(this, kind, desc, lockable);
+    made = Com<Surface>::Adopt(new Surface(this, kind, desc, lockable));
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-  const HRESULT hr = AllocateGpuObjects(made);
-  if (FAILED(hr)) {
-    made->Release();
-    return hr;
-  }
-  *surface = made;
+  const HRESULT hr = AllocateGpuObjects(made.get());
+  if (FAILED(hr)) return hr;
+  *surface = made.detach();
   return D3D_OK;
 }
 

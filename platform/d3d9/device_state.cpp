@@ -145,6 +145,7 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* pTexture) {
   if (textures_[stage] != pTexture) {
     Rebind(textures_[stage], pTexture);
     state_.dirty |= kDirtyTextures;
+    state_.dirtyTextureSlots |= 1u << stage;
   }
   return D3D_OK;
 }
@@ -179,7 +180,7 @@ HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD v
   DWORD& slot = state_.sampler[sampler][type];
   if (slot != value) {
     slot = value;
-    state_.dirty |= kDirtySampler;
+    state_.dirtySamplerSlots |= 1u << sampler;
   }
   return D3D_OK;
 }

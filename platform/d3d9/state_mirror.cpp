@@ -187,6 +187,7 @@ void StateMirror::Reset(bool autoDepthStencil, UINT targetWidth, UINT targetHeig
   scissor = {0, 0, static_cast<LONG>(targetWidth), static_cast<LONG>(targetHeight)};
   fvf = 0;
   dirty = kDirtyAll;
+  dirtyTextureSlots = dirtySamplerSlots = kAllSlots;
 }
 
 }  // namespace vexil::d3d9

@@ -31,16 +31,16 @@ enum TransformSlot : DWORD {
 
 // Dirty bits: which groups changed since the backend last applied them. kDirtyRenderState
 // covers the render states that map to fixed GL state (depth, blend, cull, fill, stencil...).
+// Texture bindings and sampler states are tracked per slot as well (StateMirror's masks).
 enum DirtyBit : uint32_t {
   kDirtyRenderState = 1u << 0,
-  kDirtySampler = 1u << 1,
   kDirtyStage = 1u << 2,
   kDirtyTransform = 1u << 3,
   kDirtyLights = 1u << 4,
   kDirtyMaterial = 1u << 5,
   kDirtyViewport = 1u << 6,
   kDirtyScissor = 1u << 7,
-  kDirtyTextures = 1u << 8,
+  kDirtyTextures = 1u << 8,  // some slot's binding changed (which: dirtyTextureSlots)
   kDirtyTargets = 1u << 9,
   kDirtyVertexInput = 1u << 10,
   kDirtyShaderKey = 1u << 11,   // render states that change the generated program
@@ -66,6 +66,10 @@ struct StateMirror {
   RECT scissor{};
   DWORD fvf = 0;
   uint32_t dirty = kDirtyAll;
+  // Per slot, bit i for sampler i: bindings set and sampler states changed since applied.
+  static constexpr uint32_t kAllSlots = (1u << kSamplerCount) - 1;
+  uint32_t dirtyTextureSlots = kAllSlots;
+  uint32_t dirtySamplerSlots = kAllSlots;
 
   // Restores D3D9's creation-time defaults; ZENABLE depends on the automatic depth buffer.
   void Reset(bool autoDepthStencil, UINT targetWidth, UINT targetHeight);

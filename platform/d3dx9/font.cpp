@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "d3dx9/d3dx9font.h"
 #include "d3dx9/font_rasterizer.h"
 #include "d3dx9/text_layout.h"
@@ -86,10 +87,10 @@ class SavedDeviceState {
           d->GetTextureStageState(kStageStates[i].stage, kStageStates[i].type, &stage_[i]));
     for (size_t i = 0; i < kSamplerCount; ++i)
       samplerOk_[i] = SUCCEEDED(d->GetSamplerState(0, kSamplerStates[i].type, &sampler_[i]));
-    d->GetTexture(0, &texture_);
+    d->GetTexture(0, texture_.put());
     fvfOk_ = SUCCEEDED(d->GetFVF(&fvf_));
-    d->GetStreamSource(0, &stream_, &streamOffset_, &streamStride_);
-    d->GetIndices(&indices_);
+    d->GetStreamSource(0, stream_.put(), &streamOffset_, &streamStride_);
+    d->GetIndices(indices_.put());
   }
 
   void Restore(IDirect3DDevice9* d) {
@@ -100,11 +101,11 @@ class SavedDeviceState {
         d->SetTextureStageState(kStageStates[i].stage, kStageStates[i].type, stage_[i]);
     for (size_t i = 0; i < kSamplerCount; ++i)
       if (samplerOk_[i]) d->SetSamplerState(0, kSamplerStates[i].type, sampler_[i]);
-    d->SetTexture(0, texture_);
+    d->SetTexture(0, texture_.get());
     if (fvfOk_) d->SetFVF(fvf_);
     // The UP draw unset stream 0 and the indices; put the caller's back.
-    d->SetStreamSource(0, stream_, streamOffset_, streamStride_);
-    d->SetIndices(indices_);
+    d->SetStreamSource(0, stream_.get(), streamOffset_, streamStride_);
+    d->SetIndices(indices_.get());
     Drop();
   }
 
@@ -112,12 +113,9 @@ class SavedDeviceState {
 
  private:
   void Drop() {
-    if (texture_) texture_->Release();
-    if (stream_) stream_->Release();
-    if (indices_) indices_->Release();
-    texture_ = nullptr;
-    stream_ = nullptr;
-    indices_ = nullptr;
+    texture_.reset();
+    stream_.reset();
+    indices_.reset();
   }
 
   DWORD render_[kRenderCount] = {};
@@ -126,12 +124,12 @@ class SavedDeviceState {
   bool stageOk_[kStageCount] = {};
   DWORD sampler_[kSamplerCount] = {};
   bool samplerOk_[kSamplerCount] = {};
-  IDirect3DBaseTexture9* texture_ = nullptr;
+  vexil::Com<IDirect3DBaseTexture9> texture_;
   DWORD fvf_ = 0;
   bool fvfOk_ = false;
-  IDirect3DVertexBuffer9* stream_ = nullptr;
+  vexil::Com<IDirect3DVertexBuffer9> stream_;
   UINT streamOffset_ = 0, streamStride_ = 0;
-  IDirect3DIndexBuffer9* indices_ = nullptr;
+  vexil::Com<IDirect3DIndexBuffer9> indices_;
 };
 
 void ApplyFontStates(IDirect3DDevice9* d) {
@@ -195,8 +193,10 @@ class Font final : public ID3DXFont {
  public:
   Font(IDirect3DDevice9* device, const LOGFONT& logFont,
        std::unique_ptr<d3dx::FontRasterizer> rasterizer, const FontKey& key)
-      : device_(device), logFont_(logFont), rasterizer_(std::move(rasterizer)), key_(key) {
-    device_->AddRef();
+      : device_(vexil::Com<IDirect3DDevice9>::Share(device)),
+        logFont_(logFont),
+        rasterizer_(std::move(rasterizer)),
+        key_(key) {
     SharedFonts()[key_] = this;
   }
 
@@ -209,8 +209,7 @@ class Font final : public ID3DXFont {
 
   HRESULT GetDevice(IDirect3DDevice9** ppDevice) override {
     if (!ppDevice) return D3DERR_INVALIDCALL;
-    device_->AddRef();
-    *ppDevice = device_;
+    *ppDevice = vexil::Com<IDirect3DDevice9>(device_).detach();
     return D3D_OK;
   }
   HRESULT GetLogFont(LOGFONT* pLogFont) override {
@@ -222,15 +221,15 @@ class Font final : public ID3DXFont {
   HRESULT Begin() override {
     if (begun_) return D3D_OK;
     saved_ = std::make_unique<SavedDeviceState>();
-    saved_->Capture(device_);
-    ApplyFontStates(device_);
+    saved_->Capture(device_.get());
+    ApplyFontStates(device_.get());
     begun_ = true;
     return D3D_OK;
   }
 
   HRESULT End() override {
     if (!begun_) return D3DERR_INVALIDCALL;
-    saved_->Restore(device_);
+    saved_->Restore(device_.get());
     saved_.reset();
     begun_ = false;
     return D3D_OK;
@@ -288,15 +287,15 @@ class Font final : public ID3DXFont {
 
     SavedDeviceState own;
     if (!begun_) {
-      own.Capture(device_);
-      ApplyFontStates(device_);
+      own.Capture(device_.get());
+      ApplyFontStates(device_.get());
     }
-    device_->SetTexture(0, texture_);
+    device_->SetTexture(0, texture_.get());
     device_->SetFVF(kFontFVF);
     const HRESULT hr =
         device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(vertices.size() / 3),
                                  vertices.data(), sizeof(FontVertex));
-    if (!begun_) own.Restore(device_);
+    if (!begun_) own.Restore(device_.get());
     return SUCCEEDED(hr) ? result : 0;
   }
 
@@ -307,20 +306,15 @@ class Font final : public ID3DXFont {
   ~Font() override {
     SharedFonts().erase(key_);
     if (begun_) End();
-    if (texture_) texture_->Release();
-    device_->Release();
   }
 
   // Recreates the atlas texture when the atlas grew and uploads it when it changed.
   HRESULT UpdateTexture() {
     const int w = rasterizer_->AtlasWidth(), h = rasterizer_->AtlasHeight();
-    if (texture_ && (textureWidth_ != w || textureHeight_ != h)) {
-      texture_->Release();
-      texture_ = nullptr;
-    }
+    if (texture_ && (textureWidth_ != w || textureHeight_ != h)) texture_.reset();
     if (!texture_) {
-      HRESULT hr =
-          device_->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture_, nullptr);
+      HRESULT hr = device_->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                          texture_.put(), nullptr);
       if (FAILED(hr)) return hr;
       textureWidth_ = w;
       textureHeight_ = h;
@@ -342,10 +336,11 @@ class Font final : public ID3DXFont {
     return hr;
   }
 
-  IDirect3DDevice9* device_;
+  // Declared first: released last, after the atlas made on it.
+  vexil::Com<IDirect3DDevice9> device_;
   LOGFONT logFont_;
   std::unique_ptr<d3dx::FontRasterizer> rasterizer_;
-  IDirect3DTexture9* texture_ = nullptr;
+  vexil::Com<IDirect3DTexture9> texture_;
   int textureWidth_ = 0, textureHeight_ = 0;
   uint64_t uploadedVersion_ = ~0ull;
   bool begun_ = false;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "d3dx9/d3dx9math.h"
 #include "d3dx9/d3dx9mesh.h"
 #include "d3dx9/load_failure.h"
@@ -25,13 +26,13 @@ class Mesh final : public ID3DXMesh {
     const bool index32 = (options & D3DXMESH_32BIT) != 0;
     HRESULT hr = device->CreateVertexBuffer(
         numVertices * stride, Usage(options, D3DXMESH_VB_WRITEONLY, D3DXMESH_VB_DYNAMIC), fvf,
-        Pool(options & (D3DXMESH_VB_SYSTEMMEM | D3DXMESH_VB_MANAGED)), &mesh->vb_, nullptr);
+        Pool(options & (D3DXMESH_VB_SYSTEMMEM | D3DXMESH_VB_MANAGED)), mesh->vb_.put(), nullptr);
     if (SUCCEEDED(hr)) {
       hr = device->CreateIndexBuffer(numFaces * 3 * (index32 ? 4 : 2),
                                      Usage(options, D3DXMESH_IB_WRITEONLY, D3DXMESH_IB_DYNAMIC),
                                      index32 ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
                                      Pool(options & (D3DXMESH_IB_SYSTEMMEM | D3DXMESH_IB_MANAGED)),
-                                     &mesh->ib_, nullptr);
+                                     mesh->ib_.put(), nullptr);
     }
     if (FAILED(hr)) {
       mesh->Release();
@@ -51,8 +52,8 @@ class Mesh final : public ID3DXMesh {
 
   HRESULT DrawSubset(DWORD attribId) override {
     HRESULT hr = device_->SetFVF(fvf_);
-    if (SUCCEEDED(hr)) hr = device_->SetStreamSource(0, vb_, 0, stride_);
-    if (SUCCEEDED(hr)) hr = device_->SetIndices(ib_);
+    if (SUCCEEDED(hr)) hr = device_->SetStreamSource(0, vb_.get(), 0, stride_);
+    if (SUCCEEDED(hr)) hr = device_->SetIndices(ib_.get());
     if (FAILED(hr)) return hr;
     for (const D3DXATTRIBUTERANGE& range : table_) {
       if (range.AttribId != attribId || range.FaceCount == 0) continue;
@@ -71,20 +72,17 @@ class Mesh final : public ID3DXMesh {
 
   HRESULT GetDevice(IDirect3DDevice9** ppDevice) override {
     if (!ppDevice) return D3DERR_INVALIDCALL;
-    device_->AddRef();
-    *ppDevice = device_;
+    *ppDevice = vexil::Com<IDirect3DDevice9>(device_).detach();
     return D3D_OK;
   }
   HRESULT GetVertexBuffer(IDirect3DVertexBuffer9** ppVB) override {
     if (!ppVB) return D3DERR_INVALIDCALL;
-    vb_->AddRef();
-    *ppVB = vb_;
+    *ppVB = vexil::Com<IDirect3DVertexBuffer9>(vb_).detach();
     return D3D_OK;
   }
   HRESULT GetIndexBuffer(IDirect3DIndexBuffer9** ppIB) override {
     if (!ppIB) return D3DERR_INVALIDCALL;
-    ib_->AddRef();
-    *ppIB = ib_;
+    *ppIB = vexil::Com<IDirect3DIndexBuffer9>(ib_).detach();
     return D3D_OK;
   }
 
@@ -124,20 +122,14 @@ class Mesh final : public ID3DXMesh {
  private:
   Mesh(IDirect3DDevice9* device, DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf,
        UINT stride)
-      : device_(device),
+      : device_(vexil::Com<IDirect3DDevice9>::Share(device)),
         numFaces_(numFaces),
         numVertices_(numVertices),
         options_(options),
         fvf_(fvf),
         stride_(stride),
-        attributes_(numFaces, 0) {
-    device_->AddRef();
-  }
-  ~Mesh() override {
-    if (vb_) vb_->Release();
-    if (ib_) ib_->Release();
-    device_->Release();
-  }
+        attributes_(numFaces, 0) {}
+  ~Mesh() override = default;
 
   static DWORD Usage(DWORD options, DWORD writeOnlyBit, DWORD dynamicBit) {
     return ((options & writeOnlyBit) ? D3DUSAGE_WRITEONLY : 0) |
@@ -177,9 +169,10 @@ class Mesh final : public ID3DXMesh {
 
   friend HRESULT FillMesh(Mesh* mesh, const d3dx::MeshData& data);
 
-  IDirect3DDevice9* device_;
-  IDirect3DVertexBuffer9* vb_ = nullptr;
-  IDirect3DIndexBuffer9* ib_ = nullptr;
+  // Declared first: released last, after the buffers made on it.
+  vexil::Com<IDirect3DDevice9> device_;
+  vexil::Com<IDirect3DVertexBuffer9> vb_;
+  vexil::Com<IDirect3DIndexBuffer9> ib_;
   DWORD numFaces_;
   DWORD numVertices_;
   DWORD options_;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "d3d9/com_ptr.h"
 #include "d3dx9/d3dx9tex.h"
 #include "d3dx9/image.h"
 #include "d3dx9/load_failure.h"
@@ -133,8 +134,8 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
 
   const UINT levels = ChooseLevels(mipLevels, width, height);
   format = ChooseFileTextureFormat(format, info, colorKey);
-  IDirect3DTexture9* texture = nullptr;
-  hr = pDevice->CreateTexture(width, height, levels, usage, format, pool, &texture, nullptr);
+  vexil::Com<IDirect3DTexture9> texture;
+  hr = pDevice->CreateTexture(width, height, levels, usage, format, pool, texture.put(), nullptr);
   if (FAILED(hr)) return refuse("the device cannot create the texture", hr);
 
   const bool opaque = format == D3DFMT_X8R8G8B8;
@@ -146,13 +147,10 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
                   ? d3dx::Resample(image, w, h, D3DX_FILTER_POINT)
                   : d3dx::HalveBox(image);
     }
-    hr = UploadLevel(texture, level, image, opaque);
-    if (FAILED(hr)) {
-      texture->Release();
-      return refuse("the texture cannot be written", hr);
-    }
+    hr = UploadLevel(texture.get(), level, image, opaque);
+    if (FAILED(hr)) return refuse("the texture cannot be written", hr);
   }
-  *ppTexture = texture;
+  *ppTexture = texture.detach();
   return D3D_OK;
 }
 

@@ -14,32 +14,7 @@ struct VertexXyzNormalSpecular {  // FVF 0x092: position, normal, specular colou
   DWORD specular;
 };
 
-D3DMATRIX Diagonal(float x, float y, float z) {
-  D3DMATRIX m{};
-  m._11 = x, m._22 = y, m._33 = z, m._44 = 1;
-  return m;
-}
-
-class GlEffectStatesTest : public GlDeviceTest {
- protected:
-  // Orthographic camera: view x, y in [-1, 1] fill the screen, view z 0..depth maps to 0..1.
-  void UseOrtho(float depth) {
-    const D3DMATRIX identity = Diagonal(1, 1, 1);
-    const D3DMATRIX projection = Diagonal(1, 1, 1.0f / depth);
-    dev_->SetTransform(D3DTS_WORLD, &identity);
-    dev_->SetTransform(D3DTS_VIEW, &identity);
-    dev_->SetTransform(D3DTS_PROJECTION, &projection);
-    dev_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  }
-  void DrawNormalQuad(float z, float nx, float ny, float nz) {
-    const VertexXyzNormal quad[4] = {{-1, 1, z, nx, ny, nz},
-                                     {1, 1, z, nx, ny, nz},
-                                     {-1, -1, z, nx, ny, nz},
-                                     {1, -1, z, nx, ny, nz}};
-    dev_->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
-    EXPECT_EQ(D3D_OK, dev_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(quad[0])));
-  }
-};
+using GlEffectStatesTest = GlDeviceTest;
 
 TEST_F(GlEffectStatesTest, AddressModesDecideWhatLiesBeyondOne) {
   // Two texels, red and green, point sampled; u runs 0..2 across the screen.

@@ -35,6 +35,24 @@ void GlDeviceTest::SavePng(const std::string& name) {
                         static_cast<int>(readWidth_), static_cast<int>(readHeight_));
 }
 
+void GlDeviceTest::UseOrtho(float depth) {
+  const D3DMATRIX identity = Diagonal(1, 1, 1);
+  const D3DMATRIX projection = Diagonal(1, 1, 1.0f / depth);
+  dev_->SetTransform(D3DTS_WORLD, &identity);
+  dev_->SetTransform(D3DTS_VIEW, &identity);
+  dev_->SetTransform(D3DTS_PROJECTION, &projection);
+  dev_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+}
+
+void GlDeviceTest::DrawNormalQuad(float z, float nx, float ny, float nz) {
+  const VertexXyzNormal quad[4] = {{-1, 1, z, nx, ny, nz},
+                                   {1, 1, z, nx, ny, nz},
+                                   {-1, -1, z, nx, ny, nz},
+                                   {1, -1, z, nx, ny, nz}};
+  dev_->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
+  EXPECT_EQ(D3D_OK, dev_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(quad[0])));
+}
+
 void GlDeviceTest::UseClipSpace() {
   D3DMATRIX identity{};
   identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;

@@ -54,6 +54,11 @@ class GlDeviceTest : public ::testing::Test {
   void SavePng(const std::string& name);
   // Identity transforms, lighting off, no culling: positions are clip coordinates.
   void UseClipSpace();
+  // Orthographic camera: view x, y in [-1, 1] fill the screen, view z 0..depth maps to 0..1;
+  // no culling.
+  void UseOrtho(float depth);
+  // A screen-filling quad at view depth z with one normal for all corners.
+  void DrawNormalQuad(float z, float nx, float ny, float nz);
   // A quad from (x0, y0) to (x1, y1) in clip space at depth z, drawn as a strip.
   void DrawClipQuad(float x0, float y0, float x1, float y1, float z, D3DCOLOR color, float u0 = 0,
                     float v0 = 0, float u1 = 1, float v1 = 1);
@@ -65,6 +70,12 @@ class GlDeviceTest : public ::testing::Test {
   std::vector<uint8_t> pixels_;
   UINT readWidth_ = 0, readHeight_ = 0;
 };
+
+inline D3DMATRIX Diagonal(float x, float y, float z) {
+  D3DMATRIX m{};
+  m._11 = x, m._22 = y, m._33 = z, m._44 = 1;
+  return m;
+}
 
 inline Rgba FromColor(D3DCOLOR c) {
   return {int((c >> 16) & 0xff), int((c >> 8) & 0xff), int(c & 0xff), int(c >> 24)};

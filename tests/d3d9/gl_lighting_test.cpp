@@ -18,33 +18,7 @@ int ToByte(float v) {
   return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
 }
 
-D3DMATRIX Diagonal(float x, float y, float z) {
-  D3DMATRIX m{};
-  m._11 = x, m._22 = y, m._33 = z, m._44 = 1;
-  return m;
-}
-
-class GlLightingTest : public GlDeviceTest {
- protected:
-  // Orthographic camera: view x, y in [-1, 1] fill the screen, view z 0..depth maps to 0..1.
-  void UseOrtho(float depth) {
-    const D3DMATRIX identity = Diagonal(1, 1, 1);
-    const D3DMATRIX proj = Diagonal(1, 1, 1.0f / depth);
-    dev_->SetTransform(D3DTS_WORLD, &identity);
-    dev_->SetTransform(D3DTS_VIEW, &identity);
-    dev_->SetTransform(D3DTS_PROJECTION, &proj);
-    dev_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  }
-  // A screen-filling quad at view depth z with one normal for all corners.
-  void DrawNormalQuad(float z, float nx, float ny, float nz) {
-    const VertexXyzNormal quad[4] = {{-1, 1, z, nx, ny, nz},
-                                     {1, 1, z, nx, ny, nz},
-                                     {-1, -1, z, nx, ny, nz},
-                                     {1, -1, z, nx, ny, nz}};
-    dev_->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
-    EXPECT_EQ(D3D_OK, dev_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(quad[0])));
-  }
-};
+using GlLightingTest = GlDeviceTest;
 
 TEST_F(GlLightingTest, DirectionalLightWithAmbientSpecularAndEmissive) {
   UseOrtho(10);

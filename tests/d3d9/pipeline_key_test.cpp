@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "d3d9/gl/ffp_key.h"
+#include "d3d9/gl/ffp_shader_gen.h"
 #include "d3d9/vertex_layout.h"
 
 namespace {
@@ -10,6 +11,8 @@ namespace {
 using vexil::d3d9::BuildFfpKey;
 using vexil::d3d9::DecodeFvf;
 using vexil::d3d9::FfpKey;
+using vexil::d3d9::GenerateFragmentShader;
+using vexil::d3d9::GenerateVertexShader;
 using vexil::d3d9::MaterialSource;
 using vexil::d3d9::StateMirror;
 using vexil::d3d9::VertexLayout;
@@ -152,6 +155,72 @@ TEST_F(FfpKeyTest, LightsFogAndPretransformedVertices) {
 
   DecodeFvf(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, &layout_);
   EXPECT_FALSE(Key(0).lighting) << "pre-transformed vertices are never lit";
+}
+
+}  // namespace
+
+namespace {
+
+using vexil::d3d9::FragmentShaderKey;
+using vexil::d3d9::VertexShaderKey;
+
+// A shader key keeps everything its shader reads: the source made from it is the source made
+// from the full key, over states that touch every part of both shaders.
+TEST_F(FfpKeyTest, ShaderKeysKeepEverythingTheirShaderReads) {
+  state_.lights.resize(2);
+  state_.lights[0] = {vexil::d3d9::DefaultLight(), true, true};
+  state_.lights[1] = {vexil::d3d9::DefaultLight(), true, true};
+  state_.lights[1].light.Type = D3DLIGHT_POINT;
+  const auto check = [this](const char* what, bool points = false) {
+    for (uint32_t textures : {0u, 1u, 3u}) {
+      const FfpKey key = Key(textures, points);
+      EXPECT_EQ(GenerateVertexShader(key), GenerateVertexShader(VertexShaderKey(key))) << what;
+      EXPECT_EQ(GenerateFragmentShader(key), GenerateFragmentShader(FragmentShaderKey(key)))
+          << what;
+    }
+  };
+  check("defaults");
+  state_.render[D3DRS_SPECULARENABLE] = TRUE;
+  state_.render[D3DRS_FOGENABLE] = TRUE;
+  state_.render[D3DRS_FOGTABLEMODE] = D3DFOG_LINEAR;
+  state_.render[D3DRS_ALPHATESTENABLE] = TRUE;
+  state_.render[D3DRS_ALPHAFUNC] = D3DCMP_GREATER;
+  state_.render[D3DRS_SHADEMODE] = D3DSHADE_FLAT;
+  state_.stage[1][D3DTSS_COLOROP] = D3DTOP_ADD;
+  state_.stage[1][D3DTSS_TEXCOORDINDEX] = D3DTSS_TCI_SPHEREMAP;
+  state_.stage[1][D3DTSS_RESULTARG] = D3DTA_TEMP;
+  check("table fog, alpha test, flat, two stages");
+  state_.render[D3DRS_FOGTABLEMODE] = D3DFOG_NONE;
+  state_.render[D3DRS_FOGVERTEXMODE] = D3DFOG_EXP2;
+  state_.render[D3DRS_RANGEFOGENABLE] = TRUE;
+  state_.render[D3DRS_NORMALIZENORMALS] = TRUE;
+  state_.stage[0][D3DTSS_ALPHAARG1] = D3DTA_SPECULAR;
+  check("vertex fog, specular argument");
+  state_.render[D3DRS_POINTSPRITEENABLE] = TRUE;
+  state_.render[D3DRS_POINTSCALEENABLE] = TRUE;
+  check("point sprites", true);
+  DecodeFvf(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, &layout_);
+  state_.render[D3DRS_FOGVERTEXMODE] = D3DFOG_NONE;
+  state_.render[D3DRS_FOGTABLEMODE] = D3DFOG_EXP;
+  check("pre-transformed with table fog");
+}
+
+TEST_F(FfpKeyTest, StatesOfOneShaderLeaveTheOtherShadersKeyAlone) {
+  const FfpKey plain = Key(1);
+  state_.render[D3DRS_ALPHATESTENABLE] = TRUE;
+  state_.render[D3DRS_ALPHAFUNC] = D3DCMP_GREATER;
+  state_.stage[0][D3DTSS_COLOROP] = D3DTOP_ADD;
+  const FfpKey pixelChanged = Key(1);
+  EXPECT_FALSE(plain == pixelChanged);
+  EXPECT_TRUE(VertexShaderKey(plain) == VertexShaderKey(pixelChanged))
+      << "alpha test and stage operations compile no vertex shader";
+  state_.lights.resize(1);
+  state_.lights[0] = {vexil::d3d9::DefaultLight(), true, true};
+  state_.render[D3DRS_NORMALIZENORMALS] = TRUE;
+  const FfpKey lit = Key(1);
+  EXPECT_TRUE(FragmentShaderKey(pixelChanged) == FragmentShaderKey(lit))
+      << "lights and normalising compile no fragment shader";
+  EXPECT_FALSE(VertexShaderKey(pixelChanged) == VertexShaderKey(lit));
 }
 
 }  // namespace

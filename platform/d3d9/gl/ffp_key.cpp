@@ -158,4 +158,39 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
       key->hasNormal && !layout.pretransformed && normalUsed && r[D3DRS_NORMALIZENORMALS] != 0;
 }
 
+FfpKey VertexShaderKey(const FfpKey& key) {
+  FfpKey k = key;
+  // The pixel stages: operations and arguments, specular add, table fog's formula, the alpha
+  // test and point-sprite coordinates.
+  for (FfpStageKey& st : k.stages) {
+    st.colorOp = st.colorArg0 = st.colorArg1 = st.colorArg2 = 0;
+    st.alphaOp = st.alphaArg0 = st.alphaArg1 = st.alphaArg2 = 0;
+    st.resultArg = 0;
+  }
+  k.specularAdd = 0;
+  k.alphaFunc = 0;
+  k.pointSprite = 0;
+  if (k.fog == FogKind::kTable) k.fogMode = 0;
+  return k;
+}
+
+FfpKey FragmentShaderKey(const FfpKey& key) {
+  FfpKey k;
+  std::memset(&k, 0, sizeof k);
+  // What the pixel stage reads: the interpolants the vertex stage hands over and the cascade.
+  k.flatShading = key.flatShading;
+  k.specularUsed = key.specularUsed;
+  k.fog = key.fog;
+  if (key.fog == FogKind::kTable) k.fogMode = key.fogMode;
+  k.specularAdd = key.specularAdd;
+  k.alphaFunc = key.alphaFunc;
+  k.pointSprite = key.pointSprite;
+  k.stageCount = key.stageCount;
+  for (int i = 0; i < key.stageCount; ++i) {
+    k.stages[i] = key.stages[i];
+    k.stages[i].texCoordSet = k.stages[i].texCoordGen = 0;
+  }
+  return k;
+}
+
 }  // namespace vexil::d3d9

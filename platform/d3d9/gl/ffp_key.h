@@ -58,15 +58,11 @@ struct FfpKey {
   bool operator==(const FfpKey& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
 };
 
-struct FfpKeyHash {
-  size_t operator()(const FfpKey& k) const {
-    // FNV-1a over the bytes: keys are small and built zero-filled.
-    const auto* p = reinterpret_cast<const uint8_t*>(&k);
-    uint64_t h = 1469598103934665603ull;
-    for (size_t i = 0; i < sizeof(k); ++i) h = (h ^ p[i]) * 1099511628211ull;
-    return static_cast<size_t>(h);
-  }
-};
+// The parts of a key each generated shader reads, the rest zeroed: programs are cached by the
+// full key and shaders by these, so a state that changes one shader's source (fog, alpha test,
+// the stage operations, lighting) compiles only that shader.
+FfpKey VertexShaderKey(const FfpKey& key);
+FfpKey FragmentShaderKey(const FfpKey& key);
 
 // Builds the key for the current state. texturesBound has bit i set when stage i has a
 // texture; points tells whether the draw rasterises points. activeLights receives the

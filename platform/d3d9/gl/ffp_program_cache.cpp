@@ -1,5 +1,5 @@
-// Program building: compile both generated shaders, bind the shared uniform blocks to their
-// binding points and the stage samplers to units 0..7.
+// Program building: the generated shaders compiled once per shader key, linked once per pair,
+// the shared uniform blocks bound to their binding points and the stage samplers to units 0..7.
 #include "d3d9/gl/ffp_program_cache.h"
 
 #include <cstdio>
@@ -44,6 +44,14 @@ GLuint Compile(GLenum type, const std::string& source) {
   return shader;
 }
 
+std::string ShaderSource(GLuint shader) {
+  GLint length = 0;
+  glGetShaderiv(shader, GL_SHADER_SOURCE_LENGTH, &length);
+  std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+  glGetShaderSource(shader, length, nullptr, text.data());
+  return text.data();
+}
+
 }  // namespace
 
 FfpProgramCache::~FfpProgramCache() {
@@ -51,36 +59,51 @@ FfpProgramCache::~FfpProgramCache() {
 }
 
 void FfpProgramCache::Clear() {
-  for (auto& entry : programs_) {
+  for (auto& entry : linked_) {
     if (entry.second) glDeleteProgram(entry.second);
   }
+  for (KeyMap* shaders : {&vertexShaders_, &fragmentShaders_}) {
+    for (auto& entry : *shaders) {
+      if (entry.second) glDeleteShader(entry.second);
+    }
+    shaders->clear();
+  }
+  linked_.clear();
   programs_.clear();
 }
 
 GLuint FfpProgramCache::Get(const FfpKey& key) {
   auto it = programs_.find(key);
   if (it != programs_.end()) return it->second;
-  GLuint program = Build(key);
+  const GLuint vs = ShaderFor(GL_VERTEX_SHADER, VertexShaderKey(key));
+  const GLuint fs = vs ? ShaderFor(GL_FRAGMENT_SHADER, FragmentShaderKey(key)) : 0;
+  GLuint program = 0;
+  if (vs && fs) {
+    const uint64_t pair = (uint64_t{vs} << 32) | fs;
+    auto linked = linked_.find(pair);
+    program = linked != linked_.end() ? linked->second : (linked_[pair] = Link(vs, fs));
+  }
   programs_.emplace(key, program);  // failures are remembered too: reported once
   return program;
 }
 
-GLuint FfpProgramCache::Build(const FfpKey& key) {
-  ++compiles_;
-  const std::string vsSource = GenerateVertexShader(key);
-  const std::string fsSource = GenerateFragmentShader(key);
-  GLuint vs = Compile(GL_VERTEX_SHADER, vsSource);
-  GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, fsSource) : 0;
-  if (!vs || !fs) {
-    if (vs) glDeleteShader(vs);
-    return 0;
-  }
+GLuint FfpProgramCache::ShaderFor(GLenum type, const FfpKey& stageKey) {
+  KeyMap& shaders = type == GL_VERTEX_SHADER ? vertexShaders_ : fragmentShaders_;
+  auto it = shaders.find(stageKey);
+  if (it != shaders.end()) return it->second;
+  ++shaderCompiles_;
+  const GLuint shader = Compile(type, type == GL_VERTEX_SHADER ? GenerateVertexShader(stageKey)
+                                                               : GenerateFragmentShader(stageKey));
+  shaders.emplace(stageKey, shader);
+  return shader;
+}
+
+GLuint FfpProgramCache::Link(GLuint vs, GLuint fs) {
+  ++links_;
   GLuint program = glCreateProgram();
   glAttachShader(program, vs);
   glAttachShader(program, fs);
   glLinkProgram(program);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
   GLint ok = GL_FALSE;
   glGetProgramiv(program, GL_LINK_STATUS, &ok);
   if (!ok) {
@@ -89,11 +112,12 @@ GLuint FfpProgramCache::Build(const FfpKey& key) {
     std::vector<char> log(static_cast<size_t>(length) + 1, '\0');
     glGetProgramInfoLog(program, length, nullptr, log.data());
     std::fprintf(stderr, "vexil d3d9: the generated program failed to link:\n%s\n", log.data());
-    PrintSource(vsSource);
-    PrintSource(fsSource);
+    PrintSource(ShaderSource(vs));
+    PrintSource(ShaderSource(fs));
     glDeleteProgram(program);
     return 0;
   }
+  // The shaders stay attached: they are cached for the next pair that shares one.
   static const struct {
     const char* name;
     FfpBlock binding;

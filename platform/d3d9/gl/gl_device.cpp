@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "d3d9/gl/gl_debug.h"
 #include "d3d9/gl/heap_policy.h"
 #include "system/video.h"
 #include "system/window.h"
@@ -118,6 +119,7 @@ GlDevice::~GlDevice() {
 
 HRESULT GlDevice::Init() {
   ctx_->MakeCurrent();
+  InstallGlDebugOutput(*ctx_);
   anisotropy_ = ctx_->HasExtension("GL_EXT_texture_filter_anisotropic") ||
                 ctx_->HasExtension("GL_ARB_texture_filter_anisotropic");
   glGenVertexArrays(1, &vao_);

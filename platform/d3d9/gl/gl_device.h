@@ -1,6 +1,7 @@
 // The OpenGL 3.3 backend of the device: every target (the back buffer included) is a
 // framebuffer object rendered upside down so render-target textures sample upright; the
-// fixed-function state becomes generated programs, one uniform block and cached samplers.
+// fixed-function state becomes generated programs fed by three uniform blocks (transforms,
+// vertex and pixel constants), and sampler states become GL sampler objects cached by key.
 #pragma once
 
 #include <array>
@@ -14,6 +15,7 @@
 #include "d3d9/gl/ffp_key.h"
 #include "d3d9/gl/ffp_program_cache.h"
 #include "d3d9/gl/gl_context.h"
+#include "d3d9/key_hash.h"
 
 namespace vexil::d3d9 {
 
@@ -27,8 +29,6 @@ class GlDirect3D final : public Direct3D {
  protected:
   HRESULT MakeDevice(HWND window, const D3DPRESENT_PARAMETERS& params,
                      IDirect3DDevice9** ppDevice) override;
-
- private:
 };
 
 // The GL storage of a D3D depth format, where it attaches and its depth bits.
@@ -80,9 +80,6 @@ class GlDevice final : public Device {
     DWORD address[3], border, mag, min, mip, anisotropy, lodBias, maxMipLevel;
     bool operator==(const SamplerKey& o) const;
   };
-  struct SamplerKeyHash {
-    size_t operator()(const SamplerKey& k) const;
-  };
   // Last values handed to GL, so unchanged states cost no GL call.
   struct GlShadow {
     int depthTest = -1, depthMask = -1, cullFace = -1, polygonMode = -1, blend = -1;
@@ -100,7 +97,9 @@ class GlDevice final : public Device {
   void ApplyRenderStates();
   void ApplyViewport();
   void ApplyScissor();
-  bool ApplyProgram();
+  // Which stages have a texture, refreshed from the slots whose binding changed.
+  void UpdateBoundStages();
+  bool ApplyProgram(const VertexLayout& layout);
   void ApplyConstants(uint32_t dirty);
   void Upload(FfpBlock block, const void* data, size_t size);
   void ApplyTextures();
@@ -127,7 +126,7 @@ class GlDevice final : public Device {
   GLuint vao_ = 0, userVertexBuffer_ = 0, userIndexBuffer_ = 0;
   GLuint blockBuffers_[3] = {};
   std::vector<FboEntry> framebuffers_;
-  std::unordered_map<SamplerKey, GLuint, SamplerKeyHash> samplers_;
+  std::unordered_map<SamplerKey, GLuint, KeyHash<SamplerKey>> samplers_;
   GlShadow shadow_;
   GLuint currentFbo_ = 0;
   bool targetHasAlpha_ = false;
@@ -151,8 +150,12 @@ class GlDevice final : public Device {
   UINT inputStride_ = 0;
   DWORD inputFvf_ = ~0u;
   GLuint elementBuffer_ = ~0u;
+  // What each texture unit has bound, and the sampler object each stage's states ask for
+  // (looked up again only when the stage's sampler states change).
   std::array<GLuint, kStageCount> unitTexture_{};
   std::array<GLuint, kStageCount> unitSampler_{};
+  std::array<GLuint, kStageCount> stageSampler_{};
+  uint32_t boundStages_ = 0;  // bit i: stage i has a texture
   VexilFrameReader frameReader_ = nullptr;
   void* frameReaderUser_ = nullptr;
   std::vector<uint8_t> frameBytes_;

@@ -217,21 +217,34 @@ void GlDevice::ApplyViewport() {
 #endif
 }
 
-bool GlDevice::ApplyProgram() {
+bool GlDevice::ApplyProgram(const VertexLayout& layout) {
   FfpKey key;
-  uint32_t bound = 0;
-  for (DWORD i = 0; i < kStageCount; ++i) {
-    if (BoundTexture(i)) bound |= 1u << i;
-  }
-  VertexLayout layout;
-  DecodeFvf(State().fvf, &layout);
-  BuildFfpKey(State(), layout, bound, drawingPoints_, &key, activeLights_);
+  BuildFfpKey(State(), layout, boundStages_, drawingPoints_, &key, activeLights_);
   if (keyValid_ && key == key_) return program_ != 0;
   key_ = key;
   keyValid_ = true;
-  program_ = programs_.Get(key);
-  if (program_) glUseProgram(program_);
+  const GLuint program = programs_.Get(key);
+  // Keys that differ only in what the shaders ignore share a program.
+  if (program && program != program_) glUseProgram(program);
+  program_ = program;
   return program_ != 0;
+}
+
+void GlDevice::UpdateBoundStages() {
+  StateMirror& s = State();
+  // Only a slot whose binding changed can change which stages sample; replacing one texture
+  // by another keeps the program.
+  uint32_t slots = s.dirtyTextureSlots & ((1u << kStageCount) - 1);
+  s.dirtyTextureSlots = 0;
+  uint32_t bound = boundStages_;
+  for (; slots; slots &= slots - 1) {
+    const int i = __builtin_ctz(slots);
+    bound = BoundTexture(i) ? bound | (1u << i) : bound & ~(1u << i);
+  }
+  if (bound != boundStages_) {
+    boundStages_ = bound;
+    s.dirty |= kDirtyShaderKey;
+  }
 }
 
 void GlDevice::Upload(FfpBlock block, const void* data, size_t size) {
@@ -282,20 +295,27 @@ void GlDevice::ApplyConstants(uint32_t dirty) {
 }
 
 void GlDevice::ApplyTextures() {
+  StateMirror& s = State();
   for (int i = 0; i < key_.stageCount; ++i) {
     if (!key_.stages[i].textureBound) continue;
+    // The sampler object is looked up again only after the stage's sampler states changed.
+    const uint32_t bit = 1u << i;
+    if (s.dirtySamplerSlots & bit) {
+      s.dirtySamplerSlots &= ~bit;
+      stageSampler_[i] = SamplerFor(i);
+    }
     auto* texture = static_cast<Texture*>(BoundTexture(i));
-    glActiveTexture(GL_TEXTURE0 + i);
-    const GLuint name = TextureOf(texture);
-    if (unitTexture_[i] != name || texture->dirtyLevels) {
+    // Textures may have been written through locks since the last draw: always check.
+    if (!texture->gpuName || unitTexture_[i] != texture->gpuName || texture->dirtyLevels) {
+      glActiveTexture(GL_TEXTURE0 + i);
+      const GLuint name = TextureOf(texture);
       glBindTexture(GL_TEXTURE_2D, name);
       unitTexture_[i] = name;
       UploadDirtyLevels(texture);
     }
-    const GLuint sampler = SamplerFor(i);
-    if (unitSampler_[i] != sampler) {
-      glBindSampler(i, sampler);
-      unitSampler_[i] = sampler;
+    if (unitSampler_[i] != stageSampler_[i]) {
+      glBindSampler(i, stageSampler_[i]);
+      unitSampler_[i] = stageSampler_[i];
     }
   }
 }
@@ -346,10 +366,11 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
     drawingPoints_ = points;
     s.dirty |= kDirtyShaderKey;
   }
+  if (s.dirty & kDirtyTextures) UpdateBoundStages();
   const uint32_t dirty = s.dirty;
-  if (dirty & (kDirtyShaderKey | kDirtyStage | kDirtyLights | kDirtyTextures | kDirtyVertexInput |
-               kDirtyProjection)) {
-    if (!ApplyProgram()) {
+  if (dirty &
+      (kDirtyShaderKey | kDirtyStage | kDirtyLights | kDirtyVertexInput | kDirtyProjection)) {
+    if (!ApplyProgram(*call.layout)) {
       // A program that failed to build was reported once; skip the draw, not the state.
       s.dirty &=
           ~(kDirtyShaderKey | kDirtyStage | kDirtyTextures | kDirtyVertexInput | kDirtyProjection);
@@ -364,7 +385,6 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
   if (dirty & kDirtyViewport) ApplyViewport();
   ApplyConstants(dirty);
   s.dirty = 0;
-  // Textures may have been written through locks since the last draw: always check.
   ApplyTextures();
 
   const VertexLayout& layout = *call.layout;

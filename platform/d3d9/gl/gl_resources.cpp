@@ -413,13 +413,6 @@ bool GlDevice::SamplerKey::operator==(const SamplerKey& o) const {
   return std::memcmp(this, &o, sizeof(*this)) == 0;
 }
 
-size_t GlDevice::SamplerKeyHash::operator()(const SamplerKey& k) const {
-  const auto* p = reinterpret_cast<const DWORD*>(&k);
-  size_t h = 0;
-  for (size_t i = 0; i < sizeof(k) / sizeof(DWORD); ++i) h = h * 31 + p[i];
-  return h;
-}
-
 GLuint GlDevice::SamplerFor(DWORD stage) {
   const auto& s = State().sampler[stage];
   SamplerKey key;
