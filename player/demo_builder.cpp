@@ -21,6 +21,7 @@ class CBuildHandler : public CXmlHandler {
   void Parse(TiXmlElement* element) override {
     if (strcasecmp(element->Value(), "settings") == 0) {
       ApplySettingsElement(element, m_settings);
+      ApplySyncSettings(*m_settings, &m_demo->widgetManager.GetSync());
     } else if (strcasecmp(element->Value(), "libraries") == 0) {
       LoadLibraryList(element, &m_demo->widgetManager, nullptr);
     }

@@ -235,6 +235,7 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
     return;
   }
   vexil::ApplySettingsElement(element, &m_settings);
+  vexil::ApplySyncSettings(m_settings, &m_demo->widgetManager.GetSync());
   if (m_options.mode == vexil::PlayerMode::kCapture && m_options.has_size) {
     // The 2D effects keep their 640x480 layout at any size; the 3D ones take its aspect.
     m_settings.width = static_cast<int16_t>(m_options.width);
