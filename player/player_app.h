@@ -56,6 +56,7 @@ class CPlayerApp : public CXmlHandler {
   const std::vector<std::string>& GetFindings() const { return m_findings; }
 
   // ---- for edit mode (EditSession) ----
+  const vexil::PlayerOptions& GetOptions() const { return m_options; }
   vexil::DemoParts& GetDemo() { return *m_demo; }
   const std::string& GetScriptPath() const { return m_path; }
   const std::string& GetScriptFolder() const { return m_scriptFolder; }
