@@ -1,15 +1,16 @@
 // Tempo, rows and the sync tracks of a demo.
 #include "params/synccontext.h"
 
+#include <errno.h>
 #include <strings.h>
 #include <tinyxml.h>
+#include <unistd.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "params/scripttext.h"
 #include "script/widgetmanager.h"
+#include "system/regular_file.h"
 #include "timeline/module.h"
 
 namespace {
@@ -19,25 +20,27 @@ std::string Join(const std::string& folder, const std::string& path) {
   return folder.back() == '/' ? folder + path : folder + "/" + path;
 }
 
-// The whole file, unless it is missing, unreadable or larger than `limit`.
+// The whole file, unless it is missing, no regular file (a named pipe would block the demo),
+// unreadable or larger than `limit`.
 bool ReadSmallFile(const std::string& path, size_t limit, std::string* bytes, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot be opened";
+  uint64_t size = 0;
+  bool notFound = false;
+  const int fd = vexil::sys::OpenRegularFile(path, limit, &size, error, &notFound);
+  if (fd < 0) {
+    if (notFound) *error = "does not exist";
     return false;
   }
-  bytes->clear();
-  char buffer[65536];
-  while (in) {
-    in.read(buffer, sizeof buffer);
-    bytes->append(buffer, static_cast<size_t>(in.gcount()));
-    if (bytes->size() > limit) {
-      *error = "is larger than the limit of " + std::to_string(limit) + " bytes";
-      return false;
-    }
+  bytes->assign(static_cast<size_t>(size), '\0');
+  size_t done = 0;
+  while (done < bytes->size()) {
+    const ssize_t got = ::read(fd, &(*bytes)[done], bytes->size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
   }
-  if (in.bad()) {
-    *error = "cannot be read";
+  ::close(fd);
+  if (done != bytes->size()) {
+    *error = "cannot be read whole";
     return false;
   }
   return true;
@@ -101,7 +104,7 @@ void CSyncContext::LoadProject(const std::string& scriptFolder) {
   std::string error;
   if (!ReadSmallFile(path, kMaxSyncProjectFileBytes, &text, &error) ||
       !ParseSyncProject(text, &m_project, &error)) {
-    m_projectProblem = "the sync project \"" + path + "\" " + error + ": its tracks are empty";
+    m_projectProblem = "the sync project \"" + path + "\": " + error + "; its tracks are empty";
   }
 }
 
@@ -142,7 +145,7 @@ int32_t CSyncContext::UseTrack(const std::string& name, const std::string& scrip
         DecodeSyncTrackFile(bytes, &keys, &error)) {
       entry.track.SetKeys(std::move(keys));
     } else {
-      *problem = "the track file \"" + path + "\" " + error + ": track \"" + name + "\" is empty";
+      *problem = "the track file \"" + path + "\": " + error + "; track \"" + name + "\" is empty";
     }
   }
   m_tracks.push_back(std::move(entry));

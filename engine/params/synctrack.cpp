@@ -125,13 +125,13 @@ bool DecodeSyncTrackFile(const std::string& bytes, std::vector<SyncKey>* keys, s
   }
   const uint32_t count = GetLittle32(data);
   if (count > static_cast<uint32_t>(kMaxSyncTrackKeys)) {
-    *error = "holds " + std::to_string(count) + " keys, more than the limit of " +
+    *error = std::to_string(count) + " keys, more than the limit of " +
              std::to_string(kMaxSyncTrackKeys);
     return false;
   }
   const size_t expected = 4 + 9 * size_t{count};
   if (bytes.size() != expected) {
-    *error = "has " + std::to_string(bytes.size()) + " bytes where " + std::to_string(count) +
+    *error = std::to_string(bytes.size()) + " bytes where " + std::to_string(count) +
              " keys take " + std::to_string(expected);
     return false;
   }
@@ -158,14 +158,14 @@ bool ParseSyncProject(const std::string& text, std::map<std::string, std::vector
                       std::string* error) {
   tracks->clear();
   if (text.size() > kMaxSyncProjectFileBytes) {
-    *error = "is larger than the limit of " + std::to_string(kMaxSyncProjectFileBytes) + " bytes";
+    *error = "larger than the limit of " + std::to_string(kMaxSyncProjectFileBytes) + " bytes";
     return false;
   }
   TiXmlDocument document;
   document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
   const TiXmlElement* root = document.RootElement();
   if (document.Error() || !root || strcasecmp(root->Value(), "sync") != 0) {
-    *error = "is no sync project (an XML \"sync\" element)";
+    *error = "no sync project (an XML \"sync\" element)";
     return false;
   }
   const TiXmlElement* list = root->FirstChildElement("tracks");
@@ -177,7 +177,7 @@ bool ParseSyncProject(const std::string& text, std::map<std::string, std::vector
       return false;
     }
     if (tracks->size() >= static_cast<size_t>(kMaxSyncTracks)) {
-      *error = "holds more than " + std::to_string(kMaxSyncTracks) + " tracks";
+      *error = "more than " + std::to_string(kMaxSyncTracks) + " tracks";
       return false;
     }
     std::vector<SyncKey>& keys = (*tracks)[name];

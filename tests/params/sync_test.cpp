@@ -1,6 +1,7 @@
 // Musical time: beat keys, sync track evaluation, the track file formats and the parameters
 // that read tracks.
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
@@ -223,8 +224,16 @@ TEST_F(Sync, MalformedTrackFilesReadAsEmpty) {
   m_manager.GetSync().SetMusic(true, 120.0, 8);
   WriteFile("sync_bad.track", "\x05\x00");
   auto value = Bind<CValueFloat>("syncfloat", "", "track=\"bad\"");
-  EXPECT_TRUE(Reported("sync_bad.track\" shorter than"));
+  EXPECT_TRUE(Reported("sync_bad.track\": shorter than"));
   EXPECT_EQ(0.0f, value->v[1000.0f]);
+}
+
+TEST_F(Sync, ATrackFileThatIsNoRegularFileIsNotWaitedFor) {
+  m_manager.GetSync().SetMusic(true, 120.0, 8);
+  ASSERT_EQ(0, mkfifo((m_folder + "/sync_pipe.track").c_str(), 0600));
+  auto value = Bind<CValueFloat>("syncfloat", "", "track=\"pipe\"");
+  EXPECT_TRUE(Reported("not a regular file")) << (m_reports.empty() ? "" : m_reports[0]);
+  EXPECT_EQ(0.0f, value->v[0.0f]);
 }
 
 TEST_F(Sync, ProjectFilesMayBeNamedInstead) {
