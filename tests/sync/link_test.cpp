@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "command_line.h"
 #include "editor_double.h"
 #include "params/synccontext.h"
 #include "sync/sync_editor_link.h"
@@ -195,6 +196,23 @@ TEST(SyncAddress, ReadsHostAndPort) {
   EXPECT_FALSE(ParseSyncAddress("host:0", &host, &port));
   EXPECT_FALSE(ParseSyncAddress("host:65536", &host, &port));
   EXPECT_FALSE(ParseSyncAddress(":1338", &host, &port));
+}
+
+TEST(SyncCommandLine, TakesAnOptionalAddressWithEditModeOnly) {
+  PlayerOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseCommandLine({"--edit", "--sync", "demo.xml"}, &options, &error)) << error;
+  EXPECT_TRUE(options.sync);
+  EXPECT_EQ("127.0.0.1", options.sync_host);
+  EXPECT_EQ(1338, options.sync_port);
+  EXPECT_EQ("demo.xml", options.script_path);
+  ASSERT_TRUE(
+      ParseCommandLine({"--sync", "10.1.2.3:4000", "--edit", "my demo.xml"}, &options, &error));
+  EXPECT_EQ("10.1.2.3", options.sync_host);
+  EXPECT_EQ(4000, options.sync_port);
+  EXPECT_EQ("my demo.xml", options.script_path);
+  EXPECT_FALSE(ParseCommandLine({"--sync", "demo.xml"}, &options, &error));
+  EXPECT_NE(std::string::npos, error.find("--sync only applies to --edit"));
 }
 
 class TrackFiles : public ::testing::Test {
