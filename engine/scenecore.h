@@ -12,7 +12,10 @@
 #include "params/dataprovider.h"
 #include "params/param.h"
 #include "params/paramkeyed.h"
+#include "params/paramsync.h"
 #include "params/paramvar.h"
+#include "params/synccontext.h"
+#include "params/synctrack.h"
 #include "params/value.h"
 
 // ---- Timeline, modules, device and resources (engine/timeline/*.h) --------------------------

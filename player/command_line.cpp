@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "capture/video_format.h"
+#include "sync/sync_editor_link.h"
 
 namespace vexil {
 namespace {
@@ -83,6 +84,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
       edit = true;
     } else if (word == "--strict") {
       result.strict = true;
+    } else if (word == "--sync") {
+      // The address is optional: a following word is taken when it reads as HOST:PORT.
+      result.sync = true;
+      if (i + 1 < args.size() &&
+          ParseSyncAddress(args[i + 1], &result.sync_host, &result.sync_port)) {
+        ++i;
+      }
     } else if (word == "--start") {
       if (!take_value(&value)) return false;
       if (!ReadNumber(value, &result.start_ms) || result.start_ms < 0 ||
@@ -173,6 +181,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
         "--verify";
     return false;
   }
+  if (result.sync && !edit) {
+    *error = "--sync only applies to --edit";
+    return false;
+  }
   if (has_offset && (capture || check)) {
     *error = "--audio-offset only applies to live playback, not to renders or --check";
     return false;
@@ -246,6 +258,8 @@ std::string UsageText() {
          "                 through it, and saving the script or a file it names reloads\n"
          "                 the demo at the same time (a broken save keeps the last good\n"
          "                 demo playing and shows the error)\n"
+         "  --sync [HOST:PORT]  with --edit: link to a sync-tracker editor (default\n"
+         "                 127.0.0.1:1338), retried about once a second\n"
          "  --start MS     begin at this demo time, music included (also for renders)\n"
          "  --audio-offset MS  live playback: hear the music MS milliseconds later than\n"
          "                 the picture (earlier when negative), for device latency\n"

@@ -2,6 +2,7 @@
 // path (the remaining words joined by single spaces; none means "demo.gma").
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ struct PlayerOptions {
   bool strict = false;
   // Live playback: how much later than the picture the music is heard (negative: earlier).
   int audio_offset_ms = 0;
+  // Edit mode: a sync-tracker editor to link to (--sync [HOST:PORT]).
+  bool sync = false;
+  std::string sync_host = "127.0.0.1";
+  uint16_t sync_port = 1338;
 };
 
 // The largest width or height --size takes.

@@ -130,8 +130,9 @@ int CPlayerApp::Run() {
       }
       break;
     case vexil::PlayerMode::kEdit: {
-      vexil::EditStart start{script.path, script.folder, m_display.window(), m_settings,
-                             startup_problems};
+      vexil::EditStart start{script.path,         script.folder,      m_display.window(),
+                             m_settings,          startup_problems,   m_options.sync,
+                             m_options.sync_host, m_options.sync_port};
       vexil::EditSession session(start, this);
       session.Run();
       break;
@@ -156,6 +157,7 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
     return;
   }
   vexil::ApplySettingsElement(element, &m_settings);
+  vexil::ApplySyncSettings(m_settings, &m_demo->widgetManager.GetSync());
   if (m_options.mode == vexil::PlayerMode::kCapture && m_options.has_size) {
     // The 2D effects keep their 640x480 layout at any size; the 3D ones take its aspect.
     m_settings.width = static_cast<int16_t>(m_options.width);

@@ -5,6 +5,7 @@
 #include <tinyxml.h>
 
 #include "params/scripttext.h"
+#include "params/synccontext.h"
 
 namespace vexil {
 
@@ -32,9 +33,21 @@ void ApplySettingsElement(const TiXmlElement* settings, PlayerSettings* out) {
       out->starttime = static_cast<float>(number);  // whole milliseconds: "1500.7" is 1500
     } else if (strcasecmp(name, "fpslimiter") == 0) {
       out->fpslimiter = number != 0;
+    } else if (strcasecmp(name, "bpm") == 0) {
+      out->has_bpm = true;
+      out->bpm = ScriptDouble(text);
+    } else if (strcasecmp(name, "rowsperbeat") == 0) {
+      out->rowsperbeat = number;
+    } else if (strcasecmp(name, "synctracks") == 0) {
+      out->synctracks = text;
     }
     // "bpp": the colour depth is fixed at 32 bits; other names: not ours.
   }
+}
+
+void ApplySyncSettings(const PlayerSettings& settings, CSyncContext* sync) {
+  sync->SetMusic(settings.has_bpm, settings.bpm, settings.rowsperbeat);
+  sync->SetTrackSource(settings.synctracks);
 }
 
 }  // namespace vexil

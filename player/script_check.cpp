@@ -100,7 +100,8 @@ void ScriptChecker::CheckScript(const TiXmlElement* root) {
 
 void ScriptChecker::CheckSettings(const TiXmlElement* settings) {
   static const char* const kKnown[] = {"width",      "height",      "framerate", "bpp",
-                                       "fullscreen", "setupdialog", "starttime", "fpslimiter"};
+                                       "fullscreen", "setupdialog", "starttime", "fpslimiter",
+                                       "bpm",        "rowsperbeat", "synctracks"};
   for (const TiXmlElement* child = settings->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     bool known = false;

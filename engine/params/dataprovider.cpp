@@ -91,6 +91,12 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
     }
     return;
   }
+  // A tempo the settings could not give is said with the first parameter, when a check
+  // listens.
+  if (m_widgetManager) {
+    const std::string problem = m_widgetManager->GetSync().TakeSettingsProblem();
+    if (!problem.empty()) m_widgetManager->Report(problem);
+  }
   CParam** slot = value->GetParam();
   // Without a manager no parameter can be made; the value then keeps its default, as it
   // does for a type that no library lists.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "params/scripttext.h"
+#include "params/synccontext.h"
 
 CParam::CParam() = default;
 
@@ -13,6 +14,10 @@ CParam::~CParam() = default;
 
 float CParam::GetTime() const {
   return m_owner ? m_owner->GetTime() : 0.0f;
+}
+
+float CParam::KeyTime(const TiXmlElement* key) const {
+  return ScriptKeyTime(key, m_owner, GetWidgetManager());
 }
 
 void CParamFloat::Parse(TiXmlElement* element) {

@@ -20,6 +20,10 @@ class CParam : public CDataProvider {
   void SetOwner(const CDataProvider* owner) { m_owner = owner; }
   const CDataProvider* GetOwner() const { return m_owner; }
 
+ protected:
+  // A key element's time in the owner's milliseconds, from "time" or (with a tempo) "beat".
+  float KeyTime(const TiXmlElement* key) const;
+
  private:
   const CDataProvider* m_owner = nullptr;
 };

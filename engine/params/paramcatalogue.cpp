@@ -7,6 +7,7 @@
 #include <new>
 
 #include "params/paramkeyed.h"
+#include "params/paramsync.h"
 #include "script/plugin.h"
 
 namespace {
@@ -48,10 +49,15 @@ const CatalogueEntry kCatalogue[] = {
     {"tcbvec3", Make<CParamTCBVec3>},
     {"squarevec3", Make<CParamSquareVec3>},
     {"linearvec3", Make<CParamLinearVec3>},
+    {"syncfloat", Make<CParamSyncFloat>},
+    {"synclong", Make<CParamSyncLong>},
+    {"synccolor", Make<CParamSyncColor>},
+    {"syncvec2", Make<CParamSyncVec2>},
+    {"syncvec3", Make<CParamSyncVec3>},
 };
 
 constexpr int32_t kCount = static_cast<int32_t>(sizeof kCatalogue / sizeof kCatalogue[0]);
-static_assert(kCount == 25, "the catalogue has 25 parameter types");
+static_assert(kCount == 30, "the catalogue has 30 parameter types");
 
 }  // namespace
 

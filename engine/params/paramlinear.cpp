@@ -47,7 +47,7 @@ CParamLinearFloat::~CParamLinearFloat() {
 void CParamLinearFloat::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"), new float(AttributeFloat(key, "value")));
+    AddKeyframe(KeyTime(key), new float(AttributeFloat(key, "value")));
   });
 }
 
@@ -62,7 +62,7 @@ CParamLinearLong::~CParamLinearLong() {
 void CParamLinearLong::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"), new float(AttributeFloat(key, "value")));
+    AddKeyframe(KeyTime(key), new float(AttributeFloat(key, "value")));
   });
 }
 
@@ -77,8 +77,7 @@ CParamLinearColor::~CParamLinearColor() {
 void CParamLinearColor::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
-                keyeval::PackInline(ScriptKeyColor(AttributeText(key, "value"))));
+    AddKeyframe(KeyTime(key), keyeval::PackInline(ScriptKeyColor(AttributeText(key, "value"))));
   });
 }
 
@@ -113,8 +112,7 @@ CParamLinearVec2::~CParamLinearVec2() {
 void CParamLinearVec2::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
-                new D3DXVECTOR2(AttributeFloat(key, "x"), AttributeFloat(key, "y")));
+    AddKeyframe(KeyTime(key), new D3DXVECTOR2(AttributeFloat(key, "x"), AttributeFloat(key, "y")));
   });
 }
 
@@ -129,9 +127,8 @@ CParamLinearVec3::~CParamLinearVec3() {
 void CParamLinearVec3::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
-                new D3DXVECTOR3(AttributeFloat(key, "x"), AttributeFloat(key, "y"),
-                                AttributeFloat(key, "z")));
+    AddKeyframe(KeyTime(key), new D3DXVECTOR3(AttributeFloat(key, "x"), AttributeFloat(key, "y"),
+                                              AttributeFloat(key, "z")));
   });
 }
 

@@ -24,7 +24,7 @@ CParamSquareFloat::~CParamSquareFloat() {
 void CParamSquareFloat::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"), new float(AttributeFloat(key, "value")));
+    AddKeyframe(KeyTime(key), new float(AttributeFloat(key, "value")));
   });
 }
 
@@ -39,7 +39,7 @@ CParamSquareLong::~CParamSquareLong() {
 void CParamSquareLong::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
+    AddKeyframe(KeyTime(key),
                 keyeval::PackInline(static_cast<uint32_t>(AttributeInt(key, "value"))));
   });
 }
@@ -56,8 +56,7 @@ CParamSquareColor::~CParamSquareColor() {
 void CParamSquareColor::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
-                keyeval::PackInline(ScriptKeyColor(AttributeText(key, "value"))));
+    AddKeyframe(KeyTime(key), keyeval::PackInline(ScriptKeyColor(AttributeText(key, "value"))));
   });
 }
 
@@ -77,7 +76,7 @@ CParamSquareString::~CParamSquareString() {
 void CParamSquareString::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"), ScriptCopyText(AttributeText(key, "value")));
+    AddKeyframe(KeyTime(key), ScriptCopyText(AttributeText(key, "value")));
   });
 }
 
@@ -93,8 +92,7 @@ CParamSquareVec2::~CParamSquareVec2() {
 void CParamSquareVec2::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
-                new D3DXVECTOR2(AttributeFloat(key, "x"), AttributeFloat(key, "y")));
+    AddKeyframe(KeyTime(key), new D3DXVECTOR2(AttributeFloat(key, "x"), AttributeFloat(key, "y")));
   });
 }
 
@@ -109,9 +107,8 @@ CParamSquareVec3::~CParamSquareVec3() {
 void CParamSquareVec3::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
-                new D3DXVECTOR3(AttributeFloat(key, "x"), AttributeFloat(key, "y"),
-                                AttributeFloat(key, "z")));
+    AddKeyframe(KeyTime(key), new D3DXVECTOR3(AttributeFloat(key, "x"), AttributeFloat(key, "y"),
+                                              AttributeFloat(key, "z")));
   });
 }
 

@@ -14,7 +14,7 @@ CParamTCBFloat::~CParamTCBFloat() {
 void CParamTCBFloat::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    const float time = AttributeFloat(key, "time");
+    const float time = KeyTime(key);
     // The curve runs through (time, value) points, so keys far apart in time stay smooth.
     AddKeyframe(time, NewTcbKey<2>({time, AttributeFloat(key, "value")}));
   });
@@ -33,7 +33,7 @@ CParamTCBLong::~CParamTCBLong() {
 void CParamTCBLong::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    const float time = AttributeFloat(key, "time");
+    const float time = KeyTime(key);
     AddKeyframe(time, NewTcbKey<2>({time, AttributeFloat(key, "value")}));
   });
   keyeval::ComputeTcbTangents<2>(m_keys);
@@ -52,11 +52,10 @@ void CParamTCBColor::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
     const uint32_t color = ScriptKeyColor(AttributeText(key, "value"));
-    AddKeyframe(
-        AttributeFloat(key, "time"),
-        NewTcbKey<4>({static_cast<float>((color >> 16) & 0xFF),
-                      static_cast<float>((color >> 8) & 0xFF), static_cast<float>(color & 0xFF),
-                      static_cast<float>((color >> 24) & 0xFF)}));
+    AddKeyframe(KeyTime(key), NewTcbKey<4>({static_cast<float>((color >> 16) & 0xFF),
+                                            static_cast<float>((color >> 8) & 0xFF),
+                                            static_cast<float>(color & 0xFF),
+                                            static_cast<float>((color >> 24) & 0xFF)}));
   });
   keyeval::ComputeTcbTangents<4>(m_keys);
 }
@@ -76,8 +75,7 @@ CParamTCBVec2::~CParamTCBVec2() {
 void CParamTCBVec2::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
-                NewTcbKey<2>({AttributeFloat(key, "x"), AttributeFloat(key, "y")}));
+    AddKeyframe(KeyTime(key), NewTcbKey<2>({AttributeFloat(key, "x"), AttributeFloat(key, "y")}));
   });
   keyeval::ComputeTcbTangents<2>(m_keys);
 }
@@ -95,9 +93,8 @@ CParamTCBVec3::~CParamTCBVec3() {
 void CParamTCBVec3::Parse(TiXmlElement* element) {
   CParamVar::Parse(element);
   ForEachKey(element, [this](const TiXmlElement* key) {
-    AddKeyframe(AttributeFloat(key, "time"),
-                NewTcbKey<3>({AttributeFloat(key, "x"), AttributeFloat(key, "y"),
-                              AttributeFloat(key, "z")}));
+    AddKeyframe(KeyTime(key), NewTcbKey<3>({AttributeFloat(key, "x"), AttributeFloat(key, "y"),
+                                            AttributeFloat(key, "z")}));
   });
   keyeval::ComputeTcbTangents<3>(m_keys);
 }

@@ -14,11 +14,14 @@
 #include <cstring>
 
 float ScriptFloat(const char* text) {
-  if (!text) return 0.0f;
+  return static_cast<float>(ScriptDouble(text));
+}
+
+double ScriptDouble(const char* text) {
+  if (!text) return 0.0;
   // Scripts always write a decimal point, whatever locale a toolkit in the player may set.
   static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
-  return static_cast<float>(c_locale ? strtod_l(text, nullptr, c_locale)
-                                     : std::strtod(text, nullptr));
+  return c_locale ? strtod_l(text, nullptr, c_locale) : std::strtod(text, nullptr);
 }
 
 int32_t ScriptInt(const char* text) {

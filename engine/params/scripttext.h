@@ -9,6 +9,8 @@ class TiXmlElement;
 
 // Decimal floating-point text, as atof reads it.
 float ScriptFloat(const char* text);
+// The same in double precision, for numbers that must stay exact (beats, tempo).
+double ScriptDouble(const char* text);
 // Decimal integer text, as atoi reads it; values beyond 32 bits saturate.
 int32_t ScriptInt(const char* text);
 // Hexadecimal text, as a 32-bit strtoul reads it: optional sign (a minus negates modulo

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "params/synccontext.h"
 #include "script/linkedlist.h"
 #include "script/plugin.h"
 
@@ -70,6 +71,10 @@ class CWidgetManager {
     if (m_reporter) m_reporter(message);
   }
 
+  // The demo's tempo and sync tracks, which parameters made through this manager read.
+  CSyncContext& GetSync() { return m_sync; }
+  const CSyncContext& GetSync() const { return m_sync; }
+
   // Folder of the engine core library (where the plug-ins shipped with it live).
   static std::string GetEngineFolder();
   // File names Load tries for `name`, in order, with `scriptFolder` as the script's folder;
@@ -88,4 +93,5 @@ class CWidgetManager {
   std::string m_createError;
   std::string m_scriptFolder;
   Reporter m_reporter;
+  CSyncContext m_sync;
 };

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "params/scripttext.h"
+#include "params/synccontext.h"
 #include "timeline/demodevice.h"
 #include "timeline/module.h"
 #include "timeline/texturemanager.h"
@@ -39,7 +40,7 @@ void CModule::ParseTarget(TiXmlElement* target) {
   }
   for (; key; key = key->NextSiblingElement()) {
     if (strcasecmp(key->Value(), "key") != 0) continue;
-    AppendKey(AttributeFloat(key, "time"), AttributeText(key, "value"));
+    AppendKey(ScriptKeyTime(key, this, GetWidgetManager()), AttributeText(key, "value"));
   }
 }
 

@@ -27,8 +27,9 @@ DemoBuild BuildDemo(const std::string& path, const std::string& script_folder, I
 
   // The display exists already: "settings" is only read, for its timing.
   ProgramSteps steps;
-  steps.settings = [&build](TiXmlElement* element) {
+  steps.settings = [&build, &demo](TiXmlElement* element) {
     ApplySettingsElement(element, &build.settings);
+    ApplySyncSettings(build.settings, &demo->widgetManager.GetSync());
   };
   steps.libraries = [&demo](TiXmlElement* element) {
     LoadLibraryList(element, &demo->widgetManager, nullptr);

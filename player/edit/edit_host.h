@@ -29,6 +29,10 @@ struct EditStart {
   PlayerSettings settings;
   // What the first build said on stderr (shown in the window).
   std::vector<std::string> startup_problems;
+  // Link to a sync-tracker editor at this address (--sync).
+  bool sync = false;
+  std::string sync_host;
+  uint16_t sync_port = 0;
 };
 
 }  // namespace vexil

@@ -69,6 +69,10 @@ EditSession::EditSession(const EditStart& start, EditHost* host)
       overlay_(std::make_unique<EditOverlay>(host->Demo().demoDevice.m_pD3DDevice)),
       limiter_(start.settings.fpslimiter, start.settings.framerate) {
   problems_ = start.startup_problems;
+  if (start.sync) {
+    sync_ = std::make_unique<EditSync>(start.sync_host, start.sync_port);
+    sync_->UseDemo(&host_->Demo().widgetManager.GetSync(), script_folder_);
+  }
   WatchDemoFiles({});
   rate_window_start_ms_ = WallMs();
 }
@@ -155,6 +159,7 @@ void EditSession::Reload() {
   limiter_ = FrameLimiter(now.fpslimiter, now.framerate);
   const bool paused = transport_.Paused();
   host_->ReplaceDemo(std::move(build.demo));
+  if (sync_) sync_->UseDemo(&host_->Demo().widgetManager.GetSync(), script_folder_);
   problems_.clear();
   // The build took its time: play on from where the demo was when it began.
   const double clock = clock_.Now();
@@ -228,6 +233,15 @@ void EditSession::Run() {
     const bool was_paused = transport_.Paused();
     if (transport_.Advance(clock)) Restart();
     if (transport_.Paused() != was_paused) SetMusicPaused(true);  // held at the end
+    if (sync_) {
+      const EditSync::Outcome asked = sync_->Update(wall, clock, &transport_);
+      if (asked.jumped) Restart();
+      if (asked.pause_changed) SetMusicPaused(transport_.Paused());
+      for (const std::string& message : sync_->TakeMessages()) {
+        std::fprintf(stderr, "vexil: %s\n", message.c_str());
+        notes_.push_back(message);
+      }
+    }
     const float t = static_cast<float>(transport_.Time(clock));
     if (!limiter_.ShouldRender(t) && !transport_.Paused()) {
       if (limiter_.TimeUntilNextFrame(t) >= kNapThresholdMs) sys::SleepMilliseconds(1);
@@ -243,6 +257,7 @@ void EditSession::Run() {
       status = StatusLines(
           {t, frame_rate_, transport_.Paused(), clock_.FollowsMusic(), transport_.Loop()},
           host_->Demo());
+      if (sync_) status.push_back({sync_->Status(), kOverlayQuiet});
     }
     overlay_->Draw(status, MessageLines(problems_, notes_), device.m_width, device.m_height);
     timeline.Present();

@@ -14,6 +14,7 @@
 #include "edit_overlay.h"
 #include "frame_limiter.h"
 #include "live_clock.h"
+#include "sync/edit_sync.h"
 #include "system/file_watch.h"
 #include "transport.h"
 
@@ -51,6 +52,7 @@ class EditSession {
   std::unique_ptr<EditOverlay> overlay_;
   sys::FileWatcher watcher_;
   FrameLimiter limiter_;
+  std::unique_ptr<EditSync> sync_;  // with --sync: the link to a sync-tracker editor
   bool overlay_shown_ = true;
   bool reload_requested_ = false;
   double change_seen_ms_ = -1.0;  // wall time of the first unsettled change, -1 when none

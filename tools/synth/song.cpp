@@ -16,9 +16,14 @@
 
 namespace synth {
 
+double kBeat = 60.0 / kDefaultBpm;
+double kBar = 4.0 * kBeat;
+
 namespace {
 
-constexpr int kBars = 64;
+uint32_t g_seed = 0;
+
+constexpr int kBars = kSongBars;
 constexpr double kTail = 2.5;  // seconds of reverb and release after the last bar
 
 constexpr int kBuild = 8;
@@ -147,13 +152,13 @@ void Accents(Tracks& t, int bar, uint32_t& seed) {
   if (InDrop(bar) && bar % 4 == 0) Crash(t.fx, t0, 0.35, seed++);
   if (bar == kOutro) Crash(t.fx, t0, 0.3, seed++);
   if (bar == kDrop || bar == kDrop2) Impact(t.fx, t0, 0.6);
-  if (bar == kBuild - 1) Riser(t.fx, t0, kBar, 0.25, 77);
-  if (bar == kDrop - 2) Riser(t.fx, t0, 2 * kBar, 0.45, 99);
-  if (bar == kDrop2 - 2) Riser(t.fx, t0, 2 * kBar, 0.5, 131);
+  if (bar == kBuild - 1) Riser(t.fx, t0, kBar, 0.25, 77u + g_seed);
+  if (bar == kDrop - 2) Riser(t.fx, t0, 2 * kBar, 0.45, 99u + g_seed);
+  if (bar == kDrop2 - 2) Riser(t.fx, t0, 2 * kBar, 0.5, 131u + g_seed);
 }
 
 void Drums(Tracks& t, int bar) {
-  uint32_t seed = 1000u + static_cast<uint32_t>(bar) * 64u;
+  uint32_t seed = 1000u + static_cast<uint32_t>(bar) * 64u + g_seed * 7919u;
   Kicks(t, bar);
   Snares(t, bar, seed);
   Hats(t, bar, seed);
@@ -246,6 +251,12 @@ void Melody(Tracks& t) {
 }
 
 }  // namespace
+
+void SetSongOptions(const SongOptions& options) {
+  kBeat = 60.0 / options.bpm;
+  kBar = 4.0 * kBeat;
+  g_seed = options.seed;
+}
 
 Mix RenderSong(double peak) {
   const long frames = std::lround((kBars * kBar + kTail) * kRate);
