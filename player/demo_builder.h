@@ -10,6 +10,7 @@
 #include "d3d9/d3d9.h"
 #include "demo_parts.h"
 #include "player_settings.h"
+#include "script/script_finding.h"
 
 class CWidgetManager;
 
@@ -37,7 +38,7 @@ DemoBuild BuildDemo(const std::string& path, const std::string& script_folder, I
 // With `findings`, says there what could not be loaded (check mode); otherwise a library that
 // does not load is skipped silently, as the player always has.
 void LoadLibraryList(TiXmlElement* element, CWidgetManager* manager,
-                     std::vector<std::string>* findings);
+                     std::vector<CScriptFinding>* findings);
 
 // Splits captured output into its non-empty lines.
 std::vector<std::string> OutputLines(const std::string& text);

@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include "params/scripttext.h"
+#include "script/script_attributes.h"
 #include "timeline/demodevice.h"
 #include "timeline/module.h"
 #include "timeline/texturemanager.h"
@@ -30,6 +31,7 @@ void CModule::Parse(TiXmlElement* element) {
 }
 
 void CModule::ParseTarget(TiXmlElement* target) {
+  ReportUnknownAttributes(GetWidgetManager(), target, {"value"});
   TiXmlElement* key = target->FirstChildElement();
   if (!key) {
     AppendKey(0.0f, AttributeText(target, "value"));
@@ -37,6 +39,8 @@ void CModule::ParseTarget(TiXmlElement* target) {
   }
   for (; key; key = key->NextSiblingElement()) {
     if (strcasecmp(key->Value(), "key") != 0) continue;
+    // "beat" places a key in musical time.
+    ReportUnknownAttributes(GetWidgetManager(), key, {"time", "value", "beat"});
     AppendKey(AttributeFloat(key, "time"), AttributeText(key, "value"));
   }
 }

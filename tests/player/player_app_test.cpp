@@ -67,7 +67,7 @@ TEST_F(PlayerAppTest, TheRootWithoutANameGivesAnEmptyNameAndAFinding) {
   CPlayerApp app(path.c_str(), 0.0f, Check());
   EXPECT_STREQ("", app.GetName());
   ASSERT_EQ(1u, app.GetFindings().size());
-  EXPECT_NE(std::string::npos, app.GetFindings()[0].find("no \"name\""));
+  EXPECT_NE(std::string::npos, app.GetFindings()[0].text.find("no \"name\""));
   EXPECT_EQ(1, app.GetExitStatus());
 }
 
@@ -90,7 +90,7 @@ TEST_F(PlayerAppTest, ASecondSettingsElementIsReportedAndIgnored) {
   EXPECT_EQ(64, app.GetSettings().width);
   EXPECT_EQ(64, app.GetDemoDevice().m_width);
   ASSERT_EQ(1u, app.GetFindings().size());
-  EXPECT_NE(std::string::npos, app.GetFindings()[0].find("second \"settings\""));
+  EXPECT_NE(std::string::npos, app.GetFindings()[0].text.find("second \"settings\""));
 }
 
 TEST_F(PlayerAppTest, AnUnreadableScriptFailsWithoutBuildingAnything) {
