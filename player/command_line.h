@@ -38,6 +38,10 @@ struct PlayerOptions {
   double start_ms = 0.0;
   // Live playback: how much later than the picture the music is heard (negative: earlier).
   int audio_offset_ms = 0;
+  // Live playback starts again from the start time when the demo ends, until Escape.
+  bool loop = false;
+  // --check prints nothing when it finds nothing (no summary line).
+  bool quiet = false;
 };
 
 // The largest width or height --size takes.

@@ -58,17 +58,6 @@ std::string DeviceFailure(HRESULT hr) {
   return "";
 }
 
-// The line number a finding starts with ("line 12: ..."), 0 for findings about the whole file.
-int FindingLine(const std::string& finding) {
-  return finding.rfind("line ", 0) == 0 ? std::atoi(finding.c_str() + 5) : 0;
-}
-
-// A note ("line N: note: ...") says what the player had to guess; it is no finding.
-bool IsNote(const std::string& finding) {
-  const std::string::size_type colon = finding.find(": ");
-  return colon != std::string::npos && finding.compare(colon + 2, 6, "note: ") == 0;
-}
-
 }  // namespace
 
 void CDisplayGate::Parse(TiXmlElement* element) {
@@ -84,6 +73,7 @@ CPlayerApp::CPlayerApp(const char* path, float starttime)
 
 CPlayerApp::CPlayerApp(const char* path, float starttime, const vexil::PlayerOptions& options)
     : m_options(options), m_demo(std::make_unique<vexil::DemoParts>()) {
+  m_loop = options.loop;
   m_settings.starttime = starttime;
   Run(path ? path : "");
 }
@@ -131,8 +121,8 @@ void CPlayerApp::Run(const char* given) {
     // The engine reports, with their lines, everything it skips while the script is read.
     // Before the libraries are loaded every type is unknown: the check says once that such
     // an element comes too early instead.
-    m_demo->widgetManager.SetReporter([this](const std::string& message) {
-      if (m_librariesLoaded) m_findings.push_back(message);
+    m_demo->widgetManager.SetReporter([this](const CScriptFinding& finding) {
+      if (m_librariesLoaded) m_findings.push_back(finding);
     });
   }
 
@@ -186,7 +176,7 @@ void CPlayerApp::Run(const char* given) {
                                 "\" has no \"settings\" element: there is no "
                                 "display to play the demo on";
     if (mode == vexil::PlayerMode::kCheck) {
-      m_findings.push_back(message);
+      m_findings.push_back({root->Row(), EFindingSeverity::Finding, message});
     } else {
       Fail(message);
     }
@@ -225,12 +215,12 @@ void CPlayerApp::Parse(TiXmlElement* element) {
 void CPlayerApp::ApplySettings(TiXmlElement* element) {
   if (m_displayTried) {
     // The display exists already: later settings could only contradict it.
-    const std::string message =
-        "line " + std::to_string(element->Row()) + ": a second \"settings\" element is ignored";
+    const CScriptFinding finding{element->Row(), EFindingSeverity::Finding,
+                                 "a second \"settings\" element is ignored"};
     if (m_options.mode == vexil::PlayerMode::kCheck) {
-      m_findings.push_back(message);
+      m_findings.push_back(finding);
     } else {
-      std::fprintf(stderr, "vexil: %s\n", message.c_str());
+      std::fprintf(stderr, "vexil: %s\n", finding.Printed().c_str());
     }
     return;
   }
@@ -286,6 +276,7 @@ bool CPlayerApp::CreateWindowedDevice() {
   if (m_settings.setupdialog) {
     CSetupDialog dialog(m_name, m_settings.width, m_settings.height, m_settings.framerate,
                         m_settings.fullscreen, d3d);
+    dialog.SetLoop(m_loop);
     // Cancel ends the program at once, before any window exists.
     if (!dialog.Run()) std::exit(0);
     if (dialog.WasShown()) {
@@ -294,6 +285,8 @@ bool CPlayerApp::CreateWindowedDevice() {
       m_settings.height = static_cast<int16_t>(mode.height);
       m_settings.framerate = static_cast<int16_t>(mode.refresh_rate);
       m_settings.fullscreen = dialog.GetFullscreen();
+      // Only playback loops; edit mode has a loop section of its own.
+      m_loop = dialog.GetLoop() && m_options.mode == vexil::PlayerMode::kPlay;
     }
   }
 
@@ -361,8 +354,10 @@ void CPlayerApp::MainLoop() {
   // The picture follows the music's clock while music plays, the wall clock otherwise.
   vexil::LiveClock clock;
   vexil::FrameLimiter limiter(m_settings.fpslimiter, m_settings.framerate);
+  vexil::PlaybackTime playback(m_settings.starttime, m_loop);
   for (;;) {
-    const float now = static_cast<float>(clock.Now() + m_settings.starttime);
+    const double reading = clock.Now();
+    const float now = playback.At(reading);
     vexil::sys::Event event;
     if (vexil::sys::PollEvent(&event)) {
       // Closing the window or pressing Escape ends the demo; no frame in this iteration.
@@ -374,7 +369,12 @@ void CPlayerApp::MainLoop() {
       if (limiter.TimeUntilNextFrame(now) >= kNapThresholdMs) vexil::sys::SleepMilliseconds(1);
       continue;
     }
-    if (!m_demo->timeline.Render(now)) break;
+    if (!m_demo->timeline.Render(now)) {
+      // The timeline has ended every module (the music stops); looping starts them again.
+      if (!playback.StartAgain(reading)) break;
+      limiter = vexil::FrameLimiter(m_settings.fpslimiter, m_settings.framerate);
+      continue;
+    }
     limiter.FrameRendered(now);
   }
   vexil::sys::HideMouseCursor(false);
@@ -536,16 +536,21 @@ void CPlayerApp::RunCapture() {
 void CPlayerApp::RunCheck(TiXmlElement* root) {
   vexil::ScriptChecker checker(&m_demo->timeline, &m_demo->resourceManager, &m_demo->textureManager,
                                m_scriptFolder);
-  checker.CheckScript(root);
-  for (const std::string& finding : checker.findings()) m_findings.push_back(finding);
+  checker.CheckScript(root, m_displayOpen);
+  for (const CScriptFinding& finding : checker.findings()) m_findings.push_back(finding);
   // In script order, whichever step found them.
   std::stable_sort(
       m_findings.begin(), m_findings.end(),
-      [](const std::string& a, const std::string& b) { return FindingLine(a) < FindingLine(b); });
+      [](const CScriptFinding& a, const CScriptFinding& b) { return a.line < b.line; });
   bool failed = false;
-  for (const std::string& finding : m_findings) {
-    std::printf("%s\n", finding.c_str());
-    failed = failed || !IsNote(finding);
+  int notes = 0;
+  for (const CScriptFinding& finding : m_findings) {
+    std::printf("%s\n", finding.Printed().c_str());
+    failed = failed || !finding.IsNote();
+    notes += finding.IsNote() ? 1 : 0;
+  }
+  if (!failed && m_exitStatus == 0 && !m_options.quiet) {
+    std::printf("%s\n", checker.Summary(m_path, notes).c_str());
   }
   if (failed && m_exitStatus == 0) m_exitStatus = 1;
 }

@@ -52,8 +52,8 @@ class CPlayerApp : public CXmlHandler {
   CResourceManager& GetResourceManager() { return m_demo->resourceManager; }
   CTextureManager& GetTextureManager() { return m_demo->textureManager; }
 
-  // Findings of a check run, one line each (empty in the other modes).
-  const std::vector<std::string>& GetFindings() const { return m_findings; }
+  // Findings and notes of a check run, in script order (empty in the other modes).
+  const std::vector<CScriptFinding>& GetFindings() const { return m_findings; }
 
   // ---- for edit mode (EditSession) ----
   vexil::DemoParts& GetDemo() { return *m_demo; }
@@ -103,8 +103,9 @@ class CPlayerApp : public CXmlHandler {
   bool m_displayTried = false;
   bool m_librariesLoaded = false;  // a "libraries" element has been handled
   bool m_displayOpen = false;
+  bool m_loop = false;  // live playback starts again when the demo ends (--loop, Loop box)
   int m_exitStatus = 0;
-  std::vector<std::string> m_findings;
+  std::vector<CScriptFinding> m_findings;
   std::unique_ptr<vexil::FrameSink> m_videoSink;  // opened before the script is read
   vexil::HashManifest m_verifyManifest;
   std::vector<std::string> m_startupProblems;
