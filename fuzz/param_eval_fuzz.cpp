@@ -108,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CWidgetManager manager;
   if (!manager.Load("scenecore.dll")) __builtin_trap();
   std::vector<std::string> reports;
-  manager.SetReporter([&reports](const std::string& line) { reports.push_back(line); });
+  manager.SetReporter(
+      [&reports](const CScriptFinding& finding) { reports.push_back(finding.Printed()); });
   owner.SetWidgetManager(&manager);
   owner.SetScriptPosition(root->Row(), root->Column());
   owner.Parse(root);

@@ -3,47 +3,35 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "script_check.h"
 
 namespace vexil {
 
-namespace {
-
-// The line number a finding starts with ("line 12: ..."), 0 for findings about the whole file.
-int FindingLine(const std::string& finding) {
-  return finding.rfind("line ", 0) == 0 ? std::atoi(finding.c_str() + 5) : 0;
-}
-
-// A note ("line N: note: ...") says what the player had to guess; it is no finding.
-bool IsNote(const std::string& finding) {
-  const std::string::size_type colon = finding.find(": ");
-  return colon != std::string::npos && finding.compare(colon + 2, 6, "note: ") == 0;
-}
-
-}  // namespace
-
 void CheckRunner::Listen(CWidgetManager* widgets) {
-  widgets->SetReporter([this](const std::string& message) {
-    if (libraries_loaded_) findings_.push_back(message);
+  widgets->SetReporter([this](const CScriptFinding& finding) {
+    if (libraries_loaded_) findings_.push_back(finding);
   });
 }
 
-bool CheckRunner::Finish(TiXmlElement* root, DemoParts* demo, const std::string& script_folder) {
+bool CheckRunner::Finish(TiXmlElement* root, DemoParts* demo, const std::string& script_path,
+                         const std::string& script_folder, bool display_open, bool quiet) {
   ScriptChecker checker(&demo->timeline, &demo->resourceManager, &demo->textureManager,
                         script_folder);
-  checker.CheckScript(root);
-  for (const std::string& finding : checker.findings()) findings_.push_back(finding);
+  checker.CheckScript(root, display_open);
+  for (const CScriptFinding& finding : checker.findings()) findings_.push_back(finding);
   // In script order, whichever step found them.
   std::stable_sort(
       findings_.begin(), findings_.end(),
-      [](const std::string& a, const std::string& b) { return FindingLine(a) < FindingLine(b); });
+      [](const CScriptFinding& a, const CScriptFinding& b) { return a.line < b.line; });
   bool failed = false;
-  for (const std::string& finding : findings_) {
-    std::printf("%s\n", finding.c_str());
-    failed = failed || !IsNote(finding);
+  int notes = 0;
+  for (const CScriptFinding& finding : findings_) {
+    std::printf("%s\n", finding.Printed().c_str());
+    failed = failed || !finding.IsNote();
+    notes += finding.IsNote() ? 1 : 0;
   }
+  if (!failed && !quiet) std::printf("%s\n", checker.Summary(script_path, notes).c_str());
   return failed;
 }
 

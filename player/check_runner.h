@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "demo_parts.h"
+#include "script/script_finding.h"
 
 namespace vexil {
 
@@ -18,17 +19,20 @@ class CheckRunner {
   void Listen(CWidgetManager* widgets);
   void LibrariesLoaded() { libraries_loaded_ = true; }
 
-  void Add(const std::string& finding) { findings_.push_back(finding); }
-  std::vector<std::string>* findings() { return &findings_; }
-  const std::vector<std::string>& findings() const { return findings_; }
+  void Add(const CScriptFinding& finding) { findings_.push_back(finding); }
+  std::vector<CScriptFinding>* findings() { return &findings_; }
+  const std::vector<CScriptFinding>& findings() const { return findings_; }
 
-  // Adds the player's own checks of the built demo and prints every finding in script order.
-  // True when something other than a note was found.
-  bool Finish(TiXmlElement* root, DemoParts* demo, const std::string& script_folder);
+  // Adds the player's own checks of the built demo (those that need a display only when
+  // `display_open`) and prints every finding in script order, then, unless `quiet` or something
+  // was found, one summary line of the demo at `script_path`. True when something other than a
+  // note was found.
+  bool Finish(TiXmlElement* root, DemoParts* demo, const std::string& script_path,
+              const std::string& script_folder, bool display_open, bool quiet);
 
  private:
   bool libraries_loaded_ = false;
-  std::vector<std::string> findings_;
+  std::vector<CScriptFinding> findings_;
 };
 
 }  // namespace vexil

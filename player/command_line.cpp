@@ -91,6 +91,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
           ParseSyncAddress(args[i + 1], &result.sync_host, &result.sync_port)) {
         ++i;
       }
+    } else if (word == "--loop") {
+      result.loop = true;
+    } else if (word == "--quiet") {
+      result.quiet = true;
     } else if (word == "--start") {
       if (!take_value(&value)) return false;
       if (!ReadNumber(value, &result.start_ms) || result.start_ms < 0 ||
@@ -189,6 +193,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
     *error = "--audio-offset only applies to live playback, not to renders or --check";
     return false;
   }
+  if (result.loop && (capture || check || edit)) {
+    *error = edit ? "--loop is for playback; in --edit mode set a loop with I and O"
+                  : "--loop only applies to live playback, not to renders or --check";
+    return false;
+  }
+  if (result.quiet && !check) {
+    *error = "--quiet only applies to --check";
+    return false;
+  }
   if (result.has_start && check) {
     *error = "--start does not apply to --check";
     return false;
@@ -252,8 +265,11 @@ std::string UsageText() {
          "                 render; --verify takes the rate, span and size from FILE\n"
          "  --strict       a render fails (exit status 1) when a file of the script cannot\n"
          "                 be loaded, instead of playing on without it\n"
-         "  --check        build the demo without drawing and list what playback would\n"
-         "                 skip; exit status 1 when something was found\n"
+         "  --check        build the demo without drawing and list, with their lines, what\n"
+         "                 playback would skip or get wrong (misspelt attributes, missing\n"
+         "                 files, ...); exit status 1 when something was found (notes do\n"
+         "                 not count); when nothing was, one summary line\n"
+         "  --quiet        with --check: print nothing when nothing was found\n"
          "  --edit         play in a window for working on the demo: the keys below move\n"
          "                 through it, and saving the script or a file it names reloads\n"
          "                 the demo at the same time (a broken save keeps the last good\n"
@@ -261,6 +277,9 @@ std::string UsageText() {
          "  --sync [HOST:PORT]  with --edit: link to a sync-tracker editor (default\n"
          "                 127.0.0.1:1338), retried about once a second\n"
          "  --start MS     begin at this demo time, music included (also for renders)\n"
+         "  --loop         live playback: when the demo ends, start again from its start\n"
+         "                 time, music included, until Escape (as the setup dialog's\n"
+         "                 Loop box)\n"
          "  --audio-offset MS  live playback: hear the music MS milliseconds later than\n"
          "                 the picture (earlier when negative), for device latency\n"
          "  --help         show this text\n"

@@ -45,6 +45,10 @@ struct PlayerOptions {
   bool sync = false;
   std::string sync_host = "127.0.0.1";
   uint16_t sync_port = 1338;
+  // Live playback starts again from the start time when the demo ends, until Escape.
+  bool loop = false;
+  // --check prints nothing when it finds nothing (no summary line).
+  bool quiet = false;
 };
 
 // The largest width or height --size takes.

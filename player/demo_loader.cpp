@@ -84,27 +84,31 @@ void DispatchScript(const DemoScript& script, DemoParts* demo, const ProgramStep
 }
 
 void LoadLibraryList(TiXmlElement* element, CWidgetManager* manager,
-                     std::vector<std::string>* findings) {
+                     std::vector<CScriptFinding>* findings) {
   if (!manager->Load("scenecore.dll") && findings) {
-    findings->push_back("the engine library \"scenecore.dll\" cannot be loaded: " +
-                        manager->GetLastError());
+    findings->push_back(
+        {element->Row(), EFindingSeverity::Finding,
+         "the engine library \"scenecore.dll\" cannot be loaded: " + manager->GetLastError()});
   }
   for (TiXmlElement* child = element->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     const char* file = child->Attribute("file");
-    const std::string where = "line " + std::to_string(child->Row()) + ": ";
     if (!file) {
-      if (findings) findings->push_back(where + "library entry without a \"file\" attribute");
+      if (findings) {
+        findings->push_back({child->Row(), EFindingSeverity::Finding,
+                             "library entry without a \"file\" attribute"});
+      }
       continue;
     }
     // A library that does not load is skipped; only a check says so, unless it was refused
     // (a folder in its name, a file that is no plug-in), which the demo's watcher hears too.
     if (manager->Load(file)) continue;
     if (findings) {
-      findings->push_back(where + "library \"" + file +
-                          "\" cannot be loaded: " + manager->GetLastError());
+      findings->push_back(
+          {child->Row(), EFindingSeverity::Finding,
+           "library \"" + std::string(file) + "\" cannot be loaded: " + manager->GetLastError()});
     } else if (manager->LastLoadRefused()) {
-      std::fprintf(stderr, "vexil: %s%s\n", where.c_str(), manager->GetLastError().c_str());
+      std::fprintf(stderr, "vexil: line %d: %s\n", child->Row(), manager->GetLastError().c_str());
     }
   }
 }

@@ -11,6 +11,7 @@
 
 #include "demo_parts.h"
 #include "scenecore.h"
+#include "script/script_finding.h"
 
 namespace vexil {
 
@@ -42,6 +43,6 @@ void DispatchScript(const DemoScript& script, DemoParts* demo, const ProgramStep
 // With `findings`, says there what could not be loaded (check mode); otherwise a library that
 // does not load is skipped silently, as the player always has.
 void LoadLibraryList(TiXmlElement* element, CWidgetManager* manager,
-                     std::vector<std::string>* findings);
+                     std::vector<CScriptFinding>* findings);
 
 }  // namespace vexil

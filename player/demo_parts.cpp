@@ -17,7 +17,8 @@ namespace {
 // Where the loaders find a file the script names (Windows-style names resolved as they resolve
 // them); a missing file is watched under its plain name, so that its arrival is seen.
 std::string WatchedPath(const std::string& name, const std::string& script_folder) {
-  return sys::LookUpFile(name, {sys::FolderPrefix(script_folder)}).path;
+  const std::string home = sys::FolderPrefix(script_folder);
+  return sys::LookUpFile(name, {home}, home).path;
 }
 
 void NamedBy(const CDataProvider* object, const std::string& script_folder,

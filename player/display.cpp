@@ -69,6 +69,7 @@ DisplayOutcome PlayerDisplay::OpenWindowed(const std::string& name, PlayerSettin
   if (settings->setupdialog) {
     CSetupDialog dialog(name.c_str(), settings->width, settings->height, settings->framerate,
                         settings->fullscreen, d3d);
+    dialog.SetLoop(loop_);
     // Cancel ends the run before any window exists.
     if (!dialog.Run()) return DisplayOutcome::kCancelled;
     if (dialog.WasShown()) {
@@ -77,6 +78,7 @@ DisplayOutcome PlayerDisplay::OpenWindowed(const std::string& name, PlayerSettin
       settings->height = static_cast<int16_t>(mode.height);
       settings->framerate = static_cast<int16_t>(mode.refresh_rate);
       settings->fullscreen = dialog.GetFullscreen();
+      loop_ = dialog.GetLoop();
     }
   }
 

@@ -34,6 +34,11 @@ class PlayerDisplay {
 
   void* window() const { return window_; }
 
+  // The Loop box of the setup dialog starts as `on`; loop() tells what the person left it at
+  // (or `on` when no dialog was shown).
+  void OfferLoop(bool on) { loop_ = on; }
+  bool loop() const { return loop_; }
+
  private:
   DisplayOutcome OpenWindowed(const std::string& name, PlayerSettings* settings,
                               CDemoDevice* holder, std::string* error);
@@ -41,6 +46,7 @@ class PlayerDisplay {
                     std::string* error);
 
   void* window_ = nullptr;
+  bool loop_ = false;
 };
 
 }  // namespace vexil

@@ -32,3 +32,29 @@ class LiveClock {
 };
 
 }  // namespace vexil
+
+namespace vexil {
+
+// Demo time for live playback: the live clock's reading plus the start time. With looping on (the
+// setup dialog's Loop box, --loop), the demo starts again from the start time when it ends.
+class PlaybackTime {
+ public:
+  PlaybackTime(float starttime, bool loop) : starttime_(starttime), loop_(loop) {}
+
+  // The demo time at the clock reading `clock_ms`.
+  float At(double clock_ms) const { return static_cast<float>(clock_ms - base_ + starttime_); }
+  // The demo ended at the clock reading `clock_ms`: true when it plays again from the start
+  // time (looping), false when playback ends.
+  bool StartAgain(double clock_ms) {
+    if (!loop_) return false;
+    base_ = clock_ms;
+    return true;
+  }
+
+ private:
+  float starttime_;
+  bool loop_;
+  double base_ = 0.0;  // the clock reading at which the current round began
+};
+
+}  // namespace vexil

@@ -25,7 +25,7 @@ constexpr float kNapThresholdMs = 2.0f;
 
 }  // namespace
 
-void RunPlay(void* window, const PlayerSettings& settings, CTimeline* timeline) {
+void RunPlay(void* window, const PlayerSettings& settings, bool loop, CTimeline* timeline) {
 #ifdef __EMSCRIPTEN__
   // In a web page the page may seek and pause the demo as well.
   RunPageSession(window, settings, timeline);
@@ -37,8 +37,10 @@ void RunPlay(void* window, const PlayerSettings& settings, CTimeline* timeline) 
   // The picture follows the music's clock while music plays, the wall clock otherwise.
   LiveClock clock;
   FrameLimiter limiter(settings.fpslimiter, settings.framerate);
+  PlaybackTime playback(settings.starttime, loop);
   for (;;) {
-    const float now = static_cast<float>(clock.Now() + settings.starttime);
+    const double reading = clock.Now();
+    const float now = playback.At(reading);
     if (StopSignalReceived()) {
       AcknowledgeStop();
       break;
@@ -54,7 +56,12 @@ void RunPlay(void* window, const PlayerSettings& settings, CTimeline* timeline) 
       if (limiter.TimeUntilNextFrame(now) >= kNapThresholdMs) sys::SleepMilliseconds(1);
       continue;
     }
-    if (!timeline->Render(now)) break;
+    if (!timeline->Render(now)) {
+      // The timeline has ended every module (the music stops); looping starts them again.
+      if (!playback.StartAgain(reading)) break;
+      limiter = FrameLimiter(settings.fpslimiter, settings.framerate);
+      continue;
+    }
     limiter.FrameRendered(now);
   }
   sys::HideMouseCursor(false);

@@ -8,6 +8,7 @@ class CTimeline;
 
 namespace vexil {
 
-void RunPlay(void* window, const PlayerSettings& settings, CTimeline* timeline);
+// With `loop`, the demo starts again from its start time when it ends, until Escape.
+void RunPlay(void* window, const PlayerSettings& settings, bool loop, CTimeline* timeline);
 
 }  // namespace vexil

@@ -16,7 +16,7 @@
 #include "system/stop_signal.h"
 
 CPlayerApp::CPlayerApp(const vexil::PlayerOptions& options)
-    : m_options(options), m_demo(std::make_unique<vexil::DemoParts>()) {}
+    : m_options(options), m_demo(std::make_unique<vexil::DemoParts>()), m_loop(options.loop) {}
 
 CPlayerApp::~CPlayerApp() {
   m_demo->timeline.Free();
@@ -97,13 +97,15 @@ int CPlayerApp::Run() {
                                 "\" has no \"settings\" element: there is no "
                                 "display to play the demo on";
     if (mode == vexil::PlayerMode::kCheck) {
-      m_check.Add(message);
+      m_check.Add({script.root->Row(), EFindingSeverity::Finding, message});
     } else {
       Fail(message);
     }
   }
   if (!m_displayOpen) {
-    if (mode == vexil::PlayerMode::kCheck) m_check.Finish(script.root, m_demo.get(), script.folder);
+    if (mode == vexil::PlayerMode::kCheck) {
+      m_check.Finish(script.root, m_demo.get(), script.path, script.folder, false, true);
+    }
     if (m_exitStatus == 0) m_exitStatus = 1;
     return m_exitStatus;
   }
@@ -125,7 +127,9 @@ int CPlayerApp::Run() {
       break;
     }
     case vexil::PlayerMode::kCheck:
-      if (m_check.Finish(script.root, m_demo.get(), script.folder) && m_exitStatus == 0) {
+      if (m_check.Finish(script.root, m_demo.get(), script.path, script.folder, m_displayOpen,
+                         m_options.quiet || m_exitStatus != 0) &&
+          m_exitStatus == 0) {
         m_exitStatus = 1;
       }
       break;
@@ -138,7 +142,7 @@ int CPlayerApp::Run() {
       break;
     }
     default:
-      vexil::RunPlay(m_display.window(), m_settings, &m_demo->timeline);
+      vexil::RunPlay(m_display.window(), m_settings, m_loop, &m_demo->timeline);
       break;
   }
   return m_exitStatus;
@@ -147,12 +151,12 @@ int CPlayerApp::Run() {
 void CPlayerApp::ApplySettings(TiXmlElement* element) {
   if (m_displayTried) {
     // The display exists already: later settings could only contradict it.
-    const std::string message =
-        "line " + std::to_string(element->Row()) + ": a second \"settings\" element is ignored";
+    const CScriptFinding finding{element->Row(), EFindingSeverity::Finding,
+                                 "a second \"settings\" element is ignored"};
     if (m_options.mode == vexil::PlayerMode::kCheck) {
-      m_check.Add(message);
+      m_check.Add(finding);
     } else {
-      std::fprintf(stderr, "vexil: %s\n", message.c_str());
+      std::fprintf(stderr, "vexil: %s\n", finding.Printed().c_str());
     }
     return;
   }
@@ -171,7 +175,12 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
   if (Live()) kind = vexil::DisplayKind::kWindow;
   if (m_options.mode == vexil::PlayerMode::kCheck) kind = vexil::DisplayKind::kNull;
   std::string error;
-  switch (m_display.Open(kind, m_name, &m_settings, &m_demo->demoDevice, &error)) {
+  m_display.OfferLoop(m_loop);
+  const vexil::DisplayOutcome outcome =
+      m_display.Open(kind, m_name, &m_settings, &m_demo->demoDevice, &error);
+  // Only playback loops; edit mode has a loop section of its own.
+  m_loop = m_display.loop() && m_options.mode == vexil::PlayerMode::kPlay;
+  switch (outcome) {
     case vexil::DisplayOutcome::kOpen:
       m_displayOpen = true;
       break;

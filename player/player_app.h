@@ -36,8 +36,8 @@ class CPlayerApp : private vexil::EditHost {
   const vexil::PlayerSettings& GetSettings() const { return m_settings; }
   const char* GetName() const { return m_name.c_str(); }
   vexil::DemoParts& GetDemo() { return *m_demo; }
-  // Findings of a check run, one line each (empty in the other modes).
-  const std::vector<std::string>& GetFindings() const { return m_check.findings(); }
+  // Findings and notes of a check run, in script order (empty in the other modes).
+  const std::vector<CScriptFinding>& GetFindings() const { return m_check.findings(); }
 
  private:
   bool Live() const;
@@ -60,5 +60,6 @@ class CPlayerApp : private vexil::EditHost {
   bool m_displayTried = false;
   bool m_displayOpen = false;
   bool m_cancelled = false;  // the setup dialog was cancelled
+  bool m_loop = false;       // live playback starts again when the demo ends (--loop, Loop box)
   int m_exitStatus = 0;
 };

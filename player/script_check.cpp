@@ -5,13 +5,16 @@
 #include <tinyxml.h>
 
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <set>
 
+#include "fsound/fsound.h"
 #include "params/paramvar.h"
 #include "params/scripttext.h"
 #include "params/value.h"
 #include "scenecore.h"
+#include "script/script_attributes.h"
 #include "system/file_lookup.h"
 #include "system/text_encoding.h"
 #include "timeline/texturemanager.h"
@@ -25,6 +28,13 @@ bool NameIs(const TiXmlElement* element, const char* name) {
 
 std::string Quoted(const char* text) {
   return std::string("\"") + (text ? text : "") + "\"";
+}
+
+// "5000 ms", "1234.5 ms".
+std::string Milliseconds(float ms) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%g ms", static_cast<double>(ms));
+  return text;
 }
 
 }  // namespace
@@ -45,6 +55,30 @@ std::set<std::string> TextsOf(CValue* value) {
   return texts;
 }
 
+std::string ClockText(double ms) {
+  if (!std::isfinite(ms)) return "?";
+  const bool negative = ms < 0;
+  const long long whole = std::llround(std::fabs(ms));
+  const long long seconds = whole / 1000;
+  char text[64];
+  if (seconds >= 3600) {
+    std::snprintf(text, sizeof text, "%s%lld:%02lld:%02lld", negative ? "-" : "", seconds / 3600,
+                  seconds / 60 % 60, seconds % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%s%lld:%02lld", negative ? "-" : "", seconds / 60,
+                  seconds % 60);
+  }
+  std::string result = text;
+  const long long fraction = whole % 1000;
+  if (fraction != 0) {
+    std::snprintf(text, sizeof text, ".%03lld", fraction);
+    std::string digits = text;
+    while (digits.back() == '0') digits.pop_back();
+    result += digits;
+  }
+  return result;
+}
+
 ScriptChecker::ScriptChecker(const CTimeline* timeline, const CResourceManager* resources,
                              const CTextureManager* textures, const std::string& scriptFolder)
     : timeline_(timeline),
@@ -52,25 +86,105 @@ ScriptChecker::ScriptChecker(const CTimeline* timeline, const CResourceManager* 
       textures_(textures),
       scriptFolder_(scriptFolder) {}
 
+double ScriptChecker::MusicLengthMs() const {
+  // Bounded like the music module itself: the file (or the "raw" resource's file) is opened
+  // through the sound library, which knows every format the demo can play.
+  static constexpr unsigned kFileMode = 0x20132u;  // as the music module opens files
+  double longest = -1.0;
+  auto single_text = [](CValue* value) {
+    const std::set<std::string> texts = value ? TextsOf(value) : std::set<std::string>();
+    return texts.size() == 1 ? *texts.begin() : std::string();
+  };
+  for (int i = 0; i < timeline_->GetModuleCount(); ++i) {
+    const CModule* module = timeline_->GetModule(i);
+    if (!musicAt_.count({module->GetScriptLine(), module->GetScriptColumn()})) continue;
+    CValue* loadFrom = module->FindValue("loadfrom");
+    CValue* filename = module->FindValue("filename");
+    if (!loadFrom || !filename) continue;
+    std::string file = single_text(filename);
+    if (strcasecmp(single_text(loadFrom).c_str(), "memory") == 0) {
+      const CResource* raw = resources_->GetResource(file.c_str());
+      file = raw ? single_text(raw->FindValue("filename")) : std::string();
+    }
+    if (file.empty()) continue;
+    const sys::FileLookup lookup =
+        sys::LookUpFile(file, {sys::FolderPrefix(scriptFolder_)}, sys::FolderPrefix(scriptFolder_));
+    if (lookup.kind != sys::FileKind::kRegular) continue;
+    FSOUND_STREAM* stream = FSOUND_Stream_Open(lookup.path.c_str(), kFileMode, 0, 0);
+    if (!stream) continue;
+    const int length = FSOUND_Stream_GetLengthMs(stream);
+    FSOUND_Stream_Close(stream);
+    if (length > longest) longest = length;
+  }
+  return longest;
+}
+
+std::string ScriptChecker::Summary(const std::string& name, int notes) const {
+  std::set<int> layers;
+  double first = 0.0;
+  double last = 0.0;
+  const int modules = timeline_->GetModuleCount();
+  for (int i = 0; i < modules; ++i) {
+    const CModule* module = timeline_->GetModule(i);
+    layers.insert(module->GetLayer());
+    if (i == 0 || module->GetStartTime() < first) first = module->GetStartTime();
+    if (i == 0 || module->GetEndTime() > last) last = module->GetEndTime();
+  }
+  auto count = [](int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string line = name + ": " + count(modules, "module", "modules") + " on " +
+                     count(static_cast<int>(layers.size()), "layer", "layers") + ", " +
+                     count(resources_->GetResourceCount(), "resource", "resources");
+  if (modules > 0) line += ", " + ClockText(first) + "\xE2\x80\x93" + ClockText(last);
+  const double music = MusicLengthMs();
+  line += music >= 0 ? ", music " + ClockText(music) : std::string(", no music");
+  line += " \xE2\x80\x94 no problems";
+  if (notes > 0) line += " (" + count(notes, "note", "notes") + ")";
+  return line;
+}
+
 void ScriptChecker::Report(int line, const std::string& text) {
-  findings_.push_back("line " + std::to_string(line) + ": " + text);
+  findings_.push_back({line, EFindingSeverity::Finding, text});
+}
+
+void ScriptChecker::Note(int line, const std::string& text) {
+  findings_.push_back({line, EFindingSeverity::Note, text});
 }
 
 void ScriptChecker::Report(const TiXmlElement* element, const std::string& text) {
   Report(element ? element->Row() : 0, text);
 }
 
-void ScriptChecker::CheckScript(const TiXmlElement* root) {
+void ScriptChecker::CheckAttributes(const TiXmlElement* element,
+                                    std::initializer_list<const char*> known) {
+  for (const TiXmlAttribute* attribute = element->FirstAttribute(); attribute;
+       attribute = attribute->Next()) {
+    const char* name = attribute->Name();
+    bool read = false;
+    for (const char* k : known) read = read || std::string(k) == name;
+    if (!read) Report(element, UnknownAttributeText(element, name, known));
+  }
+}
+
+void ScriptChecker::CheckScript(const TiXmlElement* root, bool built) {
   if (!root) return;
   if (!root->Attribute("name")) Report(root, "the root element has no \"name\" attribute");
+  CheckAttributes(root, {"name"});
   // Elements are handled in document order: what needs the display or the plug-in types
   // must come after "settings" and "libraries".
   bool seen_settings = false;
   bool seen_libraries = false;
+  // A script with no <settings> at all has been told so once: no element comes "before" it.
+  bool has_settings = false;
+  for (const TiXmlElement* child = root->FirstChildElement(); child;
+       child = child->NextSiblingElement()) {
+    has_settings = has_settings || NameIs(child, "settings");
+  }
   for (const TiXmlElement* child = root->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     const bool builds = NameIs(child, "resources") || NameIs(child, "timeline");
-    if (builds && !seen_settings) {
+    if (builds && !seen_settings && has_settings) {
       Report(child, "<" + std::string(child->Value()) +
                         "> comes before <settings>: without a display nothing in it is built");
     } else if (builds && !seen_libraries) {
@@ -80,18 +194,38 @@ void ScriptChecker::CheckScript(const TiXmlElement* root) {
     }
     if (NameIs(child, "settings")) {
       seen_settings = true;
+      CheckAttributes(child, {});
       CheckSettings(child);
     } else if (NameIs(child, "libraries")) {
       seen_libraries = true;  // load failures were reported while the libraries were loaded
+      CheckAttributes(child, {});
+      for (const TiXmlElement* library = child->FirstChildElement(); library;
+           library = library->NextSiblingElement()) {
+        CheckAttributes(library, {"file"});
+      }
     } else if (NameIs(child, "resources")) {
       // What the engine could not build it reported itself.
+      CheckAttributes(child, {});
     } else if (NameIs(child, "timeline")) {
-      CheckTargets(child);
+      CheckAttributes(child, {});
+      for (const TiXmlElement* module = child->FirstChildElement(); module;
+           module = module->NextSiblingElement()) {
+        const char* type = module->Attribute("type");
+        if (type && strcasecmp(type, "fmod") == 0)
+          musicAt_.insert({module->Row(), module->Column()});
+      }
+      // Without a display nothing was built: every target would seem missing.
+      if (built) CheckTargets(child);
       CheckMaterialOrder(child);
     } else {
-      Report(child, "element <" + std::string(child->Value()) + "> is not read by the player");
+      std::string text = "element <" + std::string(child->Value()) + "> is not read by the player";
+      const std::string nearest =
+          NearestKnownName(child->Value(), {"settings", "libraries", "resources", "timeline"});
+      if (!nearest.empty()) text += ": did you mean <" + nearest + ">?";
+      Report(child, text);
     }
   }
+  CheckSharedEnds();
   for (int i = 0; i < resources_->GetResourceCount(); ++i) {
     CheckReferences(resources_->GetResourceAt(i));
   }
@@ -107,8 +241,16 @@ void ScriptChecker::CheckSettings(const TiXmlElement* settings) {
     bool known = false;
     for (const char* name : kKnown) known = known || NameIs(child, name);
     if (!known) {
-      Report(child, "unknown setting <" + std::string(child->Value()) + "> is ignored");
-    } else if (!child->Attribute("value")) {
+      std::string text = "unknown setting <" + std::string(child->Value()) + "> is ignored";
+      const std::string nearest =
+          NearestKnownName(child->Value(), {"width", "height", "framerate", "bpp", "fullscreen",
+                                            "setupdialog", "starttime", "fpslimiter"});
+      if (!nearest.empty()) text += ": did you mean <" + nearest + ">?";
+      Report(child, text);
+      continue;
+    }
+    CheckAttributes(child, {"value"});
+    if (!child->Attribute("value")) {
       Report(child, "setting <" + std::string(child->Value()) +
                         "> has no \"value\" attribute and is ignored");
     }
@@ -161,6 +303,43 @@ void ScriptChecker::CheckModuleTargets(const TiXmlElement* module) {
       if (NameIs(key, "key")) check_value(key);
     }
     CheckKeyOrder(target, "a render-target schedule");
+  }
+}
+
+void ScriptChecker::CheckSharedEnds() {
+  // Per layer, the modules by their end time; a module that starts exactly where another on its
+  // layer ends shares that instant with it, since both ends of a span are inclusive.
+  std::map<std::pair<int, float>, std::vector<const CModule*>> endingAt;
+  for (int i = 0; i < timeline_->GetModuleCount(); ++i) {
+    const CModule* module = timeline_->GetModule(i);
+    if (!std::isfinite(module->GetStartTime()) || !std::isfinite(module->GetEndTime()) ||
+        module->GetEndTime() < module->GetStartTime()) {
+      continue;
+    }
+    endingAt[{module->GetLayer(), module->GetEndTime()}].push_back(module);
+  }
+  for (int i = 0; i < timeline_->GetModuleCount(); ++i) {
+    const CModule* later = timeline_->GetModule(i);
+    if (!std::isfinite(later->GetStartTime()) || later->GetEndTime() <= later->GetStartTime()) {
+      continue;
+    }
+    const auto found = endingAt.find({later->GetLayer(), later->GetStartTime()});
+    if (found == endingAt.end()) continue;
+    std::vector<int> lines;
+    for (const CModule* earlier : found->second) {
+      if (earlier == later || earlier->GetStartTime() >= earlier->GetEndTime()) continue;
+      lines.push_back(earlier->GetScriptLine());
+    }
+    if (lines.empty()) continue;
+    std::string where = lines.size() == 1 ? "the module on line " : "the modules on lines ";
+    for (size_t k = 0; k < lines.size(); ++k) {
+      where += (k == 0 ? "" : k + 1 == lines.size() ? " and " : ", ") + std::to_string(lines[k]);
+    }
+    Note(later->GetScriptLine(),
+         "this module starts at " + Milliseconds(later->GetStartTime()) + ", where " + where +
+             " on the same layer " + (lines.size() == 1 ? "ends" : "end") +
+             ": \"end\" is inclusive, so both draw the frame at " +
+             Milliseconds(later->GetStartTime()) + " (start it a little later to hand over)");
   }
 }
 
@@ -226,11 +405,12 @@ void ScriptChecker::CheckReferences(CDataProvider* object) {
       switch (refers) {
         case EValueRefers::File: {
           // The lookup playback makes, so that the check finds what the player will open.
-          const sys::FileLookup lookup = sys::LookUpFile(text, {sys::FolderPrefix(scriptFolder_)});
+          const std::string home = sys::FolderPrefix(scriptFolder_);
+          const sys::FileLookup lookup = sys::LookUpFile(text, {home}, home);
           const sys::FileLookupReport report = sys::DescribeFileLookup(
               "file " + Quoted(sys::Printable(text).c_str()), lookup, "the script's folder");
           if (!report.problem.empty()) Report(line, report.problem);
-          if (!report.note.empty()) Report(line, "note: " + report.note);
+          if (!report.note.empty()) Note(line, report.note);
           break;
         }
         case EValueRefers::Resource:

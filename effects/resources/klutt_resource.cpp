@@ -74,7 +74,8 @@ bool CKluttResource::Init() {
       // Joined as it stands: "texturedir" carries its own separator.
       const std::string name =
           vexil::sys::IsWindowsAbsolutePath(file) ? std::string(file) : textureDir + file;
-      const vexil::sys::FileLookup texture = vexil::sys::LookUpDemoFile(name, homes, homesText);
+      const vexil::sys::FileLookup texture =
+          vexil::sys::LookUpDemoFile(name, homes, homesText, ScriptFolderOf(this));
       ReportFileLookup(this,
                        "texture file \"" + vexil::sys::Printable(name) + "\" of mesh \"" +
                            vexil::sys::Printable(static_cast<const char*>(m_filename)) + "\"",

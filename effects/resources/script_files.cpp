@@ -7,11 +7,14 @@ namespace effects {
 
 const char kScriptFolderText[] = "the script's folder";
 
-vexil::sys::FileLookup FindScriptFile(const CDataProvider* owner, const char* name) {
+std::string ScriptFolderOf(const CDataProvider* owner) {
   const CWidgetManager* widgets = owner ? owner->GetWidgetManager() : nullptr;
-  const std::string folder = widgets ? widgets->GetScriptFolder() : std::string();
-  return vexil::sys::LookUpDemoFile(name ? name : "", {vexil::sys::FolderPrefix(folder)},
-                                    kScriptFolderText);
+  return vexil::sys::FolderPrefix(widgets ? widgets->GetScriptFolder() : std::string());
+}
+
+vexil::sys::FileLookup FindScriptFile(const CDataProvider* owner, const char* name) {
+  const std::string home = ScriptFolderOf(owner);
+  return vexil::sys::LookUpDemoFile(name ? name : "", {home}, kScriptFolderText, home);
 }
 
 void ReportFileLookup(const CDataProvider* owner, const std::string& subject,
@@ -20,9 +23,9 @@ void ReportFileLookup(const CDataProvider* owner, const std::string& subject,
   if (!widgets) return;
   const vexil::sys::FileLookupReport report =
       vexil::sys::DescribeFileLookup(subject, lookup, homesText);
-  const std::string where = "line " + std::to_string(owner->GetScriptLine()) + ": ";
-  if (!report.problem.empty()) widgets->Report(where + report.problem);
-  if (!report.note.empty()) widgets->Report(where + "note: " + report.note);
+  const int line = owner->GetScriptLine();
+  if (!report.problem.empty()) widgets->Report(line, report.problem);
+  if (!report.note.empty()) widgets->Note(line, report.note);
 }
 
 void ReportUnusableFile(const CDataProvider* owner, const vexil::sys::FileLookup& lookup,
@@ -33,7 +36,7 @@ void ReportUnusableFile(const CDataProvider* owner, const vexil::sys::FileLookup
 void ReportForCheck(const CDataProvider* owner, const std::string& problem) {
   const CWidgetManager* widgets = owner ? owner->GetWidgetManager() : nullptr;
   if (!widgets) return;
-  widgets->Report("line " + std::to_string(owner->GetScriptLine()) + ": " + problem);
+  widgets->Report(owner->GetScriptLine(), problem);
 }
 
 }  // namespace effects

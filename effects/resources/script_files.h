@@ -14,9 +14,13 @@ namespace effects {
 extern const char kScriptFolderText[];
 
 // Looks `name` up for `owner` (its widget manager knows the script's folder; without one the
-// working directory stands in). A note on stderr tells what an absolute Windows path or an
-// ambiguous name was taken to be.
+// working directory stands in): in the working folder first, then in the script's folder. A note on
+// stderr tells what an absolute Windows path or an ambiguous name was taken to be.
 vexil::sys::FileLookup FindScriptFile(const CDataProvider* owner, const char* name);
+
+// Where the files `owner`'s script names are looked for after the working folder: the script's
+// folder as a prefix ("demo/"), "" when that is the working folder or unknown.
+std::string ScriptFolderOf(const CDataProvider* owner);
 
 // For --check: what the lookup of a file that `owner` found by itself (not through one of its
 // values, which the check examines on its own) had to guess or could not find, reported with

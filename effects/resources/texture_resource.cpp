@@ -1,5 +1,7 @@
 // "texture" resource: D3DX loading for pictures (sizes rounded to powers of two, full mip chain,
-// colour key), or a 1-level X8R8G8B8 render target paired with a D16 depth-stencil surface.
+// colour key), or a 1-level render target paired with a D16 depth-stencil surface: X8R8G8B8,
+// opaque, as demos have always had it, or A8R8G8B8 when the script asks for "alpha", so that
+// a target cleared to transparent can be laid over the picture with ordinary blending.
 #include "texture_resource.h"
 
 #include <cstdio>
@@ -14,12 +16,13 @@
 namespace effects {
 
 CTextureResource::CTextureResource()
-    : m_filename(""), m_width(0), m_height(0), m_type(kTypeImage), m_colorKey(0u) {
+    : m_filename(""), m_width(0), m_height(0), m_type(kTypeImage), m_colorKey(0u), m_alpha(0) {
   AddValue(&m_filename, "filename", EValueRefers::File);
   AddValue(&m_width, "width");
   AddValue(&m_height, "height");
   AddValue(&m_type, "type");
   AddValue(&m_colorKey, "colorkey");
+  AddValue(&m_alpha, "alpha");
 }
 
 bool CTextureResource::Init() {
@@ -51,9 +54,10 @@ bool CTextureResource::Init() {
   } else {
     const int32_t width = m_width;
     const int32_t height = m_height;
-    if (!m_pD3DDevice || FAILED(D3DXCreateTexture(
-                             m_pD3DDevice, static_cast<UINT>(width), static_cast<UINT>(height), 1,
-                             D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &texture))) {
+    const D3DFORMAT format = static_cast<int32_t>(m_alpha) != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    if (!m_pD3DDevice ||
+        FAILED(D3DXCreateTexture(m_pD3DDevice, static_cast<UINT>(width), static_cast<UINT>(height),
+                                 1, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &texture))) {
       const std::string& why = d3dx::LastLoadFailure();
       ReportForCheck(this, "texture \"" + std::string(GetName()) +
                                "\": cannot make a render target of " + std::to_string(width) +

@@ -24,6 +24,7 @@ class CTextureResource : public CResource {
   CValueLong m_height;
   CValueLong m_type;
   CValueColor m_colorKey;
+  CValueLong m_alpha;  // render targets: not 0 for an alpha channel (A8R8G8B8)
 };
 
 }  // namespace effects

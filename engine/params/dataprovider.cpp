@@ -7,8 +7,10 @@
 
 #include "params/param.h"
 #include "params/paramvar.h"
+#include "params/scripttext.h"
 #include "params/value.h"
 #include "script/plugin.h"
+#include "script/script_attributes.h"
 #include "script/widgetmanager.h"
 
 CDataProvider::CDataProvider() = default;
@@ -55,10 +57,6 @@ std::string Quoted(const char* text) {
   return std::string("\"") + (text ? text : "") + "\"";
 }
 
-std::string Where(const TiXmlElement* element) {
-  return "line " + std::to_string(element->Row()) + ": ";
-}
-
 // For script checking: keyed parameters assume keys in ascending time.
 void CheckKeyOrder(const CParam* param, const TiXmlElement* element,
                    const CWidgetManager& manager) {
@@ -67,27 +65,65 @@ void CheckKeyOrder(const CParam* param, const TiXmlElement* element,
   const CParamKeyframe* previous = nullptr;
   for (const CParamKeyframe* key : keyed->GetKeys()) {
     if (previous && key->GetTime() < previous->GetTime()) {
-      manager.Report(Where(element) + "the keys of parameter " +
-                     Quoted(element->Attribute("name")) + " are out of time order (" +
-                     std::to_string(key->GetTime()) + " after " +
-                     std::to_string(previous->GetTime()) + ")");
+      manager.Report(element->Row(), "the keys of parameter " + Quoted(element->Attribute("name")) +
+                                         " are out of time order (" +
+                                         std::to_string(key->GetTime()) + " after " +
+                                         std::to_string(previous->GetTime()) + ")");
       return;
     }
     previous = key;
   }
 }
 
+// For script checking: the attributes some parameter type reads (the constants read "value" or
+// the coordinates, keyed ones "loopstart" and "loopend" and their keys; "track" and "beat" place
+// keys in musical time), and loop keys the keys do not have.
+void CheckParamElement(const TiXmlElement* element, const CWidgetManager& manager) {
+  if (!manager.IsReporting()) return;
+  ReportUnknownAttributes(
+      &manager, element, {"name", "type", "value", "x", "y", "z", "loopstart", "loopend", "track"});
+  int keys = 0;
+  for (const TiXmlElement* key = element->FirstChildElement(); key;
+       key = key->NextSiblingElement()) {
+    if (strcasecmp(key->Value(), "key") != 0) continue;
+    ++keys;
+    ReportUnknownAttributes(&manager, key, {"time", "value", "x", "y", "z", "beat"});
+  }
+  const char* startText = element->Attribute("loopstart");
+  const char* endText = element->Attribute("loopend");
+  const int loopStart = startText ? ScriptInt(startText) : 0;
+  const int loopEnd = endText ? ScriptInt(endText) : 0;
+  const std::string param = "parameter " + Quoted(element->Attribute("name"));
+  if (loopEnd > keys) {
+    manager.Report(element->Row(), "the loop end of " + param + " is key " +
+                                       std::to_string(loopEnd) + ", beyond its last key (" +
+                                       std::to_string(keys) + "): the keys do not loop as meant");
+  } else if (loopStart > keys) {
+    manager.Report(element->Row(), "the loop start of " + param + " is key " +
+                                       std::to_string(loopStart) + ", beyond its last key (" +
+                                       std::to_string(keys) + ")");
+  }
+  if (loopStart > 0 && loopEnd > 0 && loopEnd < loopStart) {
+    manager.Report(element->Row(), "the loop of " + param + " ends (key " +
+                                       std::to_string(loopEnd) + ") before it starts (key " +
+                                       std::to_string(loopStart) +
+                                       "): it loops from time 0 instead");
+  }
+}
+
 }  // namespace
 
 void CDataProvider::BindParam(TiXmlElement* paramElement) {
+  if (m_widgetManager) CheckParamElement(paramElement, *m_widgetManager);
   const char* name = paramElement->Attribute("name");
   CValue* value = FindValue(name);
   if (!value) {
     if (m_widgetManager) {
       const TiXmlElement* owner = paramElement->Parent()->ToElement();
-      m_widgetManager->Report(Where(paramElement) +
+      m_widgetManager->Report(paramElement->Row(),
                               Quoted(owner ? owner->Attribute("type") : nullptr) +
-                              " has no value named " + Quoted(name) + ": the parameter is ignored");
+                                  " has no value named " + Quoted(name) +
+                                  ": the parameter is ignored");
     }
     return;
   }
@@ -95,7 +131,7 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   // listens.
   if (m_widgetManager) {
     const std::string problem = m_widgetManager->GetSync().TakeSettingsProblem();
-    if (!problem.empty()) m_widgetManager->Report(problem);
+    if (!problem.empty()) m_widgetManager->Report(0, problem);
   }
   CParam** slot = value->GetParam();
   // Without a manager no parameter can be made; the value then keeps its default, as it
@@ -107,13 +143,14 @@ void CDataProvider::BindParam(TiXmlElement* paramElement) {
   // the value unbound. The refused object stays with the manager, which frees it.
   if (!object || !value->Accepts(object)) {
     if (m_widgetManager && !object) {
-      m_widgetManager->Report(Where(paramElement) + "unknown parameter type " +
-                              Quoted(paramElement->Attribute("type")) + " for " + Quoted(name) +
-                              ": the value keeps its default");
+      m_widgetManager->Report(paramElement->Row(),
+                              "unknown parameter type " + Quoted(paramElement->Attribute("type")) +
+                                  " for " + Quoted(name) + ": the value keeps its default");
     } else if (object) {
-      m_widgetManager->Report(Where(paramElement) + "parameter type " +
-                              Quoted(paramElement->Attribute("type")) + " does not fit the value " +
-                              Quoted(value->GetName()) + ": the value keeps its default");
+      m_widgetManager->Report(paramElement->Row(),
+                              "parameter type " + Quoted(paramElement->Attribute("type")) +
+                                  " does not fit the value " + Quoted(value->GetName()) +
+                                  ": the value keeps its default");
     }
     *slot = nullptr;
     return;

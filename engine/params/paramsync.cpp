@@ -13,18 +13,19 @@ void CSyncTrackBinding::Bind(CParam* param, const TiXmlElement* element,
                              const char* const* suffixes, int count) {
   CWidgetManager* manager = param->GetWidgetManager();
   if (!manager || !element) return;
-  const std::string where = "line " + std::to_string(element->Row()) + ": ";
+  const int line = element->Row();
   const char* name = element->Attribute("name");
   const char* track = element->Attribute("track");
   if (!track) {
-    manager->Report(where + "the sync parameter \"" + (name ? name : "") +
-                    "\" names no \"track\": it reads 0");
+    manager->Report(line, std::string("the sync parameter \"") + (name ? name : "") +
+                              "\" names no \"track\": it reads 0");
     return;
   }
   CSyncContext& sync = manager->GetSync();
   if (!sync.HasBpm()) {
-    manager->Report(where + "the sync parameter \"" + (name ? name : "") + "\" reads track \"" +
-                    track + "\" but the script sets no usable \"bpm\": it reads 0");
+    manager->Report(line, std::string("the sync parameter \"") + (name ? name : "") +
+                              "\" reads track \"" + track +
+                              "\" but the script sets no usable \"bpm\": it reads 0");
     return;
   }
   m_sync = &sync;
@@ -33,7 +34,7 @@ void CSyncTrackBinding::Bind(CParam* param, const TiXmlElement* element,
     std::string problem;
     m_tracks[i] =
         sync.UseTrack(std::string(track) + suffixes[i], manager->GetScriptFolder(), &problem);
-    if (!problem.empty()) manager->Report(where + problem);
+    if (!problem.empty()) manager->Report(line, problem);
   }
 }
 

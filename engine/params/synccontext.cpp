@@ -164,8 +164,9 @@ float ScriptKeyTime(const TiXmlElement* key, const CDataProvider* owner, CWidget
   const CSyncContext* sync = manager ? &manager->GetSync() : nullptr;
   if (!sync || !sync->HasBpm()) {
     if (manager) {
-      manager->Report("line " + std::to_string(key->Row()) + ": a key gives beat \"" + beat +
-                      "\" but the script sets no usable \"bpm\": the key is at time 0");
+      manager->Report(key->Row(),
+                      std::string("a key gives beat \"") + beat +
+                          "\" but the script sets no usable \"bpm\": the key is at time 0");
     }
     return 0.0f;
   }

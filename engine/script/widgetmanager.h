@@ -10,6 +10,7 @@
 #include "params/synccontext.h"
 #include "script/linkedlist.h"
 #include "script/plugin.h"
+#include "script/script_finding.h"
 
 class CDataProvider;
 
@@ -61,15 +62,22 @@ class CWidgetManager {
   // Why the most recent CreateInstance made nothing ("" after a success).
   const std::string& GetCreateError() const { return m_createError; }
 
-  // Script checking: the reporter receives one line, starting "line N: ", for everything the
-  // engine skips silently while a script is read (objects whose type cannot be made, values
-  // no object has, parameters that do not fit, keys out of time order, resource names that
-  // cannot be found, modules that never play). Without a reporter nothing is said.
-  using Reporter = std::function<void(const std::string& message)>;
+  // Script checking: the reporter receives, with its script line, everything the engine skips
+  // silently while a script is read (objects whose type cannot be made, values no object has,
+  // parameters that do not fit, keys out of time order, resource names that cannot be found,
+  // modules that never play). Without a reporter nothing is said.
+  using Reporter = std::function<void(const CScriptFinding& finding)>;
   void SetReporter(Reporter reporter) { m_reporter = std::move(reporter); }
-  void Report(const std::string& message) const {
-    if (m_reporter) m_reporter(message);
+  void Report(const CScriptFinding& finding) const {
+    if (m_reporter) m_reporter(finding);
   }
+  void Report(int line, const std::string& text) const {
+    Report(CScriptFinding{line, EFindingSeverity::Finding, text});
+  }
+  void Note(int line, const std::string& text) const {
+    Report(CScriptFinding{line, EFindingSeverity::Note, text});
+  }
+  bool IsReporting() const { return static_cast<bool>(m_reporter); }
 
   // The demo's tempo and sync tracks, which parameters made through this manager read.
   CSyncContext& GetSync() { return m_sync; }

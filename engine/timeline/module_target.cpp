@@ -7,6 +7,7 @@
 
 #include "params/scripttext.h"
 #include "params/synccontext.h"
+#include "script/script_attributes.h"
 #include "timeline/demodevice.h"
 #include "timeline/module.h"
 #include "timeline/texturemanager.h"
@@ -33,6 +34,7 @@ void CModule::Parse(TiXmlElement* element) {
 }
 
 void CModule::ParseTarget(TiXmlElement* target) {
+  ReportUnknownAttributes(GetWidgetManager(), target, {"value"});
   TiXmlElement* key = target->FirstChildElement();
   if (!key) {
     AppendKey(0.0f, AttributeText(target, "value"));
@@ -40,6 +42,8 @@ void CModule::ParseTarget(TiXmlElement* target) {
   }
   for (; key; key = key->NextSiblingElement()) {
     if (strcasecmp(key->Value(), "key") != 0) continue;
+    // "beat" places a key in musical time.
+    ReportUnknownAttributes(GetWidgetManager(), key, {"time", "value", "beat"});
     AppendKey(ScriptKeyTime(key, this, GetWidgetManager()), AttributeText(key, "value"));
   }
 }

@@ -8,6 +8,7 @@
 
 #include "params/scripttext.h"
 #include "script/plugin.h"
+#include "script/script_attributes.h"
 #include "script/widgetmanager.h"
 #include "timeline/demodevice.h"
 #include "timeline/fixedname.h"
@@ -22,10 +23,10 @@ void CResourceManager::Parse(TiXmlElement* element) {
   for (TiXmlElement* child = element->FirstChildElement(); child;
        child = child->NextSiblingElement()) {
     const char* type = child->Attribute("type");
-    const std::string where = "line " + std::to_string(child->Row()) + ": ";
+    const int line = child->Row();
     if (!type) {
-      widgets->Report(where + "resource element <" + child->Value() +
-                      "> has no \"type\" attribute and is skipped");
+      widgets->Report(line, std::string("resource element <") + child->Value() +
+                                "> has no \"type\" attribute and is skipped");
       continue;
     }
     // A library may list a resource type whose object is no CResource; such an object stays
@@ -33,18 +34,18 @@ void CResourceManager::Parse(TiXmlElement* element) {
     CDataProvider* made = widgets->CreateInstance(type, PLUGIN_KIND_RESOURCE);
     CResource* resource = dynamic_cast<CResource*>(made);
     if (!resource) {
-      widgets->Report(
-          where +
-          (made ? "\"" + std::string(type) + "\" is no resource" : widgets->GetCreateError()) +
-          ", so it is skipped");
+      widgets->Report(line, (made ? "\"" + std::string(type) + "\" is no resource"
+                                  : widgets->GetCreateError()) +
+                                ", so it is skipped");
       continue;
     }
+    ReportUnknownAttributes(widgets, child, {"type", "name"});
     const char* name = AttributeText(child, "name");
     if (!*name) {
-      widgets->Report(where + "resource without a \"name\": nothing can use it");
+      widgets->Report(line, "resource without a \"name\": nothing can use it");
     } else if (GetResource(name)) {
-      widgets->Report(where + "a resource named \"" + name +
-                      "\" comes earlier: this one can never be found");
+      widgets->Report(line, "a resource named \"" + std::string(name) +
+                                "\" comes earlier: this one can never be found");
     }
     resource->SetName(name);
     resource->SetScriptPosition(child->Row(), child->Column());

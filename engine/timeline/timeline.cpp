@@ -10,17 +10,10 @@
 
 #include "params/scripttext.h"
 #include "script/plugin.h"
+#include "script/script_attributes.h"
 #include "script/widgetmanager.h"
 #include "timeline/demodevice.h"
 #include "timeline/module.h"
-
-namespace {
-
-std::string Where(const TiXmlElement* element) {
-  return "line " + std::to_string(element->Row()) + ": ";
-}
-
-}  // namespace
 
 CTimeline::~CTimeline() = default;
 
@@ -31,8 +24,8 @@ void CTimeline::Parse(TiXmlElement* element) {
          child = child->NextSiblingElement()) {
       const char* type = child->Attribute("type");
       if (!type) {
-        widgets->Report(Where(child) + "module element <" + child->Value() +
-                        "> has no \"type\" attribute and is skipped");
+        widgets->Report(child->Row(), std::string("module element <") + child->Value() +
+                                          "> has no \"type\" attribute and is skipped");
         continue;
       }
       // A catalogue entry of kind "module" whose object is no CModule cannot be driven; it
@@ -40,22 +33,28 @@ void CTimeline::Parse(TiXmlElement* element) {
       CDataProvider* made = widgets->CreateInstance(type, PLUGIN_KIND_MODULE);
       CModule* module = dynamic_cast<CModule*>(made);
       if (!module) {
-        widgets->Report(
-            Where(child) +
-            (made ? "\"" + std::string(type) + "\" is no module" : widgets->GetCreateError()) +
-            ", so it is skipped");
+        widgets->Report(child->Row(), (made ? "\"" + std::string(type) + "\" is no module"
+                                            : widgets->GetCreateError()) +
+                                          ", so it is skipped");
         continue;
       }
       module->SetDemoDevice(m_pDemoDevice);
+      ReportUnknownAttributes(widgets, child, {"type", "start", "end", "layer"});
       // Absent attributes read as 0, like text without a number.
+      for (const char* bound : {"start", "end"}) {
+        if (!child->Attribute(bound)) {
+          widgets->Report(child->Row(), "module \"" + std::string(type) + "\" has no \"" + bound +
+                                            "\": it reads as 0 ms");
+        }
+      }
       module->SetStart(AttributeFloat(child, "start"));
       module->SetEnd(AttributeFloat(child, "end"));
       module->SetLayer(static_cast<int16_t>(AttributeInt(child, "layer")));
       module->SetScriptPosition(child->Row(), child->Column());
       module->Parse(child);
       if (module->GetEndTime() < module->GetStartTime()) {
-        widgets->Report(Where(child) + "module \"" + type +
-                        "\" ends before it starts and never plays");
+        widgets->Report(child->Row(), "module \"" + std::string(type) +
+                                          "\" ends before it starts and never plays");
       }
       module->SetTimeLine(this);
       module->SetViewportRect({0, 0, m_pDemoDevice->m_width, m_pDemoDevice->m_height});

@@ -201,7 +201,8 @@ bool IsWindowsAbsolutePath(const std::string& name) {
   return drive || (!name.empty() && name[0] == '\\');
 }
 
-FileLookup LookUpFile(const std::string& name, const std::vector<std::string>& homes) {
+FileLookup LookUpFile(const std::string& name, const std::vector<std::string>& homes,
+                      const std::string& fallback) {
   FileLookup result;
   std::string slashed = name;
   std::replace(slashed.begin(), slashed.end(), '\\', '/');
@@ -220,7 +221,12 @@ FileLookup LookUpFile(const std::string& name, const std::vector<std::string>& h
   }
   Budget budget;
   if (!IsWindowsAbsolutePath(name) || KindAt(name) != FileKind::kMissing) {
-    FindLoosely(name, &budget, &result);
+    if (FindLoosely(name, &budget, &result) || fallback.empty() || name[0] == '/') return result;
+    FileLookup beside;
+    if (FindLoosely(fallback + name, &budget, &beside)) {
+      beside.inFallback = true;
+      return beside;
+    }
     return result;
   }
 
@@ -288,7 +294,11 @@ FileLookupReport DescribeFileLookup(const std::string& subject, const FileLookup
         Quoted(lookup.ambiguousFolder) + " differ only in letter case; the player takes " +
         Quoted(lookup.ambiguous.front()) + ", the first in byte order");
   }
-  if (problem.empty() && lookup.loose) {
+  if (problem.empty() && lookup.inFallback) {
+    report.note = subject + " is not in the working folder; the player uses " +
+                  Quoted(lookup.path) + ", beside the script" +
+                  (lookup.loose ? " (found without regard to letter case)" : "");
+  } else if (problem.empty() && lookup.loose) {
     report.note = subject + " is taken to be " + Quoted(lookup.path) +
                   " (found without regard to letter case)";
   }
@@ -296,8 +306,8 @@ FileLookupReport DescribeFileLookup(const std::string& subject, const FileLookup
 }
 
 FileLookup LookUpDemoFile(const std::string& name, const std::vector<std::string>& homes,
-                          const std::string& homesText) {
-  FileLookup lookup = LookUpFile(name, homes);
+                          const std::string& homesText, const std::string& fallback) {
+  FileLookup lookup = LookUpFile(name, homes, fallback);
   if (lookup.windowsPath || !lookup.ambiguous.empty()) {
     const FileLookupReport report = DescribeFileLookup(Quoted(name), lookup, homesText);
     std::fprintf(stderr, "vexil: note: %s\n", report.problem.c_str());

@@ -18,6 +18,9 @@ struct FileLookup {
   FileKind kind = FileKind::kMissing;
   // A part of the path matched only without regard to letter case or character encoding.
   bool loose = false;
+  // A relative name that is not in the working folder was found under the fallback folder (the
+  // script's own folder); `path` is that file.
+  bool inFallback = false;
   // The name is an absolute Windows path ("C:\demo\logo.png", "\\server\share\logo.png",
   // "\demo\logo.png"), which names no file here; `path` is what was found under a home.
   bool windowsPath = false;
@@ -39,13 +42,17 @@ struct FileLookup {
 //    that sense, the first in byte order is taken ("Logo.png" before "logo.png"). A part that is
 //    not valid UTF-8 is read as Windows-1252, so "t\xEAte.png" finds "tête.png". Relative names
 //    are relative to the working directory; ".." goes up as usual.
+// 2a. a relative name found nowhere from the working directory is looked for in the same way
+//    under `fallback` (a prefix such as "demo/"; "" for none): a demo's files lie beside its
+//    script, so "vexil path/to/demo.xml" plays from any working folder.
 // 3. an absolute Windows path is looked for under each of `homes` in turn (prefixes put in front
 //    as they stand, such as "demo/" or ""), by the parts after its drive from the longest tail
 //    to the file name alone: "C:\work\gfx\logo.png" tries "work/gfx/logo.png", then
 //    "gfx/logo.png", then "logo.png".
 // Only folders are listed, never files opened; the work of one lookup is bounded (parts of a
 // name, folders listed and entries read), so a huge or endless folder listing ends the search.
-FileLookup LookUpFile(const std::string& name, const std::vector<std::string>& homes = {});
+FileLookup LookUpFile(const std::string& name, const std::vector<std::string>& homes = {},
+                      const std::string& fallback = "");
 
 // True for "C:\demo\logo.png", "C:logo.png", "\\server\share\logo.png" and "\demo\logo.png".
 bool IsWindowsAbsolutePath(const std::string& name);
@@ -62,7 +69,8 @@ struct FileLookupReport {
   // Why the file cannot be used as the name intends: missing, not a file, an absolute Windows
   // path, or several names equal without regard to case. Empty when there is nothing wrong.
   std::string problem;
-  // What had to be guessed when nothing is wrong (letter case, encoding); else empty.
+  // What had to be guessed when nothing is wrong (letter case, encoding, a file found beside
+  // the script rather than in the working folder); else empty.
   std::string note;
 };
 FileLookupReport DescribeFileLookup(const std::string& subject, const FileLookup& lookup,
@@ -71,7 +79,7 @@ FileLookupReport DescribeFileLookup(const std::string& subject, const FileLookup
 // LookUpFile for a loader: when the name was an absolute Windows path or ambiguous, a note on
 // stderr says what is used instead (a missing file is left to the loader's own message).
 FileLookup LookUpDemoFile(const std::string& name, const std::vector<std::string>& homes,
-                          const std::string& homesText);
+                          const std::string& homesText, const std::string& fallback = "");
 
 }  // namespace sys
 }  // namespace vexil

@@ -23,7 +23,7 @@ DemoBuild BuildDemo(const std::string& path, const std::string& script_folder, I
   demo->demoDevice.m_height = height;
   demo->widgetManager.SetScriptFolder(script_folder);
   demo->widgetManager.SetReporter(
-      [&build](const std::string& message) { build.notes.push_back(message); });
+      [&build](const CScriptFinding& finding) { build.notes.push_back(finding.Printed()); });
 
   // The display exists already: "settings" is only read, for its timing.
   ProgramSteps steps;

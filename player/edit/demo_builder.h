@@ -10,6 +10,7 @@
 #include "d3d9/d3d9.h"
 #include "demo_parts.h"
 #include "player_settings.h"
+#include "script/script_finding.h"
 
 namespace vexil {
 

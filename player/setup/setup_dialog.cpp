@@ -254,7 +254,6 @@ bool CSetupDialog::KeepScriptSettings(const std::string& why) {
   chosen_.height = static_cast<uint32_t>(preferred_height_);
   chosen_.refresh_rate = static_cast<uint32_t>(preferred_refresh_rate_);
   chosen_.format = 22;  // D3DFMT_X8R8G8B8, the only format the player lists
-  loop_ = false;
   shown_ = false;
   return true;
 }
@@ -267,6 +266,7 @@ bool CSetupDialog::Run() {
       vexil::BuildModeListFromD3D(d3d_, preferred_width_, preferred_height_,
                                   preferred_refresh_rate_),
       fullscreen_);
+  model.loop = loop_;
 
   constexpr int kIconSize = 32;
   vexil::sys::DialogWindow window;

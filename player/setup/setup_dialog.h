@@ -28,6 +28,9 @@ class CSetupDialog {
   // False when Run kept the script's settings because no dialog could be shown.
   bool WasShown() const { return shown_; }
 
+  // The Loop box's state when the dialog opens (--loop checks it); kept when no dialog shows.
+  void SetLoop(bool loop) { loop_ = loop; }
+
   // Lets automated checks drive the real dialog on an offscreen video driver with
   // synthetic events; players never set it, since nobody could answer such a dialog.
   void SetShowWhenHeadless(bool show) { show_when_headless_ = show; }

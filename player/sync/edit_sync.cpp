@@ -1,9 +1,9 @@
 // Carrying out a sync-tracker editor's requests in edit mode.
 #include "sync/edit_sync.h"
 
+#include "edit/transport.h"
 #include "params/synccontext.h"
 #include "sync/track_file_writer.h"
-#include "transport.h"
 
 namespace vexil {
 

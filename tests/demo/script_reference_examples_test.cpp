@@ -64,10 +64,11 @@ std::string FromFirstElement(std::string text) {
   }
 }
 
-// A scene rather than a fragment of one: resources, a timeline, or a module with its type
-// and its span.
+// A scene rather than a fragment of one: a whole script, resources, a timeline, or a module
+// with its type and its span.
 bool IsScene(const std::string& text) {
   if (text.rfind("<resources>", 0) == 0 || text.rfind("<timeline>", 0) == 0) return true;
+  if (text.rfind("<demo", 0) == 0) return true;
   const size_t tag_end = text.find('>');
   return !text.empty() && text[0] == '<' && text.find(" type=\"") < tag_end &&
          text.find(" start=\"") < tag_end;
@@ -88,6 +89,8 @@ const char* const kPictures[][2] = {
 };
 
 std::string ScriptFor(const std::string& scene) {
+  // A whole script is played as it stands, as a newcomer who copies it would.
+  if (scene.rfind("<demo", 0) == 0) return scene;
   std::string resources = Inside(scene, "resources");
   std::string timeline = Inside(scene, "timeline");
   if (resources.empty() && timeline.empty()) timeline = scene;

@@ -179,6 +179,27 @@ TEST_F(CaptureTest, ModulesRenderIntoScheduledRenderTargets) {
   EXPECT_EQ(kGreen, frame.Rgb(1, 1));
 }
 
+TEST_F(CaptureTest, AScriptPlaysFromAnotherWorkingFolderWithTheFilesBesideIt) {
+  // The picture lies beside the script, which is run from the folder above it.
+  std::filesystem::create_directories(Path("show/gfx"));
+  ASSERT_TRUE(vexil::test::WritePng(Path("show/gfx/green.png"), 4, 4,
+                                    [](int, int) { return 0xFF00FF00u; }));
+  const std::string resources =
+      "<t type=\"texture\" name=\"pic\">"
+      "<param name=\"filename\" type=\"string\" value=\"gfx\\green.png\"/></t>";
+  const std::string timeline = Fill("FF0000", 0, "0\" end=\"0") +
+                               "<m type=\"texquad\" start=\"0\" end=\"0\" layer=\"1\">"
+                               "<param name=\"texture\" type=\"string\" value=\"pic\"/></m>";
+  std::string script = Script(timeline, resources);
+  script.replace(script.find("<library "), 0, "<library file=\"effectpack.dll\"/>");
+  Write("show/demo.xml", script);
+  const RunResult run = Run({"--capture", "out", "show/demo.xml"});
+  ASSERT_EQ(0, run.status) << run.err;
+  const Picture frame = Frame("out", 0);
+  ASSERT_TRUE(frame.ok());
+  EXPECT_EQ(kGreen, frame.Rgb(32, 24)) << "the picture beside the script was loaded";
+}
+
 TEST_F(CaptureTest, ScheduleSwitchesFromTextureToScreenAtItsKeyTime) {
   const std::string resources = "<r type=\"rendertarget\" name=\"rt\"/>";
   const std::string schedule =

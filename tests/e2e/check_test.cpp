@@ -1,7 +1,8 @@
-// The vexil binary with --check: a clean script passes silently with status 0; every kind of
-// silent skip is reported on a line of its own, with status 1.
+// The vexil binary with --check: a clean script passes with status 0 and one summary line;
+// every kind of silent skip is reported on a line of its own, with status 1.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "e2e_harness.h"
@@ -11,7 +12,7 @@ namespace {
 
 using CheckTest = PlayerTest;
 
-TEST_F(CheckTest, ACleanScriptPassesSilently) {
+TEST_F(CheckTest, ACleanScriptPassesWithOneSummaryLine) {
   Write("picture.png", "not read by the check");
   const std::string timeline =
       "<m type=\"fillrect\" start=\"0\" end=\"100\">"
@@ -22,7 +23,118 @@ TEST_F(CheckTest, ACleanScriptPassesSilently) {
   Write("demo.xml", Script(timeline, "<r type=\"rendertarget\" name=\"rt\"/>"));
   const RunResult run = Run({"--check", "demo.xml"});
   EXPECT_EQ(0, run.status) << run.out << run.err;
-  EXPECT_EQ("", run.out);
+  EXPECT_EQ(
+      "demo.xml: 1 module on 1 layer, 1 resource, 0:00\u2013"
+      "0:00.1, no music "
+      "\u2014 no problems\n",
+      run.out);
+  const RunResult quiet = Run({"--check", "--quiet", "demo.xml"});
+  EXPECT_EQ(0, quiet.status);
+  EXPECT_EQ("", quiet.out) << "--quiet drops the summary";
+}
+
+// Lines of the timeline in a Script(): the timeline's text begins on line 5.
+TEST_F(CheckTest, TyposAreFoundWithTheirLinesAndTheNameMeant) {
+  const std::string timeline =
+      "\n<m type=\"fill\" start=\"0\" ende=\"9\"/>"                               // 6
+      "\n<m type=\"fillrect\" start=\"0\" end=\"10\">"                            // 7
+      "\n<param name=\"left\" type=\"long\" valeu=\"5\"/>"                        // 8
+      "\n<param name=\"top\" type=\"linearlong\" loopstart=\"1\" loopend=\"3\">"  // 9
+      "<key time=\"0\" value=\"1\"/><key tiem=\"5\" value=\"2\"/></param>"
+      "\n<param name=\"right\" type=\"linearlong\" loopstart=\"2\" loopend=\"1\">"  // 10
+      "<key time=\"0\" value=\"1\"/><key time=\"5\" value=\"2\"/></param>"
+      "\n<target valeu=\"_SCREEN\"/></m>"                         // 11
+      "\n<m type=\"fill\" stat=\"20\" end=\"30\" layer=\"2\"/>";  // 12
+  std::string script =
+      Script(timeline, "<r type=\"rendertarget\" nmae=\"rt\"/>",
+             "<width value=\"64\"/><height value=\"48\"/><framerat value=\"60\"/>");
+  script.insert(script.find("</demo>"), "<timline/>\n");  // line 13
+  Write("demo.xml", script);
+  const RunResult run = Run({"--check", "demo.xml"});
+  EXPECT_EQ(1, run.status) << run.err;
+  const std::vector<std::string> expected = {
+      "line 2: unknown setting <framerat> is ignored: did you mean <framerate>?",
+      "line 4: <r> has no attribute \"nmae\", so it is ignored: did you mean \"name\"?",
+      "line 4: resource without a \"name\": nothing can use it",
+      "line 6: <m> has no attribute \"ende\", so it is ignored: did you mean \"end\"?",
+      "line 6: module \"fill\" has no \"end\": it reads as 0 ms",
+      "line 8: <param> has no attribute \"valeu\", so it is ignored: did you mean \"value\"?",
+      "line 9: <key> has no attribute \"tiem\", so it is ignored: did you mean \"time\"?",
+      "line 9: the loop end of parameter \"top\" is key 3, beyond its last key (2)",
+      "line 10: the loop of parameter \"right\" ends (key 1) before it starts (key 2)",
+      "line 11: <target> has no attribute \"valeu\", so it is ignored: did you mean \"value\"?",
+      "line 12: <m> has no attribute \"stat\", so it is ignored: did you mean \"start\"?",
+      "line 12: module \"fill\" has no \"start\": it reads as 0 ms",
+      "line 13: element <timline> is not read by the player: did you mean <timeline>?",
+  };
+  for (const std::string& text : expected) {
+    EXPECT_NE(std::string::npos, run.out.find(text)) << "expected: " << text << "\nin:\n"
+                                                     << run.out;
+  }
+  EXPECT_EQ(std::string::npos, run.out.find("no problems")) << "no summary after findings";
+}
+
+TEST_F(CheckTest, AttributesOfMusicalTimeAreKnownAndFarOffNamesGetNoGuess) {
+  const std::string timeline =
+      "<m type=\"fillrect\" start=\"0\" end=\"10\" colour=\"red\">"
+      "<param name=\"top\" type=\"linearlong\" track=\"t\"><key beat=\"1\" value=\"1\"/>"
+      "</param></m>";
+  Write("demo.xml", Script(timeline));
+  const RunResult run = Run({"--check", "demo.xml"});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("line 5: <m> has no attribute \"colour\", so it is ignored\n", run.out)
+      << "\"beat\" and \"track\" are read; \"colour\" is no module attribute";
+}
+
+TEST_F(CheckTest, ModulesSharingTheirEndFrameGetANoteAndPass) {
+  const std::string timeline =
+      "\n<m type=\"fill\" start=\"0\" end=\"1000\"/>"
+      "\n<m type=\"fill\" start=\"1000\" end=\"2000\"/>"
+      "\n<m type=\"fill\" start=\"2000\" end=\"2500\" layer=\"1\"/>"  // another layer
+      "\n<m type=\"fill\" start=\"2001\" end=\"2500\"/>";             // hands over cleanly
+  Write("demo.xml", Script(timeline));
+  const RunResult run = Run({"--check", "demo.xml"});
+  EXPECT_EQ(0, run.status) << "notes are no findings:\n" << run.out;
+  EXPECT_EQ(
+      "line 7: note: this module starts at 1000 ms, where the module on line 6 on the same layer "
+      "ends: \"end\" is inclusive, so both draw the frame at 1000 ms (start it a little later to "
+      "hand over)\n"
+      "demo.xml: 4 modules on 2 layers, 0 resources, 0:00\u2013"
+      "0:02.5, no music \u2014 no "
+      "problems (1 note)\n",
+      run.out);
+}
+
+TEST_F(CheckTest, AMissingSettingsElementIsOneFindingNotACascade) {
+  Write("demo.xml",
+        "<demo name=\"x\">\n<libraries><l file=\"vexil_e2e_modules.dll\"/></libraries>\n"
+        "<resources><r type=\"rendertarget\" name=\"rt\"/></resources>\n"
+        "<timeline><m type=\"fill\" start=\"0\" end=\"1\"><target value=\"rt\"/></m></timeline>\n"
+        "</demo>\n");
+  const RunResult run = Run({"--check", "demo.xml"});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(std::string::npos, run.out.find("does not exist")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("line 1: the script \"demo.xml\" has no \"settings\""))
+      << run.out;
+}
+
+TEST_F(CheckTest, FilesBesideTheScriptAreFoundFromAnotherFolderWithANote) {
+  std::filesystem::create_directories(Path("show"));
+  Write("show/picture.png", "not read by the check");
+  const std::string timeline =
+      "<m type=\"fillrect\" start=\"0\" end=\"10\">"
+      "<param name=\"filename\" type=\"string\" value=\"picture.png\"/></m>";
+  Write("show/demo.xml", Script(timeline));
+  const RunResult run = Run({"--check", "show/demo.xml"});
+  EXPECT_EQ(0, run.status) << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find("line 5: note: file \"picture.png\" is not in the working folder; the "
+                         "player uses \"show/picture.png\", beside the script"))
+      << run.out;
+  // A file of that name in the working folder comes first, without a note.
+  Write("picture.png", "also not read");
+  const RunResult here = Run({"--check", "show/demo.xml"});
+  EXPECT_EQ(std::string::npos, here.out.find("note:")) << here.out;
 }
 
 TEST_F(CheckTest, ReportsEverySkipOnALineOfItsOwn) {
@@ -119,7 +231,7 @@ TEST_F(CheckTest, ElementsBeforeTheirPrerequisitesAreReported) {
       run.out);
 }
 
-TEST_F(CheckTest, AScriptWithoutSettingsHasNoDisplay) {
+TEST_F(CheckTest, AScriptWithoutSettingsHasNoDisplay) {  // nor any summary
   Write("demo.xml",
         "<demo name=\"x\"><libraries><l file=\"vexil_e2e_modules.dll\"/></libraries></demo>");
   const RunResult run = Run({"--check", "demo.xml"});

@@ -237,7 +237,8 @@ const std::vector<TypeValues>& Table() {
         {"width", K::Long, 0},
         {"height", K::Long, 0},
         {"type", K::Long, 0},
-        {"colorkey", K::Color, 0}}},
+        {"colorkey", K::Color, 0},
+        {"alpha", K::Long, 0}}},
       {"klutt", PLUGIN_KIND_RESOURCE, {S("filename"), S("texturedir")}},
   };
   return table;

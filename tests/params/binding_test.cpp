@@ -158,7 +158,8 @@ TEST_F(Binding, LongNamesAndDefaultTextsAreCutSafely) {
 
 TEST_F(Binding, ReportsWhatItSkipsWhenAReporterListens) {
   std::vector<std::string> messages;
-  m_manager.SetReporter([&](const std::string& message) { messages.push_back(message); });
+  m_manager.SetReporter(
+      [&](const CScriptFinding& finding) { messages.push_back(finding.Printed()); });
   CSpeedModule module;
   ParseElement(&module,
                "<m type=\"speedy\">\n<param name=\"nothing\" type=\"float\"/>\n"

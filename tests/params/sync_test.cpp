@@ -18,7 +18,8 @@ class Sync : public ParamTest {
  protected:
   void SetUp() override {
     ParamTest::SetUp();
-    m_manager.SetReporter([this](const std::string& message) { m_reports.push_back(message); });
+    m_manager.SetReporter(
+        [this](const CScriptFinding& finding) { m_reports.push_back(finding.Printed()); });
     char folder[] = "/tmp/vexil-sync-XXXXXX";
     ASSERT_NE(nullptr, mkdtemp(folder));
     m_folder = folder;

@@ -153,6 +153,19 @@ TEST(CommandLineTest, LiveOptionsRefuseWhatTheyCannotMean) {
   EXPECT_NE(std::string::npos, ParseError({"--edit", "--check"}).find("together"));
 }
 
+TEST(CommandLineTest, LoopIsForPlaybackAndQuietForChecks) {
+  EXPECT_TRUE(Parse({"--loop", "d.xml"}).loop);
+  EXPECT_FALSE(Parse({"d.xml"}).loop) << "off by default";
+  EXPECT_TRUE(Parse({"--check", "--quiet", "d.xml"}).quiet);
+  EXPECT_NE(std::string::npos, ParseError({"--loop", "--capture", "o"}).find("live playback"));
+  EXPECT_NE(std::string::npos, ParseError({"--loop", "--check"}).find("live playback"));
+  EXPECT_NE(std::string::npos, ParseError({"--loop", "--edit"}).find("I and O"));
+  EXPECT_NE(std::string::npos, ParseError({"--quiet", "d.xml"}).find("--check"));
+  const std::string help = UsageText();
+  EXPECT_NE(std::string::npos, help.find("--loop"));
+  EXPECT_NE(std::string::npos, help.find("--quiet"));
+}
+
 TEST(CommandLineTest, HelpListsTheEditKeys) {
   const std::string help = UsageText();
   for (const char* word : {"--edit", "--start MS", "--audio-offset MS", "Pause", "Left, Right",

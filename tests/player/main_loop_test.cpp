@@ -1,14 +1,18 @@
 // The real-time main loop on the offscreen video driver: the demo ends by itself after its
-// last module, the limiter spaces frames, the start time moves the clock, and Escape or a
-// quit request end the loop before another frame is drawn.
+// last module, the limiter spaces frames, the start time moves the clock, Escape or a quit
+// request end the loop before another frame is drawn, and a looping demo plays again.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
 
+#include "live_clock.h"
 #include "player_app.h"
 #include "support/scratch_dir.h"
 
@@ -137,6 +141,62 @@ TEST_F(MainLoopEventTest, AQuitRequestEndsTheDemo) {
   CPlayerApp app(Play(path));
   app.Run();
   EXPECT_EQ(0.0f, app.GetDemo().timeline.GetTime());
+}
+
+TEST(PlaybackTimeTest, StartsAgainFromTheStartTimeOnlyWhenLooping) {
+  vexil::PlaybackTime once(500.0f, false);
+  EXPECT_EQ(1700.0f, once.At(1200.0));
+  EXPECT_FALSE(once.StartAgain(1200.0));
+  EXPECT_EQ(1800.0f, once.At(1300.0)) << "without looping the time runs on";
+
+  vexil::PlaybackTime looping(500.0f, true);
+  ASSERT_TRUE(looping.StartAgain(1200.0));
+  EXPECT_EQ(500.0f, looping.At(1200.0)) << "the round begins at the start time";
+  EXPECT_EQ(600.0f, looping.At(1300.0));
+  ASSERT_TRUE(looping.StartAgain(2000.0));
+  EXPECT_EQ(550.0f, looping.At(2050.0));
+}
+
+// Counts the times the logged demo time went back: each is a new round of the demo.
+int Restarts(const std::vector<float>& times) {
+  int restarts = 0;
+  for (size_t i = 1; i < times.size(); ++i) restarts += times[i] < times[i - 1] ? 1 : 0;
+  return restarts;
+}
+
+TEST_F(MainLoopEventTest, ALoopingDemoPlaysAgainFromItsStartTimeUntilEscape) {
+  const std::string path = WriteDemo("<starttime value=\"100\"/>", 0, 250);
+  vexil::PlayerOptions options;
+  options.loop = true;
+  std::atomic<bool> finished{false};
+  // Escape once the demo has begun again twice (or after a generous wait on a slow machine).
+  std::thread escape([&] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!finished && std::chrono::steady_clock::now() < deadline &&
+           Restarts(LoggedTimes()) < 2) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = SDLK_ESCAPE;
+    key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    SDL_PushEvent(&key);
+  });
+  options.script_path = path;
+  CPlayerApp app(options);
+  const int status = app.Run();
+  finished = true;
+  escape.join();
+  EXPECT_EQ(0, status);
+  const std::vector<float> times = LoggedTimes();
+  EXPECT_GE(Restarts(times), 2) << "the demo of 100 to 250 ms played again";
+  for (size_t i = 1; i < times.size(); ++i) {
+    if (times[i] < times[i - 1]) {
+      EXPECT_GE(times[i], 100.0f) << "a new round begins at the start time";
+      EXPECT_LT(times[i], 250.0f);
+    }
+  }
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST_F(PlayerAppTest, TheRootWithoutANameGivesAnEmptyNameAndAFinding) {
   const int status = app.Run();
   EXPECT_STREQ("", app.GetName());
   ASSERT_EQ(1u, app.GetFindings().size());
-  EXPECT_NE(std::string::npos, app.GetFindings()[0].find("no \"name\""));
+  EXPECT_NE(std::string::npos, app.GetFindings()[0].text.find("no \"name\""));
   EXPECT_EQ(1, status);
 }
 
@@ -97,7 +97,7 @@ TEST_F(PlayerAppTest, ASecondSettingsElementIsReportedAndIgnored) {
   EXPECT_EQ(64, app.GetSettings().width);
   EXPECT_EQ(64, app.GetDemo().demoDevice.m_width);
   ASSERT_EQ(1u, app.GetFindings().size());
-  EXPECT_NE(std::string::npos, app.GetFindings()[0].find("second \"settings\""));
+  EXPECT_NE(std::string::npos, app.GetFindings()[0].text.find("second \"settings\""));
 }
 
 TEST_F(PlayerAppTest, AnUnreadableScriptFailsWithoutBuildingAnything) {

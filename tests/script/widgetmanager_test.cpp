@@ -141,7 +141,8 @@ TEST_F(WidgetManagerTest, FindsNamesWithoutRegardToCaseAndEarlierLibrariesWin) {
 
   // Why nothing was made is kept for the caller, which knows the script line to report it at.
   std::vector<std::string> messages;
-  manager.SetReporter([&](const std::string& message) { messages.push_back(message); });
+  manager.SetReporter(
+      [&](const CScriptFinding& finding) { messages.push_back(finding.Printed()); });
   manager.CreateInstance("twin", 2);
   EXPECT_EQ("\"twin\" is a module type, not a resource type", manager.GetCreateError());
   manager.CreateInstance("nothing", 0);

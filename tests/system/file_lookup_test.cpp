@@ -55,6 +55,31 @@ TEST_F(FileLookupTest, BackslashesAndLetterCaseAtEveryLevel) {
   EXPECT_EQ("", report.note);
 }
 
+TEST_F(FileLookupTest, ARelativeNameMissingHereIsLookedForBesideTheScript) {
+  const std::string beside = At("Demo") + "/";
+  // The working folder is the scratch folder's parent world: "Gfx\tex.png" is not there.
+  const FileLookup found = LookUpFile("Gfx\\tex.png", {}, beside);
+  EXPECT_EQ(At("Demo/Gfx/Tex.png"), found.path);
+  EXPECT_TRUE(found.inFallback);
+  const vexil::sys::FileLookupReport report =
+      vexil::sys::DescribeFileLookup("file \"Gfx\\tex.png\"", found, "the script's folder");
+  EXPECT_EQ("", report.problem);
+  EXPECT_NE(std::string::npos, report.note.find("is not in the working folder; the player uses \"" +
+                                                At("Demo/Gfx/Tex.png") + "\", beside the script"))
+      << report.note;
+
+  const FileLookup missing = LookUpFile("Gfx/none.png", {}, beside);
+  EXPECT_FALSE(missing.found());
+  EXPECT_FALSE(missing.inFallback);
+  EXPECT_EQ("Gfx/none.png", missing.path) << "a missing file keeps its name as written";
+
+  // Where the working folder has the file, it comes first.
+  const FileLookup here = LookUpFile(At("Demo/Logo.png"), {}, At("Demo/Gfx") + "/");
+  EXPECT_FALSE(here.inFallback);
+  EXPECT_EQ(At("Demo/Logo.png"), here.path);
+  EXPECT_FALSE(LookUpFile("Gfx/Tex.png").found()) << "no fallback, no search beside the script";
+}
+
 TEST_F(FileLookupTest, AnExactMatchWinsAndCaseEqualNamesTakeTheFirstInByteOrder) {
   const FileLookup exact = LookUpFile(At("Demo/logo.png"));
   EXPECT_EQ(At("Demo/logo.png"), exact.path);
