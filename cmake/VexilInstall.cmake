@@ -31,10 +31,10 @@ install(TARGETS ${VEXIL_INSTALLED_LIBRARIES}
   LIBRARY DESTINATION ${VEXIL_INSTALL_PKGLIBDIR} NAMELINK_SKIP)
 
 # The bundled demo as the build makes it (demo/CMakeLists.txt): script, container, bundle,
-# pictures, mesh and music; nothing a render may have left in the folder.
+# pictures, mesh, music and sync tracks; nothing a render may have left in the folder.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/demo/ DESTINATION ${VEXIL_INSTALL_DEMODIR}
   FILES_MATCHING PATTERN "demo.xml" PATTERN "demo.gma" PATTERN "demo.zip" PATTERN "*.png"
-  PATTERN "*.x" PATTERN "*.ogg" PATTERN "capture" EXCLUDE PATTERN "CMakeFiles" EXCLUDE)
+  PATTERN "*.x" PATTERN "*.ogg" PATTERN "*.track" PATTERN "capture" EXCLUDE PATTERN "CMakeFiles" EXCLUDE)
 
 install(FILES README.md docs/ARCHITECTURE.md docs/SCRIPTING.md docs/PLUGINS.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -2,12 +2,14 @@
 # package, all relative to wherever the installation lands.
 set(VEXIL_SDK_ENGINE_HEADERS
   scenecore.h
-  script/linkedlist.h script/plugin.h script/widgetmanager.h script/xmlhandler.h
-  params/dataprovider.h params/param.h params/paramkeyed.h params/paramvar.h params/value.h
+  script/linkedlist.h script/plugin.h script/script_finding.h script/widgetmanager.h
+  script/xmlhandler.h
+  params/dataprovider.h params/param.h params/paramkeyed.h params/paramsync.h params/paramvar.h
+  params/synccontext.h params/synctrack.h params/value.h
   timeline/demodevice.h timeline/module.h timeline/resource.h timeline/resourcemanager.h
   timeline/statescope.h timeline/texturemanager.h timeline/timeline.h)
 set(VEXIL_SDK_PLATFORM_HEADERS
-  d3d9/d3d9.h d3d9/d3d9types.h d3d9/unknwn.h d3d9/windef.h
+  d3d9/com_ptr.h d3d9/d3d9.h d3d9/d3d9types.h d3d9/unknwn.h d3d9/windef.h
   d3dx9/d3dx9.h d3dx9/d3dx9buffer.h d3dx9/d3dx9err.h d3dx9/d3dx9font.h d3dx9/d3dx9math.h
   d3dx9/d3dx9mesh.h d3dx9/d3dx9tex.h)
 foreach(header IN LISTS VEXIL_SDK_ENGINE_HEADERS)

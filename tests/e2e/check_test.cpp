@@ -79,7 +79,8 @@ TEST_F(CheckTest, AttributesOfMusicalTimeAreKnownAndFarOffNamesGetNoGuess) {
       "<m type=\"fillrect\" start=\"0\" end=\"10\" colour=\"red\">"
       "<param name=\"top\" type=\"linearlong\" track=\"t\"><key beat=\"1\" value=\"1\"/>"
       "</param></m>";
-  Write("demo.xml", Script(timeline));
+  Write("demo.xml",
+        Script(timeline, "", "<width value=\"64\"/><height value=\"48\"/><bpm value=\"120\"/>"));
   const RunResult run = Run({"--check", "demo.xml"});
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("line 5: <m> has no attribute \"colour\", so it is ignored\n", run.out)
