@@ -2,6 +2,7 @@
 // path (the remaining words joined by single spaces; none means "demo.gma").
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,12 +25,22 @@ struct PlayerOptions {
   std::string video_path;   // one video file with the music
   std::string hashes_path;  // the hash manifest to write
   std::string verify_path;  // the hash manifest to compare with
+  std::string audio_only_path;  // the whole render's music alone, as a WAV file
   bool has_fps = false;
   int fps = 60;
   bool has_from = false;
   double from_ms = 0.0;
   bool has_to = false;
   double to_ms = 0.0;
+  // A piece of the render: frames first_frame to last_frame (inclusive; numbered from the
+  // render's start), or the chunk_index-th of chunk_count equal pieces.
+  bool has_frames = false;
+  int64_t first_frame = 0;
+  bool has_last_frame = false;
+  int64_t last_frame = 0;
+  bool has_chunk = false;
+  int chunk_index = 0;
+  int chunk_count = 1;
   bool has_size = false;  // render at width x height instead of the script's settings
   int width = 0;
   int height = 0;
@@ -41,6 +52,9 @@ struct PlayerOptions {
   // Live playback: how much later than the picture the music is heard (negative: earlier).
   int audio_offset_ms = 0;
 };
+
+// A render is split into at most this many pieces.
+constexpr int kMaxChunks = 100000;
 
 // The largest width or height --size takes.
 constexpr int kMaxRenderSize = 8192;

@@ -43,6 +43,50 @@ TEST(CaptureTimingTest, FrameCountRunsToTheDemoEndOrTheLastTime) {
   EXPECT_EQ(0, CaptureFrameCount(options, 1000.0)) << "a span after the end has no frames";
 }
 
+TEST(CaptureTimingTest, ChunksCoverTheRenderOnceWithoutGaps) {
+  for (int count : {1, 2, 3, 4, 7, 31}) {
+    CaptureOptions whole;
+    whole.fps = 10;
+    whole.has_last = true;
+    whole.last_ms = 3000.0;  // frames 0 to 30
+    int64_t next = 0;
+    for (int k = 0; k < count; ++k) {
+      CaptureOptions piece = whole;
+      piece.chunk_index = k;
+      piece.chunk_count = count;
+      ASSERT_TRUE(ResolveChunk(&piece, 10000.0)) << k << "/" << count;
+      EXPECT_EQ(next, piece.first_index) << k << "/" << count;
+      const int64_t size = piece.last_index - piece.first_index + 1;
+      EXPECT_GE(size, 31 / count);
+      EXPECT_LE(size, 31 / count + 1);
+      EXPECT_EQ(size, CaptureFrameCount(piece, 10000.0));
+      next = piece.last_index + 1;
+    }
+    EXPECT_EQ(31, next) << count << " pieces";
+  }
+  CaptureOptions thin;
+  thin.fps = 10;
+  thin.chunk_index = 5;
+  thin.chunk_count = 8;
+  EXPECT_FALSE(ResolveChunk(&thin, 300.0)) << "four frames hold no sixth of eight pieces";
+}
+
+TEST(CaptureTimingTest, ALaterStartIsTheFirstFrameOnTheRendersGrid) {
+  CaptureOptions options;
+  options.first_ms = 1000.0;
+  options.fps = 30;
+  EXPECT_EQ(0, FirstFrameAtOrAfter(options, 500.0));
+  EXPECT_EQ(0, FirstFrameAtOrAfter(options, 1000.0));
+  EXPECT_EQ(1, FirstFrameAtOrAfter(options, 1000.5));
+  EXPECT_EQ(30, FirstFrameAtOrAfter(options, 2000.0)) << "a time on the grid is its own frame";
+  EXPECT_EQ(31, FirstFrameAtOrAfter(options, 2000.01));
+  options.first_index = 30;
+  options.has_last_index = true;
+  options.last_index = 44;
+  EXPECT_EQ(15, CaptureFrameCount(options, 1e6));
+  EXPECT_EQ(1, CaptureFrameCount(options, 2000.0)) << "the demo ends at the piece's first frame";
+}
+
 TEST(CaptureTimingTest, FrameCountSaturatesPastTheLimitForSpansWithoutEnd) {
   CaptureOptions options;
   options.fps = 60;
