@@ -61,8 +61,7 @@ bool ReadFrameRange(const std::string& text, PlayerOptions* options) {
   const std::string last = text.substr(dash + 1);
   options->has_last_frame = !last.empty();
   if (last.empty()) return true;
-  return ReadFrameNumber(last, &options->last_frame) &&
-         options->last_frame >= options->first_frame;
+  return ReadFrameNumber(last, &options->last_frame) && options->last_frame >= options->first_frame;
 }
 
 // "K/N": the K-th (from 0) of N pieces.
@@ -151,8 +150,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
     } else if (word == "--frames") {
       if (!take_value(&value)) return false;
       if (!ReadFrameRange(value, &result)) {
-        *error = "--frames needs FIRST-LAST or FIRST- (whole frame numbers, LAST not below "
-                 "FIRST), not \"" + value + "\"";
+        *error =
+            "--frames needs FIRST-LAST or FIRST- (whole frame numbers, LAST not below "
+            "FIRST), not \"" +
+            value + "\"";
         return false;
       }
       result.has_frames = true;
@@ -221,8 +222,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
                         !result.hashes_path.empty() || !result.verify_path.empty();
   const bool capture = pictures || !result.audio_only_path.empty();
   if (!result.audio_only_path.empty() && pictures) {
-    *error = "--audio-only renders the music alone: run it apart from --capture, --video, "
-             "--hashes and --verify";
+    *error =
+        "--audio-only renders the music alone: run it apart from --capture, --video, "
+        "--hashes and --verify";
     return false;
   }
   const bool piece = result.has_frames || result.has_chunk;

@@ -21,10 +21,10 @@ struct PlayerOptions {
   PlayerMode mode = PlayerMode::kPlay;
   std::string script_path = "demo.gma";
   // Outputs of a render; any of them makes the run a capture.
-  std::string capture_dir;  // PNG frames and audio.wav
-  std::string video_path;   // one video file with the music
-  std::string hashes_path;  // the hash manifest to write
-  std::string verify_path;  // the hash manifest to compare with
+  std::string capture_dir;      // PNG frames and audio.wav
+  std::string video_path;       // one video file with the music
+  std::string hashes_path;      // the hash manifest to write
+  std::string verify_path;      // the hash manifest to compare with
   std::string audio_only_path;  // the whole render's music alone, as a WAV file
   bool has_fps = false;
   int fps = 60;

@@ -49,6 +49,7 @@ done
 script=$1
 out=$2
 shift 2
+[[ "${1:-}" == "--" ]] && shift
 extra+=("$@")
 [[ "$pieces" =~ ^[1-9][0-9]*$ ]] || { echo "parallel-render.sh: --pieces needs a whole number" >&2; exit 2; }
 command -v parallel > /dev/null || { echo "parallel-render.sh: GNU parallel is not installed (apt-get install parallel)" >&2; exit 1; }

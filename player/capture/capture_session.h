@@ -23,7 +23,7 @@ struct CaptureOptions {
   int fps = 60;
   double first_ms = 0.0;  // demo time of frame 0: the render's start
   bool has_last = false;
-  double last_ms = 0.0;  // no frame later than this
+  double last_ms = 0.0;     // no frame later than this
   int64_t first_index = 0;  // the first frame rendered (a later start: --from, a piece)
   bool has_last_index = false;
   int64_t last_index = 0;  // the last frame rendered (a piece)

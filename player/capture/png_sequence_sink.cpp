@@ -8,7 +8,6 @@
 #include <system_error>
 #include <vector>
 
-
 namespace vexil {
 
 std::string FramePath(const std::string& dir, int64_t k) {
@@ -42,7 +41,7 @@ bool PngSequenceSink::Begin(const RenderFormat& format, std::string* error) {
   } else {
     if (!lock_.Acquire(dir_, /*is_folder=*/true, error)) return false;
     wav_ = std::make_unique<WavSink>((std::filesystem::path(dir_) / "audio.wav").string(),
-                                     /*lock=*/false);
+                                     /*lock=*/false, "the capture's audio");
     if (!wav_->Begin(format, error)) return false;
   }
   // A few frames in flight per writer keep every core busy without piling up pictures.

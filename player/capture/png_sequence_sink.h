@@ -41,7 +41,7 @@ class PngSequenceSink : public FrameSink {
   int64_t frames_submitted_ = 0;
   int64_t frames_written_ = 0;
   std::unique_ptr<PngWriterPool> pool_;
-  sys::OutputLock lock_;        // one render into the folder (a piece: into its frames) at a time
+  sys::OutputLock lock_;          // one render into the folder (a piece: into its frames) at a time
   std::unique_ptr<WavSink> wav_;  // audio.wav, renamed into place when the render ends
 };
 

@@ -5,7 +5,10 @@
 
 namespace vexil {
 
-WavSink::WavSink(std::string path, bool lock) : path_(std::move(path)), lock_output_(lock) {}
+WavSink::WavSink(std::string path, bool lock, std::string name)
+    : path_(std::move(path)), lock_output_(lock), name_(std::move(name)) {
+  if (name_.empty()) name_ = "\"" + path_ + "\"";
+}
 
 WavSink::~WavSink() {
   if (wav_ != nullptr) VexilSound_WavClose(wav_);
@@ -28,7 +31,7 @@ bool WavSink::Begin(const RenderFormat& format, std::string* error) {
 
 bool WavSink::AddAudio(const int16_t* samples, int64_t frames, std::string* error) {
   if (VexilSound_WavWrite(wav_, samples, static_cast<long>(frames)) == 0) {
-    *error = "cannot write \"" + path_ + "\": " + VexilSound_WavError();
+    *error = "cannot write " + name_ + ": " + VexilSound_WavError();
     return false;
   }
   ++spans_added_;
@@ -41,9 +44,9 @@ bool WavSink::Finish(RenderEnd, std::string* error) {
   wav_ = nullptr;
   std::string why;
   if (!closed) {
-    *error = "cannot finish \"" + path_ + "\": " + VexilSound_WavError();
+    *error = "cannot finish " + name_ + ": " + VexilSound_WavError();
   } else if (!file_.Commit(&why)) {
-    *error = "cannot finish \"" + path_ + "\": " + why;
+    *error = "cannot finish " + name_ + ": " + why;
   } else {
     frames_written_ = spans_added_;
     return true;

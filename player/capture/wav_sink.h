@@ -16,8 +16,9 @@ namespace vexil {
 class WavSink : public FrameSink {
  public:
   // `lock`: the file is an output of its own, locked while the render runs (a capture's audio
-  // is covered by the lock of its folder).
-  explicit WavSink(std::string path, bool lock = true);
+  // is covered by the lock of its folder). `name` is how messages call it (the path in quotes
+  // when empty).
+  explicit WavSink(std::string path, bool lock = true, std::string name = "");
   ~WavSink() override;
   WavSink(const WavSink&) = delete;
   WavSink& operator=(const WavSink&) = delete;
@@ -33,6 +34,7 @@ class WavSink : public FrameSink {
  private:
   std::string path_;
   bool lock_output_ = true;
+  std::string name_;
   sys::OutputLock lock_;
   sys::OutputFile file_;  // renamed into place when the render ends
   VexilWavWriter* wav_ = nullptr;

@@ -21,8 +21,8 @@ using vexil::test::RunResult;
 
 // 3 s at 10 fps: frames 0 to 30.
 constexpr int kFrames = 31;
-const std::vector<std::string> kRender = {"--fps", "10", "--size", "96x72", "--from", "0",
-                                          "--to",  "3000"};
+const std::vector<std::string> kRender = {"--fps",  "10", "--size", "96x72",
+                                          "--from", "0",  "--to",   "3000"};
 
 std::vector<int16_t> WavLeft(const std::string& wav) {
   std::vector<int16_t> left;
@@ -108,11 +108,11 @@ TEST_F(FarmRenderTest, JoinRefusesGapsOverlapsAndMismatches) {
                      .status);
   }
   ASSERT_EQ(0, Player({"--audio-only", Path("music.wav")}).status);
-  ASSERT_EQ(0, vexil::test::RunPlayer({"--video", Path("small.mkv"), "--chunk", "1/3", "--fps",
-                                       "10", "--size", "64x48", "--from", "0", "--to", "3000",
-                                       "demo.gma"},
-                                      VEXIL_DEMO_DIR, Limits())
-                   .status);
+  ASSERT_EQ(0,
+            vexil::test::RunPlayer({"--video", Path("small.mkv"), "--chunk", "1/3", "--fps", "10",
+                                    "--size", "64x48", "--from", "0", "--to", "3000", "demo.gma"},
+                                   VEXIL_DEMO_DIR, Limits())
+                .status);
   const std::string join = vexil::test::BuiltProgram("vexil-join");
   auto run = [&](std::vector<std::string> args) {
     return RunProgram(join, args, scratch_.path(), Limits());
@@ -139,8 +139,8 @@ TEST_F(FarmRenderTest, JoinRefusesGapsOverlapsAndMismatches) {
   EXPECT_FALSE(std::filesystem::exists(Path("j.txt")));
 
   // A piece's manifest verifies that piece alone.
-  RunResult verify = vexil::test::RunPlayer({"--verify", Path("p1.txt"), "demo.gma"},
-                                            VEXIL_DEMO_DIR, Limits());
+  RunResult verify =
+      vexil::test::RunPlayer({"--verify", Path("p1.txt"), "demo.gma"}, VEXIL_DEMO_DIR, Limits());
   EXPECT_EQ(0, verify.status) << verify.out << verify.err;
   EXPECT_NE(std::string::npos, verify.out.find("all 10 frames")) << verify.out;
 }

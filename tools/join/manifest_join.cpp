@@ -33,10 +33,9 @@ bool Read(const std::string& path, HashManifest* manifest, std::string* error) {
 }
 
 bool SameRender(const HashManifest& a, const HashManifest& b) {
-  return a.width == b.width && a.height == b.height && a.fps == b.fps &&
-         a.first_ms == b.first_ms && a.has_last == b.has_last &&
-         (!a.has_last || a.last_ms == b.last_ms) && a.audio_rate == b.audio_rate &&
-         a.replay_from == b.replay_from;
+  return a.width == b.width && a.height == b.height && a.fps == b.fps && a.first_ms == b.first_ms &&
+         a.has_last == b.has_last && (!a.has_last || a.last_ms == b.last_ms) &&
+         a.audio_rate == b.audio_rate && a.replay_from == b.replay_from;
 }
 
 }  // namespace
@@ -84,7 +83,8 @@ bool JoinManifests(const std::string& out, const std::vector<std::string>& parts
   std::vector<int16_t> samples;
   for (size_t i = 0; i < pieces.size(); ++i) {
     const int64_t from = AudioFramesBefore(pieces[i].frames.front().index, whole.fps, music.rate());
-    const int64_t to = AudioFramesBefore(pieces[i].frames.back().index + 1, whole.fps, music.rate());
+    const int64_t to =
+        AudioFramesBefore(pieces[i].frames.back().index + 1, whole.fps, music.rate());
     AudioHasher span;
     if (to - from != pieces[i].audio_frames || !music.Read(to - from, &samples)) {
       *error = "the music \"" + music_path + "\" does not hold the span of \"" + parts[i] +

@@ -45,7 +45,8 @@ bool JoinVideosThroughLibrary(const std::string& out, const std::vector<std::str
     return false;
   }
   // The library stays loaded until the program ends, as in the player.
-  auto join = reinterpret_cast<VexilVideoJoinFunction>(sys::DynLibSymbol(library, "VexilVideo_Join"));
+  auto join =
+      reinterpret_cast<VexilVideoJoinFunction>(sys::DynLibSymbol(library, "VexilVideo_Join"));
   if (join == nullptr) {
     *error = "joining videos is not available: the video library is not vexil's";
     return false;

@@ -178,8 +178,7 @@ bool LibavVideoSink::OpenOutput(const RenderFormat& format, const AVCodecParamet
   packet_ = av_packet_alloc();
   // A piece of a render holds its pictures only: the pieces are joined with the whole music.
   pictures_only_ = format.piece;
-  const bool video_ok =
-      pictures ? CopyVideo(format, pictures, error) : OpenVideo(format, error);
+  const bool video_ok = pictures ? CopyVideo(format, pictures, error) : OpenVideo(format, error);
   if (!video_ok || (!pictures_only_ && !OpenAudio(format, error))) return false;
 
   if (!(output_->oformat->flags & AVFMT_NOFILE)) {
@@ -445,9 +444,8 @@ bool LibavVideoSink::EncodeWaitingAudio(bool final, std::string* error) {
 bool LibavVideoSink::Finish(RenderEnd, std::string* error) {
   if (!header_written_) return true;
   header_written_ = false;
-  bool ok = pictures_only_ ||
-            (ConvertAudio(nullptr, 0, error) && EncodeWaitingAudio(true, error) &&
-             Encode(audio_, audio_stream_, nullptr, error));
+  bool ok = pictures_only_ || (ConvertAudio(nullptr, 0, error) && EncodeWaitingAudio(true, error) &&
+                               Encode(audio_, audio_stream_, nullptr, error));
   if (video_ != nullptr) ok = ok && Encode(video_, video_stream_, nullptr, error);
   const int code = av_write_trailer(output_);
   if (ok && code < 0) ok = Failed(error, "cannot finish \"" + path_ + "\"", code);

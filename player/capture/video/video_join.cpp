@@ -6,13 +6,13 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include <cinttypes>
 #include <algorithm>
+#include <cinttypes>
 #include <cstdio>
 #include <memory>
 
-#include "libav_video_sink.h"
 #include "capture/video_format.h"
+#include "libav_video_sink.h"
 #include "music_reader.h"
 
 namespace vexil {
@@ -99,8 +99,8 @@ bool Survey(Piece* piece, AVPacket* packet, std::string* error) {
 bool SameFormat(const Piece& a, const Piece& b, std::string* error) {
   const AVCodecParameters* x = a.input->streams[a.stream]->codecpar;
   const AVCodecParameters* y = b.input->streams[b.stream]->codecpar;
-  const bool same = x->codec_id == y->codec_id && x->width == y->width &&
-                    x->height == y->height && x->format == y->format && a.fps == b.fps &&
+  const bool same = x->codec_id == y->codec_id && x->width == y->width && x->height == y->height &&
+                    x->format == y->format && a.fps == b.fps &&
                     x->extradata_size == y->extradata_size &&
                     (x->extradata_size == 0 ||
                      std::equal(x->extradata, x->extradata + x->extradata_size, y->extradata));
@@ -117,11 +117,11 @@ bool Contiguous(const Piece& before, const Piece& after, std::string* error) {
   if (after.first == before.last + 1) return true;
   char text[256];
   if (after.first > before.last + 1) {
-    std::snprintf(text, sizeof text, "frames %" PRId64 " to %" PRId64 " are missing", before.last + 1,
-                  after.first - 1);
+    std::snprintf(text, sizeof text, "frames %" PRId64 " to %" PRId64 " are missing",
+                  before.last + 1, after.first - 1);
   } else {
-    std::snprintf(text, sizeof text, "frames %" PRId64 " to %" PRId64 " are in both",
-                  after.first, std::min(before.last, after.last));
+    std::snprintf(text, sizeof text, "frames %" PRId64 " to %" PRId64 " are in both", after.first,
+                  std::min(before.last, after.last));
   }
   *error = std::string(text) + " between \"" + before.path + "\" (frames " +
            std::to_string(before.first) + "-" + std::to_string(before.last) + ") and \"" +
@@ -190,8 +190,8 @@ bool JoinVideos(const std::string& out, const std::vector<std::string>& parts,
       packet->pts = frame - begin;
       packet->dts = frame - begin;
       packet->duration = 1;
-      const int64_t count =
-          AudioFramesBefore(frame + 1, fps, music.rate()) - AudioFramesBefore(frame, fps, music.rate());
+      const int64_t count = AudioFramesBefore(frame + 1, fps, music.rate()) -
+                            AudioFramesBefore(frame, fps, music.rate());
       bool ok = sink.AddPacket(packet.get(), error);
       av_packet_unref(packet.get());
       if (ok && !music.Read(count, &samples)) {

@@ -19,8 +19,10 @@ extern "C" __attribute__((visibility("default"))) vexil::FrameSink* VexilVideo_C
   return new vexil::LibavVideoSink(*format, path);
 }
 
-extern "C" __attribute__((visibility("default"))) bool VexilVideo_Join(
-    const char* out, const char* const* parts, int count, const char* music, std::string* error) {
+extern "C" __attribute__((visibility("default"))) bool VexilVideo_Join(const char* out,
+                                                                       const char* const* parts,
+                                                                       int count, const char* music,
+                                                                       std::string* error) {
   av_log_set_level(AV_LOG_ERROR);
   return vexil::JoinVideos(out, std::vector<std::string>(parts, parts + count), music, error);
 }
