@@ -2,6 +2,7 @@
 #include "render_runner.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -105,7 +106,17 @@ CaptureOptions RenderSpan(const PlayerOptions& options, double start_ms) {
   // first frame at or after its time; one before the start moves the start there.
   capture.first_ms = start_ms;
   if (options.has_from && options.from_ms < start_ms) capture.first_ms = options.from_ms;
-  if (options.has_from) capture.first_index = FirstFrameAtOrAfter(capture, options.from_ms);
+  if (options.has_from) {
+    capture.first_index = FirstFrameAtOrAfter(capture, options.from_ms);
+    // A --from between two frames of the render still shows exactly its time first (as a
+    // render of one moment asks): the grid moves there, numbered as the next frame.
+    if (CaptureFrameTime(capture, capture.first_index) != options.from_ms) {
+      capture.first_ms = options.from_ms - capture.first_index * 1000.0 / capture.fps;
+      while (CaptureFrameTime(capture, capture.first_index) > options.from_ms) {
+        capture.first_ms = std::nextafter(capture.first_ms, -HUGE_VAL);
+      }
+    }
+  }
   capture.replay_from = capture.first_index;
   if (options.has_frames) {
     // Numbers of the render --from and --to (or the demo) make; frames outside are not made.
