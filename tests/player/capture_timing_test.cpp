@@ -3,6 +3,7 @@
 
 #include "capture/capture_session.h"
 #include "capture/png_sequence_sink.h"
+#include "capture/render_runner.h"
 
 namespace vexil {
 namespace {
@@ -85,6 +86,46 @@ TEST(CaptureTimingTest, ALaterStartIsTheFirstFrameOnTheRendersGrid) {
   options.last_index = 44;
   EXPECT_EQ(15, CaptureFrameCount(options, 1e6));
   EXPECT_EQ(1, CaptureFrameCount(options, 2000.0)) << "the demo ends at the piece's first frame";
+}
+
+TEST(CaptureTimingTest, FromKeepsFrameNumbersAndShowsItsOwnTimeFirst) {
+  PlayerOptions options;
+  options.fps = 60;
+  options.has_from = true;
+  options.from_ms = 10000.0;
+  CaptureOptions span = RenderSpan(options, 0.0);
+  EXPECT_EQ(600, span.first_index) << "10 s in at 60 fps, as in the whole render";
+  EXPECT_EQ(0.0, span.first_ms);
+  EXPECT_EQ(600, span.replay_from) << "no piece: nothing before it is replayed";
+
+  options.from_ms = 12345.0;  // between frames 740 and 741
+  options.has_to = true;
+  options.to_ms = 12345.0;
+  span = RenderSpan(options, 0.0);
+  EXPECT_EQ(741, span.first_index);
+  EXPECT_LE(CaptureFrameTime(span, 741), 12345.0);
+  EXPECT_EQ(12345.0f, static_cast<float>(CaptureFrameTime(span, 741)));
+  EXPECT_EQ(1, CaptureFrameCount(span, 1e6)) << "a render of one moment holds its frame";
+
+  options = PlayerOptions();
+  options.fps = 10;
+  options.has_from = true;
+  options.from_ms = -500.0;  // before the start: the start moves there
+  span = RenderSpan(options, 1000.0);
+  EXPECT_EQ(-500.0, span.first_ms);
+  EXPECT_EQ(0, span.first_index);
+
+  options = PlayerOptions();
+  options.fps = 10;
+  options.has_frames = true;
+  options.first_frame = 40;
+  options.has_last_frame = true;
+  options.last_frame = 49;
+  span = RenderSpan(options, 2000.0);
+  EXPECT_EQ(2000.0, span.first_ms);
+  EXPECT_EQ(40, span.first_index);
+  EXPECT_EQ(49, span.last_index);
+  EXPECT_EQ(0, span.replay_from) << "a piece replays the render from its start";
 }
 
 TEST(CaptureTimingTest, FrameCountSaturatesPastTheLimitForSpansWithoutEnd) {
