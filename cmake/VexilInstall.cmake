@@ -1,6 +1,6 @@
 # What `cmake --install` puts where, and the Debian package made from it (`cpack -G DEB`).
 #
-#   bin/                      vexil, vexil-gma and the demo's generators
+#   bin/                      vexil, vexil-gma and the demo's generators, vexil-join
 #   lib/vexil/                the engine, the effect library, the platform libraries and the
 #                             video library: the program's library folder, where the player
 #                             looks for plug-ins first
@@ -21,7 +21,8 @@ file(RELATIVE_PATH VEXIL_BIN_TO_PKGLIB /${CMAKE_INSTALL_BINDIR} /${VEXIL_INSTALL
 
 set(VEXIL_INSTALLED_LIBRARIES scenecore effectpack vexil_d3d9 vexil_d3dx9 vexil_fsound
   vexil_system vexil_video)
-set(VEXIL_INSTALLED_PROGRAMS vexil vexil-gma vexil-imagegen vexil-xmeshgen vexil-synth)
+set(VEXIL_INSTALLED_PROGRAMS vexil vexil-gma vexil-imagegen vexil-xmeshgen vexil-synth
+  vexil-join)
 
 set_target_properties(${VEXIL_INSTALLED_LIBRARIES} PROPERTIES INSTALL_RPATH "$ORIGIN")
 set_target_properties(${VEXIL_INSTALLED_PROGRAMS} PROPERTIES

@@ -41,6 +41,43 @@ bool ReadSize(const std::string& text, int* width, int* height) {
   return true;
 }
 
+// A whole frame number from 0 to kMaxFrameNumber.
+bool ReadFrameNumber(const std::string& text, int64_t* frame) {
+  constexpr double kMaxFrameNumber = 999999;
+  double value = 0.0;
+  if (!ReadNumber(text, &value) || value != std::floor(value) || value < 0 ||
+      value > kMaxFrameNumber || text.find_first_of("+-eE.") != std::string::npos) {
+    return false;
+  }
+  *frame = static_cast<int64_t>(value);
+  return true;
+}
+
+// "FIRST-LAST" or "FIRST-" (to the end).
+bool ReadFrameRange(const std::string& text, PlayerOptions* options) {
+  const size_t dash = text.find('-');
+  if (dash == std::string::npos || !ReadFrameNumber(text.substr(0, dash), &options->first_frame)) {
+    return false;
+  }
+  const std::string last = text.substr(dash + 1);
+  options->has_last_frame = !last.empty();
+  if (last.empty()) return true;
+  return ReadFrameNumber(last, &options->last_frame) && options->last_frame >= options->first_frame;
+}
+
+// "K/N": the K-th (from 0) of N pieces.
+bool ReadChunk(const std::string& text, PlayerOptions* options) {
+  const size_t slash = text.find('/');
+  int64_t k = 0, n = 0;
+  if (slash == std::string::npos || !ReadFrameNumber(text.substr(0, slash), &k) ||
+      !ReadFrameNumber(text.substr(slash + 1), &n) || n < 1 || n > kMaxChunks || k >= n) {
+    return false;
+  }
+  options->chunk_index = static_cast<int>(k);
+  options->chunk_count = static_cast<int>(n);
+  return true;
+}
+
 bool IsOption(const std::string& word) {
   return word.size() > 1 && word[0] == '-' && word[1] == '-';
 }
@@ -122,7 +159,26 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
         return false;
       }
       result.capture_dir = value;
-    } else if (word == "--video" || word == "--hashes" || word == "--verify") {
+    } else if (word == "--frames") {
+      if (!take_value(&value)) return false;
+      if (!ReadFrameRange(value, &result)) {
+        *error =
+            "--frames needs FIRST-LAST or FIRST- (whole frame numbers, LAST not below "
+            "FIRST), not \"" +
+            value + "\"";
+        return false;
+      }
+      result.has_frames = true;
+    } else if (word == "--chunk") {
+      if (!take_value(&value)) return false;
+      if (!ReadChunk(value, &result)) {
+        *error = "--chunk needs K/N, the K-th (counted from 0) of N pieces with N from 1 to " +
+                 std::to_string(kMaxChunks) + ", not \"" + value + "\"";
+        return false;
+      }
+      result.has_chunk = true;
+    } else if (word == "--video" || word == "--hashes" || word == "--verify" ||
+               word == "--audio-only") {
       if (!take_value(&value)) return false;
       if (value.empty()) {
         *error = word + " needs a file name";
@@ -132,7 +188,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
       if (word == "--video" && !ChooseVideoFormat(value, &format, error)) return false;
       std::string& path = word == "--video"    ? result.video_path
                           : word == "--hashes" ? result.hashes_path
-                                               : result.verify_path;
+                          : word == "--verify" ? result.verify_path
+                                               : result.audio_only_path;
       path = value;
     } else if (word == "--size") {
       if (!take_value(&value)) return false;
@@ -173,10 +230,32 @@ bool ParseCommandLine(const std::vector<std::string>& args, PlayerOptions* optio
     }
   }
 
-  const bool capture = !result.capture_dir.empty() || !result.video_path.empty() ||
-                       !result.hashes_path.empty() || !result.verify_path.empty();
+  const bool pictures = !result.capture_dir.empty() || !result.video_path.empty() ||
+                        !result.hashes_path.empty() || !result.verify_path.empty();
+  const bool capture = pictures || !result.audio_only_path.empty();
+  if (!result.audio_only_path.empty() && pictures) {
+    *error =
+        "--audio-only renders the music alone: run it apart from --capture, --video, "
+        "--hashes and --verify";
+    return false;
+  }
+  const bool piece = result.has_frames || result.has_chunk;
+  if (result.has_frames && result.has_chunk) {
+    *error = "--frames and --chunk each choose a piece: give one of them";
+    return false;
+  }
+  if (piece && !pictures) {
+    *error = "--frames and --chunk only apply to --capture, --video and --hashes";
+    return false;
+  }
+  if (piece && !result.verify_path.empty()) {
+    *error = "--verify takes its piece from the manifest: leave out --frames and --chunk";
+    return false;
+  }
   if (capture && check) {
-    *error = "--check cannot be used together with --capture, --video, --hashes or --verify";
+    *error =
+        "--check cannot be used together with --capture, --video, --hashes, --verify or "
+        "--audio-only";
     return false;
   }
   if (edit && (capture || check)) {
@@ -256,9 +335,15 @@ std::string UsageText() {
          "                 the music to FILE, a golden render to keep beside the script\n"
          "  --verify FILE  render as FILE was made and compare: exit status 1, the first\n"
          "                 differing frame and how many differ when something differs\n"
+         "  --audio-only FILE  render the music of the whole render alone, without\n"
+         "                 pictures, into a WAV file (for joining pieces)\n"
          "  --fps N        frames per second of a render (default 60)\n"
          "  --from MS      first demo time of a render, in milliseconds\n"
          "  --to MS        last demo time of a render, in milliseconds\n"
+         "  --frames FIRST-LAST  render only these frames (inclusive; FIRST- to the end),\n"
+         "                 numbered from the render's start; files keep these numbers\n"
+         "  --chunk K/N    render only the K-th (from 0) of N equal pieces of the render;\n"
+         "                 vexil-join puts the pieces' videos and manifests together\n"
          "  --size WxH     render at this size instead of the script's width and height\n"
          "                 (2D effects keep their 640x480 layout, 3D ones take its aspect)\n"
          "                 --capture, --video, --hashes and --verify go together in one\n"

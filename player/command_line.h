@@ -21,16 +21,26 @@ struct PlayerOptions {
   PlayerMode mode = PlayerMode::kPlay;
   std::string script_path = "demo.gma";
   // Outputs of a render; any of them makes the run a capture.
-  std::string capture_dir;  // PNG frames and audio.wav
-  std::string video_path;   // one video file with the music
-  std::string hashes_path;  // the hash manifest to write
-  std::string verify_path;  // the hash manifest to compare with
+  std::string capture_dir;      // PNG frames and audio.wav
+  std::string video_path;       // one video file with the music
+  std::string hashes_path;      // the hash manifest to write
+  std::string verify_path;      // the hash manifest to compare with
+  std::string audio_only_path;  // the whole render's music alone, as a WAV file
   bool has_fps = false;
   int fps = 60;
   bool has_from = false;
   double from_ms = 0.0;
   bool has_to = false;
   double to_ms = 0.0;
+  // A piece of the render: frames first_frame to last_frame (inclusive; numbered from the
+  // render's start), or the chunk_index-th of chunk_count equal pieces.
+  bool has_frames = false;
+  int64_t first_frame = 0;
+  bool has_last_frame = false;
+  int64_t last_frame = 0;
+  bool has_chunk = false;
+  int chunk_index = 0;
+  int chunk_count = 1;
   bool has_size = false;  // render at width x height instead of the script's settings
   int width = 0;
   int height = 0;
@@ -50,6 +60,9 @@ struct PlayerOptions {
   // --check prints nothing when it finds nothing (no summary line).
   bool quiet = false;
 };
+
+// A render is split into at most this many pieces.
+constexpr int kMaxChunks = 100000;
 
 // The largest width or height --size takes.
 constexpr int kMaxRenderSize = 8192;

@@ -174,6 +174,8 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
   vexil::DisplayKind kind = vexil::DisplayKind::kOffscreen;
   if (Live()) kind = vexil::DisplayKind::kWindow;
   if (m_options.mode == vexil::PlayerMode::kCheck) kind = vexil::DisplayKind::kNull;
+  // The music alone needs the timeline, not its pictures.
+  if (!m_options.audio_only_path.empty()) kind = vexil::DisplayKind::kNull;
   std::string error;
   m_display.OfferLoop(m_loop);
   const vexil::DisplayOutcome outcome =

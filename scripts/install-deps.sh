@@ -11,6 +11,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libsamplerate0-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libxxhash-dev
   libzip-dev
+  # rendering in pieces (scripts/parallel-render.sh and its test)
+  parallel
   clang libclang-rt-14-dev clang-format
   # the Debian package and the checks of what it installs
   dpkg-dev file lintian desktop-file-utils shared-mime-info libxml2-utils man-db

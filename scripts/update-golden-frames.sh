@@ -17,6 +17,6 @@ cd "$BUILD/demo"
 for ms in $TIMES; do
   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 300 "$BUILD/bin/vexil" \
     --capture "$scratch/$ms" --from "$ms" --to "$ms" demo.gma >/dev/null
-  cp "$scratch/$ms/frame-000000.png" "$ROOT/tests/golden/demo-$ms.png"
+  cp "$scratch/$ms"/frame-*.png "$ROOT/tests/golden/demo-$ms.png"
   echo "tests/golden/demo-$ms.png"
 done

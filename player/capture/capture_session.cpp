@@ -26,9 +26,40 @@ int64_t CaptureFrameCount(const CaptureOptions& options, double demo_end) {
   const double last = options.has_last ? std::min(options.last_ms, demo_end) : demo_end;
   if (!(last >= options.first_ms)) return 0;
   // Frame k is rendered while first + k * 1000 / fps <= last.
-  const double frames = std::floor((last - options.first_ms) * options.fps / 1000.0) + 1.0;
+  double end = std::floor((last - options.first_ms) * options.fps / 1000.0) + 1.0;
+  // Rounding must not drop a frame whose time CaptureFrameTime puts exactly on `last`.
+  if (CaptureFrameTime(options, static_cast<int64_t>(std::min(end, 4e15))) <= last) end += 1.0;
+  if (options.has_last_index) end = std::min(end, static_cast<double>(options.last_index) + 1.0);
+  const double frames = end - static_cast<double>(options.first_index);
+  if (frames <= 0) return 0;
   if (!(frames <= static_cast<double>(kMaxCaptureFrames))) return kMaxCaptureFrames + 1;
   return static_cast<int64_t>(frames);
+}
+
+int64_t FirstFrameAtOrAfter(const CaptureOptions& options, double ms) {
+  if (!(ms > options.first_ms)) return 0;
+  int64_t k = static_cast<int64_t>(
+      std::min(std::ceil((ms - options.first_ms) * options.fps / 1000.0), 4e15));
+  // The frame's time as the render computes it decides, not the division above.
+  while (k > 0 && CaptureFrameTime(options, k - 1) >= ms) --k;
+  while (CaptureFrameTime(options, k) < ms) ++k;
+  return k;
+}
+
+bool ResolveChunk(CaptureOptions* options, double demo_end) {
+  if (options->chunk_count <= 1) return CaptureFrameCount(*options, demo_end) > 0;
+  const int64_t whole = std::min(CaptureFrameCount(*options, demo_end), kMaxCaptureFrames);
+  const int64_t first = options->first_index;
+  options->replay_from = first;
+  // Pieces differ by one frame at most, the longer ones last.
+  const int64_t begin = first + whole * options->chunk_index / options->chunk_count;
+  const int64_t end = first + whole * (options->chunk_index + 1) / options->chunk_count;
+  options->first_index = begin;
+  options->has_last_index = true;
+  options->last_index = end - 1;
+  options->chunk_count = 1;
+  options->chunk_index = 0;
+  return end > begin;
 }
 
 int64_t AudioFramesBefore(int64_t k, int fps, int rate) {
@@ -107,28 +138,40 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, int widt
   format_.fps = options_.fps;
   format_.audio_rate = rate > 0 ? rate : kDefaultMixRate;
   format_.first_ms = options_.first_ms;
+  const int chunks = options_.chunk_count;
+  const int chunk = options_.chunk_index;
   if (!CheckFrameCount(timeline->GetEndTime(), error)) return false;
+  if (!ResolveChunk(&options_, timeline->GetEndTime()) && chunks > 1) {
+    *error = "piece " + std::to_string(chunk) + " of " + std::to_string(chunks) +
+             " holds no frame: the render has fewer frames than pieces";
+    return false;
+  }
+  format_.first_index = options_.first_index;
+  format_.piece = options_.has_last_index;
+  format_.last_index = options_.last_index;
+  format_.replay_from = options_.replay_from;
   if (CaptureFrameCount(options_, timeline->GetEndTime()) == 0) {
     NoFrameError(timeline->GetEndTime(), error);
     return false;
   }
   try {
-    rgb_.assign(static_cast<size_t>(width) * height * 3, 0);
+    if (!options_.audio_only) rgb_.assign(static_cast<size_t>(width) * height * 3, 0);
   } catch (const std::bad_alloc&) {
     *error = "out of memory for a frame of " + std::to_string(width) + " x " +
              std::to_string(height) + " pixels";
     return false;
   }
 
-  if (VexilSetFrameReader(device, &CaptureSession::OnFrame, this) != D3D_OK) {
+  if (!options_.audio_only &&
+      VexilSetFrameReader(device, &CaptureSession::OnFrame, this) != D3D_OK) {
     *error = "this device cannot hand its frames to a capture";
     return false;
   }
   size_t begun = 0;
   bool ok = true;
   for (; begun < sinks_.size() && ok; ++begun) ok = sinks_[begun]->Begin(format_, error);
-  if (ok) ok = RenderFrames(timeline, error);
-  VexilSetFrameReader(device, nullptr, nullptr);
+  if (ok && Replay(timeline, device)) ok = RenderFrames(timeline, error);
+  if (!options_.audio_only) VexilSetFrameReader(device, nullptr, nullptr);
   // A render of nothing is no render: no output may conclude from it (an empty manifest would
   // match any script).
   if (ok && stopped_by_ == 0 && frames_rendered_ == 0) {
@@ -158,12 +201,13 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, int widt
 bool CaptureSession::CheckFrameCount(double demo_end, std::string* error) const {
   if (CaptureFrameCount(options_, demo_end) <= kMaxCaptureFrames) return true;
   const double last = options_.has_last ? std::min(options_.last_ms, demo_end) : demo_end;
+  const double first = CaptureFrameTime(options_, options_.first_index);
   // Whole milliseconds while they read well, powers of ten beyond.
-  const char* format = std::max(std::fabs(options_.first_ms), std::fabs(last)) < 1e12
+  const char* format = std::max(std::fabs(first), std::fabs(last)) < 1e12
                            ? "from %.0f ms to %.0f ms at %d fps"
                            : "from %.6g ms to %.6g ms at %d fps";
   char span[160];
-  std::snprintf(span, sizeof span, format, options_.first_ms, last, options_.fps);
+  std::snprintf(span, sizeof span, format, first, last, options_.fps);
   *error = std::string("the capture ") + span + " would take more than the limit of " +
            std::to_string(kMaxCaptureFrames) +
            " frames: choose a shorter span with --from and --to";
@@ -179,15 +223,40 @@ void CaptureSession::NoFrameError(double demo_end, std::string* error) const {
   } else {
     std::snprintf(text, sizeof text,
                   "the render from %.6g ms holds no frame: the demo ends at %.6g ms",
-                  options_.first_ms, demo_end);
+                  CaptureFrameTime(options_, options_.first_index), demo_end);
   }
   *error = text;
+}
+
+bool CaptureSession::Replay(CTimeline* timeline, IDirect3DDevice9* device) {
+  if (options_.replay_from >= options_.first_index) return true;
+  // Nothing is read back while replaying: the pictures are not wanted, only the state.
+  if (!options_.audio_only) VexilSetFrameReader(device, nullptr, nullptr);
+  ProgressLine progress(stderr);
+  const int64_t count = options_.first_index - options_.replay_from;
+  for (int64_t k = options_.replay_from; k < options_.first_index; ++k) {
+    if (const int signal = StopSignalReceived()) {
+      AcknowledgeStop();
+      stopped_by_ = signal;
+      break;
+    }
+    if (!timeline->Render(static_cast<float>(CaptureFrameTime(options_, k)))) break;
+    const int64_t samples = AudioFramesBefore(k + 1, options_.fps, format_.audio_rate) -
+                            AudioFramesBefore(k, options_.fps, format_.audio_rate);
+    samples_.assign(static_cast<size_t>(samples) * 2, 0);
+    VexilSound_RenderOffline(samples_.data(), static_cast<int>(samples));
+    progress.Update(k - options_.replay_from + 1, count);
+  }
+  if (!options_.audio_only) VexilSetFrameReader(device, &CaptureSession::OnFrame, this);
+  return stopped_by_ == 0;
 }
 
 bool CaptureSession::RenderFrames(CTimeline* timeline, std::string* error) {
   ProgressLine progress(stderr);
   const int64_t expected = CaptureFrameCount(options_, timeline->GetEndTime());
-  for (int64_t k = 0; k < kMaxCaptureFrames; ++k) {
+  const int64_t end = options_.first_index + kMaxCaptureFrames;
+  for (int64_t k = options_.first_index; k < end; ++k) {
+    if (options_.has_last_index && k > options_.last_index) break;
     if (const int signal = StopSignalReceived()) {
       AcknowledgeStop();
       stopped_by_ = signal;
@@ -197,6 +266,7 @@ bool CaptureSession::RenderFrames(CTimeline* timeline, std::string* error) {
     if (options_.has_last && t > options_.last_ms) break;
     frame_ready_ = false;
     if (!timeline->Render(static_cast<float>(t))) break;
+    if (options_.audio_only) frame_ready_ = true;  // nothing to read: the music is the output
     if (frame_size_wrong_) {
       *error = "the device presented a frame of another size than " +
                std::to_string(format_.width) + "x" + std::to_string(format_.height);
@@ -211,7 +281,7 @@ bool CaptureSession::RenderFrames(CTimeline* timeline, std::string* error) {
     }
     const RenderedFrame frame{k, t, rgb_.data()};
     for (FrameSink* sink : sinks_) {
-      if (!sink->AddFrame(frame, error)) return false;
+      if (!options_.audio_only && !sink->AddFrame(frame, error)) return false;
     }
 
     const int64_t count = AudioFramesBefore(k + 1, options_.fps, format_.audio_rate) -
@@ -222,7 +292,7 @@ bool CaptureSession::RenderFrames(CTimeline* timeline, std::string* error) {
     for (FrameSink* sink : sinks_) {
       if (!sink->AddAudio(samples_.data(), count, error)) return false;
     }
-    frames_rendered_ = k + 1;
+    ++frames_rendered_;
     progress.Update(frames_rendered_, std::max(expected, frames_rendered_));
   }
   return true;

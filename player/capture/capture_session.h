@@ -17,11 +17,25 @@ class CTimeline;
 
 namespace vexil {
 
+// Frame k of a render shows demo time first_ms + k * 1000 / fps, whichever piece renders it,
+// so frame numbers, file names and manifests agree between a whole render and its pieces.
 struct CaptureOptions {
   int fps = 60;
-  double first_ms = 0.0;  // demo time of frame 0
+  double first_ms = 0.0;  // demo time of frame 0: the render's start
   bool has_last = false;
-  double last_ms = 0.0;  // no frame later than this
+  double last_ms = 0.0;     // no frame later than this
+  int64_t first_index = 0;  // the first frame rendered (a later start: --from, a piece)
+  bool has_last_index = false;
+  int64_t last_index = 0;  // the last frame rendered (a piece)
+  // The whole render's first frame. A piece that begins later first renders the frames from
+  // here to its own first one without handing them on, music included: effects that carry
+  // state from frame to frame (a trail, a simulation) reach the state the whole render has.
+  int64_t replay_from = 0;
+  // The chunk_index-th of chunk_count equal pieces of the frames above (1: all of them).
+  int chunk_index = 0;
+  int chunk_count = 1;
+  // Music only: the device draws nothing and no output takes pictures.
+  bool audio_only = false;
 };
 
 // A capture never renders more frames than this (over four and a half hours at 60 fps): a
@@ -31,8 +45,14 @@ constexpr int64_t kMaxCaptureFrames = 1000000;
 // Demo time of frame k, computed in double so that long captures do not drift.
 double CaptureFrameTime(const CaptureOptions& options, int64_t k);
 // How many frames a capture renders when the demo ends at `demo_end` ms (frames at most up
-// to the last time when one is given); saturates at kMaxCaptureFrames + 1.
+// to the last time when one is given), from first_index to the last index when one is given
+// (chunks aside); saturates at kMaxCaptureFrames + 1.
 int64_t CaptureFrameCount(const CaptureOptions& options, double demo_end);
+// The index of the first frame at or after demo time `ms` on the render's grid.
+int64_t FirstFrameAtOrAfter(const CaptureOptions& options, double ms);
+// Resolves a chunk into first_index and last_index for a demo that ends at `demo_end`. False
+// when the piece holds no frame (more pieces than frames).
+bool ResolveChunk(CaptureOptions* options, double demo_end);
 // Audio frames (at `rate` per second) that belong before picture frame k: the audio of
 // frame k is AudioFramesBefore(k + 1) - AudioFramesBefore(k), and the sum never drifts.
 int64_t AudioFramesBefore(int64_t k, int fps, int rate);
@@ -89,6 +109,8 @@ class CaptureSession {
   // Why a render made no frame at all.
   void NoFrameError(double demo_end, std::string* error) const;
   bool RenderFrames(CTimeline* timeline, std::string* error);
+  // Renders frames replay_from to first_index - 1 without outputs. False when stopped.
+  bool Replay(CTimeline* timeline, IDirect3DDevice9* device);
 
   CaptureOptions options_;
   std::vector<FrameSink*> sinks_;

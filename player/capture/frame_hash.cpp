@@ -16,6 +16,8 @@ namespace {
 
 constexpr char kHashName[] = "xxh3-128";
 constexpr double kLargestTimeMs = 2147483648.0;
+// The demo clock's range at 1000 fps.
+constexpr int64_t kLargestFrameNumber = int64_t{1} << 42;
 
 Hash128 FromLibrary(XXH128_hash_t hash) {
   return Hash128{hash.high64, hash.low64};
@@ -120,6 +122,11 @@ std::string ManifestText(const HashManifest& manifest) {
   text += "from " + ExactNumber(manifest.first_ms) + "\n";
   if (manifest.has_last) text += "to " + ExactNumber(manifest.last_ms) + "\n";
   char line[96];
+  if (manifest.piece) {
+    std::snprintf(line, sizeof line, "frames %" PRId64 "-%" PRId64 "\nreplay %" PRId64 "\n",
+                  manifest.first_index, manifest.last_index, manifest.replay_from);
+    text += line;
+  }
   for (const ManifestFrame& frame : manifest.frames) {
     std::snprintf(line, sizeof line, "frame %" PRId64 " %.3f ", frame.index, frame.time_ms);
     text += line + frame.hash.Hex() + "\n";
@@ -176,18 +183,38 @@ bool ParseManifest(const std::string& text, HashManifest* manifest, std::string*
         result.last_ms = ms;
         result.has_last = true;
       }
+    } else if (key == "frames") {
+      const size_t dash = word.size() == 2 ? word[1].find('-') : std::string::npos;
+      if (dash == std::string::npos || !ReadInt64(word[1].substr(0, dash), &result.first_index) ||
+          !ReadInt64(word[1].substr(dash + 1), &result.last_index) ||
+          result.last_index < result.first_index || result.last_index > kLargestFrameNumber ||
+          !result.frames.empty()) {
+        return fail("\"frames\" needs FIRST-LAST before the first frame");
+      }
+      result.piece = true;
+    } else if (key == "replay") {
+      if (word.size() != 2 || !ReadInt64(word[1], &result.replay_from) || !result.piece ||
+          result.replay_from > result.first_index) {
+        return fail("\"replay\" needs the whole render's first frame, after \"frames\"");
+      }
     } else if (key == "frame") {
       ManifestFrame frame;
       if (word.size() != 4 || !ReadInt64(word[1], &frame.index) ||
           !ReadDouble(word[2], &frame.time_ms) || !Hash128::FromHex(word[3], &frame.hash)) {
         return fail("\"frame\" needs a number, a time and a hash of 32 hexadecimal digits");
       }
-      if (frame.index >= kMaxManifestFrames) {
+      // Numbers count from the render's start, which a late piece may be far from; the count
+      // of frames is what a render limits.
+      if (frame.index > kLargestFrameNumber ||
+          static_cast<int64_t>(result.frames.size()) >= kMaxManifestFrames) {
         return fail("more frames than a render makes (" + std::to_string(kMaxManifestFrames) + ")");
       }
-      if (frame.index != static_cast<int64_t>(result.frames.size())) {
+      // Frames follow each other from the first (0, or a later one for a piece or --from).
+      if (result.frames.empty() && !result.piece) result.first_index = frame.index;
+      const int64_t expected = result.first_index + static_cast<int64_t>(result.frames.size());
+      if (frame.index != expected) {
         return fail("frame " + word[1] + " is out of order (expected frame " +
-                    std::to_string(result.frames.size()) + ")");
+                    std::to_string(expected) + ")");
       }
       result.frames.push_back(frame);
     } else if (key == "audio") {
@@ -213,6 +240,12 @@ bool ParseManifest(const std::string& text, HashManifest* manifest, std::string*
     *error = "it holds no frame, so it cannot vouch for any render";
     return false;
   }
+  if (result.piece && result.frames.back().index != result.last_index) {
+    *error = "the piece ends at frame " + std::to_string(result.frames.back().index) +
+             " instead of frame " + std::to_string(result.last_index) + " as its \"frames\" says";
+    return false;
+  }
+  if (!result.piece) result.last_index = result.frames.back().index;
   *manifest = std::move(result);
   return true;
 }

@@ -56,6 +56,13 @@ struct HashManifest {
   double first_ms = 0.0;
   bool has_last = false;
   double last_ms = 0.0;
+  // A piece of a render holds frames first_index to last_index only ("frames F-L"); the
+  // frames of any manifest are numbered from the render's start and follow each other.
+  bool piece = false;
+  int64_t first_index = 0;
+  int64_t last_index = 0;
+  // A piece: the whole render's first frame, which the piece replays from ("replay S").
+  int64_t replay_from = 0;
   std::vector<ManifestFrame> frames;
   int audio_rate = 0;
   int64_t audio_frames = 0;
@@ -67,8 +74,9 @@ struct HashManifest {
 constexpr size_t kMaxManifestBytes = size_t{128} << 20;
 constexpr int64_t kMaxManifestFrames = 1000000;
 
-// The manifest as text: a comment, the render's settings, "frame N TIME HASH" per frame (time
-// in milliseconds), and "audio RATE FRAMES HASH".
+// The manifest as text: a comment, the render's settings ("frames F-L" for a piece), "frame N
+// TIME HASH" per frame (time in milliseconds), and "audio RATE FRAMES HASH" (of a piece: the
+// music of its own frames).
 std::string ManifestText(const HashManifest& manifest);
 // Reads ManifestText's form. False with the line and the reason for anything else.
 bool ParseManifest(const std::string& text, HashManifest* manifest, std::string* error);

@@ -13,8 +13,12 @@ struct RenderFormat {
   int width = 0;
   int height = 0;
   int fps = 60;
-  int audio_rate = 44100;  // stereo frames of 16-bit samples per second
-  double first_ms = 0.0;   // demo time of frame 0
+  int audio_rate = 44100;   // stereo frames of 16-bit samples per second
+  double first_ms = 0.0;    // demo time of frame 0
+  int64_t first_index = 0;  // the first frame this render makes (frames are numbered from 0)
+  bool piece = false;       // a piece of a render: frames first_index to last_index only
+  int64_t last_index = 0;
+  int64_t replay_from = 0;  // a piece: the whole render's first frame, replayed from there
 };
 
 // One rendered picture. The pixels are valid during the call only.

@@ -32,6 +32,10 @@ bool HashManifestSink::Begin(const RenderFormat& format, std::string* error) {
   manifest_.fps = format.fps;
   manifest_.first_ms = format.first_ms;
   manifest_.audio_rate = format.audio_rate;
+  manifest_.piece = format.piece;
+  manifest_.first_index = format.first_index;
+  manifest_.last_index = format.last_index;
+  manifest_.replay_from = format.replay_from;
   frame_bytes_ = static_cast<size_t>(format.width) * format.height * 3;
   return true;
 }
@@ -68,11 +72,11 @@ std::vector<std::string> VerifyReport(const VerifyOutcome& outcome, const std::s
   std::vector<std::string> lines;
   if (outcome.has_first) {
     const std::string first = FrameAt(outcome.first_index, outcome.first_time_ms);
-    if (outcome.first_index >= outcome.rendered_frames) {
+    if (outcome.first_index - outcome.base_index >= outcome.rendered_frames) {
       lines.push_back(first + " is missing: the demo now ends after " +
                       std::to_string(outcome.rendered_frames) + " frames, " + manifest + " has " +
                       std::to_string(outcome.expected_frames));
-    } else if (outcome.first_index >= outcome.expected_frames) {
+    } else if (outcome.first_index - outcome.base_index >= outcome.expected_frames) {
       lines.push_back(first + " is new: the demo now ends after " +
                       std::to_string(outcome.rendered_frames) + " frames, " + manifest + " has " +
                       std::to_string(outcome.expected_frames));
@@ -87,6 +91,7 @@ std::vector<std::string> VerifyReport(const VerifyOutcome& outcome, const std::s
 
 VerifySink::VerifySink(HashManifest expected) : expected_(std::move(expected)) {
   outcome_.expected_frames = static_cast<int64_t>(expected_.frames.size());
+  outcome_.base_index = expected_.first_index;
 }
 
 bool VerifySink::Begin(const RenderFormat& format, std::string* error) {
@@ -110,10 +115,12 @@ void VerifySink::Differs(int64_t index, double time_ms) {
 }
 
 bool VerifySink::AddFrame(const RenderedFrame& frame, std::string*) {
-  outcome_.rendered_frames = frame.index + 1;
-  if (frame.index >= outcome_.expected_frames) {
+  // The manifest's frames begin at its first frame's number (a piece, a later start).
+  const int64_t at = frame.index - expected_.first_index;
+  outcome_.rendered_frames = at + 1;
+  if (at < 0 || at >= outcome_.expected_frames) {
     Differs(frame.index, frame.time_ms);
-  } else if (HashBytes(frame.rgb, frame_bytes_) != expected_.frames[frame.index].hash) {
+  } else if (HashBytes(frame.rgb, frame_bytes_) != expected_.frames[at].hash) {
     Differs(frame.index, frame.time_ms);
   }
   return true;
@@ -127,7 +134,7 @@ bool VerifySink::AddAudio(const int16_t* samples, int64_t frames, std::string*) 
 bool VerifySink::Finish(RenderEnd end, std::string*) {
   if (end != RenderEnd::kComplete) return true;
   for (int64_t k = outcome_.rendered_frames; k < outcome_.expected_frames; ++k) {
-    Differs(k, expected_.frames[k].time_ms);
+    Differs(expected_.frames[k].index, expected_.frames[k].time_ms);
   }
   outcome_.audio_differs = audio_rate_ != expected_.audio_rate ||
                            audio_.frames() != expected_.audio_frames ||

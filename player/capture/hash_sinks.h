@@ -40,6 +40,7 @@ struct VerifyOutcome {
   int64_t differing_frames = 0;  // different hash, missing or new
   bool has_first = false;
   int64_t first_index = 0;  // the first frame that differs, is missing or is new
+  int64_t base_index = 0;   // the number of the manifest's first frame
   double first_time_ms = 0.0;
   bool audio_differs = false;
 

@@ -8,8 +8,6 @@
 #include <system_error>
 #include <vector>
 
-#include "fsound/fsound.h"
-
 namespace vexil {
 
 std::string FramePath(const std::string& dir, int64_t k) {
@@ -31,24 +29,20 @@ bool MakeCaptureFolder(const std::string& dir, std::string* error) {
 
 PngSequenceSink::PngSequenceSink(std::string dir) : dir_(std::move(dir)) {}
 
-PngSequenceSink::~PngSequenceSink() {
-  if (wav_ != nullptr) VexilSound_WavClose(wav_);
-}
-
 bool PngSequenceSink::Begin(const RenderFormat& format, std::string* error) {
   format_ = format;
   if (!MakeCaptureFolder(dir_, error)) return false;
-  if (!lock_.Acquire(dir_, /*is_folder=*/true, error)) return false;
-  const std::string path = (std::filesystem::path(dir_) / "audio.wav").string();
-  std::string why;
-  if (!wav_file_.Open(path, &why)) {
-    *error = "cannot write \"" + path + "\": " + why;
-    return false;
-  }
-  wav_ = VexilSound_WavOpenFd(wav_file_.fd(), format.audio_rate);
-  if (wav_ == nullptr) {
-    *error = "cannot write \"" + path + "\": " + VexilSound_WavError();
-    return false;
+  if (format.piece) {
+    // Pieces share the folder: each locks its own frames, and none writes the music.
+    char name[64];
+    std::snprintf(name, sizeof name, "frames-%06" PRId64 "-%06" PRId64, format.first_index,
+                  format.last_index);
+    if (!lock_.Acquire((std::filesystem::path(dir_) / name).string(), false, error)) return false;
+  } else {
+    if (!lock_.Acquire(dir_, /*is_folder=*/true, error)) return false;
+    wav_ = std::make_unique<WavSink>((std::filesystem::path(dir_) / "audio.wav").string(),
+                                     /*lock=*/false, "the capture's audio");
+    if (!wav_->Begin(format, error)) return false;
   }
   // A few frames in flight per writer keep every core busy without piling up pictures.
   const int writers = PngWriterPool::DefaultThreads();
@@ -69,11 +63,7 @@ bool PngSequenceSink::AddFrame(const RenderedFrame& frame, std::string* error) {
 }
 
 bool PngSequenceSink::AddAudio(const int16_t* samples, int64_t frames, std::string* error) {
-  if (VexilSound_WavWrite(wav_, samples, static_cast<long>(frames)) == 0) {
-    *error = std::string("cannot write the capture's audio: ") + VexilSound_WavError();
-    return false;
-  }
-  return true;
+  return wav_ == nullptr || wav_->AddAudio(samples, frames, error);
 }
 
 bool PngSequenceSink::Finish(RenderEnd end, std::string* error) {
@@ -81,23 +71,16 @@ bool PngSequenceSink::Finish(RenderEnd end, std::string* error) {
   if (pool_ && !pool_->Finish(error)) ok = false;
   if (pool_) frames_written_ = pool_->Written();
   pool_.reset();
-  if (wav_ != nullptr) {
-    const bool closed = VexilSound_WavClose(wav_) != 0;
-    wav_ = nullptr;
-    if (!closed && ok) {
-      *error = std::string("cannot finish the capture's audio: ") + VexilSound_WavError();
-      ok = false;
-    }
-    // The music so far stays with the frames so far, as a complete file.
-    std::string why;
-    if (closed && !wav_file_.Commit(&why) && ok) {
-      *error = "cannot finish the capture's audio: " + why;
-      ok = false;
-    }
-    wav_file_.Abort();
+  // The music so far stays with the frames so far, as a complete file.
+  std::string wav_error;
+  if (wav_ && !wav_->Finish(end, &wav_error) && ok) {
+    *error = wav_error;
+    ok = false;
   }
-  // A stopped render is a shorter one: its folder holds that render alone, too.
-  if (ok && end != RenderEnd::kFailed) RemoveStaleFrames();
+  wav_.reset();
+  // A stopped render is a shorter one: its folder holds that render alone, too. The frames of
+  // other pieces in a shared folder are theirs.
+  if (ok && end != RenderEnd::kFailed && !format_.piece) RemoveStaleFrames();
   return ok;
 }
 
@@ -110,7 +93,8 @@ void PngSequenceSink::RemoveStaleFrames() {
     std::smatch match;
     const std::string name = entry.path().filename().string();
     if (!std::regex_match(name, match, pattern)) continue;
-    if (std::stoll(match[1].str()) >= frames_submitted_) {
+    const long long number = std::stoll(match[1].str());
+    if (number >= frames_submitted_ || number < format_.first_index) {
       std::filesystem::remove(entry.path(), ec);
     }
   }

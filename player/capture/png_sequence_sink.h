@@ -1,5 +1,7 @@
 // The PNG output of a capture: DIR/frame-NNNNNN.png for every frame and the music of the same
 // span as DIR/audio.wav. PNGs are deflated on worker threads while the next frame renders.
+// A piece of a render (--frames, --chunk) writes its frames only, into a folder it may share
+// with the other pieces; the music comes whole from --audio-only.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +11,7 @@
 #include "frame_sink.h"
 #include "png_writer_pool.h"
 #include "system/output_file.h"
-
-struct VexilWavWriter;
+#include "wav_sink.h"
 
 namespace vexil {
 
@@ -23,7 +24,6 @@ bool MakeCaptureFolder(const std::string& dir, std::string* error);
 class PngSequenceSink : public FrameSink {
  public:
   explicit PngSequenceSink(std::string dir);
-  ~PngSequenceSink() override;
 
   bool Begin(const RenderFormat& format, std::string* error) override;
   bool AddFrame(const RenderedFrame& frame, std::string* error) override;
@@ -41,9 +41,8 @@ class PngSequenceSink : public FrameSink {
   int64_t frames_submitted_ = 0;
   int64_t frames_written_ = 0;
   std::unique_ptr<PngWriterPool> pool_;
-  sys::OutputLock lock_;      // one render into the folder at a time
-  sys::OutputFile wav_file_;  // audio.wav, renamed into place when the render ends
-  VexilWavWriter* wav_ = nullptr;
+  sys::OutputLock lock_;          // one render into the folder (a piece: into its frames) at a time
+  std::unique_ptr<WavSink> wav_;  // audio.wav, renamed into place when the render ends
 };
 
 }  // namespace vexil

@@ -1,6 +1,8 @@
 // The render run: outputs assembled from the options, one capture session feeding them all.
 #include "render_runner.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "capture/hash_sinks.h"
 #include "capture/png_sequence_sink.h"
 #include "capture/video_sink_loader.h"
+#include "capture/wav_sink.h"
 #include "system/stop_signal.h"
 
 namespace vexil {
@@ -64,9 +67,10 @@ bool RenderRunner::ReadVerifyManifest(PlayerOptions* options, std::string* error
   // different frames.
   const HashManifest& made = verify_manifest_;
   PlayerOptions& o = *options;
+  const double first_time = made.frames.front().time_ms;
   const bool conflicts = (o.has_fps && o.fps != made.fps) ||
                          (o.has_size && (o.width != made.width || o.height != made.height)) ||
-                         (o.has_from && o.from_ms != made.first_ms) ||
+                         (o.has_from && o.from_ms != made.first_ms && o.from_ms != first_time) ||
                          (o.has_start && o.start_ms != made.first_ms) ||
                          (o.has_to && (!made.has_last || o.to_ms != made.last_ms));
   if (conflicts) {
@@ -92,13 +96,54 @@ bool RenderRunner::ReadVerifyManifest(PlayerOptions* options, std::string* error
   return true;
 }
 
-int RenderRunner::Run(const PlayerOptions& options, DemoParts* demo, const PlayerSettings& settings,
-                      std::string* error) {
+CaptureOptions RenderSpan(const PlayerOptions& options, double start_ms) {
   CaptureOptions capture;
   capture.fps = options.fps;
-  capture.first_ms = options.has_from ? options.from_ms : settings.starttime;
   capture.has_last = options.has_to;
   capture.last_ms = options.to_ms;
+  // Frames are numbered from the render's start, so that a frame keeps its number and time
+  // whether a whole render, a later start (--from) or a piece renders it. --from picks the
+  // first frame at or after its time; one before the start moves the start there.
+  capture.first_ms = start_ms;
+  if (options.has_from && options.from_ms < start_ms) capture.first_ms = options.from_ms;
+  if (options.has_from) {
+    capture.first_index = FirstFrameAtOrAfter(capture, options.from_ms);
+    // A --from between two frames of the render still shows exactly its time first (as a
+    // render of one moment asks): the grid moves there, numbered as the next frame.
+    if (CaptureFrameTime(capture, capture.first_index) != options.from_ms) {
+      capture.first_ms = options.from_ms - capture.first_index * 1000.0 / capture.fps;
+      while (CaptureFrameTime(capture, capture.first_index) > options.from_ms) {
+        capture.first_ms = std::nextafter(capture.first_ms, -HUGE_VAL);
+      }
+    }
+  }
+  capture.replay_from = capture.first_index;
+  if (options.has_frames) {
+    // Numbers of the render --from and --to (or the demo) make; frames outside are not made.
+    capture.first_index = std::max(capture.first_index, options.first_frame);
+    capture.has_last_index = options.has_last_frame;
+    capture.last_index = options.last_frame;
+  }
+  if (options.has_chunk) {
+    capture.chunk_index = options.chunk_index;
+    capture.chunk_count = options.chunk_count;
+  }
+  capture.audio_only = !options.audio_only_path.empty();
+  return capture;
+}
+
+int RenderRunner::Run(const PlayerOptions& options, DemoParts* demo, const PlayerSettings& settings,
+                      std::string* error) {
+  CaptureOptions capture = RenderSpan(options, settings.starttime);
+  if (!options.verify_path.empty()) {
+    // The manifest's own start and frames, a piece's included.
+    const HashManifest& made = verify_manifest_;
+    capture.first_ms = made.first_ms;
+    capture.first_index = made.first_index;
+    capture.has_last_index = made.piece;
+    capture.last_index = made.last_index;
+    capture.replay_from = made.piece ? made.replay_from : made.first_index;
+  }
 
   // One render feeds every output asked for.
   std::vector<std::unique_ptr<FrameSink>> owned;
@@ -106,6 +151,10 @@ int RenderRunner::Run(const PlayerOptions& options, DemoParts* demo, const Playe
   if (!options.capture_dir.empty()) {
     owned.push_back(std::make_unique<PngSequenceSink>(options.capture_dir));
     written.push_back({options.capture_dir, owned.back().get()});
+  }
+  if (!options.audio_only_path.empty()) {
+    owned.push_back(std::make_unique<WavSink>(options.audio_only_path));
+    written.push_back({options.audio_only_path, owned.back().get()});
   }
   if (video_) {
     owned.push_back(std::move(video_));

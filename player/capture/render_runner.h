@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "capture/capture_session.h"
 #include "capture/frame_hash.h"
 #include "capture/frame_sink.h"
 #include "command_line.h"
@@ -14,6 +15,9 @@
 #include "player_settings.h"
 
 namespace vexil {
+
+// The frames a render makes, from the options and the demo's start time (settings, --start).
+CaptureOptions RenderSpan(const PlayerOptions& options, double start_ms);
 
 class RenderRunner {
  public:

@@ -98,7 +98,8 @@ TEST_F(Installed, WorksAfterTheWholeTreeIsMoved) {
                                     "31000", "--to", "31000", "demo.gma"},
                                    work.path());
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(fs::exists(work.File("frames/frame-000000.png")));
+  // Frame 31 of the render from the demo's start: 31 s at 1 fps.
+  EXPECT_TRUE(fs::exists(work.File("frames/frame-000031.png")));
 }
 
 // The video library is loaded from the program's library folder, lib/vexil.
@@ -128,7 +129,7 @@ TEST_F(Installed, ChecksAndRendersTheInstalledDemoFromAnotherFolder) {
                                         "31000", "--to", "31500", "demo.gma"},
                                        work.path());
   ASSERT_EQ(capture.status, 0) << capture.err;
-  for (const char* frame : {"frame-000000.png", "frame-000001.png"}) {
+  for (const char* frame : {"frame-000062.png", "frame-000063.png"}) {  // 31 s at 2 fps
     const Picture picture = LoadPng(work.File(std::string("frames/") + frame));
     ASSERT_TRUE(picture.ok()) << frame;
     EXPECT_EQ(picture.width, 640);
@@ -143,8 +144,8 @@ TEST_F(Installed, ChecksAndRendersTheInstalledDemoFromAnotherFolder) {
                                        "31000", "--to", "31000", Demo() + "/demo.zip"},
                                       empty.path());
   ASSERT_EQ(bundle.status, 0) << bundle.err;
-  const Picture fromBundle = LoadPng(empty.File("frames/frame-000000.png"));
-  const Picture fromFolder = LoadPng(work.File("frames/frame-000000.png"));
+  const Picture fromBundle = LoadPng(empty.File("frames/frame-000062.png"));
+  const Picture fromFolder = LoadPng(work.File("frames/frame-000062.png"));
   ASSERT_TRUE(fromBundle.ok());
   EXPECT_TRUE(fromBundle.rgba == fromFolder.rgba);
 }

@@ -3,6 +3,7 @@
 
 #include "capture/capture_session.h"
 #include "capture/png_sequence_sink.h"
+#include "capture/render_runner.h"
 
 namespace vexil {
 namespace {
@@ -41,6 +42,90 @@ TEST(CaptureTimingTest, FrameCountRunsToTheDemoEndOrTheLastTime) {
   EXPECT_EQ(5, CaptureFrameCount(options, 1000.0)) << "0 to 400 ms";
   options.first_ms = 5000.0;
   EXPECT_EQ(0, CaptureFrameCount(options, 1000.0)) << "a span after the end has no frames";
+}
+
+TEST(CaptureTimingTest, ChunksCoverTheRenderOnceWithoutGaps) {
+  for (int count : {2, 3, 4, 7, 31}) {
+    CaptureOptions whole;
+    whole.fps = 10;
+    whole.has_last = true;
+    whole.last_ms = 3000.0;  // frames 0 to 30
+    int64_t next = 0;
+    for (int k = 0; k < count; ++k) {
+      CaptureOptions piece = whole;
+      piece.chunk_index = k;
+      piece.chunk_count = count;
+      ASSERT_TRUE(ResolveChunk(&piece, 10000.0)) << k << "/" << count;
+      EXPECT_EQ(next, piece.first_index) << k << "/" << count;
+      const int64_t size = piece.last_index - piece.first_index + 1;
+      EXPECT_GE(size, 31 / count);
+      EXPECT_LE(size, 31 / count + 1);
+      EXPECT_EQ(size, CaptureFrameCount(piece, 10000.0));
+      next = piece.last_index + 1;
+    }
+    EXPECT_EQ(31, next) << count << " pieces";
+  }
+  CaptureOptions thin;
+  thin.fps = 10;
+  thin.chunk_index = 0;
+  thin.chunk_count = 8;
+  EXPECT_FALSE(ResolveChunk(&thin, 300.0)) << "four frames leave some of eight pieces empty";
+}
+
+TEST(CaptureTimingTest, ALaterStartIsTheFirstFrameOnTheRendersGrid) {
+  CaptureOptions options;
+  options.first_ms = 1000.0;
+  options.fps = 30;
+  EXPECT_EQ(0, FirstFrameAtOrAfter(options, 500.0));
+  EXPECT_EQ(0, FirstFrameAtOrAfter(options, 1000.0));
+  EXPECT_EQ(1, FirstFrameAtOrAfter(options, 1000.5));
+  EXPECT_EQ(30, FirstFrameAtOrAfter(options, 2000.0)) << "a time on the grid is its own frame";
+  EXPECT_EQ(31, FirstFrameAtOrAfter(options, 2000.01));
+  options.first_index = 30;
+  options.has_last_index = true;
+  options.last_index = 44;
+  EXPECT_EQ(15, CaptureFrameCount(options, 1e6));
+  EXPECT_EQ(1, CaptureFrameCount(options, 2000.0)) << "the demo ends at the piece's first frame";
+}
+
+TEST(CaptureTimingTest, FromKeepsFrameNumbersAndShowsItsOwnTimeFirst) {
+  PlayerOptions options;
+  options.fps = 60;
+  options.has_from = true;
+  options.from_ms = 10000.0;
+  CaptureOptions span = RenderSpan(options, 0.0);
+  EXPECT_EQ(600, span.first_index) << "10 s in at 60 fps, as in the whole render";
+  EXPECT_EQ(0.0, span.first_ms);
+  EXPECT_EQ(600, span.replay_from) << "no piece: nothing before it is replayed";
+
+  options.from_ms = 12345.0;  // between frames 740 and 741
+  options.has_to = true;
+  options.to_ms = 12345.0;
+  span = RenderSpan(options, 0.0);
+  EXPECT_EQ(741, span.first_index);
+  EXPECT_LE(CaptureFrameTime(span, 741), 12345.0);
+  EXPECT_EQ(12345.0f, static_cast<float>(CaptureFrameTime(span, 741)));
+  EXPECT_EQ(1, CaptureFrameCount(span, 1e6)) << "a render of one moment holds its frame";
+
+  options = PlayerOptions();
+  options.fps = 10;
+  options.has_from = true;
+  options.from_ms = -500.0;  // before the start: the start moves there
+  span = RenderSpan(options, 1000.0);
+  EXPECT_EQ(-500.0, span.first_ms);
+  EXPECT_EQ(0, span.first_index);
+
+  options = PlayerOptions();
+  options.fps = 10;
+  options.has_frames = true;
+  options.first_frame = 40;
+  options.has_last_frame = true;
+  options.last_frame = 49;
+  span = RenderSpan(options, 2000.0);
+  EXPECT_EQ(2000.0, span.first_ms);
+  EXPECT_EQ(40, span.first_index);
+  EXPECT_EQ(49, span.last_index);
+  EXPECT_EQ(0, span.replay_from) << "a piece replays the render from its start";
 }
 
 TEST(CaptureTimingTest, FrameCountSaturatesPastTheLimitForSpansWithoutEnd) {

@@ -96,6 +96,42 @@ TEST(CommandLineTest, RenderOutputsAreRefusedWithAReason) {
             ParseError({"--hashes", "g.txt", "--verify", "g.txt"}).find("overwrite"));
 }
 
+TEST(CommandLineTest, PiecesAreChosenByFramesOrByChunk) {
+  PlayerOptions options = Parse({"--video", "p.mkv", "--frames", "3600-7199", "d.xml"});
+  EXPECT_TRUE(options.has_frames);
+  EXPECT_EQ(3600, options.first_frame);
+  EXPECT_TRUE(options.has_last_frame);
+  EXPECT_EQ(7199, options.last_frame);
+  options = Parse({"--capture", "o", "--frames", "120-"});
+  EXPECT_EQ(120, options.first_frame);
+  EXPECT_FALSE(options.has_last_frame) << "to the end";
+  options = Parse({"--hashes", "h.txt", "--chunk", "3/8", "--from", "1000"});
+  EXPECT_TRUE(options.has_chunk);
+  EXPECT_EQ(3, options.chunk_index);
+  EXPECT_EQ(8, options.chunk_count);
+  options = Parse({"--audio-only", "music.wav", "--fps", "30", "d.xml"});
+  EXPECT_EQ(PlayerMode::kCapture, options.mode);
+  EXPECT_EQ("music.wav", options.audio_only_path);
+
+  for (const char* bad : {"5", "-5", "9-3", "a-b", "1.5-3", "1e3-", "3-4x", "+1-2"}) {
+    EXPECT_NE(std::string::npos, ParseError({"--capture", "o", "--frames", bad}).find("--frames"))
+        << bad;
+  }
+  for (const char* bad : {"4/4", "0/0", "1", "-1/4", "1/4/2", "x/4", "0/100001"}) {
+    EXPECT_NE(std::string::npos, ParseError({"--capture", "o", "--chunk", bad}).find("--chunk"))
+        << bad;
+  }
+  EXPECT_NE(std::string::npos,
+            ParseError({"--capture", "o", "--frames", "1-2", "--chunk", "0/2"}).find("one of"));
+  EXPECT_NE(std::string::npos, ParseError({"--frames", "1-2"}).find("only apply"));
+  EXPECT_NE(std::string::npos,
+            ParseError({"--verify", "g.txt", "--chunk", "0/2"}).find("from the manifest"));
+  EXPECT_NE(std::string::npos,
+            ParseError({"--audio-only", "m.wav", "--video", "v.mp4"}).find("apart"));
+  EXPECT_NE(std::string::npos,
+            ParseError({"--audio-only", "m.wav", "--chunk", "0/2"}).find("only apply"));
+}
+
 TEST(CommandLineTest, HelpAndVersionWinOverEverythingAfterThem) {
   EXPECT_EQ(PlayerMode::kHelp, Parse({"--help", "--bogus"}).mode);
   EXPECT_EQ(PlayerMode::kVersion, Parse({"--version"}).mode);

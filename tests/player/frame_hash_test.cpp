@@ -72,7 +72,10 @@ TEST(FrameHashTest, DamagedManifestsAreRefusedWithTheirLine) {
       {"fps 30", "speed 30", "unknown entry \"speed\""},
       {"from 1500.5\n", "from nan\n", "from needs a time"},
       {"to 1600\n", "to 1e300\n", "to needs a time"},
-      {"frame 1 ", "frame 1000000 ", "more frames than a render makes"},
+      {"frame 1 ", "frame 9000000000000 ", "more frames than a render makes"},
+      {"fps 30\n", "fps 30\nframes 0-9\n", "ends at frame 3 instead of frame 9"},
+      {"fps 30\n", "fps 30\nframes 2-3\n", "expected frame 2"},
+      {"fps 30\n", "fps 30\nframes 3-2\n", "FIRST-LAST"},
   };
   for (const Case& c : cases) {
     std::string text = good;
@@ -95,6 +98,31 @@ TEST(FrameHashTest, DamagedManifestsAreRefusedWithTheirLine) {
   empty.frames.clear();
   EXPECT_FALSE(ParseManifest(ManifestText(empty), &read, &error));
   EXPECT_NE(error.find("no frame"), std::string::npos) << error;
+}
+
+TEST(FrameHashTest, APieceKeepsTheNumbersOfItsFramesInTheWholeRender) {
+  HashManifest piece = SampleManifest();
+  piece.piece = true;
+  for (ManifestFrame& frame : piece.frames) frame.index += 40;
+  piece.first_index = piece.frames.front().index;
+  piece.last_index = piece.frames.back().index;
+  const std::string text = ManifestText(piece);
+  EXPECT_NE(std::string::npos, text.find("\nframes 40-43\nreplay 0\nframe 40 ")) << text;
+  HashManifest read;
+  std::string error;
+  ASSERT_TRUE(ParseManifest(text, &read, &error)) << error;
+  EXPECT_TRUE(read.piece);
+  EXPECT_EQ(40, read.first_index);
+  EXPECT_EQ(43, read.last_index);
+  EXPECT_EQ(text, ManifestText(read));
+
+  // Without "frames" (a render that starts later with --from) the numbers only follow on.
+  HashManifest later = piece;
+  later.piece = false;
+  ASSERT_TRUE(ParseManifest(ManifestText(later), &read, &error)) << error;
+  EXPECT_FALSE(read.piece);
+  EXPECT_EQ(40, read.first_index);
+  EXPECT_EQ(ManifestText(later), ManifestText(read));
 }
 
 TEST(FrameHashTest, HashesAreThirtyTwoHexDigitsAndNothingElseReads) {

@@ -13,7 +13,7 @@
 // and is checked for its sound.
 import { spawn, spawnSync } from 'node:child_process';
 import { createServer } from 'node:http';
-import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, statSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync, existsSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { extname, join, resolve, sep } from 'node:path';
 import { inflateSync, deflateSync } from 'node:zlib';
@@ -246,7 +246,9 @@ try {
       { cwd: demoDir, timeout: 300000, env: { ...process.env, SDL_VIDEODRIVER: 'offscreen',
         SDL_AUDIODRIVER: 'dummy' }, stdio: ['ignore', 'ignore', 'pipe'] });
     if (run.status !== 0) throw new Error(`native capture at ${ms} ms failed: ${run.stderr}`);
-    native[ms] = readPng(join(dir, 'frame-000000.png'));
+    // The one frame, numbered from the demo's start like every rendered frame.
+    const [frame] = readdirSync(dir).filter((name) => /^frame-\d+\.png$/.test(name));
+    native[ms] = readPng(join(dir, frame));
   }
 
   server = await serve();

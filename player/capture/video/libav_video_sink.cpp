@@ -153,6 +153,16 @@ void LibavVideoSink::Close() {
 }
 
 bool LibavVideoSink::Begin(const RenderFormat& format, std::string* error) {
+  return OpenOutput(format, nullptr, error);
+}
+
+bool LibavVideoSink::BeginCopy(const RenderFormat& format, const AVCodecParameters* pictures,
+                               std::string* error) {
+  return OpenOutput(format, pictures, error);
+}
+
+bool LibavVideoSink::OpenOutput(const RenderFormat& format, const AVCodecParameters* pictures,
+                                std::string* error) {
   width_ = format.width;
   height_ = format.height;
   // 4:2:0 video halves both directions for colour: encoders refuse odd sizes.
@@ -166,7 +176,10 @@ bool LibavVideoSink::Begin(const RenderFormat& format, std::string* error) {
       avformat_alloc_output_context2(&output_, nullptr, format_.muxer.c_str(), path_.c_str());
   if (code < 0) return Failed(error, "cannot start a " + format_.muxer + " file", code);
   packet_ = av_packet_alloc();
-  if (!OpenVideo(format, error) || !OpenAudio(format, error)) return false;
+  // A piece of a render holds its pictures only: the pieces are joined with the whole music.
+  pictures_only_ = format.piece;
+  const bool video_ok = pictures ? CopyVideo(format, pictures, error) : OpenVideo(format, error);
+  if (!video_ok || (!pictures_only_ && !OpenAudio(format, error))) return false;
 
   if (!(output_->oformat->flags & AVFMT_NOFILE)) {
     // Through the file writer, not FFmpeg's protocols: a name with a colon stays a file name, a
@@ -226,6 +239,10 @@ bool LibavVideoSink::OpenVideo(const RenderFormat& format, std::string* error) {
   video_->pix_fmt = AV_PIX_FMT_YUV420P;
   // A key frame every two seconds: editors and players seek quickly, at little cost in size.
   video_->gop_size = 2 * format.fps;
+  // Pieces are joined by copying their packets one after the other: without reordered
+  // (B) frames every packet is decoded in the order it is shown, so each piece's time stamps
+  // continue the previous piece's exactly. Every piece starts on a key frame anyway.
+  if (format.piece) video_->max_b_frames = 0;
   // Tagged the way the pixels are converted, so players turn them back into the same colours.
   video_->color_range = AVCOL_RANGE_MPEG;
   video_->colorspace = AVCOL_SPC_BT709;
@@ -264,6 +281,32 @@ bool LibavVideoSink::OpenVideo(const RenderFormat& format, std::string* error) {
   const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
   sws_setColorspaceDetails(scale_, bt709, /*srcRange full*/ 1, bt709, /*dstRange limited*/ 0, 0,
                            1 << 16, 1 << 16);
+  return true;
+}
+
+bool LibavVideoSink::CopyVideo(const RenderFormat& format, const AVCodecParameters* pictures,
+                               std::string* error) {
+  video_stream_ = avformat_new_stream(output_, nullptr);
+  if (video_stream_ == nullptr || packet_ == nullptr ||
+      avcodec_parameters_copy(video_stream_->codecpar, pictures) < 0) {
+    *error = "not enough memory to write \"" + path_ + "\"";
+    return false;
+  }
+  // The tag of the pieces' container need not be the joined file's.
+  video_stream_->codecpar->codec_tag = 0;
+  copy_fps_ = format.fps;
+  video_stream_->time_base = AVRational{1, format.fps};
+  video_stream_->avg_frame_rate = AVRational{format.fps, 1};
+  return true;
+}
+
+bool LibavVideoSink::AddPacket(AVPacket* packet, std::string* error) {
+  av_packet_rescale_ts(packet, AVRational{1, copy_fps_}, video_stream_->time_base);
+  packet->stream_index = video_stream_->index;
+  packet->pos = -1;
+  const int code = av_interleaved_write_frame(output_, packet);
+  if (code < 0) return Failed(error, "cannot write \"" + path_ + "\"", code);
+  ++frames_added_;
   return true;
 }
 
@@ -341,7 +384,7 @@ bool LibavVideoSink::AddFrame(const RenderedFrame& frame, std::string* error) {
   sws_scale(scale_, source, stride, 0, height_, picture_->data, picture_->linesize);
   picture_->pts = frame.index;
   if (!Encode(video_, video_stream_, picture_, error)) return false;
-  frames_added_ = frame.index + 1;
+  ++frames_added_;
   return true;
 }
 
@@ -372,7 +415,7 @@ bool LibavVideoSink::ConvertAudio(const int16_t* samples, int frames, std::strin
 }
 
 bool LibavVideoSink::AddAudio(const int16_t* samples, int64_t frames, std::string* error) {
-  if (frames <= 0) return true;
+  if (frames <= 0 || pictures_only_) return true;
   if (frames > INT_MAX / 4) {
     *error = "too much music for one frame";
     return false;
@@ -401,9 +444,9 @@ bool LibavVideoSink::EncodeWaitingAudio(bool final, std::string* error) {
 bool LibavVideoSink::Finish(RenderEnd, std::string* error) {
   if (!header_written_) return true;
   header_written_ = false;
-  bool ok = ConvertAudio(nullptr, 0, error) && EncodeWaitingAudio(true, error) &&
-            Encode(audio_, audio_stream_, nullptr, error) &&
-            Encode(video_, video_stream_, nullptr, error);
+  bool ok = pictures_only_ || (ConvertAudio(nullptr, 0, error) && EncodeWaitingAudio(true, error) &&
+                               Encode(audio_, audio_stream_, nullptr, error));
+  if (video_ != nullptr) ok = ok && Encode(video_, video_stream_, nullptr, error);
   const int code = av_write_trailer(output_);
   if (ok && code < 0) ok = Failed(error, "cannot finish \"" + path_ + "\"", code);
   if (io_ != nullptr) {

@@ -13,6 +13,8 @@
 #include "system/output_file.h"
 
 struct AVCodec;
+struct AVCodecParameters;
+struct AVRational;
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
@@ -36,6 +38,11 @@ class LibavVideoSink : public FrameSink {
   LibavVideoSink& operator=(const LibavVideoSink&) = delete;
 
   bool Begin(const RenderFormat& format, std::string* error) override;
+  // Joining pieces: the pictures are copied from already encoded packets of the stream that
+  // `pictures` describes (no encoder), the music is encoded from AddAudio as in a render.
+  bool BeginCopy(const RenderFormat& format, const AVCodecParameters* pictures, std::string* error);
+  // One packet of the copied pictures, its time stamps in frames (frame 0 at time 0).
+  bool AddPacket(AVPacket* packet, std::string* error);
   bool AddFrame(const RenderedFrame& frame, std::string* error) override;
   bool AddAudio(const int16_t* samples, int64_t frames, std::string* error) override;
   // Drains both encoders and writes the index, also after a render cut short: what was
@@ -44,7 +51,10 @@ class LibavVideoSink : public FrameSink {
   int64_t frames_written() const override { return frames_written_; }
 
  private:
+  bool OpenOutput(const RenderFormat& format, const AVCodecParameters* pictures,
+                  std::string* error);
   bool OpenVideo(const RenderFormat& format, std::string* error);
+  bool CopyVideo(const RenderFormat& format, const AVCodecParameters* pictures, std::string* error);
   bool OpenAudio(const RenderFormat& format, std::string* error);
   // Sends one frame (null: the end) to an encoder and writes every packet it gives back.
   bool Encode(AVCodecContext* encoder, AVStream* stream, AVFrame* frame, std::string* error);
@@ -73,8 +83,10 @@ class LibavVideoSink : public FrameSink {
   int audio_frame_size_ = 0;
   int64_t audio_pts_ = 0;
   bool header_written_ = false;
-  sys::OutputLock lock_;  // one render into this video at a time
-  sys::OutputFile file_;  // written beside the video, renamed into place when finished
+  bool pictures_only_ = false;  // a piece: no music
+  int copy_fps_ = 0;            // frames per second of copied pictures
+  sys::OutputLock lock_;        // one render into this video at a time
+  sys::OutputFile file_;        // written beside the video, renamed into place when finished
   AVIOContext* io_ = nullptr;
   int64_t frames_added_ = 0;
   int64_t frames_written_ = 0;

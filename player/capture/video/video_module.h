@@ -14,3 +14,8 @@
 extern "C" vexil::FrameSink* VexilVideo_CreateSink(const vexil::VideoFormat* format,
                                                    const char* path, std::string* error);
 using VexilVideoCreateSinkFunction = decltype(&VexilVideo_CreateSink);
+
+// Joins the videos of the pieces of a render with its music (vexil-join): see video_join.h.
+extern "C" bool VexilVideo_Join(const char* out, const char* const* parts, int count,
+                                const char* music, std::string* error);
+using VexilVideoJoinFunction = decltype(&VexilVideo_Join);
