@@ -9,6 +9,7 @@
 
 #include "d3d9/d3d9.h"
 #include "edit/demo_builder.h"
+#include "edit/freed_memory.h"
 #include "edit_status.h"
 #include "fsound/fsound.h"
 #include "system/clock.h"
@@ -140,6 +141,7 @@ void EditSession::Reload() {
       build.demo->NamedFiles(&named, &folders);
     }
     build.demo.reset();
+    ReturnFreedMemory();
     WatchDemoFiles(named);
     return;
   }
@@ -155,6 +157,7 @@ void EditSession::Reload() {
   limiter_ = FrameLimiter(now.fpslimiter, now.framerate);
   const bool paused = transport_.Paused();
   host_->ReplaceDemo(std::move(build.demo));
+  ReturnFreedMemory();  // the old demo's memory, freed by the swap
   problems_.clear();
   // The build took its time: play on from where the demo was when it began.
   const double clock = clock_.Now();
