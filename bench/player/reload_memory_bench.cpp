@@ -27,6 +27,7 @@
 #include "display_setup.h"
 #include "edit/demo_builder.h"
 #include "edit/freed_memory.h"
+#include "system/stop_signal.h"
 
 namespace {
 
@@ -85,6 +86,9 @@ int main(int argc, char** argv) {
   }
   const std::string script = std::filesystem::path(given).filename().string();
 
+  // Before SDL starts, so that Ctrl-C and SIGTERM end the run instead of becoming quit events
+  // nobody reads.
+  vexil::CatchStopSignals();
   constexpr int kWidth = 640;
   constexpr int kHeight = 480;
   IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
