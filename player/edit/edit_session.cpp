@@ -9,6 +9,7 @@
 
 #include "d3d9/d3d9.h"
 #include "edit/demo_builder.h"
+#include "edit/freed_memory.h"
 #include "edit_status.h"
 #include "fsound/fsound.h"
 #include "system/clock.h"
@@ -144,6 +145,7 @@ void EditSession::Reload() {
       build.demo->NamedFiles(&named, &folders);
     }
     build.demo.reset();
+    ReturnFreedMemory();
     WatchDemoFiles(named);
     return;
   }
@@ -160,6 +162,7 @@ void EditSession::Reload() {
   const bool paused = transport_.Paused();
   host_->ReplaceDemo(std::move(build.demo));
   if (sync_) sync_->UseDemo(&host_->Demo().widgetManager.GetSync(), script_folder_);
+  ReturnFreedMemory();  // the old demo's memory, freed by the swap
   problems_.clear();
   // The build took its time: play on from where the demo was when it began.
   const double clock = clock_.Now();
