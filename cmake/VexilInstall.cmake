@@ -34,7 +34,7 @@ install(TARGETS ${VEXIL_INSTALLED_LIBRARIES}
 # pictures, mesh and music; nothing a render may have left in the folder.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/demo/ DESTINATION ${VEXIL_INSTALL_DEMODIR}
   FILES_MATCHING PATTERN "demo.xml" PATTERN "demo.gma" PATTERN "demo.zip" PATTERN "*.png"
-  PATTERN "*.x" PATTERN "*.ogg" PATTERN "capture" EXCLUDE PATTERN "CMakeFiles" EXCLUDE)
+  PATTERN "*.x" PATTERN "*.ogg" PATTERN "*.track" PATTERN "capture" EXCLUDE PATTERN "CMakeFiles" EXCLUDE)
 
 install(FILES README.md docs/ARCHITECTURE.md docs/SCRIPTING.md docs/PLUGINS.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
