@@ -1,6 +1,7 @@
 // Builds a demo on the null device, with silent sound, to learn the files it reads.
 #include "demo_files.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "capture/capture_session.h"
@@ -8,11 +9,16 @@
 #include "demo_parts.h"
 #include "display.h"
 #include "player_settings.h"
+#include "system/message_box.h"
 
 namespace vexil {
 
 bool FindDemoFiles(const std::string& script_path, DemoFiles* out, std::string* error) {
   PrepareSilentSound();
+  // A command-line tool opens no windows: what the build would show in a box goes to stderr.
+  sys::SetMessageSink([](const std::string& caption, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  });
   DemoScript script;
   if (!OpenDemoScript(script_path, &script, error)) return false;
   out->script = script.path;

@@ -9,7 +9,7 @@
 namespace vexil {
 
 struct ZipEntry {
-  std::string name;   // with '/' separators, relative to the archive's top
+  std::string name;  // with '/' separators, relative to the archive's top
   std::string bytes;
 };
 
