@@ -3,19 +3,23 @@
 
 #include <strings.h>
 #include <tinyxml.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <set>
 
+#include "d3dx9/xfile_reader.h"
 #include "fsound/fsound.h"
 #include "params/paramvar.h"
 #include "params/scripttext.h"
+#include "params/synccontext.h"
 #include "params/value.h"
 #include "scenecore.h"
 #include "script/script_attributes.h"
 #include "system/file_lookup.h"
+#include "system/regular_file.h"
 #include "system/text_encoding.h"
 #include "timeline/texturemanager.h"
 
@@ -37,7 +41,111 @@ std::string Milliseconds(float ms) {
   return text;
 }
 
+int LineOf(CValue* value) {
+  return (value->GetParam() && *value->GetParam()) ? (*value->GetParam())->GetScriptLine() : 0;
+}
+
+bool IsXMesh(const std::string& name) {
+  return name.size() > 2 && strcasecmp(name.c_str() + name.size() - 2, ".x") == 0;
+}
+
+// The texture names of the .x mesh at `path`; none when it cannot be read (the build has said
+// why). Bounded like any file a demo reads.
+std::vector<std::string> MeshTextureNames(const std::string& path) {
+  static constexpr uint64_t kMaxMeshBytes = 256ull << 20;
+  std::vector<std::string> names;
+  uint64_t size = 0;
+  std::string error;
+  bool missing = false;
+  const int fd = sys::OpenRegularFile(path, kMaxMeshBytes, &size, &error, &missing);
+  if (fd < 0) return names;
+  std::vector<unsigned char> bytes(static_cast<size_t>(size));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  std::vector<d3dx::XMesh> meshes;
+  if (FAILED(d3dx::ReadXFile(bytes.data(), got, &meshes, &error))) return names;
+  for (const d3dx::XMesh& mesh : meshes) {
+    for (const d3dx::XMaterial& material : mesh.materials) {
+      if (!material.textureFile.empty()) names.push_back(material.textureFile);
+    }
+  }
+  return names;
+}
+
+// Collects files without repeats, in the order they are first met.
+class FileList {
+ public:
+  void Add(const std::string& name, const sys::FileLookup& lookup, int line) {
+    if (!seen_.insert(lookup.path).second) return;
+    files_.push_back({name, lookup.path, lookup.kind == sys::FileKind::kRegular, line});
+  }
+  std::vector<ReferencedFile> Take() { return std::move(files_); }
+
+ private:
+  std::set<std::string> seen_;
+  std::vector<ReferencedFile> files_;
+};
+
+// The files `object`'s values name, and the textures of the meshes among them, looked up as
+// the loaders look them up (a mesh's textures also in its "texturedir" and beside the mesh).
+void AddFilesOf(CDataProvider* object, const std::string& home, FileList* list) {
+  if (!object) return;
+  std::string textureDir;
+  for (int i = 0; i < object->GetValueCount(); ++i) {
+    CValue* value = object->GetValue(i);
+    if (value->GetRefers() != EValueRefers::Folder) continue;
+    const std::set<std::string> texts = TextsOf(value);
+    if (texts.size() == 1) textureDir = *texts.begin();
+  }
+  for (int i = 0; i < object->GetValueCount(); ++i) {
+    CValue* value = object->GetValue(i);
+    if (value->GetRefers() != EValueRefers::File) continue;
+    for (const std::string& text : TextsOf(value)) {
+      if (text.empty()) continue;
+      const sys::FileLookup lookup = sys::LookUpFile(text, {home}, home);
+      list->Add(text, lookup, LineOf(value));
+      if (!IsXMesh(text) || lookup.kind != sys::FileKind::kRegular) continue;
+      std::vector<std::string> homes;
+      if (!textureDir.empty()) homes.push_back(textureDir);
+      homes.push_back(sys::FolderPrefixOf(lookup.path));
+      for (const std::string& texture : MeshTextureNames(lookup.path)) {
+        const std::string name =
+            sys::IsWindowsAbsolutePath(texture) ? texture : textureDir + texture;
+        list->Add(name, sys::LookUpFile(name, homes, home), 0);
+      }
+    }
+  }
+}
+
 }  // namespace
+
+std::vector<ReferencedFile> ReferencedFiles(const CTimeline* timeline,
+                                            const CResourceManager* resources,
+                                            const CSyncContext* sync,
+                                            const std::string& scriptFolder) {
+  const std::string home = sys::FolderPrefix(scriptFolder);
+  FileList list;
+  for (int i = 0; i < resources->GetResourceCount(); ++i) {
+    AddFilesOf(resources->GetResourceAt(i), home, &list);
+  }
+  for (int i = 0; i < timeline->GetModuleCount(); ++i) {
+    AddFilesOf(timeline->GetModule(i), home, &list);
+  }
+  for (int32_t i = 0; sync && i < sync->GetTrackCount(); ++i) {
+    std::string path = sync->TrackFilePath(sync->GetTrackName(i), scriptFolder);
+    // Tracks from an editor project all come from that one file.
+    const std::string name = path.empty() ? sync->GetTrackSource() : path;
+    if (path.empty()) path = home + sync->GetTrackSource();
+    sys::FileLookup lookup = sys::LookUpFile(path);
+    list.Add(name, lookup, 0);
+  }
+  return list.Take();
+}
 
 std::set<std::string> TextsOf(CValue* value) {
   std::set<std::string> texts;
@@ -399,8 +507,7 @@ void ScriptChecker::CheckReferences(CDataProvider* object) {
     CValue* value = object->GetValue(i);
     const EValueRefers refers = value->GetRefers();
     if (refers == EValueRefers::Nothing) continue;
-    const int line =
-        (value->GetParam() && *value->GetParam()) ? (*value->GetParam())->GetScriptLine() : 0;
+    const int line = LineOf(value);
     for (const std::string& text : TextsOf(value)) {
       switch (refers) {
         case EValueRefers::File: {

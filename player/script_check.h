@@ -20,6 +20,7 @@
 
 class CDataProvider;
 class CResourceManager;
+class CSyncContext;
 class CTextureManager;
 class CTimeline;
 class TiXmlElement;
@@ -31,6 +32,23 @@ namespace vexil {
 // Every text a string value can take: its constant, or the value of each of its keys. Empty
 // for values of other types and for values the script did not bind.
 std::set<std::string> TextsOf(CValue* value);
+
+// A file a built demo reads, found as playback finds it.
+struct ReferencedFile {
+  std::string name;  // as the script (or the mesh that names it) writes it
+  std::string path;  // where it was found; the name with '/' separators when it is missing
+  bool found = false;
+  int line = 0;  // of the value in the script; 0 for a mesh texture or a sync track
+};
+
+// Every file the demo built from a script reads, in a stable order without repeats: what the
+// values of its modules and resources name as a file (pictures, meshes, music, scripts), the
+// textures a .x mesh among them names, and the sync track files its parameters read (or the
+// editor project they come from). The list --check works from, and what a bundle holds.
+std::vector<ReferencedFile> ReferencedFiles(const CTimeline* timeline,
+                                            const CResourceManager* resources,
+                                            const CSyncContext* sync,
+                                            const std::string& scriptFolder);
 
 // "0:00", "2:02.5", "1:00:00": minutes and seconds, with the fraction of a second when there is
 // one (to the millisecond).

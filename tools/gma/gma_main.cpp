@@ -1,5 +1,5 @@
 // vexil-gma: command-line packer and unpacker for ".gma" script containers, using the
-// same key as the player and within the player's size limit.
+// same key as the player and within the player's size limit, and the maker of bundles.
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "bundle_command.h"
 #include "container/container_cipher.h"
 #include "script/script_limits.h"
 #include "system/output_file.h"
@@ -17,7 +18,12 @@ namespace {
 
 const char kUsage[] =
     "usage: vexil-gma pack IN OUT     encipher the plain XML script IN into the container OUT\n"
-    "       vexil-gma unpack IN OUT   decode the container IN into the plain script OUT\n";
+    "       vexil-gma unpack IN OUT   decode the container IN into the plain script OUT\n"
+    "       vexil-gma bundle SCRIPT OUT.zip\n"
+    "                                 write the script (or container) and exactly the files it\n"
+    "                                 refers to into the zip bundle OUT.zip\n"
+    "       vexil-gma bundle --list SCRIPT\n"
+    "                                 print what the bundle would hold, one path a line\n";
 
 // Only a regular file of at most the player's script limit is read: a named pipe would block and
 // a device such as /dev/zero never end.
@@ -76,6 +82,9 @@ int main(int argc, char** argv) {
   if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
     std::fputs(kUsage, stdout);
     return 0;
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "bundle") == 0) {
+    return vexil::RunBundleCommand(argc - 2, argv + 2);
   }
   if (argc != 4 || (std::strcmp(argv[1], "pack") != 0 && std::strcmp(argv[1], "unpack") != 0)) {
     std::fputs(kUsage, stderr);
