@@ -11,6 +11,7 @@
 #include "edit/demo_builder.h"
 #include "edit_status.h"
 #include "fsound/fsound.h"
+#include "panel_pointer.h"
 #include "system/clock.h"
 #include "system/desktop.h"
 #include "system/events.h"
@@ -114,6 +115,9 @@ void EditSession::Command(EditCommand command) {
     case EditCommand::kReload:
       reload_requested_ = true;
       return;
+    case EditCommand::kTogglePanel:
+      panel_shown_ = !panel_shown_;
+      return;
     default:
       break;
   }
@@ -206,6 +210,31 @@ void EditSession::CountFrame() {
   }
 }
 
+void EditSession::DrawPanel(double time_ms, double wall_ms) {
+  const CDemoDevice& device = host_->Demo().demoDevice;
+  if (!panel_) panel_ = std::make_unique<TimelinePanel>(device.m_pD3DDevice);
+  PanelView view;
+  view.time_ms = time_ms;
+  view.end_ms = host_->Demo().timeline.GetEndTime();
+  view.loop = transport_.Loop();
+  view.width = device.m_width;
+  view.height = device.m_height;
+  const PanelPointer pointer = ReadPanelPointer(device.m_width, device.m_height);
+  view.pointer_x = pointer.x;
+  view.pointer_y = pointer.y;
+  view.pointer_down = pointer.down;
+  if (last_frame_wall_ms_ > 0.0) view.frame_seconds = (wall_ms - last_frame_wall_ms_) / 1000.0;
+  last_frame_wall_ms_ = wall_ms;
+  const PanelOutcome outcome = panel_->Draw(host_->Demo(), view);
+  // A seek from the ruler goes through the transport as the keys' seeks do: the modules
+  // restart at the new time and the music seeks with them.
+  if (outcome.seek && outcome.seek_ms != transport_.Time(clock_.Now())) {
+    transport_.SeekTo(outcome.seek_ms, clock_.Now());
+    Restart();
+    if (transport_.Paused()) SetMusicPaused(true);
+  }
+}
+
 void EditSession::Run() {
   sys::ShowAppWindow(window_);
   sys::RefuseScreenSaver();
@@ -259,6 +288,8 @@ void EditSession::Run() {
           host_->Demo());
       if (sync_) status.push_back({sync_->Status(), kOverlayQuiet});
     }
+    // The panel first: the overlay's messages (a broken save) stay readable over it.
+    if (panel_shown_) DrawPanel(t, wall);
     overlay_->Draw(status, MessageLines(problems_, notes_), device.m_width, device.m_height);
     timeline.Present();
     limiter_.FrameRendered(t);
