@@ -140,7 +140,10 @@ void EditSession::Reload() {
     problems_ = build.problems;
     if (problems_.empty()) problems_.push_back("the demo could not be built");
     notes_.clear();
-    std::fprintf(stderr, "vexil: the saved demo does not build; the last good one plays on\n");
+    // In full on stderr too: the window may be small, and a terminal keeps the history.
+    std::fprintf(stderr, "vexil: \"%s\" does not build; the last good demo plays on:\n",
+                 script_path_.c_str());
+    for (const std::string& problem : problems_) std::fprintf(stderr, "  %s\n", problem.c_str());
     std::vector<std::string> named;
     if (build.demo) {
       // Also watch what the broken demo names: the fix may be a missing picture appearing.
@@ -290,7 +293,8 @@ void EditSession::Run() {
     }
     // The panel first: the overlay's messages (a broken save) stay readable over it.
     if (panel_shown_) DrawPanel(t, wall);
-    overlay_->Draw(status, MessageLines(problems_, notes_), device.m_width, device.m_height);
+    overlay_->Draw(status, MessageLines(problems_, notes_, script_path_), device.m_width,
+                   device.m_height);
     timeline.Present();
     limiter_.FrameRendered(t);
     CountFrame();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "edit_overlay.h"
+#include "edit_status.h"
 #include "params/param.h"
 #include "params/paramvar.h"
 #include "params/synccontext.h"
@@ -56,14 +57,6 @@ std::string ShortTime(double ms) {
   else
     std::snprintf(text, sizeof text, "%lld:%02lld.%d", s / 60, s % 60, tenths);
   return text;
-}
-
-std::string ModuleLabel(const DemoParts& demo, const CModule* module) {
-  std::string element = demo.ModuleElement(module);
-  std::string type = demo.ModuleType(module);
-  if (element.empty()) element = "?";
-  return element + " (" + (type.empty() ? "?" : type) +
-         ") :" + std::to_string(module->GetScriptLine());
 }
 
 // The keyframes of a value's parameter, null when it is not keyframed.
@@ -360,7 +353,7 @@ void TimelinePanel::DrawTimeline(const DemoParts& demo, const PanelView& view,
       if (x < bar.x0 - 1 || x > bar.x1 + 1) continue;
       rows->AddTriangleFilled({x - 3, y + 1}, {x + 3, y + 1}, {x, y + 6}, kTargetMark);
     }
-    const std::string label = ModuleLabel(demo, m);
+    const std::string label = ModuleName(demo, m);
     // Clipped on the CPU, so that all the labels stay in one draw.
     const ImVec4 clip = {std::max(a.x, axis.left), a.y, b.x - 2, b.y};
     if (clip.z - clip.x > 4)
@@ -371,7 +364,7 @@ void TimelinePanel::DrawTimeline(const DemoParts& demo, const PanelView& view,
   if (under >= 0) {
     const CModule* m = timeline.GetModule(under);
     ImGui::BeginTooltip();
-    ImGui::TextUnformatted(ModuleLabel(demo, m).c_str());
+    ImGui::TextUnformatted(ModuleName(demo, m).c_str());
     ImGui::Text("%s .. %s  layer %d", FormatDemoTime(m->GetStartTime()).c_str(),
                 FormatDemoTime(m->GetEndTime()).c_str(), m->GetLayer());
     if (!m->GetTargetKeys().IsEmpty())
@@ -404,7 +397,7 @@ void TimelinePanel::DrawInspector(const DemoParts& demo, const PanelView& view) 
   ImGui::SetNextWindowPos({w - width, 0});
   ImGui::SetNextWindowSizeConstraints({width, 0},
                                       {width, std::max(h - timeline_height - 4, 60.0f)});
-  const std::string title = ModuleLabel(demo, module) + "###inspector";
+  const std::string title = ModuleName(demo, module) + "###inspector";
   if (!ImGui::Begin(title.c_str(), nullptr, kFixedWindow | ImGuiWindowFlags_AlwaysAutoResize)) {
     ImGui::End();
     return;
