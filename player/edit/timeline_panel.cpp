@@ -42,7 +42,8 @@ const ImU32 kComponent[3] = {IM_COL32(255, 96, 96, 255), IM_COL32(96, 220, 96, 2
 ImU32 BarColor(const std::string& type) {
   uint32_t hash = 2166136261u;
   for (char c : type) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
-  const float hue = static_cast<float>(hash % 360) / 360.0f;
+  // The golden ratio spreads neighbouring hashes around the colour wheel.
+  const float hue = std::fmod(static_cast<float>(hash % 1000) * 0.618034f, 1.0f);
   float r = 0, g = 0, b = 0;
   ImGui::ColorConvertHSVtoRGB(hue, 0.45f, 0.62f, r, g, b);
   return ImGui::ColorConvertFloat4ToU32({r, g, b, 0.92f});
@@ -147,12 +148,12 @@ void DrawPlot(CValue* value, const CParamVar* keys, double span, double now) {
   draw->AddRectFilled(p0, p1, IM_COL32(20, 22, 28, 230));
   const TimeAxis axis{0.0, std::max(span, 1.0), p0.x, p1.x};
   if (value->GetValueType() == EValueType::Color) {
-    // A strip of swatches: the colour as it is at each moment.
+    // A strip of swatches: the colour as it is at each moment, its alpha over the dark back.
     auto* color = static_cast<CValueColor*>(value);
     for (int i = 0; i < kPlotSamples; ++i) {
       const float x0 = p0.x + width * i / kPlotSamples, x1 = p0.x + width * (i + 1) / kPlotSamples;
       const uint32_t argb = (*color)[static_cast<float>(axis.end_ms * i / (kPlotSamples - 1))];
-      draw->AddRectFilled({x0, p0.y + 4}, {x1 + 0.5f, p1.y - 4}, ArgbToImGui(argb | 0xFF000000u));
+      draw->AddRectFilled({x0, p0.y + 4}, {x1 + 0.5f, p1.y - 4}, ArgbToImGui(argb));
     }
   } else {
     const int components = ComponentCount(value->GetValueType());
