@@ -226,6 +226,7 @@ void EditSession::DrawPanel(double time_ms, double wall_ms) {
   view.pointer_x = pointer.x;
   view.pointer_y = pointer.y;
   view.pointer_down = pointer.down;
+  view.wheel = pointer.wheel;
   if (last_frame_wall_ms_ > 0.0) view.frame_seconds = (wall_ms - last_frame_wall_ms_) / 1000.0;
   last_frame_wall_ms_ = wall_ms;
   const PanelOutcome outcome = panel_->Draw(host_->Demo(), view);

@@ -242,6 +242,7 @@ PanelOutcome TimelinePanel::Draw(const DemoParts& demo, const PanelView& view) {
   io.MousePos =
       view.pointer_x < 0 ? ImVec2(-FLT_MAX, -FLT_MAX) : ImVec2(view.pointer_x, view.pointer_y);
   io.MouseDown[0] = view.pointer_down;
+  io.MouseWheel = view.wheel;
   ImGui::NewFrame();
   PanelOutcome outcome;
   DrawTimeline(demo, view, &outcome);

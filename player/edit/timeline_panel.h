@@ -25,6 +25,7 @@ struct PanelView {
   int width = 0, height = 0;  // of the back buffer
   float pointer_x = -1.0f, pointer_y = -1.0f;
   bool pointer_down = false;
+  float wheel = 0.0f;  // steps since the last frame
   double frame_seconds = 1.0 / 60.0;
 };
 
