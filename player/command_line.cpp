@@ -377,6 +377,8 @@ std::string UsageText() {
          "  Page Up/Down   to the previous or next module start\n"
          "  I, O, L        set the loop's in point, its out point; clear the loop\n"
          "  Tab            show or hide the overlay (time, frame rate, loop, modules)\n"
+         "  T              show or hide the timeline panel (click the ruler to seek, a bar to\n"
+         "                 inspect its module's values)\n"
          "  R              reload now\n"
          "  Escape         end\n"
          "\n"

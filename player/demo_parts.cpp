@@ -62,6 +62,7 @@ void DemoParts::NoteModuleTypes(TiXmlElement* root) {
          child = child->NextSiblingElement()) {
       const char* type = child->Attribute("type");
       module_types_[{child->Row(), child->Column()}] = type ? type : "";
+      module_elements_[{child->Row(), child->Column()}] = child->Value();
     }
   }
 }
@@ -69,6 +70,11 @@ void DemoParts::NoteModuleTypes(TiXmlElement* root) {
 std::string DemoParts::ModuleType(const CModule* module) const {
   const auto found = module_types_.find({module->GetScriptLine(), module->GetScriptColumn()});
   return found == module_types_.end() ? std::string() : found->second;
+}
+
+std::string DemoParts::ModuleElement(const CModule* module) const {
+  const auto found = module_elements_.find({module->GetScriptLine(), module->GetScriptColumn()});
+  return found == module_elements_.end() ? std::string() : found->second;
 }
 
 void DemoParts::NamedFiles(std::vector<std::string>* files,

@@ -32,6 +32,8 @@ struct DemoParts {
   void NoteModuleTypes(TiXmlElement* root);
   // The type a module was made from, "" when unknown.
   std::string ModuleType(const CModule* module) const;
+  // The name of the script element a module was made from ("black"), "" when unknown.
+  std::string ModuleElement(const CModule* module) const;
   // The files and folders the demo's modules and resources name, for watching them: found as
   // the loaders find them (names written the Windows way included).
   void NamedFiles(std::vector<std::string>* files, std::vector<std::string>* folders) const;
@@ -44,6 +46,7 @@ struct DemoParts {
 
  private:
   std::map<std::pair<int, int>, std::string> module_types_;
+  std::map<std::pair<int, int>, std::string> module_elements_;
 };
 
 }  // namespace vexil

@@ -34,6 +34,8 @@ EditCommand EditCommandForKey(int virtual_key) {
       return EditCommand::kToggleOverlay;
     case 'R':
       return EditCommand::kReload;
+    case 'T':
+      return EditCommand::kTogglePanel;
     default:
       return EditCommand::kNone;
   }
@@ -78,6 +80,7 @@ bool ApplyEditCommand(EditCommand command, Transport* transport, double clock_ms
       return false;
     case EditCommand::kToggleOverlay:
     case EditCommand::kReload:
+    case EditCommand::kTogglePanel:
     case EditCommand::kNone:
       return false;
   }

@@ -23,6 +23,7 @@ enum class EditCommand {
   kLoopClear,      // L
   kToggleOverlay,  // Tab
   kReload,         // R
+  kTogglePanel,    // T: the timeline panel
 };
 
 // The command of a key (a Win32 virtual-key code); kNone for every other key.

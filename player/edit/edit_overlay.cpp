@@ -52,6 +52,22 @@ int EditOverlay::Measure(const std::string& text, int right) {
   return font_->DrawTextA(text.c_str(), -1, &box, DT_WORDBREAK | DT_CALCRECT, 0);
 }
 
+void EditOverlay::DrawBacking(int left, int top, int right, int bottom) {
+  // A clear of a rectangle: opaque and independent of every blending state. The viewport and
+  // the scissor limit a clear, so both open to the whole target for it and return after.
+  D3DVIEWPORT9 viewport{};
+  const bool had_viewport = device_->GetViewport(&viewport) == D3D_OK;
+  DWORD scissor = FALSE;
+  device_->GetRenderState(D3DRS_SCISSORTESTENABLE, &scissor);
+  D3DVIEWPORT9 whole = {0, 0, static_cast<DWORD>(right), static_cast<DWORD>(bottom), 0.0f, 1.0f};
+  device_->SetViewport(&whole);
+  device_->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+  const D3DRECT box = {left, top, right, bottom};
+  device_->Clear(1, &box, D3DCLEAR_TARGET, kBackingColor, 1.0f, 0);
+  device_->SetRenderState(D3DRS_SCISSORTESTENABLE, scissor);
+  if (had_viewport) device_->SetViewport(&viewport);
+}
+
 void EditOverlay::Draw(const std::vector<OverlayLine>& top, const std::vector<OverlayLine>& bottom,
                        int width, int height) {
   if (!font_ || (top.empty() && bottom.empty())) return;
@@ -65,6 +81,7 @@ void EditOverlay::Draw(const std::vector<OverlayLine>& top, const std::vector<Ov
   int total = 0;
   for (const OverlayLine& line : bottom) total += std::max(Measure(line.text, right), kLineHeight);
   y = height - kMargin - total;
+  if (!bottom.empty()) DrawBacking(0, std::max(y - kMargin, 0), width, height);
   for (const OverlayLine& line : bottom) {
     y += std::max(DrawLine(line.text, line.color, kMargin, y, right), kLineHeight);
   }

@@ -12,6 +12,7 @@
 #include "edit/freed_memory.h"
 #include "edit_status.h"
 #include "fsound/fsound.h"
+#include "panel_pointer.h"
 #include "system/clock.h"
 #include "system/desktop.h"
 #include "system/events.h"
@@ -115,6 +116,9 @@ void EditSession::Command(EditCommand command) {
     case EditCommand::kReload:
       reload_requested_ = true;
       return;
+    case EditCommand::kTogglePanel:
+      panel_shown_ = !panel_shown_;
+      return;
     default:
       break;
   }
@@ -137,7 +141,10 @@ void EditSession::Reload() {
     problems_ = build.problems;
     if (problems_.empty()) problems_.push_back("the demo could not be built");
     notes_.clear();
-    std::fprintf(stderr, "vexil: the saved demo does not build; the last good one plays on\n");
+    // In full on stderr too: the window may be small, and a terminal keeps the history.
+    std::fprintf(stderr, "vexil: \"%s\" does not build; the last good demo plays on:\n",
+                 script_path_.c_str());
+    for (const std::string& problem : problems_) std::fprintf(stderr, "  %s\n", problem.c_str());
     std::vector<std::string> named;
     if (build.demo) {
       // Also watch what the broken demo names: the fix may be a missing picture appearing.
@@ -209,6 +216,32 @@ void EditSession::CountFrame() {
   }
 }
 
+void EditSession::DrawPanel(double time_ms, double wall_ms) {
+  const CDemoDevice& device = host_->Demo().demoDevice;
+  if (!panel_) panel_ = std::make_unique<TimelinePanel>(device.m_pD3DDevice);
+  PanelView view;
+  view.time_ms = time_ms;
+  view.end_ms = host_->Demo().timeline.GetEndTime();
+  view.loop = transport_.Loop();
+  view.width = device.m_width;
+  view.height = device.m_height;
+  const PanelPointer pointer = ReadPanelPointer(device.m_width, device.m_height);
+  view.pointer_x = pointer.x;
+  view.pointer_y = pointer.y;
+  view.pointer_down = pointer.down;
+  view.wheel = pointer.wheel;
+  if (last_frame_wall_ms_ > 0.0) view.frame_seconds = (wall_ms - last_frame_wall_ms_) / 1000.0;
+  last_frame_wall_ms_ = wall_ms;
+  const PanelOutcome outcome = panel_->Draw(host_->Demo(), view);
+  // A seek from the ruler goes through the transport as the keys' seeks do: the modules
+  // restart at the new time and the music seeks with them.
+  if (outcome.seek && outcome.seek_ms != transport_.Time(clock_.Now())) {
+    transport_.SeekTo(outcome.seek_ms, clock_.Now());
+    Restart();
+    if (transport_.Paused()) SetMusicPaused(true);
+  }
+}
+
 void EditSession::Run() {
   sys::ShowAppWindow(window_);
   sys::RefuseScreenSaver();
@@ -262,7 +295,10 @@ void EditSession::Run() {
           host_->Demo());
       if (sync_) status.push_back({sync_->Status(), kOverlayQuiet});
     }
-    overlay_->Draw(status, MessageLines(problems_, notes_), device.m_width, device.m_height);
+    // The panel first: the overlay's messages (a broken save) stay readable over it.
+    if (panel_shown_) DrawPanel(t, wall);
+    overlay_->Draw(status, MessageLines(problems_, notes_, script_path_), device.m_width,
+                   device.m_height);
     timeline.Present();
     limiter_.FrameRendered(t);
     CountFrame();

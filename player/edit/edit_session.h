@@ -16,6 +16,7 @@
 #include "live_clock.h"
 #include "sync/edit_sync.h"
 #include "system/file_watch.h"
+#include "timeline_panel.h"
 #include "transport.h"
 
 namespace vexil {
@@ -41,6 +42,8 @@ class EditSession {
   void CheckScriptPresent(double wall);
   std::vector<double> ModuleStarts() const;
   void CountFrame();
+  // Draws the timeline panel over the frame and seeks where its ruler was clicked.
+  void DrawPanel(double time_ms, double wall_ms);
 
   EditHost* host_;
   const std::string script_path_;
@@ -50,6 +53,9 @@ class EditSession {
   LiveClock clock_;
   Transport transport_;
   std::unique_ptr<EditOverlay> overlay_;
+  std::unique_ptr<TimelinePanel> panel_;  // made when first shown
+  bool panel_shown_ = false;
+  double last_frame_wall_ms_ = 0.0;
   sys::FileWatcher watcher_;
   FrameLimiter limiter_;
   std::unique_ptr<EditSync> sync_;  // with --sync: the link to a sync-tracker editor

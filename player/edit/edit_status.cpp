@@ -29,20 +29,28 @@ std::vector<OverlayLine> StatusLines(const EditStatus& status, const DemoParts& 
     const CModule* module = timeline.GetModule(i);
     // Active as the timeline sees it: both ends of the span included.
     if (t < module->GetStartTime() || t > module->GetEndTime()) continue;
-    std::string type = demo.ModuleType(module);
-    if (type.empty()) type = "?";
-    std::snprintf(text, sizeof text, "%-14s %s  layer %d", type.c_str(),
+    std::snprintf(text, sizeof text, "%-26s %s  layer %d", ModuleName(demo, module).c_str(),
                   FormatDemoTime(t - module->GetStartTime()).c_str(), module->GetLayer());
     lines.push_back({text, kOverlayQuiet});
   }
   return lines;
 }
 
+std::string ModuleName(const DemoParts& demo, const CModule* module) {
+  std::string element = demo.ModuleElement(module);
+  std::string type = demo.ModuleType(module);
+  if (element.empty()) element = "?";
+  if (type.empty()) type = "?";
+  return element + " (" + type + ") :" + std::to_string(module->GetScriptLine());
+}
+
 std::vector<OverlayLine> MessageLines(const std::vector<std::string>& problems,
-                                      const std::vector<std::string>& notes) {
+                                      const std::vector<std::string>& notes,
+                                      const std::string& script) {
   std::vector<OverlayLine> lines;
   if (!problems.empty()) {
-    lines.push_back({"the demo does not build; the last good one plays on:", kOverlayError});
+    const std::string what = script.empty() ? "the demo" : "\"" + script + "\"";
+    lines.push_back({what + " does not build; the last good one plays on:", kOverlayError});
     for (const std::string& problem : problems) lines.push_back({problem, kOverlayError});
   }
   for (const std::string& note : notes) lines.push_back({note, kOverlayNote});

@@ -1,6 +1,7 @@
 // The overlay's text in edit mode: the demo time, the frame rate, whether the picture follows
 // the music's clock, the loop section and every module active at this moment with its local
-// time. Composed from plain values, so that what the overlay says can be tested without a window.
+// time, named by its script element and line. Composed from plain values, so that what the overlay
+// says can be tested without a window.
 #pragma once
 
 #include <string>
@@ -24,9 +25,13 @@ struct EditStatus {
 // loop, then one line per active module (start <= time <= end) in render order.
 std::vector<OverlayLine> StatusLines(const EditStatus& status, const DemoParts& demo);
 
-// What a failed reload said (red) and the notes of the latest build (yellow), for the bottom
-// of the window.
+// What a failed reload of `script` said (red) and the notes of the latest build (yellow), for
+// the bottom of the window.
 std::vector<OverlayLine> MessageLines(const std::vector<std::string>& problems,
-                                      const std::vector<std::string>& notes);
+                                      const std::vector<std::string>& notes,
+                                      const std::string& script = std::string());
+
+// "black (clearscreen) :84": a module by its script element, its type and the element's line.
+std::string ModuleName(const DemoParts& demo, const CModule* module);
 
 }  // namespace vexil

@@ -200,6 +200,7 @@ TEST(CommandLineTest, LoopIsForPlaybackAndQuietForChecks) {
   const std::string help = UsageText();
   EXPECT_NE(std::string::npos, help.find("--loop"));
   EXPECT_NE(std::string::npos, help.find("--quiet"));
+  EXPECT_NE(std::string::npos, help.find("  T              show or hide the timeline panel"));
 }
 
 TEST(CommandLineTest, HelpListsTheEditKeys) {

@@ -225,9 +225,10 @@ TEST_F(EditOverlayTest, StatusNamesTheActiveModulesWithTheirLocalTimes) {
   ASSERT_EQ(5u, text.size()) << "time, loop, and the three modules active at 1 s";
   EXPECT_EQ("0:01.000    60 fps  playing  music clock", text[0]);
   EXPECT_EQ("loop 0:00.500 .. -  (not active)", text[1]);
-  EXPECT_EQ("clearscreen    0:01.000  layer 0", text[2]);
-  EXPECT_EQ("showimage      0:01.000  layer 1", text[3]);
-  EXPECT_EQ("text           0:00.000  layer 2", text[4]) << "its start counts as active";
+  EXPECT_EQ("a (clearscreen) :1         0:01.000  layer 0", text[2]);
+  EXPECT_EQ("b (showimage) :1           0:01.000  layer 1", text[3]);
+  EXPECT_EQ("c (text) :1                0:00.000  layer 2", text[4])
+      << "its start counts as active";
 
   status.time_ms = 3500.0;
   status.paused = true;
@@ -239,12 +240,12 @@ TEST_F(EditOverlayTest, StatusNamesTheActiveModulesWithTheirLocalTimes) {
   ASSERT_EQ(6u, text.size());
   EXPECT_EQ("0:03.500    60 fps  paused  wall clock", text[0]);
   EXPECT_EQ("loop 0:00.500 .. 0:04.000", text[1]);
-  EXPECT_EQ("showimage      0:00.500  layer 3", text[5]);
+  EXPECT_EQ("d (showimage) :1           0:00.500  layer 3", text[5]);
 }
 
 // The overlay over a frame of the demo on the OpenGL device: light text at the top left, a red
-// error and a yellow note at the bottom, wrapped within the window, and the demo's own picture
-// untouched everywhere else. The frame is kept as overlay.png in the test's folder
+// error and a yellow note on a dark box at the bottom, wrapped within the window, and the demo's
+// own picture untouched everywhere else. The frame is kept as overlay.png in the test's folder
 // (VEXIL_KEEP_TEST_FILES=1) for a look.
 TEST_F(EditOverlayTest, DrawsOverTheDemosPictureInTheLayersFont) {
   IDirect3DDevice9* device = gl_.device();
@@ -280,7 +281,7 @@ TEST_F(EditOverlayTest, DrawsOverTheDemosPictureInTheLayersFont) {
       if (y >= shown.height - block && p.r > 200 && p.g < 120 && p.b < 120) ++red;
       if (y >= shown.height - 50 && p.r > 200 && p.g > 160 && p.b < 100) ++yellow;
       if (changed && y >= block && y < shown.height - block) ++changed_between;
-      if (changed && x >= shown.width - 3) ++changed_at_edge;
+      if (changed && x >= shown.width - 3 && p.r + p.g + p.b > 300) ++changed_at_edge;
     }
   }
   EXPECT_GT(white, 100) << "the status lines";
@@ -288,6 +289,8 @@ TEST_F(EditOverlayTest, DrawsOverTheDemosPictureInTheLayersFont) {
   EXPECT_GT(yellow, 20) << "the note";
   EXPECT_EQ(0, changed_between) << "the overlay covers only its lines";
   EXPECT_EQ(0, changed_at_edge) << "long lines wrap before the right edge";
+  EXPECT_EQ(0x181014u, shown.Rgb(shown.width - 2, shown.height - 2))
+      << "the messages are on a dark box across the window";
   EXPECT_EQ(0x203050u, plain.Rgb(2, shown.height / 2)) << "the demo's clear colour at the left";
 }
 

@@ -108,6 +108,7 @@ TEST(EditKeysTest, TheTimingOverlayKeysAndEscapeStayFree) {
   EXPECT_EQ(EditCommand::kForward10s, EditCommandForKey(sys::kVkUp));
   EXPECT_EQ(EditCommand::kNextStart, EditCommandForKey(sys::kVkNext));
   EXPECT_EQ(EditCommand::kToggleOverlay, EditCommandForKey(sys::kVkTab));
+  EXPECT_EQ(EditCommand::kTogglePanel, EditCommandForKey('T'));
 }
 
 TEST(EditKeysTest, CommandsMoveTheTransport) {
