@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include "d3d9/d3d9_readback.h"
 #include "edit/demo_builder.h"
 #include "edit/edit_overlay.h"
 #include "edit/edit_status.h"
 #include "player_app.h"
+#include "support/back_buffer.h"
 #include "support/picture.h"
 #include "support/scratch_dir.h"
 #include "support/test_device.h"
@@ -181,18 +181,7 @@ std::string OverlayDemo() {
          "</timeline></demo>";
 }
 
-vexil::test::Picture ReadBackBuffer(IDirect3DDevice9* device) {
-  vexil::test::Picture picture;
-  IDirect3DSurface9* back = nullptr;
-  if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back) != D3D_OK) return picture;
-  UINT width = 0, height = 0;
-  if (VexilReadSurfaceRGBA(back, &picture.rgba, &width, &height) == D3D_OK) {
-    picture.width = static_cast<int>(width);
-    picture.height = static_cast<int>(height);
-  }
-  back->Release();
-  return picture;
-}
+using vexil::test::ReadBackBuffer;
 
 class EditOverlayTest : public ::testing::Test {
  protected:

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "edit/demo_builder.h"
+#include "support/back_buffer.h"
 #include "support/picture.h"
 #include "support/scratch_dir.h"
 #include "support/test_device.h"
@@ -30,18 +31,7 @@ std::string PanelDemo() {
          "</timeline></demo>";
 }
 
-vexil::test::Picture ReadBackBuffer(IDirect3DDevice9* device) {
-  vexil::test::Picture picture;
-  IDirect3DSurface9* back = nullptr;
-  if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back) != D3D_OK) return picture;
-  UINT width = 0, height = 0;
-  if (VexilReadSurfaceRGBA(back, &picture.rgba, &width, &height) == D3D_OK) {
-    picture.width = static_cast<int>(width);
-    picture.height = static_cast<int>(height);
-  }
-  back->Release();
-  return picture;
-}
+using vexil::test::ReadBackBuffer;
 
 // Pixels that differ between two frames within rows [top, bottom) and columns [left, right).
 int Changed(const vexil::test::Picture& a, const vexil::test::Picture& b, int left, int top,
