@@ -56,8 +56,8 @@ void BuildTorus(float outRadius, int32_t outSegments, float inRadius, int32_t in
   }
 
   // Two triangles per quad; the last ring joins the first, the last point the first.
-  auto at = [points](int32_t ring, int32_t point) {
-    return static_cast<uint16_t>(ring * points + point);
+  auto at = [points](int32_t ringIndex, int32_t point) {
+    return static_cast<uint16_t>(ringIndex * points + point);
   };
   for (int32_t i = 0; i < rings; ++i) {
     const int32_t nextRing = i + 1 < rings ? i + 1 : 0;

@@ -48,7 +48,7 @@ constexpr unsigned char kClass = k64 ? ELFCLASS64 : ELFCLASS32;
 
 // Closes the descriptor when it goes.
 struct Descriptor {
-  explicit Descriptor(int fd) : fd(fd) {}
+  explicit Descriptor(int opened) : fd(opened) {}
   ~Descriptor() {
     if (fd >= 0) ::close(fd);
   }

@@ -192,8 +192,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, VideoExportTest,
                          ::testing::Values(ExportCase{"demo.mp4", "mov,mp4", "h264", "aac"},
                                            ExportCase{"demo.mkv", "matroska", "h264", "flac"},
                                            ExportCase{"demo.webm", "matroska", "vp9", "opus"}),
-                         [](const ::testing::TestParamInfo<ExportCase>& info) {
-                           return std::string(info.param.file).substr(5);
+                         [](const ::testing::TestParamInfo<ExportCase>& tested) {
+                           return std::string(tested.param.file).substr(5);
                          });
 
 using VideoOptionsTest = PlayerTest;

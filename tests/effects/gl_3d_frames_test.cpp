@@ -219,9 +219,9 @@ TEST_F(Gl3dFramesTest, KluttViewerLightsAFaceTurnedAwayFromTheCamera) {
   effects::MeshPlacement placement;
   placement.yaw = -0.15f;
   placement.position = D3DXVECTOR3(-70, 0, 0);
-  const D3DXMATRIX world = effects::MeshWorldMatrix(2.0f, placement);
+  const D3DXMATRIX meshWorld = effects::MeshWorldMatrix(2.0f, placement);
   D3DXMATRIX inverse, normalMatrix;
-  D3DXMatrixInverse(&inverse, nullptr, &world);
+  D3DXMatrixInverse(&inverse, nullptr, &meshWorld);
   D3DXMatrixTranspose(&normalMatrix, &inverse);
   D3DXVECTOR3 normal;
   const D3DXVECTOR3 faceNormal(1, 0, 0);
@@ -239,7 +239,7 @@ TEST_F(Gl3dFramesTest, KluttViewerLightsAFaceTurnedAwayFromTheCamera) {
   D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, 640.0f / 480.0f, 1.0f, 1000.0f);
   D3DXVECTOR3 onFace;
   const D3DXVECTOR3 local(12.5f, 0.0f, 7.5f);
-  D3DXVec3TransformCoord(&onFace, &local, &world);
+  D3DXVec3TransformCoord(&onFace, &local, &meshWorld);
   const D3DXVECTOR2 p = Project(onFace, view, projection);
   EXPECT_TRUE(Near(static_cast<int>(p.x), static_cast<int>(p.y), r, g, b, 3));
 

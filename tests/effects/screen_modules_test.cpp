@@ -163,8 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(std::make_pair("1.5", 255u), std::make_pair("1", 255u),
                       std::make_pair("-0.2", 0u), std::make_pair("0", 0u),
                       std::make_pair("0.5", 128u), std::make_pair("0.25", 64u)),
-    [](const ::testing::TestParamInfo<std::pair<const char*, uint32_t>>& info) {
-      return "alpha" + std::to_string(info.index);
+    [](const ::testing::TestParamInfo<std::pair<const char*, uint32_t>>& tested) {
+      return "alpha" + std::to_string(tested.index);
     });
 
 TEST_F(ScreenModulesTest, ShowImageWithAnUnknownTextureDrawsNothingVisible) {

@@ -138,8 +138,8 @@ TEST_P(MusicCaptureTest, MusicStartingInsideTheCaptureJoinsWithItsFirstFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FileAndMemory, MusicCaptureTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "FromRawResource" : "FromFile";
+                         [](const ::testing::TestParamInfo<bool>& tested) {
+                           return tested.param ? "FromRawResource" : "FromFile";
                          });
 
 TEST(MusicCaptureOggTest, CompressedMusicFromMemoryKeepsThePhaseOfTheTone) {

@@ -79,8 +79,8 @@ TEST_P(FileWatchTest, OtherFilesOfTheFolderAreNotWatched) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMethods, FileWatchTest,
-                         ::testing::Values(Method::kNotify, Method::kPoll), [](const auto& info) {
-                           return info.param == Method::kNotify ? "Notify" : "Poll";
+                         ::testing::Values(Method::kNotify, Method::kPoll), [](const auto& tested) {
+                           return tested.param == Method::kNotify ? "Notify" : "Poll";
                          });
 
 }  // namespace

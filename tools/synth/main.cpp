@@ -95,12 +95,12 @@ int main(int argc, char** argv) {
   const long frames = static_cast<long>(mix.left.size());
   std::vector<float> interleaved(static_cast<size_t>(frames) * 2);
   double peak = 0.0, energy = 0.0;
-  for (long i = 0; i < frames; ++i) {
-    interleaved[2 * i] = mix.left[i];
-    interleaved[2 * i + 1] = mix.right[i];
-    peak = std::max({peak, std::fabs(static_cast<double>(mix.left[i])),
-                     std::fabs(static_cast<double>(mix.right[i]))});
-    energy += mix.left[i] * mix.left[i] + mix.right[i] * mix.right[i];
+  for (long f = 0; f < frames; ++f) {
+    interleaved[2 * f] = mix.left[f];
+    interleaved[2 * f + 1] = mix.right[f];
+    peak = std::max({peak, std::fabs(static_cast<double>(mix.left[f])),
+                     std::fabs(static_cast<double>(mix.right[f]))});
+    energy += mix.left[f] * mix.left[f] + mix.right[f] * mix.right[f];
   }
 
   SF_INFO info{};
