@@ -6,7 +6,7 @@ find_program(GZIP_PROGRAM gzip REQUIRED)
 set(VEXIL_PKGLIBDIR ${CMAKE_INSTALL_FULL_LIBDIR}/vexil)
 set(VEXIL_DEMODIR ${CMAKE_INSTALL_FULL_DATADIR}/vexil/demo)
 set(VEXIL_MAN_PAGES)
-foreach(page vexil.1 vexil-gma.1)
+foreach(page vexil.1 vexil-gma.1 vexil-join.1)
   configure_file(${PROJECT_SOURCE_DIR}/man/${page} ${CMAKE_BINARY_DIR}/man/${page} @ONLY)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
     COMMAND ${GZIP_PROGRAM} -9nf -k ${CMAKE_BINARY_DIR}/man/${page}
@@ -17,7 +17,7 @@ endforeach()
 add_custom_target(vexil_man_pages ALL DEPENDS ${VEXIL_MAN_PAGES})
 install(FILES ${VEXIL_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-install(FILES dist/completion/vexil dist/completion/vexil-gma
+install(FILES dist/completion/vexil dist/completion/vexil-gma dist/completion/vexil-join
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES dist/vexil.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES dist/vexil-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages

@@ -100,6 +100,38 @@ TEST_F(FarmRenderTest, FourPiecesJoinIntoTheWholeRender) {
   EXPECT_EQ(0u, differing) << "of " << left.size() << " samples";
 }
 
+// Pieces in the other two containers --video writes join into a file of their own kind that
+// decodes to every frame once, with the music from the start.
+TEST_F(FarmRenderTest, PiecesJoinIntoMp4AndWebm) {
+  ASSERT_EQ(0, Player({"--audio-only", Path("music.wav")}).status);
+  const std::string join = vexil::test::BuiltProgram("vexil-join");
+  for (const std::string kind : {"mp4", "webm"}) {
+    std::vector<std::string> joinArgs = {Path("joined." + kind)};
+    for (const char* chunk : {"0/2", "1/2"}) {
+      const std::string part = Path(std::string("p") + chunk[0] + "." + kind);
+      ASSERT_EQ(0, Player({"--video", part, "--chunk", chunk}).status) << kind;
+      joinArgs.push_back(part);
+    }
+    joinArgs.insert(joinArgs.end(), {"--audio", Path("music.wav")});
+    const RunResult joined = RunProgram(join, joinArgs, scratch_.path(), Limits());
+    ASSERT_EQ(0, joined.status) << kind << ": " << joined.err;
+
+    vexil_e2e::DecodedVideo video;
+    std::string error;
+    ASSERT_TRUE(
+        vexil_e2e::DecodeVideoFile(Path("joined." + kind), {0, kFrames - 1}, 0, &video, &error))
+        << kind << ": " << error;
+    EXPECT_EQ(kind == "mp4" ? "h264" : "vp9", video.video_codec);
+    EXPECT_EQ(kind == "mp4" ? "aac" : "opus", video.audio_codec);
+    EXPECT_EQ(kFrames, video.frames) << kind << ": every frame of both pieces, once";
+    EXPECT_EQ(2u, video.kept.size()) << kind;
+    EXPECT_NEAR(kFrames / 10.0, video.duration, 0.1) << kind;
+    EXPECT_DOUBLE_EQ(0.0, video.video_start) << kind;
+    EXPECT_NEAR(0.0, video.audio_start, 0.03) << kind << ": the music starts with the pictures";
+    EXPECT_GT(video.left.size(), 0u) << kind;
+  }
+}
+
 TEST_F(FarmRenderTest, JoinRefusesGapsOverlapsAndMismatches) {
   for (const char* chunk : {"0/3", "1/3", "2/3"}) {
     const std::string k(1, chunk[0]);

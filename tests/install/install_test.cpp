@@ -48,6 +48,7 @@ TEST_F(Installed, PutsEachFileWhereTheSystemLooksForIt) {
                            "share/doc/vexil/PLUGINS.md",
                            "share/man/man1/vexil.1.gz",
                            "share/man/man1/vexil-gma.1.gz",
+                           "share/man/man1/vexil-join.1.gz",
                            "share/bash-completion/completions/vexil",
                            "share/applications/vexil.desktop",
                            "share/mime/packages/vexil.xml",

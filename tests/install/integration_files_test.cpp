@@ -80,8 +80,19 @@ TEST(ManPage, NamesEveryCommandOfTheGmaTool) {
   }
 }
 
+TEST(ManPage, NamesEveryOptionOfTheJoinTool) {
+  const RunResult help = RunProgram(BuiltProgram("vexil-join"), {"--help"});
+  ASSERT_EQ(help.status, 0);
+  const std::set<std::string> options = LongOptions(help.out);
+  ASSERT_TRUE(options.count("--audio") && options.count("--hashes"));
+  const std::set<std::string> named = LongOptions(ManText("vexil-join.1"));
+  for (const std::string& option : options) {
+    EXPECT_TRUE(named.count(option)) << option << " is missing from man/vexil-join.1";
+  }
+}
+
 TEST(ManPage, PagesFormatWithoutWarnings) {
-  for (const char* page : {"vexil.1", "vexil-gma.1"}) {
+  for (const char* page : {"vexil.1", "vexil-gma.1", "vexil-join.1"}) {
     const RunResult run =
         RunProgram("/bin/sh", {"-c", std::string("MANWIDTH=80 man --warnings -l '") +
                                          VEXIL_BUILD_DIR + "/man/" + page + "' >/dev/null"});
@@ -93,7 +104,7 @@ TEST(ManPage, PagesFormatWithoutWarnings) {
 // What bash completes after the words `line` (the last one being completed), in `folder`.
 std::set<std::string> Complete(const std::string& program, const std::string& line,
                                const std::string& folder = "") {
-  const std::string function = program == "vexil" ? "_vexil" : "_vexil_gma";
+  const std::string function = "_" + std::regex_replace(program, std::regex("-"), "_");
   const std::string script = "shopt -s extglob; source '" + Source("dist/completion/" + program) +
                              "'; COMP_WORDS=(" + line + "); COMP_CWORD=$((${#COMP_WORDS[@]}-1));" +
                              " " + function + "; printf '%s\\n' \"${COMPREPLY[@]}\"";
@@ -129,6 +140,21 @@ TEST(Completion, OffersScriptsContainersAndFoldersToPlay) {
   EXPECT_EQ(Complete("vexil-gma", "vexil-gma unpack ''", folder.path()),
             (std::set<std::string>{"show.gma", "parts"}));
   EXPECT_EQ(Complete("vexil-gma", "vexil-gma p"), (std::set<std::string>{"pack"}));
+}
+
+TEST(Completion, OffersPiecesManifestsAndMusicToJoin) {
+  ScratchDir folder;
+  for (const char* file : {"part-0.mkv", "part-1.mp4", "part-0.txt", "music.wav", "demo.xml"}) {
+    ASSERT_TRUE(WriteFile(folder.File(file), "x"));
+  }
+  EXPECT_EQ(Complete("vexil-join", "vexil-join out.mp4 ''", folder.path()),
+            (std::set<std::string>{"part-0.mkv", "part-1.mp4"}));
+  EXPECT_EQ(Complete("vexil-join", "vexil-join --hashes ''", folder.path()),
+            (std::set<std::string>{"part-0.txt"}));
+  EXPECT_EQ(Complete("vexil-join", "vexil-join out.mp4 part-0.mkv --audio ''", folder.path()),
+            (std::set<std::string>{"music.wav"}));
+  EXPECT_EQ(Complete("vexil-join", "vexil-join out.mp4 --h"),
+            (std::set<std::string>{"--hashes", "--help"}));
 }
 
 TEST(Desktop, EntryPassesDesktopFileValidate) {
