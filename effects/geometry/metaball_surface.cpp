@@ -40,8 +40,7 @@ MetaballSurface::MetaballSurface()
       m_pointValue(kPointCount, 0.0f),
       m_pointInside(kPointCount, 0),
       m_edges(static_cast<size_t>(kPointCount) * 3),
-      m_cubes(kCubeCount),
-      m_vertices(static_cast<size_t>(kMaxTriangles) * 3) {
+      m_cubes(kCubeCount) {
   const auto point = [](int x, int y, int z) {
     return x + kPointsPerAxis * (y + kPointsPerAxis * z);
   };
@@ -117,6 +116,7 @@ void MetaballSurface::Build(const D3DXVECTOR3 centres[kMetaballSources],
   }
 
   m_cubeList.clear();
+  m_vertices.clear();  // keeps its capacity: after the first frames nothing is allocated
   m_triangleCount = 0;
   for (const D3DXVECTOR3& centre : m_centres) {
     const int cube = CubeContaining(centre);
@@ -235,8 +235,7 @@ void MetaballSurface::Triangulate(int index) {
   const int8_t* row = kCaseTriangles[cube.caseIndex];
   for (int i = 0; i < 15 && row[i] >= 0; i += 3) {
     if (m_triangleCount >= kMaxTriangles) return;  // unreachable: five per cube at most
-    VertexNormalTex* out = &m_vertices[static_cast<size_t>(m_triangleCount) * 3];
-    for (int k = 0; k < 3; ++k) out[k] = m_edges[cube.edge[row[i + k]]].vertex;
+    for (int k = 0; k < 3; ++k) m_vertices.push_back(m_edges[cube.edge[row[i + k]]].vertex);
     ++m_triangleCount;
   }
 }

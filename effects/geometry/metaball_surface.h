@@ -89,6 +89,8 @@ class MetaballSurface {
     int nextDirection;
   };
   std::vector<FloodStep> m_floodStack;  // explicit: a flood can run 4,096 cubes deep
+  // Grows to the most triangles a frame has had (about a twentieth of kMaxTriangles for the
+  // module's balls) rather than holding room for all of them.
   std::vector<VertexNormalTex> m_vertices;
   int m_triangleCount = 0;
 };

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "effect_messages.h"
 #include "fsound/fmod_errors.h"
@@ -38,6 +39,14 @@ class CFsoundApi : public CSoundApi {
                             int length) override {
     return FSOUND_Stream_Open(nameOrData, mode, offset, length);
   }
+  FSOUND_STREAM* StreamOpenShared(std::shared_ptr<const uint8_t[]> bytes, int length,
+                                  unsigned mode) override {
+    using Keeper = std::shared_ptr<const uint8_t[]>;
+    auto* keeper = new Keeper(std::move(bytes));
+    return VexilSound_Stream_OpenShared(
+        reinterpret_cast<const char*>(keeper->get()), mode, length,
+        [](void* held) { delete static_cast<Keeper*>(held); }, keeper);
+  }
   void StreamSetTime(FSOUND_STREAM* stream, int ms) override { FSOUND_Stream_SetTime(stream, ms); }
   void StreamPlay(int channel, FSOUND_STREAM* stream) override {
     FSOUND_Stream_Play(channel, stream);
@@ -64,6 +73,11 @@ int TruncateMs(float ms) {
 }
 
 }  // namespace
+
+FSOUND_STREAM* CSoundApi::StreamOpenShared(std::shared_ptr<const uint8_t[]> bytes, int length,
+                                           unsigned mode) {
+  return StreamOpen(reinterpret_cast<const char*>(bytes.get()), mode, 0, length);
+}
 
 CSoundApi& DefaultSoundApi() {
   static CFsoundApi api;
@@ -132,8 +146,8 @@ void CFmodModule::OpenFromMemory() {
   }
   // A raw resource whose file could not be read has already said so.
   if (!raw->GetData()) return;
-  m_stream = m_sound->StreamOpen(reinterpret_cast<const char*>(raw->GetData()), kMemoryMode, 0,
-                                 raw->GetSize());
+  // The stream reads the resource's own bytes, which it keeps should the resource go first.
+  m_stream = m_sound->StreamOpenShared(raw->ShareData(), raw->GetSize(), kMemoryMode);
   if (!m_stream) {
     const char* why = FMOD_ErrorString(m_sound->GetError());
     std::fprintf(stderr, "fmod: cannot play the resource \"%s\": %s; the music stays silent\n",

@@ -2,6 +2,9 @@
 // a "raw" resource in memory, started at the matching position when its span begins.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
 #include "params/value.h"
 #include "scenecore.h"
 
@@ -20,6 +23,10 @@ class CSoundApi {
   virtual int GetError() = 0;
   virtual FSOUND_STREAM* StreamOpen(const char* nameOrData, unsigned mode, int offset,
                                     int length) = 0;
+  // Opens a stream on `length` bytes in memory that it shares rather than copies. This one
+  // copies them (StreamOpen with `mode`); the library's own keeps them until the stream closes.
+  virtual FSOUND_STREAM* StreamOpenShared(std::shared_ptr<const uint8_t[]> bytes, int length,
+                                          unsigned mode);
   virtual void StreamSetTime(FSOUND_STREAM* stream, int ms) = 0;
   virtual void StreamPlay(int channel, FSOUND_STREAM* stream) = 0;
   virtual void StreamStop(FSOUND_STREAM* stream) = 0;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <utility>
 
 #include "d3dx9/d3dx9.h"
 #include "device_access.h"
@@ -14,8 +16,20 @@ namespace effects {
 namespace {
 
 constexpr UINT kTriangleBytes = 3 * sizeof(VertexNormalTex);
-// Room for every triangle the grid can yield (20,480; 1,966,080 bytes).
-constexpr UINT kBufferBytes = MetaballSurface::kMaxTriangles * kTriangleBytes;
+
+// The surface holds nothing from one frame to the next that the picture depends on, and the
+// modules render one after another on the drawing thread: one surface serves them all.
+std::shared_ptr<MetaballSurface> SharedSurface() {
+  static std::mutex mutex;
+  static std::weak_ptr<MetaballSurface> shared;
+  std::lock_guard<std::mutex> lock(mutex);
+  std::shared_ptr<MetaballSurface> surface = shared.lock();
+  if (!surface) {
+    surface = std::make_shared<MetaballSurface>();
+    shared = surface;
+  }
+  return surface;
+}
 
 }  // namespace
 
@@ -36,28 +50,51 @@ CMetaballsModule::CMetaballsModule()
   DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
-CMetaballsModule::~CMetaballsModule() {
-  ReleaseOwned(m_vertexBuffer);
-}
+CMetaballsModule::~CMetaballsModule() = default;
 
 void CMetaballsModule::Init() {
   IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  if (!m_surface) m_surface = std::make_unique<MetaballSurface>();
+  if (!m_surface) m_surface = SharedSurface();
   m_pTexture = m_pDemoDevice->m_pTextureManager
                    ? m_pDemoDevice->m_pTextureManager->GetTexture(m_texture)
                    : nullptr;
-  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
-  // A failure here is not reported; Render then draws nothing.
-  if (FAILED(device->CreateVertexBuffer(kBufferBytes, D3DUSAGE_WRITEONLY, VertexNormalTex::kFvf,
-                                        D3DPOOL_DEFAULT, &m_vertexBuffer, nullptr))) {
+  // A second Init starts over; the first Render makes the buffer its surface needs.
+  m_vertexBuffer = nullptr;
+  m_bufferTriangles = 0;
+}
+
+bool CMetaballsModule::Upload(IDirect3DDevice9* device, UINT triangles) {
+  if (!m_vertexBuffer || triangles > m_bufferTriangles) {
+    // A quarter to spare, so that a surface growing a little now and then seldom makes a
+    // new buffer. The old one goes first: the two are never held together.
+    const UINT wanted =
+        std::min<UINT>(triangles + triangles / 4 + 1, MetaballSurface::kMaxTriangles);
     m_vertexBuffer = nullptr;
+    m_bufferTriangles = 0;
+    // A failure is not reported; the frame draws nothing and the next one tries again.
+    if (FAILED(device->CreateVertexBuffer(wanted * kTriangleBytes, D3DUSAGE_WRITEONLY,
+                                          VertexNormalTex::kFvf, D3DPOOL_DEFAULT, &m_vertexBuffer,
+                                          nullptr)) ||
+        !m_vertexBuffer) {
+      m_vertexBuffer = nullptr;
+      return false;
+    }
+    m_bufferTriangles = wanted;
   }
+  if (triangles == 0) return true;
+  // Only the part this frame draws is locked and written.
+  const UINT bytes = triangles * kTriangleBytes;
+  void* data = nullptr;
+  if (FAILED(m_vertexBuffer->Lock(0, bytes, &data, D3DLOCK_DISCARD)) || !data) return false;
+  std::memcpy(data, m_surface->Vertices(), bytes);
+  m_vertexBuffer->Unlock();
+  return true;
 }
 
 void CMetaballsModule::Render() {
   IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
-  if (!device || !m_surface || !m_vertexBuffer) return;
+  if (!device || !m_surface) return;
 
   device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   const D3DXVECTOR2 texOffset = m_texOffset;
@@ -66,13 +103,7 @@ void CMetaballsModule::Render() {
   m_surface->Build(centres, texOffset);
 
   const UINT triangles = static_cast<UINT>(m_surface->TriangleCount());
-  const UINT bytes = std::min(triangles * kTriangleBytes, kBufferBytes);
-  if (bytes > 0) {
-    void* data = nullptr;
-    if (FAILED(m_vertexBuffer->Lock(0, bytes, &data, D3DLOCK_DISCARD)) || !data) return;
-    std::memcpy(data, m_surface->Vertices(), bytes);
-    m_vertexBuffer->Unlock();
-  }
+  if (!Upload(device, triangles)) return;
 
   CStateScope scope;
   scope.SetRenderState(D3DRS_ZENABLE, TRUE);
@@ -102,7 +133,7 @@ void CMetaballsModule::Render() {
   if (SUCCEEDED(device->BeginScene())) {
     device->SetTexture(0, m_pTexture);
     device->SetFVF(VertexNormalTex::kFvf);
-    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexNormalTex));
+    device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(VertexNormalTex));
     if (triangles > 0) device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
     device->EndScene();
     device->SetTexture(0, nullptr);

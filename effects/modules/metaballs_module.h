@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "d3d9/com_ptr.h"
 #include "geometry/metaball_surface.h"
 #include "scenecore.h"
 
@@ -25,9 +26,18 @@ class CMetaballsModule : public CModule {
   CValueVarVec3 m_lightDirection;
   CValueVarVec2 m_texOffset;
 
-  std::unique_ptr<MetaballSurface> m_surface;
-  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
-  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  // Uploads the last Build's triangles into m_vertexBuffer, making it larger first when they
+  // do not fit; false when there is no buffer to draw from.
+  bool Upload(IDirect3DDevice9* device, UINT triangles);
+
+  // Rebuilt from the time alone at every Render and uploaded at once, so every metaballs
+  // module of the process shares one.
+  std::shared_ptr<MetaballSurface> m_surface;
+  // Sized to the most triangles drawn so far (none before the first Render), not to the
+  // most the grid can yield: the module's balls take about a twentieth of that.
+  vexil::Com<IDirect3DVertexBuffer9> m_vertexBuffer;
+  UINT m_bufferTriangles = 0;
+  IDirect3DTexture9* m_pTexture = nullptr;  // lent by the texture manager
 };
 
 }  // namespace effects

@@ -1,4 +1,4 @@
-// "raw" resource: one read of the whole file into a buffer the resource owns.
+// "raw" resource: one read of the whole file into a buffer the resource shares.
 #include "raw_resource.h"
 
 #include <cstdio>
@@ -24,8 +24,7 @@ CRawResource::~CRawResource() {
 }
 
 void CRawResource::Clear() {
-  delete[] m_data;
-  m_data = nullptr;
+  m_data.reset();  // a reader sharing the bytes keeps them
   m_size = 0;
 }
 
@@ -56,13 +55,18 @@ bool CRawResource::Init() {
     ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
     return false;
   }
-  m_data = data;
+  try {
+    m_data = std::shared_ptr<uint8_t[]>(data);
+  } catch (const std::bad_alloc&) {  // the constructor has freed `data`
+    std::fprintf(stderr, "raw resource \"%s\": out of memory\n", GetName());
+    return false;
+  }
   m_size = static_cast<int32_t>(size);
   return true;
 }
 
 uint8_t* CRawResource::GetData() {
-  return m_data;
+  return m_data.get();
 }
 
 int32_t CRawResource::GetSize() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "scenecore.h"
 
@@ -21,12 +22,15 @@ class CRawResource : public CResource {
   // The file's bytes (null until loaded) and their count (0 until loaded).
   virtual uint8_t* GetData();
   virtual int32_t GetSize();
+  // The same bytes for a reader that may outlive the resource (the music's stream): they stay
+  // until the last holder lets go, and nobody changes them meanwhile.
+  std::shared_ptr<const uint8_t[]> ShareData() const { return m_data; }
 
  private:
   void Clear();
 
   CValueString m_filename;
-  uint8_t* m_data = nullptr;  // owned
+  std::shared_ptr<uint8_t[]> m_data;
   int32_t m_size = 0;
 };
 

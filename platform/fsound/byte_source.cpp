@@ -26,22 +26,44 @@ int64_t ByteSource::Seek(int64_t offset, int whence) {
 
 namespace {
 
+// Reads a block through a pointer; `keeper_` holds whatever keeps the block alive (the
+// source's own copy, or a caller's block it shares) and lets go of it with the source.
 class MemorySource final : public ByteSource {
  public:
-  explicit MemorySource(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
-  int64_t Size() const override { return static_cast<int64_t>(bytes_.size()); }
+  MemorySource(const uint8_t* data, int64_t size, std::shared_ptr<const void> keeper)
+      : data_(data), size_(size), keeper_(std::move(keeper)) {}
+  int64_t Size() const override { return size_; }
   int64_t Read(void* dst, int64_t count) override {
-    const int64_t available = Size() - pos_;
+    const int64_t available = size_ - pos_;
     const int64_t n = count < available ? count : available;
     if (n <= 0) return 0;
-    std::memcpy(dst, bytes_.data() + pos_, static_cast<size_t>(n));
+    std::memcpy(dst, data_ + pos_, static_cast<size_t>(n));
     pos_ += n;
     return n;
   }
 
  private:
-  std::vector<uint8_t> bytes_;
+  const uint8_t* data_;
+  int64_t size_;
+  std::shared_ptr<const void> keeper_;
 };
+
+// Calls the owner's release function once the last source reading the block is gone.
+struct SharedBlock {
+  void (*release)(void*);
+  void* context;
+  ~SharedBlock() {
+    if (release) release(context);
+  }
+};
+
+bool WithinLimit(int64_t size) {
+  if (size <= kMaxMusicBytes) return true;
+  std::fprintf(stderr,
+               "fsound: music in memory of %lld bytes is larger than the limit of %lld bytes\n",
+               static_cast<long long>(size), static_cast<long long>(kMaxMusicBytes));
+  return false;
+}
 
 class FileWindowSource final : public ByteSource {
  public:
@@ -98,17 +120,34 @@ SF_VIRTUAL_IO* ByteSource::VirtualIo() {
 }
 
 std::unique_ptr<ByteSource> MakeMemorySource(const void* data, int64_t size) {
-  if (size > kMaxMusicBytes) {
-    std::fprintf(stderr,
-                 "fsound: music in memory of %lld bytes is larger than the limit of %lld bytes\n",
-                 static_cast<long long>(size), static_cast<long long>(kMaxMusicBytes));
-    return nullptr;
-  }
+  if (!WithinLimit(size)) return nullptr;
   const auto* bytes = static_cast<const uint8_t*>(data);
   try {
-    return std::make_unique<MemorySource>(std::vector<uint8_t>(bytes, bytes + size));
+    auto copy = std::make_shared<const std::vector<uint8_t>>(bytes, bytes + size);
+    const uint8_t* start = copy->data();
+    return std::make_unique<MemorySource>(start, size, std::move(copy));
   } catch (const std::bad_alloc&) {
     return nullptr;
+  }
+}
+
+std::unique_ptr<ByteSource> MakeSharedMemorySource(const void* data, int64_t size,
+                                                   void (*release)(void*), void* context) {
+  // Taken over first, so that every way out below releases the block exactly once.
+  std::unique_ptr<SharedBlock> block;
+  try {
+    block.reset(new SharedBlock{release, context});
+  } catch (const std::bad_alloc&) {
+    if (release) release(context);
+    return nullptr;
+  }
+  if (!WithinLimit(size)) return nullptr;
+  try {
+    std::shared_ptr<const void> keeper(std::move(block));
+    return std::make_unique<MemorySource>(static_cast<const uint8_t*>(data), size,
+                                          std::move(keeper));
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // the shared_ptr or the block's holder released it
   }
 }
 

@@ -1,5 +1,6 @@
 // Random-access byte sources behind libsndfile's virtual I/O: a private copy of a memory block,
-// or a window (offset, length) of a file. Lets one decoder path serve both ways of opening.
+// a block shared with its owner, or a window (offset, length) of a file. Lets one decoder path
+// serve every way of opening.
 #pragma once
 
 #include <sndfile.h>
@@ -39,6 +40,11 @@ constexpr int64_t kMaxMusicBytes = int64_t{512} << 20;
 // Copies the bytes: the caller's block may be freed as soon as the stream is open. Null (and a
 // message on stderr) for a block larger than kMaxMusicBytes or when memory runs out.
 std::unique_ptr<ByteSource> MakeMemorySource(const void* data, int64_t size);
+
+// Reads the caller's block where it is; release(context) is called once when the source is
+// destroyed, or before returning null (a block larger than kMaxMusicBytes, or no memory).
+std::unique_ptr<ByteSource> MakeSharedMemorySource(const void* data, int64_t size,
+                                                   void (*release)(void*), void* context);
 
 // Opens `path` and exposes `length` bytes after `offset` (length <= 0: up to the end).
 // Only a regular file of at most kMaxMusicBytes is opened, and opening never blocks (a named

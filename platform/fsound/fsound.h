@@ -152,6 +152,15 @@ unsigned int F_API FSOUND_Stream_GetMode(FSOUND_STREAM* stream);
  * offline mode or the arguments are invalid. */
 int VexilSound_RenderOffline(int16_t* out, int frames);
 
+/* Opens a stream on `length` bytes at `data` without copying them, for an owner that keeps
+ * the music in memory anyway (FSOUND_LOADMEMORY would hold it twice). The bytes must stay
+ * unchanged until the stream lets go of them: it calls release(context) once then, after
+ * FSOUND_Stream_Close or FSOUND_Close, from whichever thread drops the stream last (on failure
+ * before this returns). release must not call back into the sound layer; it may be null.
+ * `mode` as for FSOUND_Stream_Open; FSOUND_LOADMEMORY is implied. */
+FSOUND_STREAM* VexilSound_Stream_OpenShared(const char* data, unsigned int mode, int length,
+                                            void (*release)(void* context), void* context);
+
 /* Writes `frames` interleaved 16-bit stereo frames as a 44100 Hz PCM WAV file. Returns 1 on
  * success, 0 on failure (VexilSound_WavError tells why). */
 int VexilSound_WriteWav(const char* path, const int16_t* samples, long frames);

@@ -97,6 +97,26 @@ bool CheckChannel(SoundSystem& system, int channel, bool all_allowed) {
   return true;
 }
 
+// Decodes `source` as a new stream of the mixer; the caller holds the system's lock.
+FSOUND_STREAM* OpenOn(SoundSystem& system, std::unique_ptr<vexil::fsound::ByteSource> source,
+                      unsigned mode) {
+  int error = FMOD_ERR_NONE;
+  auto decoder = Decoder::Open(std::move(source), mode, system.mixer->rate(), &error);
+  if (!decoder) {
+    Fail(error);
+    return nullptr;
+  }
+  auto stream = std::make_shared<Stream>(std::move(decoder), mode, system.mixer->rate());
+  const uintptr_t handle = system.next_handle++;
+  system.streams.emplace(handle, stream);
+  {
+    std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
+    system.mixer->AddStream(stream);
+  }
+  system.WakeDriver();  // decode ahead now, so that playing starts without a gap
+  return reinterpret_cast<FSOUND_STREAM*>(handle);
+}
+
 }  // namespace
 
 extern "C" {
@@ -265,20 +285,30 @@ FSOUND_STREAM* F_API FSOUND_Stream_Open(const char* name_or_data, unsigned int m
     Fail(error);
     return nullptr;
   }
-  auto decoder = Decoder::Open(std::move(source), mode, system.mixer->rate(), &error);
-  if (!decoder) {
+  return OpenOn(system, std::move(source), mode);
+}
+
+FSOUND_STREAM* VexilSound_Stream_OpenShared(const char* data, unsigned int mode, int length,
+                                            void (*release)(void* context), void* context) {
+  SoundSystem& system = System();
+  std::lock_guard<std::mutex> lock(system.mutex);
+  int error = FMOD_ERR_NONE;
+  if (!system.initialised) {
+    error = FMOD_ERR_UNINITIALIZED;
+  } else if (!data || length <= 0) {
+    error = FMOD_ERR_INVALID_PARAM;
+  }
+  if (error != FMOD_ERR_NONE) {
+    if (release) release(context);
     Fail(error);
     return nullptr;
   }
-  auto stream = std::make_shared<Stream>(std::move(decoder), mode, system.mixer->rate());
-  const uintptr_t handle = system.next_handle++;
-  system.streams.emplace(handle, stream);
-  {
-    std::lock_guard<std::mutex> mix_lock(system.mixer->mutex());
-    system.mixer->AddStream(stream);
+  auto source = vexil::fsound::MakeSharedMemorySource(data, length, release, context);
+  if (!source) {
+    Fail(FMOD_ERR_MEMORY);
+    return nullptr;
   }
-  system.WakeDriver();  // decode ahead now, so that playing starts without a gap
-  return reinterpret_cast<FSOUND_STREAM*>(handle);
+  return OpenOn(system, std::move(source), mode | FSOUND_LOADMEMORY);
 }
 
 int F_API FSOUND_Stream_Play(int channel, FSOUND_STREAM* handle) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "d3dx9/d3dx9.h"
 #include "geometry/mesh_placement.h"
@@ -91,6 +92,42 @@ TEST_F(Gl3dFramesTest, MetaballsShowALitBlobWhereTheBallsAre) {
   const D3DXVECTOR2 lobe = Project(D3DXVECTOR3(10.4f, 10.4f, 0.0f), view, projection);
   EXPECT_GT(At(static_cast<int>(lobe.x), static_cast<int>(lobe.y)).r, 100) << "ball 0's lobe";
   EXPECT_TRUE(Near(10, 470, 16, 32, 64)) << "the clear colour beside the blobs";
+}
+
+TEST_F(Gl3dFramesTest, MetaballsFramesDependOnTheirTimeAloneNotOnTheFramesBefore) {
+  // Two modules share one surface, and each buffer starts at its first frame's size and
+  // grows: at 0 ms the balls give 788 triangles, at 80670 ms the most of the motion (1004).
+  ASSERT_TRUE(
+      world.LoadTimeline("<timeline><c type=\"clearscreen\" start=\"0\" end=\"200000\">" +
+                         Param("color", "color", "#FF102040") +
+                         "</c><a type=\"metaballs\" start=\"0\" end=\"100000\" layer=\"1\">" +
+                         Vec3Param("eyepoint", 0, 0, -50) +
+                         "</a><b type=\"metaballs\" start=\"100000\" end=\"200000\" layer=\"1\">" +
+                         Vec3Param("eyepoint", 0, 30, -40) + "</b></timeline>"));
+  int triangles[2];
+  for (int i = 0; i < 2; ++i) {
+    effects::MetaballSurface surface;
+    D3DXVECTOR3 centres[4];
+    effects::MetaballCentres(i == 0 ? 0.0f : 80670.0f, centres);
+    surface.Build(centres, D3DXVECTOR2(0.0f, 0.0f));
+    triangles[i] = surface.TriangleCount();
+  }
+  ASSERT_GT(triangles[1], triangles[0] * 5 / 4 + 1) << "more than a first buffer holds";
+
+  Frame(0.0f, "metaballs-first");
+  const std::vector<uint8_t> first = pixels;
+  Frame(80670.0f, "metaballs-grown");
+  const std::vector<uint8_t> grown = pixels;
+  ASSERT_NE(first, grown) << "the balls moved";
+  Frame(180670.0f, "metaballs-other");  // the second module at the same time of its own
+  ASSERT_NE(grown, pixels) << "seen from elsewhere";
+  Frame(80670.0f, "metaballs-again");
+  EXPECT_TRUE(grown == pixels) << "the frame that grew the buffer equals a later one";
+  Frame(0.0f, "metaballs-fewer");
+  EXPECT_TRUE(first == pixels) << "fewer triangles than the buffer holds";
+  int lit = 0;
+  for (size_t i = 0; i + 3 < first.size(); i += 4) lit += first[i] > 100 || first[i + 1] > 100;
+  EXPECT_GT(lit, 10000) << "the blobs cover a good part of the picture";
 }
 
 // An octagon outline of radius 2 for the spline tunnel, written in document order going

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "effect_world.h"
@@ -45,6 +46,14 @@ TEST_F(ResourcesTest, RawReadsTheWholeFileOrReportsItMissing) {
   ASSERT_NE(nullptr, data);
   ASSERT_EQ(1000, data->GetSize());
   for (int i = 0; i < 1000; ++i) ASSERT_EQ(static_cast<uint8_t>(i * 7), data->GetData()[i]) << i;
+  // A reader sharing the bytes (the music's stream) keeps them when the resource reads its
+  // file again or goes: what it holds is never freed under it.
+  const std::shared_ptr<const uint8_t[]> shared = data->ShareData();
+  EXPECT_EQ(data->GetData(), shared.get());
+  ASSERT_TRUE(vexil::test::WriteFile(dir.File("data.bin"), std::string(1000, 'z')));
+  ASSERT_TRUE(data->Init());
+  EXPECT_EQ('z', data->GetData()[999]);
+  for (int i = 0; i < 1000; ++i) ASSERT_EQ(static_cast<uint8_t>(i * 7), shared[i]) << i;
 
   auto* empty = static_cast<effects::CRawResource*>(world.resources.GetResource("empty"));
   ASSERT_NE(nullptr, empty);

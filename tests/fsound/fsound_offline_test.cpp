@@ -63,6 +63,60 @@ TEST_F(OfflineStream, RenderEqualsDecodedDataFromFileAndMemory) {
   ExpectFrames(audio, 0, RenderOffline(12345), "from memory");
 }
 
+// The owner of a block shared with a stream: counts the releases and frees the bytes then.
+struct SharedMusic {
+  std::vector<uint8_t> bytes;
+  int releases = 0;
+  static void Release(void* context) {
+    auto* music = static_cast<SharedMusic*>(context);
+    ++music->releases;
+    music->bytes.clear();
+    music->bytes.shrink_to_fit();
+  }
+  FSOUND_STREAM* Open(unsigned mode) {
+    return VexilSound_Stream_OpenShared(reinterpret_cast<const char*>(bytes.data()), mode,
+                                        static_cast<int>(bytes.size()), Release, this);
+  }
+};
+
+TEST_F(OfflineStream, SharedBlockPlaysLikeACopyAndIsReleasedOnceWhenTheStreamCloses) {
+  const Audio audio = fsound_test::MakeRamp(44100, 2, 30000);
+  SharedMusic music{fsound_test::ReadBytes(fsound_test::WriteAudioFile(audio, kWav16, "s.wav"))};
+
+  FSOUND_STREAM* stream = music.Open(kFileMode);  // memory is implied
+  ASSERT_NE(nullptr, stream);
+  ASSERT_EQ(0, FSOUND_Stream_Play(0, stream));
+  ExpectFrames(audio, 0, RenderOffline(12345), "shared");
+  ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 300));
+  ExpectFrames(audio, 13230, RenderOffline(3000), "shared, after a seek");
+  EXPECT_EQ(0, music.releases) << "the stream still reads the block";
+  ASSERT_TRUE(FSOUND_Stream_Close(stream));
+  EXPECT_EQ(1, music.releases);
+
+  // Closing the sound system lets go of the streams left open.
+  SharedMusic left{fsound_test::ReadBytes(fsound_test::WriteAudioFile(audio, kWav16, "l.wav"))};
+  ASSERT_NE(nullptr, left.Open(kMemoryMode));
+  FSOUND_Close();
+  EXPECT_EQ(1, left.releases);
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+
+  // A failed open gives the block back before it returns, whatever failed.
+  SharedMusic noise{std::vector<uint8_t>(4096, 0x5a)};
+  EXPECT_EQ(nullptr, noise.Open(kMemoryMode));
+  EXPECT_EQ(FMOD_ERR_FILE_FORMAT, FSOUND_GetError());
+  EXPECT_EQ(1, noise.releases);
+  SharedMusic empty;
+  EXPECT_EQ(nullptr, empty.Open(kMemoryMode));
+  EXPECT_EQ(FMOD_ERR_INVALID_PARAM, FSOUND_GetError());
+  EXPECT_EQ(1, empty.releases);
+  FSOUND_Close();
+  SharedMusic early{std::vector<uint8_t>(64, 1)};
+  EXPECT_EQ(nullptr, early.Open(kMemoryMode));
+  EXPECT_EQ(FMOD_ERR_UNINITIALIZED, FSOUND_GetError());
+  EXPECT_EQ(1, early.releases);
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+}
+
 TEST_F(OfflineStream, SeekThenReadGivesTheSamplesAtThatPosition) {
   const Audio audio = fsound_test::MakeRamp(44100, 2, 88200);
   const auto path = fsound_test::WriteAudioFile(audio, kWav16, "seek.wav");
