@@ -2,7 +2,7 @@
 // 3840 x 2160 with read-back only (a hash manifest), captured to PNG and exported as a video,
 // each run's frames per second and peak resident memory printed as a table.
 //   large_render_bench [--seconds S] [--4k-seconds S] [--fps N] [--timeout S] [--from MS]
-//                      [--only WIDTHxHEIGHT] [--bin DIR]
+//                      [--only WIDTHxHEIGHT] [--no-video] [--bin DIR]
 // Defaults: 2 s of demo at 30 frames per second from 33 s (the torus tunnel), 1 s at 4K; every
 // run ends after 240 s at most. Everything is written into a temporary folder removed at the
 // end. The frame rate is wall-clock and so depends on the machine's load; the peak memory does
@@ -106,8 +106,18 @@ int main(int argc, char** argv) {
   double seconds = 2, seconds4k = 1, timeoutS = 240, fromMs = 33000;
   int fps = 30;
   std::string only, bin = VEXIL_BIN_DIR;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  bool video = true;
+  for (int i = 1; i < argc; i += 2) {
     const std::string flag = argv[i];
+    if (flag == "--no-video") {
+      video = false;
+      --i;
+      continue;
+    }
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "%s needs a value\n", argv[i]);
+      return 2;
+    }
     const char* value = argv[i + 1];
     if (flag == "--seconds") {
       seconds = std::atof(value);
@@ -146,6 +156,7 @@ int main(int argc, char** argv) {
     const int frames = static_cast<int>(span * fps + 0.5);
     const double toMs = fromMs + (frames - 1) * 1000.0 / fps;
     for (Mode mode : modes) {
+      if (mode == Mode::kVideo && !video) continue;
       const fs::path out = scratch / "out";
       fs::remove_all(out);
       std::vector<std::string> args;
@@ -178,8 +189,8 @@ int main(int argc, char** argv) {
   fs::remove_all(scratch);
   double load[3] = {};
   if (getloadavg(load, 3) == 3) {
-    std::printf("load average at the end: %.2f %.2f %.2f on %u cores\n", load[0], load[1],
-                load[2], std::thread::hardware_concurrency());
+    std::printf("load average at the end: %.2f %.2f %.2f on %u cores\n", load[0], load[1], load[2],
+                std::thread::hardware_concurrency());
   }
   return allOk ? 0 : 1;
 }

@@ -20,7 +20,9 @@ HRESULT VexilSetFrameReader(IDirect3DDevice9* pDevice, VexilFrameReader reader, 
 // presents earlier, so rendering the next frame overlaps with reading this one. Frames reach
 // the reader in order and with the same bytes as without. *pGranted (may be null) receives
 // the depth the device grants, 0 where it can only read synchronously (every frame handed over
-// during its own Present); that depth holds until it is set again. With a depth above 0 a
+// during its own Present); that depth holds until it is set again, and a new depth hands the
+// frames in flight over first. Each frame in flight, and one more, holds a read-back buffer
+// of the frame's size in the driver. With a depth above 0 a
 // frame that could not be read reaches the reader as null pixels, so later frames keep their
 // places. Removing or replacing the reader drops the frames in flight.
 HRESULT VexilSetFrameReaderDepth(IDirect3DDevice9* pDevice, UINT depth, UINT* pGranted);

@@ -100,6 +100,12 @@ std::vector<std::string> RenderSummary(const std::vector<WrittenOutput>& outputs
   return lines;
 }
 
+unsigned CaptureFramesInFlight(int width, int height) {
+  constexpr double kReadBackBudget = 64.0 * 1024 * 1024;
+  const double frame = static_cast<double>(width) * height * 4;
+  return frame * 3 <= kReadBackBudget ? 2 : 1;
+}
+
 void PrepareOfflineSound() {
   FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME);
 }
@@ -173,7 +179,8 @@ bool CaptureSession::ReadBack(IDirect3DDevice9* device, std::string* error) {
   }
   // A device that cannot read asynchronously reads every frame during its Present.
   UINT granted = 0;
-  if (VexilSetFrameReaderDepth(device, kCaptureFramesInFlight, &granted) != D3D_OK) granted = 0;
+  const unsigned depth = CaptureFramesInFlight(format_.width, format_.height);
+  if (VexilSetFrameReaderDepth(device, depth, &granted) != D3D_OK) granted = 0;
   read_depth_ = granted;
   return true;
 }

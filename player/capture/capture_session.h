@@ -149,11 +149,12 @@ class CaptureSession {
   ProgressLine* progress_ = nullptr;
 };
 
-// Frames a render lets the device read back asynchronously: frame k is handed to the outputs
-// while frame k + 2 renders, which keeps the renderer from waiting on every read. Each frame
-// in flight holds one read-back buffer of the device, so this bounds the memory a 4K render
-// takes beyond the synchronous read.
-constexpr unsigned kCaptureFramesInFlight = 2;
+// Frames a render of width x height pixels lets the device read back asynchronously: frame k
+// is handed to the outputs while frame k + 1 (or k + 2) renders, so the renderer does not
+// wait for every read. The device keeps one read-back buffer more than that, so two frames
+// in flight are taken only while their three buffers stay within 64 MiB (up to about
+// 2560 x 1440); larger frames, a 4K one of 33 MB, keep one.
+unsigned CaptureFramesInFlight(int width, int height);
 
 // Puts the sound layer into offline mixing before anything initialises it, so the music of
 // a capture is mixed in step with the pictures instead of playing on a device.

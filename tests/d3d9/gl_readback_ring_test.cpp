@@ -106,15 +106,18 @@ TEST_F(ReadbackRingTest, ADepthChangeOrANewReaderKeepsOrDropsTheFramesInFlight) 
     dev_->Present(nullptr, nullptr, nullptr, nullptr);
   }
   EXPECT_TRUE(frames.pixels.empty());
-  // Fewer in flight: the surplus is handed over at once, in order.
+  // Another depth: the frames in flight are handed over at once, in order.
   ASSERT_EQ(D3D_OK, VexilSetFrameReaderDepth(dev_, 1, &granted));
-  EXPECT_EQ(1u, frames.pixels.size());
+  EXPECT_EQ(2u, frames.pixels.size());
+  DrawFrame(dev_, 2);
+  dev_->Present(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(2u, frames.pixels.size());
   // A new reader does not get the frames read for the last one.
   Frames other;
   ASSERT_EQ(D3D_OK, VexilSetFrameReader(dev_, Collect, &other));
   ASSERT_EQ(D3D_OK, VexilFlushFrameReader(dev_));
   EXPECT_TRUE(other.pixels.empty());
-  EXPECT_EQ(1u, frames.pixels.size());
+  EXPECT_EQ(2u, frames.pixels.size());
   VexilSetFrameReader(dev_, nullptr, nullptr);
 }
 
@@ -123,7 +126,8 @@ TEST_F(ReadbackRingTest, ADepthChangeOrANewReaderKeepsOrDropsTheFramesInFlight) 
 TEST(ReadbackRingWindowTest, ABackBufferLargerThanItsWindowIsReadWhole) {
   IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
   ASSERT_NE(nullptr, d3d);
-  SDL_Window* window = SDL_CreateWindow("ring", 0, 0, 40, 30, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_Window* window =
+      SDL_CreateWindow("ring", 0, 0, 40, 30, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   ASSERT_NE(nullptr, window) << SDL_GetError();
   D3DPRESENT_PARAMETERS pp{};
   pp.BackBufferWidth = 640;

@@ -54,8 +54,8 @@ TEST_F(ReadbackOrderTest, ShortRendersAtTheEndGiveTheFramesOfTheWholeRender) {
   // One, two and three frames, each span ending with the demo's last frame.
   for (const std::string from : {"1000", "900", "800"}) {
     const std::string name = "from" + from + ".txt";
-    const RunResult piece =
-        Run({"--hashes", name, "--capture", "png" + from, "--fps", "10", "--from", from, "demo.xml"});
+    const RunResult piece = Run(
+        {"--hashes", name, "--capture", "png" + from, "--fps", "10", "--from", from, "demo.xml"});
     ASSERT_EQ(0, piece.status) << piece.err;
     const std::map<int, std::string> part = FrameHashes(ReadFile(Path(name)));
     const int first = std::stoi(from) / 100;

@@ -189,10 +189,14 @@ HRESULT GlDevice::SetFrameReader(VexilFrameReader reader, void* user) {
 
 HRESULT GlDevice::SetFrameReaderDepth(UINT depth, UINT* granted) {
   ctx_->MakeCurrent();
-  // Frames in flight beyond the new depth are handed over now, so none is lost or reordered.
   const UINT wanted = ReadbackRing::Supported() ? std::min(depth, ReadbackRing::kMaxDepth) : 0;
-  while (readRing_.InFlight() > wanted) CollectOldestFrame();
-  readDepth_ = wanted;
+  if (wanted != readDepth_) {
+    // The frames in flight are handed over first, so none is lost or reordered, and the ring
+    // keeps only the buffers the new depth turns through.
+    while (readRing_.InFlight() > 0) CollectOldestFrame();
+    readRing_.SetBufferCount(wanted + 1);
+    readDepth_ = wanted;
+  }
   *granted = wanted;
   return D3D_OK;
 }

@@ -20,8 +20,18 @@ bool ReadbackRing::Supported() {
 #endif
 }
 
+void ReadbackRing::SetBufferCount(size_t count) {
+  if (count_ != 0 || count < 1 || count > kSlots) return;
+  used_ = count;
+  oldest_ = 0;
+  for (size_t i = used_; i < kSlots; ++i) {
+    if (slots_[i].buffer) glDeleteBuffers(1, &slots_[i].buffer);
+    slots_[i] = Slot{};
+  }
+}
+
 void ReadbackRing::Begin(GLuint fbo, UINT width, UINT height, bool opaque) {
-  Slot& slot = slots_[(oldest_ + count_) % kSlots];
+  Slot& slot = slots_[(oldest_ + count_) % used_];
   ++count_;
   slot.width = width;
   slot.height = height;
@@ -56,7 +66,7 @@ void ReadbackRing::Begin(GLuint fbo, UINT width, UINT height, bool opaque) {
 void ReadbackRing::CollectOldest(Take take, void* user) {
   if (count_ == 0) return;
   Slot& slot = slots_[oldest_];
-  oldest_ = (oldest_ + 1) % kSlots;
+  oldest_ = (oldest_ + 1) % used_;
   --count_;
   bool ok = !slot.failed;
   if (slot.fence) {

@@ -32,6 +32,9 @@ class ReadbackRing {
   static bool Supported();
 
   UINT InFlight() const { return count_; }
+  // Buffers the ring turns through: one more than the frames it may hold in flight (1 to
+  // kMaxDepth + 1). Only while none is in flight; buffers beyond the count are deleted.
+  void SetBufferCount(size_t count);
   // Starts reading the colour attachment of `fbo` (width x height, stored top row first) into
   // the next free buffer. The caller collects the oldest frame first when none is free.
   void Begin(GLuint fbo, UINT width, UINT height, bool opaque);
@@ -54,6 +57,7 @@ class ReadbackRing {
   static constexpr size_t kSlots = kMaxDepth + 1;
 
   std::array<Slot, kSlots> slots_{};
+  size_t used_ = kSlots;  // buffers in turn
   size_t oldest_ = 0;
   UINT count_ = 0;
   std::vector<uint8_t> opaqueCopy_;  // a mapped frame with its alpha set to 255
