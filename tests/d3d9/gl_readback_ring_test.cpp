@@ -142,14 +142,7 @@ TEST(ReadbackRingWindowTest, ABackBufferLargerThanItsWindowIsReadWhole) {
   IDirect3DDevice9* dev = nullptr;
   ASSERT_EQ(D3D_OK, d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev));
-  D3DMATRIX identity{};
-  identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
-  dev->SetTransform(D3DTS_WORLD, &identity);
-  dev->SetTransform(D3DTS_VIEW, &identity);
-  dev->SetTransform(D3DTS_PROJECTION, &identity);
-  dev->SetRenderState(D3DRS_LIGHTING, FALSE);
-  dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-
+  // Default transforms and states: the frames' clear colours alone set them apart.
   std::vector<std::vector<uint8_t>> expected;
   Frames frames;
   ASSERT_EQ(D3D_OK, VexilSetFrameReader(dev, Collect, &frames));
