@@ -239,8 +239,12 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, int widt
   bool ok = true;
   for (; begun < sinks_.size() && ok; ++begun) ok = sinks_[begun]->Begin(format_, error);
   if (ok && Replay(timeline, device)) ok = RenderFrames(timeline, device, error);
-  // After a failure the frames in flight are dropped with the reader.
-  if (!options_.audio_only) VexilSetFrameReader(device, nullptr, nullptr);
+  // After a failure the frames in flight are dropped with the reader; the device gives its
+  // read-back buffers up.
+  if (!options_.audio_only) {
+    VexilSetFrameReader(device, nullptr, nullptr);
+    VexilSetFrameReaderDepth(device, 0, nullptr);
+  }
   pending_.clear();
   // A render of nothing is no render: no output may conclude from it (an empty manifest would
   // match any script).
