@@ -245,6 +245,20 @@ HRESULT VexilSetFrameReader(IDirect3DDevice9* pDevice, VexilFrameReader reader, 
   return device->SetFrameReader(reader, pUser);
 }
 
+HRESULT VexilSetFrameReaderDepth(IDirect3DDevice9* pDevice, UINT depth, UINT* pGranted) {
+  vexil::d3d9::Device* device = AsDevice(pDevice);
+  if (!device) return D3DERR_INVALIDCALL;
+  UINT granted = 0;
+  const HRESULT hr = device->SetFrameReaderDepth(depth, &granted);
+  if (pGranted) *pGranted = SUCCEEDED(hr) ? granted : 0;
+  return hr;
+}
+
+HRESULT VexilFlushFrameReader(IDirect3DDevice9* pDevice) {
+  vexil::d3d9::Device* device = AsDevice(pDevice);
+  return device ? device->FlushFrameReader() : D3DERR_INVALIDCALL;
+}
+
 HRESULT VexilResetDeviceState(IDirect3DDevice9* pDevice) {
   vexil::d3d9::Device* device = AsDevice(pDevice);
   if (!device || device->InScene()) return D3DERR_INVALIDCALL;

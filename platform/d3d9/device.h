@@ -143,6 +143,13 @@ class Device : public IDirect3DDevice9 {
   // Colour surface contents as top-down RGBA (VexilReadSurfaceRGBA).
   HRESULT ReadSurfaceRGBA(Surface* surface, std::vector<uint8_t>* rgba);
   virtual HRESULT SetFrameReader(VexilFrameReader, void*) { return D3DERR_NOTAVAILABLE; }
+  // VexilSetFrameReaderDepth and VexilFlushFrameReader; a backend without asynchronous
+  // read-back reads every frame during its Present.
+  virtual HRESULT SetFrameReaderDepth(UINT, UINT* granted) {
+    *granted = 0;
+    return D3D_OK;
+  }
+  virtual HRESULT FlushFrameReader() { return D3D_OK; }
   // A backend may refuse a resource lock (the null backend does when a test tells it to).
   virtual bool RefusesLock() { return false; }
   // The backend frees the GPU objects of a resource that is being destroyed.

@@ -100,6 +100,12 @@ std::vector<std::string> RenderSummary(const std::vector<WrittenOutput>& outputs
   return lines;
 }
 
+unsigned CaptureFramesInFlight(int width, int height) {
+  constexpr double kReadBackBudget = 64.0 * 1024 * 1024;
+  const double frame = static_cast<double>(width) * height * 4;
+  return frame * 3 <= kReadBackBudget ? 2 : 1;
+}
+
 void PrepareOfflineSound() {
   FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND_NONREALTIME);
 }
@@ -112,21 +118,87 @@ CaptureSession::CaptureSession(CaptureOptions options, std::vector<FrameSink*> s
     : options_(options), sinks_(std::move(sinks)) {}
 
 void CaptureSession::OnFrame(const uint8_t* rgba, UINT width, UINT height, void* user) {
-  auto* self = static_cast<CaptureSession*>(user);
-  if (static_cast<int>(width) != self->format_.width ||
-      static_cast<int>(height) != self->format_.height) {
-    self->frame_size_wrong_ = true;
+  static_cast<CaptureSession*>(user)->TakePixels(rgba, width, height);
+}
+
+void CaptureSession::TakePixels(const uint8_t* rgba, UINT width, UINT height) {
+  // A present no frame of the render asked for (none pending) is not an output's.
+  if (pending_.empty() || output_failed_) return;
+  if (static_cast<int>(width) != format_.width || static_cast<int>(height) != format_.height) {
+    frame_size_wrong_ = true;
+    output_failed_ = true;
+    output_error_ = "the device presented a frame of another size than " +
+                    std::to_string(format_.width) + "x" + std::to_string(format_.height);
+    return;
+  }
+  if (!rgba) {
+    char when[64];
+    std::snprintf(when, sizeof when, "%.6g ms", pending_.front().time_ms);
+    output_failed_ = true;
+    output_error_ =
+        std::string("the frame for ") + when + " could not be read back from the graphics device";
     return;
   }
   // The back buffer has no alpha worth keeping: every output takes RGB.
   const size_t pixels = static_cast<size_t>(width) * height;
-  uint8_t* rgb = self->rgb_.data();
+  uint8_t* rgb = rgb_.data();
   for (size_t i = 0; i < pixels; ++i) {
     rgb[i * 3 + 0] = rgba[i * 4 + 0];
     rgb[i * 3 + 1] = rgba[i * 4 + 1];
     rgb[i * 3 + 2] = rgba[i * 4 + 2];
   }
-  self->frame_ready_ = true;
+  pixels_held_ = true;
+  // Read during its own Present, the frame still waits for its music; a frame read later
+  // has it already.
+  if (pending_.front().audio_ready) Deliver();
+}
+
+void CaptureSession::Deliver() {
+  PendingFrame frame = std::move(pending_.front());
+  pending_.pop_front();
+  pixels_held_ = false;
+  if (output_failed_) return;
+  const RenderedFrame rendered{frame.index, frame.time_ms, rgb_.data()};
+  const int64_t count = static_cast<int64_t>(frame.samples.size() / 2);
+  for (FrameSink* sink : sinks_) {
+    if ((!options_.audio_only && !sink->AddFrame(rendered, &output_error_)) ||
+        !sink->AddAudio(frame.samples.data(), count, &output_error_)) {
+      output_failed_ = true;
+      return;
+    }
+  }
+  ++frames_rendered_;
+  if (progress_) progress_->Update(frames_rendered_, std::max(expected_, frames_rendered_));
+}
+
+bool CaptureSession::ReadBack(IDirect3DDevice9* device, std::string* error) {
+  if (options_.audio_only) return true;
+  if (VexilSetFrameReader(device, &CaptureSession::OnFrame, this) != D3D_OK) {
+    *error = "this device cannot hand its frames to a capture";
+    return false;
+  }
+  // A device that cannot read asynchronously reads every frame during its Present.
+  UINT granted = 0;
+  const unsigned depth = CaptureFramesInFlight(format_.width, format_.height);
+  if (VexilSetFrameReaderDepth(device, depth, &granted) != D3D_OK) granted = 0;
+  read_depth_ = granted;
+  return true;
+}
+
+bool CaptureSession::FlushFrames(IDirect3DDevice9* device, std::string* error) {
+  if (!options_.audio_only) VexilFlushFrameReader(device);
+  if (output_failed_) {
+    *error = output_error_;
+    return false;
+  }
+  if (!pending_.empty()) {
+    char when[64];
+    std::snprintf(when, sizeof when, "%.6g ms", pending_.front().time_ms);
+    *error =
+        std::string("the frame for ") + when + " could not be read back from the graphics device";
+    return false;
+  }
+  return true;
 }
 
 bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, int width, int height,
@@ -162,16 +234,18 @@ bool CaptureSession::Run(CTimeline* timeline, IDirect3DDevice9* device, int widt
     return false;
   }
 
-  if (!options_.audio_only &&
-      VexilSetFrameReader(device, &CaptureSession::OnFrame, this) != D3D_OK) {
-    *error = "this device cannot hand its frames to a capture";
-    return false;
-  }
+  if (!ReadBack(device, error)) return false;
   size_t begun = 0;
   bool ok = true;
   for (; begun < sinks_.size() && ok; ++begun) ok = sinks_[begun]->Begin(format_, error);
-  if (ok && Replay(timeline, device)) ok = RenderFrames(timeline, error);
-  if (!options_.audio_only) VexilSetFrameReader(device, nullptr, nullptr);
+  if (ok && Replay(timeline, device)) ok = RenderFrames(timeline, device, error);
+  // After a failure the frames in flight are dropped with the reader; the device gives its
+  // read-back buffers up.
+  if (!options_.audio_only) {
+    VexilSetFrameReader(device, nullptr, nullptr);
+    VexilSetFrameReaderDepth(device, 0, nullptr);
+  }
+  pending_.clear();
   // A render of nothing is no render: no output may conclude from it (an empty manifest would
   // match any script).
   if (ok && stopped_by_ == 0 && frames_rendered_ == 0) {
@@ -251,9 +325,17 @@ bool CaptureSession::Replay(CTimeline* timeline, IDirect3DDevice9* device) {
   return stopped_by_ == 0;
 }
 
-bool CaptureSession::RenderFrames(CTimeline* timeline, std::string* error) {
+bool CaptureSession::RenderFrames(CTimeline* timeline, IDirect3DDevice9* device,
+                                  std::string* error) {
   ProgressLine progress(stderr);
-  const int64_t expected = CaptureFrameCount(options_, timeline->GetEndTime());
+  progress_ = &progress;
+  expected_ = CaptureFrameCount(options_, timeline->GetEndTime());
+  const bool ok = RenderLoop(timeline, error) && FlushFrames(device, error);
+  progress_ = nullptr;
+  return ok;
+}
+
+bool CaptureSession::RenderLoop(CTimeline* timeline, std::string* error) {
   const int64_t end = options_.first_index + kMaxCaptureFrames;
   for (int64_t k = options_.first_index; k < end; ++k) {
     if (options_.has_last_index && k > options_.last_index) break;
@@ -264,36 +346,37 @@ bool CaptureSession::RenderFrames(CTimeline* timeline, std::string* error) {
     }
     const double t = CaptureFrameTime(options_, k);
     if (options_.has_last && t > options_.last_ms) break;
-    frame_ready_ = false;
-    if (!timeline->Render(static_cast<float>(t))) break;
-    if (options_.audio_only) frame_ready_ = true;  // nothing to read: the music is the output
-    if (frame_size_wrong_) {
-      *error = "the device presented a frame of another size than " +
-               std::to_string(format_.width) + "x" + std::to_string(format_.height);
-      return false;
+    // Pending before it renders: a device without frames in flight hands the pixels over
+    // during the Present.
+    pending_.push_back(PendingFrame{k, t, false, {}});
+    if (!timeline->Render(static_cast<float>(t))) {
+      pending_.pop_back();
+      pixels_held_ = false;
+      break;
     }
-    if (!frame_ready_) {
-      char when[64];
-      std::snprintf(when, sizeof when, "%.6g ms", t);
-      *error =
-          std::string("the frame for ") + when + " could not be read back from the graphics device";
-      return false;
-    }
-    const RenderedFrame frame{k, t, rgb_.data()};
-    for (FrameSink* sink : sinks_) {
-      if (!options_.audio_only && !sink->AddFrame(frame, error)) return false;
-    }
-
+    PendingFrame& frame = pending_.back();
     const int64_t count = AudioFramesBefore(k + 1, options_.fps, format_.audio_rate) -
                           AudioFramesBefore(k, options_.fps, format_.audio_rate);
     samples_.assign(static_cast<size_t>(count) * 2, 0);
     // Without a music module nothing is initialised and the span stays silent.
     VexilSound_RenderOffline(samples_.data(), static_cast<int>(count));
-    for (FrameSink* sink : sinks_) {
-      if (!sink->AddAudio(samples_.data(), count, error)) return false;
+    frame.samples.swap(samples_);
+    frame.audio_ready = true;
+    // Music only: nothing to read, the music is the output.
+    if (options_.audio_only || pixels_held_) Deliver();
+    if (output_failed_) {
+      *error = output_error_;
+      return false;
     }
-    ++frames_rendered_;
-    progress.Update(frames_rendered_, std::max(expected, frames_rendered_));
+    // Every present hands over the frame read_depth_ presents back: one more waiting means
+    // the device read nothing for it.
+    if (pending_.size() > read_depth_) {
+      char when[64];
+      std::snprintf(when, sizeof when, "%.6g ms", pending_.front().time_ms);
+      *error =
+          std::string("the frame for ") + when + " could not be read back from the graphics device";
+      return false;
+    }
   }
   return true;
 }

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "d3d9/d3d9.h"
 #include "frame_sink.h"
+#include "progress_line.h"
 #include "system/message_box.h"
 
 class CTimeline;
@@ -104,11 +106,28 @@ class CaptureSession {
   int stopped_by() const { return stopped_by_; }
 
  private:
+  // A frame rendered and presented but not yet handed to the outputs: its pixels may still be
+  // on their way back from the device, its music is mixed once the frame has rendered.
+  struct PendingFrame {
+    int64_t index = 0;
+    double time_ms = 0.0;
+    bool audio_ready = false;
+    std::vector<int16_t> samples;
+  };
+
   static void OnFrame(const uint8_t* rgba, UINT width, UINT height, void* self);
+  // The pixels of the oldest pending frame arrived (null: they could not be read).
+  void TakePixels(const uint8_t* rgba, UINT width, UINT height);
+  // Hands the oldest pending frame, whose pixels are in rgb_, to every output.
+  void Deliver();
+  bool ReadBack(IDirect3DDevice9* device, std::string* error);
+  // Hands the frames still in flight to the outputs. False with the first failure.
+  bool FlushFrames(IDirect3DDevice9* device, std::string* error);
   bool CheckFrameCount(double demo_end, std::string* error) const;
   // Why a render made no frame at all.
   void NoFrameError(double demo_end, std::string* error) const;
-  bool RenderFrames(CTimeline* timeline, std::string* error);
+  bool RenderFrames(CTimeline* timeline, IDirect3DDevice9* device, std::string* error);
+  bool RenderLoop(CTimeline* timeline, std::string* error);
   // Renders frames replay_from to first_index - 1 without outputs. False when stopped.
   bool Replay(CTimeline* timeline, IDirect3DDevice9* device);
 
@@ -117,11 +136,25 @@ class CaptureSession {
   RenderFormat format_;
   int64_t frames_rendered_ = 0;
   int stopped_by_ = 0;
-  bool frame_ready_ = false;
   bool frame_size_wrong_ = false;
   std::vector<uint8_t> rgb_;
   std::vector<int16_t> samples_;
+  // Frames on their way to the outputs, oldest first: at most read_depth_ + 1 of them.
+  std::deque<PendingFrame> pending_;
+  unsigned read_depth_ = 0;   // frames the device keeps in flight (0: read during Present)
+  bool pixels_held_ = false;  // rgb_ holds the oldest pending frame, waiting for its music
+  bool output_failed_ = false;
+  std::string output_error_;
+  int64_t expected_ = 0;
+  ProgressLine* progress_ = nullptr;
 };
+
+// Frames a render of width x height pixels lets the device read back asynchronously: frame k
+// is handed to the outputs while frame k + 1 (or k + 2) renders, so the renderer does not
+// wait for every read. The device keeps one read-back buffer more than that, so two frames
+// in flight are taken only while their three buffers stay within 64 MiB (up to about
+// 2560 x 1440); larger frames, a 4K one of 33 MB, keep one.
+unsigned CaptureFramesInFlight(int width, int height);
 
 // Puts the sound layer into offline mixing before anything initialises it, so the music of
 // a capture is mixed in step with the pictures instead of playing on a device.

@@ -107,6 +107,7 @@ GlDevice::~GlDevice() {
   // Releasing a full-screen D3D9 device gives the desktop its mode back.
   if (fullscreen_) vexil::sys::LeaveFullscreen(ctx_->Window());
   ctx_->MakeCurrent();
+  readRing_.Release();
   Shutdown();
   programs_.Clear();
   for (auto& f : framebuffers_) glDeleteFramebuffers(1, &f.fbo);
@@ -178,9 +179,41 @@ HRESULT GlDevice::Init() {
 }
 
 HRESULT GlDevice::SetFrameReader(VexilFrameReader reader, void* user) {
+  // Frames read for the previous reader are not the new one's.
+  ctx_->MakeCurrent();
+  readRing_.Discard();
   frameReader_ = reader;
   frameReaderUser_ = user;
   return D3D_OK;
+}
+
+HRESULT GlDevice::SetFrameReaderDepth(UINT depth, UINT* granted) {
+  ctx_->MakeCurrent();
+  const UINT wanted = ReadbackRing::Supported() ? std::min(depth, ReadbackRing::kMaxDepth) : 0;
+  if (wanted != readDepth_) {
+    // The frames in flight are handed over first, so none is lost or reordered, and the ring
+    // keeps only the buffers the new depth turns through.
+    while (readRing_.InFlight() > 0) CollectOldestFrame();
+    readRing_.SetBufferCount(wanted + 1);
+    readDepth_ = wanted;
+  }
+  *granted = wanted;
+  return D3D_OK;
+}
+
+HRESULT GlDevice::FlushFrameReader() {
+  ctx_->MakeCurrent();
+  while (readRing_.InFlight() > 0) CollectOldestFrame();
+  return D3D_OK;
+}
+
+void GlDevice::CollectOldestFrame() {
+  readRing_.CollectOldest(
+      [](const uint8_t* rgba, UINT width, UINT height, void* user) {
+        auto* self = static_cast<GlDevice*>(user);
+        if (self->frameReader_) self->frameReader_(rgba, width, height, self->frameReaderUser_);
+      },
+      this);
 }
 
 void GlDevice::InvalidateShadow() {
@@ -238,7 +271,14 @@ HRESULT GlDevice::DoPresent() {
   ctx_->MakeCurrent();
   Surface* back = BackBufferSurface();
   const UINT w = back->Desc().Width, h = back->Desc().Height;
-  if (frameReader_) {
+  if (frameReader_ && readDepth_ > 0) {
+    // This frame's read starts now; the frame readDepth_ presents back is handed over.
+    if (readRing_.InFlight() > readDepth_) CollectOldestFrame();
+    const GLuint fbo = FramebufferFor(back, nullptr);
+    readRing_.Begin(fbo, w, h, back->Desc().Format == D3DFMT_X8R8G8B8);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, currentFbo_ == ~0u ? 0 : currentFbo_);
+    if (readRing_.InFlight() > readDepth_) CollectOldestFrame();
+  } else if (frameReader_) {
     if (SUCCEEDED(ReadGpuSurface(back, &frameBytes_))) {
       frameReader_(frameBytes_.data(), w, h, frameReaderUser_);
     }

@@ -15,6 +15,7 @@
 #include "d3d9/gl/ffp_key.h"
 #include "d3d9/gl/ffp_program_cache.h"
 #include "d3d9/gl/gl_context.h"
+#include "d3d9/gl/gl_readback_ring.h"
 #include "d3d9/key_hash.h"
 
 namespace vexil::d3d9 {
@@ -53,6 +54,8 @@ class GlDevice final : public Device {
   void EnterFullscreen(const D3DPRESENT_PARAMETERS& params);
 
   HRESULT SetFrameReader(VexilFrameReader reader, void* user) override;
+  HRESULT SetFrameReaderDepth(UINT depth, UINT* granted) override;
+  HRESULT FlushFrameReader() override;
   void FreeGpuObjects(ResourceCore* resource) override;
   HRESULT AllocateGpuObjects(ResourceCore* resource) override;
   HRESULT ReadBackTextureLevel(Texture* texture, UINT level) override;
@@ -120,6 +123,8 @@ class GlDevice final : public Device {
   GLuint SamplerFor(DWORD stage);
   void SetColorMask(DWORD mask);
   void InvalidateShadow();
+  // Hands the oldest frame in flight to the frame reader.
+  void CollectOldestFrame();
 
   std::unique_ptr<GlContext> ctx_;
   FfpProgramCache programs_;
@@ -159,6 +164,10 @@ class GlDevice final : public Device {
   VexilFrameReader frameReader_ = nullptr;
   void* frameReaderUser_ = nullptr;
   std::vector<uint8_t> frameBytes_;
+  // Frames read back asynchronously, at most readDepth_ of them waiting (0: read each frame
+  // during its Present).
+  ReadbackRing readRing_;
+  UINT readDepth_ = 0;
   bool anisotropy_ = false;
   bool fullscreen_ = false;
 };
