@@ -22,13 +22,14 @@ enum class DisplayOutcome {
 class PlayerDisplay {
  public:
   PlayerDisplay() = default;
-  // Destroys the window. The device belongs to the demo device holder that Open filled.
+  // Destroys the window. The device belongs to the caller of Open.
   ~PlayerDisplay();
   PlayerDisplay(const PlayerDisplay&) = delete;
   PlayerDisplay& operator=(const PlayerDisplay&) = delete;
 
   // Opens the display for `settings` with `name` as the window's title; the Direct3D object
-  // and the device go to `holder`, which also learns the display's size.
+  // and the device go to `holder`, which also learns the display's size. The caller owns one
+  // reference of each that `holder` holds, also after a failure.
   DisplayOutcome Open(DisplayKind kind, const std::string& name, PlayerSettings* settings,
                       CDemoDevice* holder, std::string* error);
 

@@ -20,10 +20,6 @@ CPlayerApp::CPlayerApp(const vexil::PlayerOptions& options)
 
 CPlayerApp::~CPlayerApp() {
   m_demo->timeline.Free();
-  IDirect3DDevice9* device = m_demo->demoDevice.m_pD3DDevice;
-  IDirect3D9* d3d = m_demo->demoDevice.m_pD3D;
-  if (device) device->Release();
-  if (d3d) d3d->Release();
   m_demo.reset();
 }
 
@@ -180,6 +176,9 @@ void CPlayerApp::ApplySettings(TiXmlElement* element) {
   m_display.OfferLoop(m_loop);
   const vexil::DisplayOutcome outcome =
       m_display.Open(kind, m_name, &m_settings, &m_demo->demoDevice, &error);
+  // Open leaves what it made in the demo's holder, even when it fails part way.
+  m_d3d = vexil::Com<IDirect3D9>::Adopt(m_demo->demoDevice.m_pD3D);
+  m_device = vexil::Com<IDirect3DDevice9>::Adopt(m_demo->demoDevice.m_pD3DDevice);
   // Only playback loops; edit mode has a loop section of its own.
   m_loop = m_display.loop() && m_options.mode == vexil::PlayerMode::kPlay;
   switch (outcome) {

@@ -12,6 +12,7 @@
 #include "capture/render_runner.h"
 #include "check_runner.h"
 #include "command_line.h"
+#include "d3d9/com_ptr.h"
 #include "demo_parts.h"
 #include "display.h"
 #include "edit/edit_host.h"
@@ -21,8 +22,8 @@
 class CPlayerApp : private vexil::EditHost {
  public:
   explicit CPlayerApp(const vexil::PlayerOptions& options);
-  // Frees the timeline's modules, releases the device and the Direct3D object, frees the demo
-  // (texture, resource and widget managers, which unloads the libraries) and last the window.
+  // Frees the timeline's modules, then the demo (texture, resource and widget managers, which
+  // unloads the libraries), releases the device and the Direct3D object and last the window.
   ~CPlayerApp() override;
   CPlayerApp(const CPlayerApp&) = delete;
   CPlayerApp& operator=(const CPlayerApp&) = delete;
@@ -51,6 +52,10 @@ class CPlayerApp : private vexil::EditHost {
 
   vexil::PlayerOptions m_options;
   vexil::PlayerDisplay m_display;  // destroyed last: the window outlives what draws into it
+  // The references the display made: the demos on it only borrow them, so that a demo's
+  // textures and buffers go before the device they came from.
+  vexil::Com<IDirect3D9> m_d3d;
+  vexil::Com<IDirect3DDevice9> m_device;
   vexil::PlayerSettings m_settings;
   std::string m_name;
   std::unique_ptr<vexil::DemoParts> m_demo;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "d3d9/com_ptr.h"
 #include "effect_messages.h"
 #include "system/message_box.h"
 
@@ -27,26 +28,25 @@ bool CreateFilledMeshBuffers(IDirect3DDevice9* device, DWORD fvf, const void* ve
                              IDirect3DIndexBuffer9** indexBuffer) {
   *vertexBuffer = nullptr;
   *indexBuffer = nullptr;
-  auto fail = [&](const char* message) {
-    if (*vertexBuffer) (*vertexBuffer)->Release();
-    if (*indexBuffer) (*indexBuffer)->Release();
-    *vertexBuffer = nullptr;
-    *indexBuffer = nullptr;
+  // Both go to the caller only when both are made and filled.
+  vexil::Com<IDirect3DVertexBuffer9> madeVertices;
+  vexil::Com<IDirect3DIndexBuffer9> madeIndices;
+  auto fail = [](const char* message) {
     ShowEffectMessage(message, kCaptionVexil, MB_OK);
     return false;
   };
   if (FAILED(device->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, fvf, D3DPOOL_MANAGED,
-                                        vertexBuffer, nullptr))) {
-    *vertexBuffer = nullptr;
+                                        madeVertices.put(), nullptr))) {
     return fail(kMsgVertexBufferFailed);
   }
-  if (!Fill(*vertexBuffer, vertices, vertexBytes)) return fail(kMsgLockFailed);
+  if (!Fill(madeVertices.get(), vertices, vertexBytes)) return fail(kMsgLockFailed);
   if (FAILED(device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                       D3DPOOL_MANAGED, indexBuffer, nullptr))) {
-    *indexBuffer = nullptr;
+                                       D3DPOOL_MANAGED, madeIndices.put(), nullptr))) {
     return fail(kMsgIndexBufferFailed);
   }
-  if (!Fill(*indexBuffer, indices, indexBytes)) return fail(kMsgLockFailed);
+  if (!Fill(madeIndices.get(), indices, indexBytes)) return fail(kMsgLockFailed);
+  *vertexBuffer = madeVertices.detach();
+  *indexBuffer = madeIndices.detach();
   return true;
 }
 

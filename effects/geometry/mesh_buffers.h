@@ -6,7 +6,8 @@
 
 namespace effects {
 
-// Makes both buffers and copies the bytes in. A failed creation or lock shows the effect
+// Makes both buffers and copies the bytes in; the caller owns one reference of each (as
+// from any Create call: pass a Com's put()). A failed creation or lock shows the effect
 // library's message for it, releases whatever was made and answers false (both pointers
 // null), so that the effect draws nothing.
 bool CreateFilledMeshBuffers(IDirect3DDevice9* device, DWORD fvf, const void* vertices,

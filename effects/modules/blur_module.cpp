@@ -51,26 +51,20 @@ CBlurModule::CBlurModule()
   DeclareMaterialUse(EMaterialUse::TakesLeftOver);
 }
 
-CBlurModule::~CBlurModule() {
-  ReleaseOwned(m_vertexBuffer);
-}
-
 void CBlurModule::Init() {
   IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
 
   // The whole texture, opaque white: the quad before any pass rewrites it.
   VertexColorTex quad[4];
   WriteBlurQuad(ZoomCentreFor(0.0f, 0.0f), ZoomBlurPass::First(1.0f, 1), quad);
   if (FAILED(device->CreateVertexBuffer(kQuadBytes, D3DUSAGE_WRITEONLY, VertexColorTex::kFvf,
-                                        D3DPOOL_MANAGED, &m_vertexBuffer, nullptr))) {
-    m_vertexBuffer = nullptr;
+                                        D3DPOOL_MANAGED, m_vertexBuffer.put(), nullptr))) {
     ShowEffectMessage(kMsgVertexBufferFailed, kCaptionVexil, MB_OK);
     return;
   }
-  if (!WriteQuad(m_vertexBuffer, quad)) {
-    ReleaseOwned(m_vertexBuffer);
+  if (!WriteQuad(m_vertexBuffer.get(), quad)) {
+    m_vertexBuffer = nullptr;
     ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
     return;
   }
@@ -113,7 +107,7 @@ void CBlurModule::Render() {
 
   device->SetTexture(0, m_pTexture);
   device->SetFVF(VertexColorTex::kFvf);
-  device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexColorTex));
+  device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(VertexColorTex));
 
   // Without its texture the blur has nothing to draw; states and transforms still come and go.
   const int32_t times = m_times;
@@ -130,7 +124,7 @@ void CBlurModule::Render() {
     if (!(size > 0.0f)) break;
     VertexColorTex quad[4];
     WriteBlurQuad(centre, pass, quad);
-    if (!WriteQuad(m_vertexBuffer, quad)) break;
+    if (!WriteQuad(m_vertexBuffer.get(), quad)) break;
     if (SUCCEEDED(device->BeginScene())) {
       device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
       device->EndScene();

@@ -2,6 +2,7 @@
 // many magnified, fading, additive passes toward a centre point.
 #pragma once
 
+#include "d3d9/com_ptr.h"
 #include "report_once.h"
 #include "scenecore.h"
 
@@ -10,7 +11,6 @@ namespace effects {
 class CBlurModule : public CModule {
  public:
   CBlurModule();
-  ~CBlurModule() override;
 
   void Init() override;
   void Render() override;
@@ -24,8 +24,8 @@ class CBlurModule : public CModule {
   CValueVarFloat m_xOffset;
   CValueVarFloat m_yOffset;
 
-  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
-  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  vexil::Com<IDirect3DVertexBuffer9> m_vertexBuffer;
+  IDirect3DTexture9* m_pTexture = nullptr;  // lent by the texture manager
   ReportOnce m_passCap;
 };
 

@@ -53,10 +53,6 @@ CShowImageModule::CShowImageModule()
   AddValue(&m_blending, "blending");
 }
 
-CShowImageModule::~CShowImageModule() {
-  ReleaseOwned(m_vertexBuffer);
-}
-
 bool CShowImageModule::WriteVertices() {
   VertexColorTex quad[kVertexCount];
   std::memcpy(quad, kQuad, sizeof(quad));
@@ -73,17 +69,15 @@ bool CShowImageModule::WriteVertices() {
 void CShowImageModule::Init() {
   IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
 
   if (FAILED(device->CreateVertexBuffer(kBufferBytes, D3DUSAGE_WRITEONLY, VertexColorTex::kFvf,
-                                        D3DPOOL_MANAGED, &m_vertexBuffer, nullptr))) {
-    m_vertexBuffer = nullptr;
+                                        D3DPOOL_MANAGED, m_vertexBuffer.put(), nullptr))) {
     ShowEffectMessage(kMsgVertexBufferFailed, kCaptionVexil, MB_OK);
     return;
   }
   if (!WriteVertices()) {
     // Without its contents the buffer is useless: drop it, so Render draws nothing.
-    ReleaseOwned(m_vertexBuffer);
+    m_vertexBuffer = nullptr;
     ShowEffectMessage(kMsgLockFailed, kCaptionVexil, MB_OK);
     return;
   }
@@ -155,7 +149,7 @@ void CShowImageModule::Render() {
   if (SUCCEEDED(device->BeginScene())) {
     device->SetTexture(0, m_pTexture);
     device->SetFVF(VertexColorTex::kFvf);
-    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexColorTex));
+    device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(VertexColorTex));
     device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
     device->EndScene();
   }

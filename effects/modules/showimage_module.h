@@ -2,6 +2,7 @@
 // be moved, turned, scaled and faded, with normal or additive blending.
 #pragma once
 
+#include "d3d9/com_ptr.h"
 #include "scenecore.h"
 
 namespace effects {
@@ -9,7 +10,6 @@ namespace effects {
 class CShowImageModule : public CModule {
  public:
   CShowImageModule();
-  ~CShowImageModule() override;
 
   void Init() override;
   void Render() override;
@@ -29,8 +29,8 @@ class CShowImageModule : public CModule {
   CValueLong m_filter;
   CValueLong m_blending;
 
-  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
-  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  vexil::Com<IDirect3DVertexBuffer9> m_vertexBuffer;
+  IDirect3DTexture9* m_pTexture = nullptr;  // lent by the texture manager
   int32_t m_textureWidth = 0;
   int32_t m_textureHeight = 0;
   D3DTEXTUREFILTERTYPE m_filterMode = D3DTEXF_LINEAR;

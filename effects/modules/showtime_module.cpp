@@ -30,7 +30,6 @@ int TruncateToInt(float value) {
 CShowTimeModule::CShowTimeModule() : CModule(0.0f, 0.0f, 0) {}
 
 CShowTimeModule::~CShowTimeModule() {
-  ReleaseOwned(m_font3d);
   // A module that never started its log (never initialised) leaves no lone end banner.
   if (m_logStarted) AppendToLog(kTimingLogFile, kTimingEndBanner);
 }
@@ -41,7 +40,7 @@ int CShowTimeModule::GetLoggedLineCount() {
 
 void CShowTimeModule::Init() {
   IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
-  ReleaseOwned(m_font3d);
+  m_font3d = nullptr;
   if (device) {
     LOGFONT logFont = {};
     logFont.lfHeight = 16;
@@ -49,8 +48,7 @@ void CShowTimeModule::Init() {
     logFont.lfCharSet = DEFAULT_CHARSET;
     logFont.lfQuality = ANTIALIASED_QUALITY;
     std::snprintf(logFont.lfFaceName, LF_FACESIZE, "%s", "Verdana");
-    if (FAILED(D3DXCreateFontIndirect(device, &logFont, &m_font3d))) {
-      m_font3d = nullptr;
+    if (FAILED(D3DXCreateFontIndirect(device, &logFont, m_font3d.put()))) {
       ShowEffectMessage(kMsgFontFailed, kCaptionVexilError, MB_OK);
     }
     device->GetViewport(&m_viewport);

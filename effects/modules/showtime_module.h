@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "d3dx9/d3dx9font.h"
 #include "scenecore.h"
 
@@ -31,7 +32,7 @@ class CShowTimeModule : public CModule {
   // Logs a line per watched key pressed since the last query, then a separator for Return.
   void PollKeys(int t, const std::string& timeText);
 
-  ID3DXFont* m_font3d = nullptr;  // owned
+  vexil::Com<ID3DXFont> m_font3d;
   D3DVIEWPORT9 m_viewport = {};
   float m_previousTime = 0.0f;
   std::vector<WatchedKey> m_keys;

@@ -43,14 +43,10 @@ CSplineTunnelModule::CSplineTunnelModule()
   DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
-CSplineTunnelModule::~CSplineTunnelModule() {
-  ReleaseOwned(m_vertexBuffer);
-}
-
 void CSplineTunnelModule::Init() {
   IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
+  m_vertexBuffer = nullptr;  // a tunnel that cannot be built leaves nothing of the last Init
   m_pTexture = m_pDemoDevice->m_pTextureManager
                    ? m_pDemoDevice->m_pTextureManager->GetTexture(m_texture)
                    : nullptr;
@@ -78,13 +74,12 @@ void CSplineTunnelModule::Init() {
   // Failures here are not reported; Render then draws nothing.
   const UINT bytes = static_cast<UINT>(m_tube.vertices.size() * sizeof(VertexNormalColorTex));
   if (FAILED(device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, VertexNormalColorTex::kFvf,
-                                        D3DPOOL_DEFAULT, &m_vertexBuffer, nullptr))) {
-    m_vertexBuffer = nullptr;
+                                        D3DPOOL_DEFAULT, m_vertexBuffer.put(), nullptr))) {
     return;
   }
   void* data = nullptr;
   if (FAILED(m_vertexBuffer->Lock(0, bytes, &data, 0)) || !data) {
-    ReleaseOwned(m_vertexBuffer);
+    m_vertexBuffer = nullptr;
     return;
   }
   std::memcpy(data, m_tube.vertices.data(), bytes);
@@ -162,7 +157,7 @@ void CSplineTunnelModule::Render() {
   if (SUCCEEDED(device->BeginScene())) {
     device->SetTexture(0, m_pTexture);
     device->SetFVF(VertexNormalColorTex::kFvf);
-    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexNormalColorTex));
+    device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(VertexNormalColorTex));
     // Whole key-ring periods passed, used directly as a strip index: with more than one row
     // per key ring a few strips behind the camera are still drawn.
     const double passed = std::floor(static_cast<double>(GetTime()) / (m_tube.ringPeriod * 1000.0));

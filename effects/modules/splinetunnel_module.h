@@ -2,6 +2,7 @@
 // smoothed with Hermite splines; the camera rides the path with a light travelling ahead.
 #pragma once
 
+#include "d3d9/com_ptr.h"
 #include "geometry/spline_tube.h"
 #include "scenecore.h"
 
@@ -10,7 +11,6 @@ namespace effects {
 class CSplineTunnelModule : public CModule {
  public:
   CSplineTunnelModule();
-  ~CSplineTunnelModule() override;
 
   void Init() override;
   void Render() override;
@@ -33,8 +33,8 @@ class CSplineTunnelModule : public CModule {
 
   // Built at Init and fixed from then on: the settings that shape it are not read again.
   SplineTube m_tube;
-  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
-  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  vexil::Com<IDirect3DVertexBuffer9> m_vertexBuffer;
+  IDirect3DTexture9* m_pTexture = nullptr;  // lent by the texture manager
 };
 
 }  // namespace effects

@@ -52,13 +52,9 @@ CTexScreenModule::CTexScreenModule()
   AddValue(&m_texture, "texture", EValueRefers::Texture);
 }
 
-CTexScreenModule::~CTexScreenModule() {
-  ReleaseBuffers();
-}
-
 void CTexScreenModule::ReleaseBuffers() {
-  ReleaseOwned(m_vertexBuffer);
-  ReleaseOwned(m_indexBuffer);
+  m_vertexBuffer = nullptr;
+  m_indexBuffer = nullptr;
 }
 
 TexScreenGridSettings CTexScreenModule::CurrentGrid() {
@@ -96,7 +92,7 @@ void CTexScreenModule::Init() {
                                static_cast<UINT>(m_vertices.size() * sizeof(VertexColorTex)),
                                m_triangles.data(),
                                static_cast<UINT>(m_triangles.size() * sizeof(Triangle16)),
-                               &m_vertexBuffer, &m_indexBuffer)) {
+                               m_vertexBuffer.put(), m_indexBuffer.put())) {
     return;
   }
 
@@ -156,8 +152,8 @@ void CTexScreenModule::Render() {
   if (SUCCEEDED(device->BeginScene())) {
     device->SetTexture(0, m_pTexture);
     device->SetFVF(VertexColorTex::kFvf);
-    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexColorTex));
-    device->SetIndices(m_indexBuffer);
+    device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(VertexColorTex));
+    device->SetIndices(m_indexBuffer.get());
     device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(m_vertices.size()), 0,
                                  static_cast<UINT>(m_triangles.size()));
     device->EndScene();

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "geometry/texscreen_grid.h"
 #include "report_once.h"
 #include "scenecore.h"
@@ -14,7 +15,6 @@ namespace effects {
 class CTexScreenModule : public CModule {
  public:
   CTexScreenModule();
-  ~CTexScreenModule() override;
 
   void Init() override;
   void Render() override;
@@ -44,9 +44,9 @@ class CTexScreenModule : public CModule {
   int32_t m_rows = 0;
   std::vector<VertexColorTex> m_vertices;
   std::vector<Triangle16> m_triangles;
-  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
-  IDirect3DIndexBuffer9* m_indexBuffer = nullptr;    // owned
-  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  vexil::Com<IDirect3DVertexBuffer9> m_vertexBuffer;
+  vexil::Com<IDirect3DIndexBuffer9> m_indexBuffer;
+  IDirect3DTexture9* m_pTexture = nullptr;  // lent by the texture manager
   ReportOnce m_gridProblem;
 };
 

@@ -29,14 +29,9 @@ CTextModule::CTextModule()
   AddValue(&m_color, "color");
 }
 
-CTextModule::~CTextModule() {
-  ReleaseOwned(m_font3d);
-}
-
 void CTextModule::Init() {
   m_pDevice = DeviceOf(m_pDemoDevice);
   if (!m_pDevice) return;
-  ReleaseOwned(m_font3d);
 
   LOGFONT logFont = {};
   logFont.lfHeight = m_fontSize;
@@ -44,8 +39,7 @@ void CTextModule::Init() {
   logFont.lfCharSet = DEFAULT_CHARSET;
   // At most 31 characters of the face name fit the LOGFONT field.
   std::snprintf(logFont.lfFaceName, LF_FACESIZE, "%s", static_cast<const char*>(m_font));
-  if (FAILED(D3DXCreateFontIndirect(m_pDevice, &logFont, &m_font3d))) {
-    m_font3d = nullptr;
+  if (FAILED(D3DXCreateFontIndirect(m_pDevice, &logFont, m_font3d.put()))) {
     ShowEffectMessage(kMsgFontFailed, kCaptionError, MB_ICONERROR);
   }
   m_pDevice->GetViewport(&m_viewport);

@@ -2,6 +2,7 @@
 // centre or right aligned, in a colour and font face named by the script.
 #pragma once
 
+#include "d3d9/com_ptr.h"
 #include "d3dx9/d3dx9font.h"
 #include "overlay_text.h"
 #include "scenecore.h"
@@ -11,7 +12,6 @@ namespace effects {
 class CTextModule : public CModule {
  public:
   CTextModule();
-  ~CTextModule() override;
 
   void Init() override;
   void Render() override;
@@ -26,7 +26,7 @@ class CTextModule : public CModule {
   CValueVarColor m_color;
 
   IDirect3DDevice9* m_pDevice = nullptr;
-  ID3DXFont* m_font3d = nullptr;  // owned
+  vexil::Com<ID3DXFont> m_font3d;
   D3DVIEWPORT9 m_viewport = {};
   char m_textBuffer[kOverlayTextSize] = {};
 };

@@ -68,13 +68,9 @@ CTorusTunnelModule::CTorusTunnelModule()
   AddValue(&m_texture, "texture", EValueRefers::Texture);
 }
 
-CTorusTunnelModule::~CTorusTunnelModule() {
-  ReleaseBuffers();
-}
-
 void CTorusTunnelModule::ReleaseBuffers() {
-  ReleaseOwned(m_vertexBuffer);
-  ReleaseOwned(m_indexBuffer);
+  m_vertexBuffer = nullptr;
+  m_indexBuffer = nullptr;
 }
 
 void CTorusTunnelModule::Init() {
@@ -98,7 +94,7 @@ void CTorusTunnelModule::Init() {
                                static_cast<UINT>(m_vertices.size() * sizeof(VertexColorTex)),
                                m_triangles.data(),
                                static_cast<UINT>(m_triangles.size() * sizeof(Triangle16)),
-                               &m_vertexBuffer, &m_indexBuffer)) {
+                               m_vertexBuffer.put(), m_indexBuffer.put())) {
     return;
   }
 
@@ -153,8 +149,8 @@ void CTorusTunnelModule::Render() {
   if (SUCCEEDED(device->BeginScene())) {
     device->SetTexture(0, m_pTexture);
     device->SetFVF(VertexColorTex::kFvf);
-    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexColorTex));
-    device->SetIndices(m_indexBuffer);
+    device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(VertexColorTex));
+    device->SetIndices(m_indexBuffer.get());
     device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(m_vertices.size()), 0,
                                  static_cast<UINT>(m_triangles.size()));
     device->EndScene();

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "report_once.h"
 #include "scenecore.h"
 #include "vertex_formats.h"
@@ -13,7 +14,6 @@ namespace effects {
 class CTorusTunnelModule : public CModule {
  public:
   CTorusTunnelModule();
-  ~CTorusTunnelModule() override;
 
   void Init() override;
   void Render() override;
@@ -46,9 +46,9 @@ class CTorusTunnelModule : public CModule {
   // The torus as built at Init: its shape does not follow later changes of its sizes.
   std::vector<VertexColorTex> m_vertices;
   std::vector<Triangle16> m_triangles;
-  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
-  IDirect3DIndexBuffer9* m_indexBuffer = nullptr;    // owned
-  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  vexil::Com<IDirect3DVertexBuffer9> m_vertexBuffer;
+  vexil::Com<IDirect3DIndexBuffer9> m_indexBuffer;
+  IDirect3DTexture9* m_pTexture = nullptr;  // lent by the texture manager
   ReportOnce m_torusProblem;
 };
 

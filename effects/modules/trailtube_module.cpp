@@ -90,13 +90,9 @@ CTrailTubeModule::CTrailTubeModule()
   DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
-CTrailTubeModule::~CTrailTubeModule() {
-  ReleaseBuffers();
-}
-
 void CTrailTubeModule::ReleaseBuffers() {
-  ReleaseOwned(m_vertexBuffer);
-  ReleaseOwned(m_indexBuffer);
+  m_vertexBuffer = nullptr;
+  m_indexBuffer = nullptr;
 }
 
 void CTrailTubeModule::Init() {
@@ -127,8 +123,7 @@ void CTrailTubeModule::Init() {
   const UINT vertexBytes = static_cast<UINT>(m_vertices.size() * sizeof(VertexNormalColorTex));
   void* data = nullptr;
   if (FAILED(device->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, VertexNormalColorTex::kFvf,
-                                        D3DPOOL_MANAGED, &m_vertexBuffer, nullptr))) {
-    m_vertexBuffer = nullptr;
+                                        D3DPOOL_MANAGED, m_vertexBuffer.put(), nullptr))) {
     ShowEffectMessage(kMsgVertexBufferFailed, kCaptionVexil, MB_OK);
     return;
   }
@@ -143,7 +138,7 @@ void CTrailTubeModule::Init() {
   // The triangles keep their indices from frame to frame: written once.
   const UINT indexBytes = static_cast<UINT>(m_triangles.size() * sizeof(uint16_t));
   if (FAILED(device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                       D3DPOOL_MANAGED, &m_indexBuffer, nullptr))) {
+                                       D3DPOOL_MANAGED, m_indexBuffer.put(), nullptr))) {
     ReleaseBuffers();
     ShowEffectMessage(kMsgIndexBufferFailed, kCaptionVexil, MB_OK);
     return;
@@ -253,8 +248,8 @@ void CTrailTubeModule::Render() {
     device->SetMaterial(&material);
     device->SetTexture(0, m_pTexture);
     device->SetFVF(VertexNormalColorTex::kFvf);
-    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexNormalColorTex));
-    device->SetIndices(m_indexBuffer);
+    device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(VertexNormalColorTex));
+    device->SetIndices(m_indexBuffer.get());
     const UINT vertexCount = static_cast<UINT>(m_emitter->VertexCount());
     device->DrawPrimitive(D3DPT_POINTLIST, 0, vertexCount);
     device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0,

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "geometry/trail_emitter.h"
 #include "scenecore.h"
 
@@ -13,7 +14,6 @@ namespace effects {
 class CTrailTubeModule : public CModule {
  public:
   CTrailTubeModule();
-  ~CTrailTubeModule() override;
 
   void Init() override;
   void Render() override;
@@ -44,9 +44,9 @@ class CTrailTubeModule : public CModule {
   std::unique_ptr<TrailEmitter> m_emitter;
   std::vector<VertexNormalColorTex> m_vertices;
   std::vector<uint16_t> m_triangles;
-  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned
-  IDirect3DIndexBuffer9* m_indexBuffer = nullptr;    // owned
-  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  vexil::Com<IDirect3DVertexBuffer9> m_vertexBuffer;
+  vexil::Com<IDirect3DIndexBuffer9> m_indexBuffer;
+  IDirect3DTexture9* m_pTexture = nullptr;  // lent by the texture manager
 };
 
 }  // namespace effects

@@ -60,10 +60,6 @@ CTwisterModule::CTwisterModule()
   DeclareMaterialUse(EMaterialUse::LeavesSet);
 }
 
-CTwisterModule::~CTwisterModule() {
-  ReleaseOwned(m_vertexBuffer);
-}
-
 UINT CTwisterModule::BufferBytes() const {
   // The strips of all segments; the last ring's pairs are never drawn.
   return static_cast<UINT>(m_segments) * static_cast<UINT>(m_points + 1) * 2u *
@@ -73,7 +69,7 @@ UINT CTwisterModule::BufferBytes() const {
 void CTwisterModule::Init() {
   IDirect3DDevice9* device = DeviceOf(m_pDemoDevice);
   if (!device) return;
-  ReleaseOwned(m_vertexBuffer);  // a second Init rebuilds rather than leaking the first buffer
+  m_vertexBuffer = nullptr;  // a tube that cannot be built leaves nothing of the last Init
 
   m_points = m_shape.GetCount();
   m_pTexture = m_pDemoDevice->m_pTextureManager
@@ -90,8 +86,7 @@ void CTwisterModule::Init() {
 
   if (FAILED(device->CreateVertexBuffer(BufferBytes(), D3DUSAGE_WRITEONLY,
                                         VertexNormalColorTex::kFvf, D3DPOOL_DEFAULT,
-                                        &m_vertexBuffer, nullptr))) {
-    m_vertexBuffer = nullptr;
+                                        m_vertexBuffer.put(), nullptr))) {
     m_problem.Say("twister", "its vertex buffer could not be made; nothing is drawn");
     return;
   }
@@ -99,7 +94,7 @@ void CTwisterModule::Init() {
   m_outline.resize(m_points);
   for (int32_t j = 0; j < m_points; ++j) m_outline[j] = m_shape[j];
   if (!BuildArcTable(m_outline, &m_arc)) {
-    ReleaseOwned(m_vertexBuffer);
+    m_vertexBuffer = nullptr;
     m_problem.Say("twister",
                   "a \"shape\" without length around it cannot be mapped; nothing "
                   "is drawn");
@@ -164,7 +159,7 @@ void CTwisterModule::Render() {
   if (SUCCEEDED(device->BeginScene())) {
     device->SetTexture(0, m_pTexture);
     device->SetFVF(VertexNormalColorTex::kFvf);
-    device->SetStreamSource(0, m_vertexBuffer, 0, sizeof(VertexNormalColorTex));
+    device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(VertexNormalColorTex));
     const UINT stripVertices = static_cast<UINT>(m_points + 1) * 2;
     for (int32_t k = 0; k < m_segments; ++k) {
       device->DrawPrimitive(D3DPT_TRIANGLESTRIP, static_cast<UINT>(k) * stripVertices,

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "report_once.h"
 #include "scenecore.h"
 #include "vertex_formats.h"
@@ -13,7 +14,6 @@ namespace effects {
 class CTwisterModule : public CModule {
  public:
   CTwisterModule();
-  ~CTwisterModule() override;
 
   void Init() override;
   void Render() override;
@@ -44,11 +44,11 @@ class CTwisterModule : public CModule {
   // Fixed at Init: the buffer is sized for them.
   int32_t m_segments = 0;
   int32_t m_points = 0;
-  std::vector<float> m_arc;                          // u around the outline, m_points + 1 entries
-  std::vector<D3DXVECTOR2> m_outline;                // this frame's outline points
-  std::vector<VertexNormalColorTex> m_pairs;         // the work array, two vertices a pair
-  IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;  // owned; null when nothing can be drawn
-  IDirect3DTexture9* m_pTexture = nullptr;           // lent by the texture manager
+  std::vector<float> m_arc;                           // u around the outline, m_points + 1 entries
+  std::vector<D3DXVECTOR2> m_outline;                 // this frame's outline points
+  std::vector<VertexNormalColorTex> m_pairs;          // the work array, two vertices a pair
+  vexil::Com<IDirect3DVertexBuffer9> m_vertexBuffer;  // null when nothing can be drawn
+  IDirect3DTexture9* m_pTexture = nullptr;            // lent by the texture manager
   ReportOnce m_problem;
 };
 

@@ -24,26 +24,20 @@ CKluttResource::~CKluttResource() {
 void CKluttResource::Free() {
   delete[] m_materials;
   m_materials = nullptr;
-  ReleaseOwned(m_mesh);
-  if (m_textures) {
-    for (DWORD i = 0; i < m_materialCount; ++i) {
-      if (m_textures[i]) m_textures[i]->Release();
-    }
-  }
-  delete[] m_textures;
-  m_textures = nullptr;
+  m_mesh = nullptr;
+  m_lentTextures.clear();
+  m_textures.clear();
   m_materialCount = 0;
 }
 
 bool CKluttResource::Init() {
   Free();
-  ID3DXBuffer* materialBuffer = nullptr;
+  vexil::Com<ID3DXBuffer> materialBuffer;
   DWORD count = 0;
   const vexil::sys::FileLookup meshFile = FindScriptFile(this, m_filename);
   if (!m_pDemoDevice ||
       FAILED(D3DXLoadMeshFromXA(meshFile.path.c_str(), D3DXMESH_SYSTEMMEM, DeviceOf(m_pDemoDevice),
-                                nullptr, &materialBuffer, nullptr, &count, &m_mesh))) {
-    m_mesh = nullptr;
+                                nullptr, materialBuffer.put(), nullptr, &count, m_mesh.put()))) {
     ReportUnusableFile(this, meshFile,
                        "mesh \"" + std::string(GetName()) + "\": the file \"" +
                            vexil::sys::Printable(static_cast<const char*>(m_filename)) +
@@ -53,7 +47,7 @@ bool CKluttResource::Init() {
 
   m_materialCount = count;
   m_materials = new D3DMATERIAL9[count > 0 ? count : 1]();
-  m_textures = new IDirect3DTexture9*[count > 0 ? count : 1]();
+  m_textures.resize(count > 0 ? count : 1);
   const D3DXMATERIAL* source =
       materialBuffer ? static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer())
                      : nullptr;
@@ -81,8 +75,7 @@ bool CKluttResource::Init() {
                            vexil::sys::Printable(static_cast<const char*>(m_filename)) + "\"",
                        texture, homesText);
       if (FAILED(D3DXCreateTextureFromFileA(DeviceOf(m_pDemoDevice), texture.path.c_str(),
-                                            &m_textures[i]))) {
-        m_textures[i] = nullptr;
+                                            m_textures[i].put()))) {
         ReportUnusableFile(this, texture,
                            "texture file \"" + vexil::sys::Printable(name) + "\" of mesh \"" +
                                vexil::sys::Printable(static_cast<const char*>(m_filename)) +
@@ -91,12 +84,15 @@ bool CKluttResource::Init() {
       }
     }
   }
-  if (materialBuffer) materialBuffer->Release();
+  m_lentTextures.reserve(m_textures.size());
+  for (const vexil::Com<IDirect3DTexture9>& texture : m_textures) {
+    m_lentTextures.push_back(texture.get());
+  }
   return ok;
 }
 
 ID3DXMesh* CKluttResource::GetMesh() {
-  return m_mesh;
+  return m_mesh.get();
 }
 
 DWORD CKluttResource::GetMaterials(D3DMATERIAL9** materials) {
@@ -105,7 +101,7 @@ DWORD CKluttResource::GetMaterials(D3DMATERIAL9** materials) {
 }
 
 DWORD CKluttResource::GetTextures(IDirect3DTexture9*** textures) {
-  if (textures) *textures = m_textures;
+  if (textures) *textures = m_lentTextures.empty() ? nullptr : m_lentTextures.data();
   return m_materialCount;
 }
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "d3dx9/d3dx9.h"
 #include "scenecore.h"
 
@@ -30,10 +32,11 @@ class CKluttResource : public CResource {
   CValueString m_filename;
   CValueString m_textureDir;
 
-  ID3DXMesh* m_mesh = nullptr;
+  vexil::Com<ID3DXMesh> m_mesh;
   DWORD m_materialCount = 0;
   D3DMATERIAL9* m_materials = nullptr;
-  IDirect3DTexture9** m_textures = nullptr;
+  std::vector<vexil::Com<IDirect3DTexture9>> m_textures;  // one per material, null for none
+  std::vector<IDirect3DTexture9*> m_lentTextures;         // the same, as GetTextures lends them
 };
 
 }  // namespace effects

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "d3d9/com_ptr.h"
 #include "d3dx9/d3dx9.h"
 #include "d3dx9/load_failure.h"
 #include "effect_messages.h"
@@ -34,8 +35,8 @@ bool CTextureResource::Init() {
     return false;
   }
   CTextureManager* textures = m_pDemoDevice ? m_pDemoDevice->m_pTextureManager : nullptr;
-  IDirect3DTexture9* texture = nullptr;
-  IDirect3DSurface9* depthStencil = nullptr;
+  vexil::Com<IDirect3DTexture9> texture;
+  vexil::Com<IDirect3DSurface9> depthStencil;
 
   if (type == kTypeImage) {
     const vexil::sys::FileLookup file = FindScriptFile(this, m_filename);
@@ -43,7 +44,7 @@ bool CTextureResource::Init() {
         FAILED(D3DXCreateTextureFromFileExA(
             m_pD3DDevice, file.path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
             D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
-            static_cast<uint32_t>(m_colorKey), nullptr, nullptr, &texture))) {
+            static_cast<uint32_t>(m_colorKey), nullptr, nullptr, texture.put()))) {
       ReportUnusableFile(this, file,
                          "texture \"" + std::string(GetName()) + "\": the picture \"" +
                              vexil::sys::Printable(static_cast<const char*>(m_filename)) +
@@ -55,9 +56,9 @@ bool CTextureResource::Init() {
     const int32_t width = m_width;
     const int32_t height = m_height;
     const D3DFORMAT format = static_cast<int32_t>(m_alpha) != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-    if (!m_pD3DDevice ||
-        FAILED(D3DXCreateTexture(m_pD3DDevice, static_cast<UINT>(width), static_cast<UINT>(height),
-                                 1, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &texture))) {
+    if (!m_pD3DDevice || FAILED(D3DXCreateTexture(
+                             m_pD3DDevice, static_cast<UINT>(width), static_cast<UINT>(height), 1,
+                             D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, texture.put()))) {
       const std::string& why = d3dx::LastLoadFailure();
       ReportForCheck(this, "texture \"" + std::string(GetName()) +
                                "\": cannot make a render target of " + std::to_string(width) +
@@ -70,28 +71,24 @@ bool CTextureResource::Init() {
     D3DSURFACE_DESC desc;
     texture->GetLevelDesc(0, &desc);
     if (FAILED(m_pD3DDevice->CreateDepthStencilSurface(desc.Width, desc.Height, D3DFMT_D16,
-                                                       D3DMULTISAMPLE_NONE, 0, TRUE, &depthStencil,
-                                                       nullptr))) {
+                                                       D3DMULTISAMPLE_NONE, 0, TRUE,
+                                                       depthStencil.put(), nullptr))) {
       std::fprintf(stderr,
                    "texture resource \"%s\": cannot create its depth buffer of %u x %u pixels: "
                    "not enough video memory\n",
                    GetName(), desc.Width, desc.Height);
-      texture->Release();  // nobody else holds it: it would leak
       ShowEffectMessage(kMsgFileNotFound, kCaptionVexilError, MB_OK);
       return false;
     }
   }
 
-  if (!textures) {
-    // Without a registry the texture would be unreachable: release it rather than leak it.
-    texture->Release();
-    if (depthStencil) depthStencil->Release();
-    return false;
-  }
+  // Without a registry the texture would be unreachable: it goes with this scope.
+  if (!textures) return false;
+  // The engine's texture manager takes our references over as plain pointers (plug-in boundary).
   if (depthStencil) {
-    textures->AddTexture(GetName(), texture, depthStencil);
+    textures->AddTexture(GetName(), texture.detach(), depthStencil.detach());
   } else {
-    textures->AddTexture(GetName(), texture);
+    textures->AddTexture(GetName(), texture.detach());
   }
   return true;
 }

@@ -32,11 +32,8 @@ EditOverlay::EditOverlay(IDirect3DDevice9* device) : device_(device) {
   face.lfQuality = 4;  // ANTIALIASED_QUALITY
   // A monospaced face keeps the numbers still while they count; fontconfig finds a fallback.
   std::strncpy(face.lfFaceName, "DejaVu Sans Mono", sizeof face.lfFaceName - 1);
-  if (D3DXCreateFontIndirect(device_, &face, &font_) != D3D_OK) font_ = nullptr;
-}
-
-EditOverlay::~EditOverlay() {
-  if (font_) font_->Release();
+  // A failed creation leaves the font null, and Draw then shows nothing.
+  D3DXCreateFontIndirect(device_, &face, font_.put());
 }
 
 int EditOverlay::DrawLine(const std::string& text, D3DCOLOR color, int x, int y, int right) {

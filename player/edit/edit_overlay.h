@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "d3d9/com_ptr.h"
 #include "d3d9/d3d9.h"
 #include "d3dx9/d3dx9.h"
 
@@ -26,7 +27,6 @@ constexpr D3DCOLOR kBackingColor = 0xFF181014;
 class EditOverlay {
  public:
   explicit EditOverlay(IDirect3DDevice9* device);
-  ~EditOverlay();
   EditOverlay(const EditOverlay&) = delete;
   EditOverlay& operator=(const EditOverlay&) = delete;
 
@@ -47,7 +47,7 @@ class EditOverlay {
   int Measure(const std::string& text, int right);
 
   IDirect3DDevice9* device_;
-  ID3DXFont* font_ = nullptr;
+  Com<ID3DXFont> font_;
 };
 
 // "1:23.456": a demo time in minutes, seconds and milliseconds.

@@ -6,8 +6,6 @@
 
 #include <vector>
 
-#include "d3d9/com_ptr.h"
-
 namespace vexil {
 
 namespace {
@@ -96,18 +94,13 @@ D3DCOLOR ToD3DColor(ImU32 color) {
 
 ImGuiDeviceRenderer::ImGuiDeviceRenderer(IDirect3DDevice9* device) : device_(device) {}
 
-ImGuiDeviceRenderer::~ImGuiDeviceRenderer() {
-  if (font_) font_->Release();
-}
-
 bool ImGuiDeviceRenderer::CreateFontTexture() {
   ImGuiIO& io = ImGui::GetIO();
   unsigned char* pixels = nullptr;
   int width = 0, height = 0;
   io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-  if (device_->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &font_,
+  if (device_->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, font_.put(),
                              nullptr) != D3D_OK) {
-    font_ = nullptr;
     return false;
   }
   D3DLOCKED_RECT locked{};
@@ -118,7 +111,7 @@ bool ImGuiDeviceRenderer::CreateFontTexture() {
     for (int x = 0; x < width; ++x) to[x] = ToD3DColor(from[x]);
   }
   font_->UnlockRect(0);
-  io.Fonts->SetTexID(static_cast<ImTextureID>(font_));
+  io.Fonts->SetTexID(static_cast<ImTextureID>(font_.get()));
   return true;
 }
 

@@ -4,6 +4,7 @@
 // them.
 #pragma once
 
+#include "d3d9/com_ptr.h"
 #include "d3d9/d3d9.h"
 
 struct ImDrawData;
@@ -13,7 +14,6 @@ namespace vexil {
 class ImGuiDeviceRenderer {
  public:
   explicit ImGuiDeviceRenderer(IDirect3DDevice9* device);
-  ~ImGuiDeviceRenderer();
   ImGuiDeviceRenderer(const ImGuiDeviceRenderer&) = delete;
   ImGuiDeviceRenderer& operator=(const ImGuiDeviceRenderer&) = delete;
 
@@ -23,7 +23,7 @@ class ImGuiDeviceRenderer {
 
  private:
   IDirect3DDevice9* device_;
-  IDirect3DTexture9* font_ = nullptr;
+  Com<IDirect3DTexture9> font_;
 };
 
 }  // namespace vexil
