@@ -8,26 +8,21 @@
 // end. The frame rate is wall-clock and so depends on the machine's load; the peak memory does
 // not, and is what says whether a 4K render stays bounded. --bin runs the vexil of another
 // build (a copy of an earlier one, to compare).
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "measured_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 struct Size {
   int width, height;
@@ -45,59 +40,6 @@ const char* ModeName(Mode mode) {
       return "video (mkv)";
   }
   return "";
-}
-
-struct Result {
-  bool ok = false;
-  bool timedOut = false;
-  double seconds = 0;
-  double cpuSeconds = 0;
-  double peakMiB = 0;
-};
-
-// Runs vexil from the demo's folder with `args`, stdout and stderr discarded, killed after
-// `timeoutS` seconds; measures wall time, processor time and peak resident memory.
-Result RunVexil(const std::string& bin, const std::vector<std::string>& args, double timeoutS) {
-  Result result;
-  std::vector<std::string> all = {bin + "/vexil"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::fflush(stdout);
-  const Clock::time_point start = Clock::now();
-  const pid_t pid = fork();
-  if (pid < 0) return result;
-  if (pid == 0) {
-    if (chdir(VEXIL_DEMO_DIR) != 0) _exit(127);
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) {
-      _exit(127);
-    }
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  const Clock::time_point deadline =
-      start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutS));
-  for (;;) {
-    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
-    if (done == pid) break;
-    if (done < 0) return result;
-    if (!result.timedOut && Clock::now() > deadline) {
-      result.timedOut = true;
-      kill(pid, SIGKILL);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  result.peakMiB = usage.ru_maxrss / 1024.0;  // kilobytes on Linux
-  result.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                      (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  result.ok = !result.timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return result;
 }
 
 }  // namespace
@@ -174,9 +116,10 @@ int main(int argc, char** argv) {
       char from[32], to[32];
       std::snprintf(from, sizeof from, "%.0f", fromMs);
       std::snprintf(to, sizeof to, "%.3f", toMs);
+      args.insert(args.begin(), bin + "/vexil");
       args.insert(args.end(), {"--size", sizeText, "--fps", std::to_string(fps), "--from", from,
                                "--to", to, "--", "demo.xml"});
-      const Result r = RunVexil(bin, args, timeoutS);
+      const vexil_bench::MeasuredRun r = vexil_bench::RunMeasured(args, VEXIL_DEMO_DIR, timeoutS);
       std::printf("%-11s %-12s %7d %8.2f %9.2f %10.1f%s\n", sizeText.c_str(), ModeName(mode),
                   frames, r.ok ? frames / r.seconds : 0.0, r.cpuSeconds, r.peakMiB,
                   r.ok ? "" : (r.timedOut ? "  (timed out)" : "  (failed)"));

@@ -7,25 +7,23 @@
 // Goals: first frame within 150 ms; peak within 30 MB of the clear-only script.
 // The processor time of the one-frame runs (all threads, user and system) is printed beside
 // the wall time: on a busy machine it says what the start costs when the wall time cannot.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "measured_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+
+// A whole capture of the demo ends in well under a minute; a hung one must not hang the bench.
+constexpr double kTimeoutSeconds = 600;
 
 struct Run {
   bool ok = false;
@@ -46,41 +44,15 @@ Run Capture(const fs::path& script, const fs::path& out, const std::vector<std::
   args.insert(args.end(), extra.begin(), extra.end());
   args.push_back("--");
   args.push_back(script.filename().string());
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
   const fs::path first = out / "frame-000000.png";
-
-  std::fflush(stdout);  // the child must not print what the parent had buffered
-  const Clock::time_point start = Clock::now();
-  const pid_t pid = fork();
-  if (pid < 0) return run;
-  if (pid == 0) {
-    if (chdir(script.parent_path().c_str()) != 0) _exit(127);
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) {
-      _exit(127);
-    }
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  for (;;) {
-    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
-    if (run.firstFrameMs < 0 && fs::exists(first)) {
-      run.firstFrameMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    }
-    if (done == pid) break;
-    if (done < 0) return run;
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  run.totalMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  run.peakMiB = usage.ru_maxrss / 1024.0;  // kilobytes on Linux
-  run.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-              (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  const vexil_bench::MeasuredRun measured = vexil_bench::RunMeasured(
+      args, script.parent_path().string(), kTimeoutSeconds, [&](double elapsedMs) {
+        if (run.firstFrameMs < 0 && fs::exists(first)) run.firstFrameMs = elapsedMs;
+      });
+  run.totalMs = measured.seconds * 1e3;
+  run.peakMiB = measured.peakMiB;
+  run.cpuMs = measured.cpuSeconds * 1e3;
+  run.ok = measured.ok;
   if (fs::exists(out)) {
     for (const auto& entry : fs::directory_iterator(out)) {
       run.frames += entry.path().extension() == ".png";
