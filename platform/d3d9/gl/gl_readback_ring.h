@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "d3d9/d3d9.h"
 #include "d3d9/gl/gl_api.h"
@@ -60,7 +59,6 @@ class ReadbackRing {
   size_t used_ = kSlots;  // buffers in turn
   size_t oldest_ = 0;
   UINT count_ = 0;
-  std::vector<uint8_t> opaqueCopy_;  // a mapped frame with its alpha set to 255
 };
 
 }  // namespace vexil::d3d9
