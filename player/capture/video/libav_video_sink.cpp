@@ -19,6 +19,7 @@ extern "C" {
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <thread>
 
 namespace vexil {
 
@@ -249,8 +250,11 @@ bool LibavVideoSink::OpenVideo(const RenderFormat& format, std::string* error) {
   video_->color_primaries = AVCOL_PRI_BT709;
   video_->color_trc = AVCOL_TRC_BT709;
   video_->bit_rate = settings ? settings->bit_rate : 0;
-  // As many encoder threads as the machine has cores (libavcodec's default is one).
-  video_->thread_count = 0;
+  // As many encoder threads as the machine has cores (libavcodec's default is one), at most
+  // 16: every frame thread holds pictures of its own (a 4K picture is 12 MB), and past that
+  // the encoders gain little, so a render node with many cores does not multiply its memory.
+  video_->thread_count =
+      static_cast<int>(std::min(16u, std::max(1u, std::thread::hardware_concurrency())));
   if (output_->oformat->flags & AVFMT_GLOBALHEADER) video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
   AVDictionary* options = nullptr;
