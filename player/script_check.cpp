@@ -54,21 +54,14 @@ bool IsXMesh(const std::string& name) {
 std::vector<std::string> MeshTextureNames(const std::string& path) {
   static constexpr uint64_t kMaxMeshBytes = 256ull << 20;
   std::vector<std::string> names;
-  uint64_t size = 0;
-  std::string error;
+  std::string bytes, error;
   bool missing = false;
-  const int fd = sys::OpenRegularFile(path, kMaxMeshBytes, &size, &error, &missing);
-  if (fd < 0) return names;
-  std::vector<unsigned char> bytes(static_cast<size_t>(size));
-  size_t got = 0;
-  while (got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
+  if (!sys::ReadRegularFile(path, kMaxMeshBytes, &bytes, &error, &missing)) return names;
   std::vector<d3dx::XMesh> meshes;
-  if (FAILED(d3dx::ReadXFile(bytes.data(), got, &meshes, &error))) return names;
+  if (FAILED(d3dx::ReadXFile(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                             &meshes, &error))) {
+    return names;
+  }
   for (const d3dx::XMesh& mesh : meshes) {
     for (const d3dx::XMaterial& material : mesh.materials) {
       if (!material.textureFile.empty()) names.push_back(material.textureFile);

@@ -23,27 +23,10 @@ std::string Join(const std::string& folder, const std::string& path) {
 // The whole file, unless it is missing, no regular file (a named pipe would block the demo),
 // unreadable or larger than `limit`.
 bool ReadSmallFile(const std::string& path, size_t limit, std::string* bytes, std::string* error) {
-  uint64_t size = 0;
   bool notFound = false;
-  const int fd = vexil::sys::OpenRegularFile(path, limit, &size, error, &notFound);
-  if (fd < 0) {
-    if (notFound) *error = "does not exist";
-    return false;
-  }
-  bytes->assign(static_cast<size_t>(size), '\0');
-  size_t done = 0;
-  while (done < bytes->size()) {
-    const ssize_t got = ::read(fd, &(*bytes)[done], bytes->size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += static_cast<size_t>(got);
-  }
-  ::close(fd);
-  if (done != bytes->size()) {
-    *error = "cannot be read whole";
-    return false;
-  }
-  return true;
+  if (vexil::sys::ReadRegularFile(path, limit, bytes, error, &notFound)) return true;
+  if (notFound) *error = "does not exist";
+  return false;
 }
 
 }  // namespace

@@ -69,5 +69,35 @@ int OpenRegularFile(const std::string& path, uint64_t maxBytes, uint64_t* size, 
   return fd;
 }
 
+bool ReadRegularFile(const std::string& path, uint64_t maxBytes, std::string* bytes,
+                     std::string* error, bool* notFound) {
+  uint64_t size = 0;
+  const int fd = OpenRegularFile(path, maxBytes, &size, error, notFound);
+  if (fd < 0) return false;
+  bytes->assign(static_cast<size_t>(size), '\0');
+  size_t done = 0;
+  while (done < bytes->size()) {
+    const ssize_t got = ::read(fd, &(*bytes)[done], bytes->size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      if (error) *error = std::string("cannot read: ") + strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  // One byte more than the size it had when opened says it grew: either way it changed.
+  char extra;
+  const bool grew = done == bytes->size() && ::read(fd, &extra, 1) > 0;
+  ::close(fd);
+  if (done != bytes->size() || grew) {
+    if (error) *error = "changed while it was read";
+    bytes->clear();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace sys
 }  // namespace vexil

@@ -15,5 +15,11 @@ namespace sys {
 int OpenRegularFile(const std::string& path, uint64_t maxBytes, uint64_t* size, std::string* error,
                     bool* notFound);
 
+// The whole of `path` into `bytes`, opened as OpenRegularFile opens it. False with `error` set
+// (and `*notFound` for a missing file) when it cannot be opened, a read fails, or the file
+// changed size while it was read.
+bool ReadRegularFile(const std::string& path, uint64_t maxBytes, std::string* bytes,
+                     std::string* error, bool* notFound);
+
 }  // namespace sys
 }  // namespace vexil

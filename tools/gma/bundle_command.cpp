@@ -41,21 +41,8 @@ std::string EntryName(const std::string& path, const std::string& folder) {
 }
 
 bool ReadEntry(const std::string& path, uint64_t limit, std::string* bytes, std::string* error) {
-  uint64_t size = 0;
   bool missing = false;
-  const int fd = sys::OpenRegularFile(path, limit, &size, error, &missing);
-  if (fd < 0) return false;
-  bytes->resize(static_cast<size_t>(size));
-  size_t got = 0;
-  while (got < bytes->size()) {
-    const ssize_t n = ::read(fd, &(*bytes)[got], bytes->size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  bytes->resize(got);  // a file that shrank meanwhile is taken as it now is
-  return true;
+  return sys::ReadRegularFile(path, limit, bytes, error, &missing);
 }
 
 std::string Where(const ReferencedFile& file) {

@@ -28,30 +28,12 @@ const char kUsage[] =
 // Only a regular file of at most the player's script limit is read: a named pipe would block and
 // a device such as /dev/zero never end.
 bool ReadFile(const std::string& path, std::string* bytes) {
-  uint64_t size = 0;
   std::string refusal;
   bool notFound = false;
   // The player's own limit and message: a container the player would refuse is not made.
-  const int fd =
-      vexil::sys::OpenRegularFile(path, vexil::kMaxScriptBytes, &size, &refusal, &notFound);
-  if (fd < 0) {
+  if (!vexil::sys::ReadRegularFile(path, vexil::kMaxScriptBytes, bytes, &refusal, &notFound)) {
     std::fprintf(stderr, "vexil-gma: cannot read the script \"%s\": %s\n", path.c_str(),
                  refusal.c_str());
-    return false;
-  }
-  FILE* file = ::fdopen(fd, "rb");
-  if (file == nullptr) {
-    ::close(fd);
-    std::fprintf(stderr, "vexil-gma: cannot read \"%s\": %s\n", path.c_str(), std::strerror(errno));
-    return false;
-  }
-  bytes->resize(static_cast<size_t>(size));
-  const size_t got = std::fread(bytes->data(), 1, bytes->size(), file);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  bytes->resize(got);  // a file that shrank meanwhile is taken as it now is
-  if (failed) {
-    std::fprintf(stderr, "vexil-gma: cannot read \"%s\"\n", path.c_str());
     return false;
   }
   return true;
