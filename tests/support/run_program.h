@@ -39,7 +39,8 @@ struct RunResult {
 bool Sanitized();
 
 // The leak checker's options in sanitizer builds: the test programs' own defaults, and what
-// the programs they run get in LSAN_OPTIONS. They name tests/lsan.supp.
+// the programs they run get in LSAN_OPTIONS. They name tests/lsan.supp and turn off the
+// runtime's tracking of dynamic TLS blocks, whose guess misreads heap chunks (run_program.cpp).
 extern const char kLeakCheckOptions[];
 
 // `text` split at spaces into arguments (no quoting: for simple argument lists).
