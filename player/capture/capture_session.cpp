@@ -15,7 +15,16 @@
 namespace vexil {
 
 namespace {
+
 constexpr int kDefaultMixRate = 44100;
+
+// What a render says of a frame the device did not hand back.
+std::string UnreadFrameMessage(double time_ms) {
+  char when[64];
+  std::snprintf(when, sizeof when, "%.6g ms", time_ms);
+  return std::string("the frame for ") + when + " could not be read back from the graphics device";
+}
+
 }  // namespace
 
 double CaptureFrameTime(const CaptureOptions& options, int64_t k) {
@@ -132,11 +141,8 @@ void CaptureSession::TakePixels(const uint8_t* rgba, UINT width, UINT height) {
     return;
   }
   if (!rgba) {
-    char when[64];
-    std::snprintf(when, sizeof when, "%.6g ms", pending_.front().time_ms);
     output_failed_ = true;
-    output_error_ =
-        std::string("the frame for ") + when + " could not be read back from the graphics device";
+    output_error_ = UnreadFrameMessage(pending_.front().time_ms);
     return;
   }
   // The back buffer has no alpha worth keeping: every output takes RGB.
@@ -192,10 +198,7 @@ bool CaptureSession::FlushFrames(IDirect3DDevice9* device, std::string* error) {
     return false;
   }
   if (!pending_.empty()) {
-    char when[64];
-    std::snprintf(when, sizeof when, "%.6g ms", pending_.front().time_ms);
-    *error =
-        std::string("the frame for ") + when + " could not be read back from the graphics device";
+    *error = UnreadFrameMessage(pending_.front().time_ms);
     return false;
   }
   return true;
@@ -371,10 +374,7 @@ bool CaptureSession::RenderLoop(CTimeline* timeline, std::string* error) {
     // Every present hands over the frame read_depth_ presents back: one more waiting means
     // the device read nothing for it.
     if (pending_.size() > read_depth_) {
-      char when[64];
-      std::snprintf(when, sizeof when, "%.6g ms", pending_.front().time_ms);
-      *error =
-          std::string("the frame for ") + when + " could not be read back from the graphics device";
+      *error = UnreadFrameMessage(pending_.front().time_ms);
       return false;
     }
   }
