@@ -1,5 +1,7 @@
 // Fixed-function lighting, shading, fog and texture-coordinate generation on the GL device,
 // checked against D3D9's formulas evaluated here by hand.
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -57,9 +59,15 @@ TEST_F(GlLightingTest, DirectionalLightWithAmbientSpecularAndEmissive) {
   }
   EXPECT_RGB_NEAR(expected, ReadPixel(32, 24), 2);
   SavePng("directional-light");
+  GLint specularProgram = 0;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &specularProgram);
 
   dev_->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
   DrawNormalQuad(5, 0, 0, -1);
+  GLint plainProgram = 0;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &plainProgram);
+  EXPECT_NE(0, plainProgram);
+  EXPECT_EQ(specularProgram, plainProgram) << "switching specular keeps the program";
   EXPECT_RGB_NEAR((Rgba{ToByte(0.1f + 0.2f * ambient + 0.5f * 0.8f * nl),
                         ToByte(0.2f * ambient + 0.4f * 0.8f * nl),
                         ToByte(0.2f * ambient + 0.3f * 0.8f * nl), 255}),
@@ -71,6 +79,35 @@ TEST_F(GlLightingTest, DirectionalLightWithAmbientSpecularAndEmissive) {
       (Rgba{ToByte(0.1f + 0.2f * ambient), ToByte(0.2f * ambient), ToByte(0.2f * ambient), 255}),
       ReadPixel(32, 24), 2)
       << "a face turned away keeps ambient and emissive only";
+}
+
+TEST_F(GlLightingTest, SpecularAsAStageArgumentIsThereWhateverTheEnableSays) {
+  UseOrtho(10);
+  D3DMATERIAL9 mat{};
+  mat.Diffuse = {1, 1, 1, 1};
+  mat.Specular = {0.6f, 0.6f, 0.6f, 1.0f};
+  mat.Power = 10;
+  dev_->SetMaterial(&mat);
+  D3DLIGHT9 light{};
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1, 1, 1, 1};
+  light.Specular = {0.5f, 0.5f, 0.5f, 1};
+  light.Direction = {0.8f, 0.0f, 0.6f};
+  dev_->SetLight(0, &light);
+  dev_->LightEnable(0, TRUE);
+  dev_->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+  dev_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  dev_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_SPECULAR);
+  // The same highlight as above: 0.6 * 0.5 * 0.8^5.
+  const int highlight = ToByte(0.3f * std::pow(0.8f, 5.0f));
+  dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+  DrawNormalQuad(5, 0, 0, -1);
+  EXPECT_RGB_NEAR((Rgba{highlight, highlight, highlight, 255}), ReadPixel(32, 24), 2)
+      << "the stage reads the highlight with SPECULARENABLE off";
+  dev_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+  DrawNormalQuad(5, 0, 0, -1);
+  EXPECT_RGB_NEAR((Rgba{2 * highlight, 2 * highlight, 2 * highlight, 255}), ReadPixel(32, 24), 2)
+      << "on, it is also added after the stages";
 }
 
 TEST_F(GlLightingTest, PointLightAttenuatesAndStopsAtItsRange) {

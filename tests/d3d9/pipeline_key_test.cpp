@@ -104,20 +104,26 @@ TEST_F(FfpKeyTest, NormalsAreNormalisedWhereverTheyAreUsed) {
   EXPECT_FALSE(Key(1).normalizeNormals);
 }
 
-TEST_F(FfpKeyTest, SpecularIsComputedOnlyWhereAPixelReadsIt) {
+TEST_F(FfpKeyTest, SpecularIsComputedWhereAPixelMaySeeItAndItsEnableKeepsTheProgram) {
+  EXPECT_FALSE(Key(1).specularUsed) << "lit by no light: there is no specular colour";
   state_.lights.resize(1);
   state_.lights[0] = {vexil::d3d9::DefaultLight(), true, true};
-  EXPECT_FALSE(Key(1).specular) << "lit, but SPECULARENABLE is off and no stage reads it";
-  EXPECT_FALSE(Key(1).specularUsed);
+  const FfpKey off = Key(1);
+  EXPECT_TRUE(off.specular) << "lit: SPECULARENABLE may add it";
+  EXPECT_TRUE(off.specularUsed);
+  EXPECT_FALSE(off.specularToStages) << "the vertex stage may scale it by the enable";
   state_.render[D3DRS_SPECULARENABLE] = TRUE;
-  EXPECT_TRUE(Key(1).specular) << "added after the stages";
+  EXPECT_TRUE(Key(1) == off) << "switching specular on and off keeps one program";
   state_.render[D3DRS_SPECULARENABLE] = FALSE;
+  state_.render[D3DRS_LIGHTING] = FALSE;
+  EXPECT_FALSE(Key(1).specularUsed) << "unlit, and the vertex has no specular colour";
   state_.stage[0][D3DTSS_ALPHAARG2] = D3DTA_SPECULAR | D3DTA_ALPHAREPLICATE;
   EXPECT_TRUE(Key(1).specularUsed) << "a stage argument";
-  EXPECT_TRUE(Key(1).specular);
-  state_.render[D3DRS_LIGHTING] = FALSE;
-  EXPECT_TRUE(Key(1).specularUsed) << "unlit: the vertex specular colour passes through";
+  EXPECT_TRUE(Key(1).specularToStages);
   EXPECT_FALSE(Key(1).specular) << "nothing to light";
+  state_.stage[0][D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+  DecodeFvf(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_SPECULAR, &layout_);
+  EXPECT_TRUE(Key(0).specularUsed) << "unlit: the vertex specular colour may be added";
 }
 
 TEST_F(FfpKeyTest, PointStatesMatterOnlyWhenDrawingPoints) {
@@ -206,6 +212,8 @@ TEST_F(FfpKeyTest, ShaderKeysKeepEverythingTheirShaderReads) {
 }
 
 TEST_F(FfpKeyTest, StatesOfOneShaderLeaveTheOtherShadersKeyAlone) {
+  state_.lights.resize(2);
+  state_.lights[0] = {vexil::d3d9::DefaultLight(), true, true};
   const FfpKey plain = Key(1);
   state_.render[D3DRS_ALPHATESTENABLE] = TRUE;
   state_.render[D3DRS_ALPHAFUNC] = D3DCMP_GREATER;
@@ -214,8 +222,8 @@ TEST_F(FfpKeyTest, StatesOfOneShaderLeaveTheOtherShadersKeyAlone) {
   EXPECT_FALSE(plain == pixelChanged);
   EXPECT_TRUE(VertexShaderKey(plain) == VertexShaderKey(pixelChanged))
       << "alpha test and stage operations compile no vertex shader";
-  state_.lights.resize(1);
-  state_.lights[0] = {vexil::d3d9::DefaultLight(), true, true};
+  state_.lights[1] = {vexil::d3d9::DefaultLight(), true, true};
+  state_.lights[1].light.Type = D3DLIGHT_POINT;
   state_.render[D3DRS_NORMALIZENORMALS] = TRUE;
   const FfpKey lit = Key(1);
   EXPECT_TRUE(FragmentShaderKey(pixelChanged) == FragmentShaderKey(lit))

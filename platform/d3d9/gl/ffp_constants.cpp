@@ -124,6 +124,7 @@ void FillFfpVertexConstants(const StateMirror& s, const DWORD* activeLights, int
   Color(s.render[D3DRS_AMBIENT], out->globalAmbient);
   FogParams(s, out->fogParams);
   out->misc[0] = s.material.Power;
+  out->misc[1] = s.render[D3DRS_SPECULARENABLE] ? 1.0f : 0.0f;
   out->misc[2] = s.RenderFloat(D3DRS_POINTSIZE);
   out->misc[3] = s.RenderFloat(D3DRS_POINTSIZE_MIN);
   out->misc2[0] = s.RenderFloat(D3DRS_POINTSIZE_MAX);

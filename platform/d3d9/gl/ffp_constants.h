@@ -22,7 +22,7 @@ struct FfpVertexConstants {
   float matDiffuse[4], matAmbient[4], matSpecular[4], matEmissive[4];
   float globalAmbient[4];
   float fogParams[4];    // start, end, 1 / (end - start), density
-  float misc[4];         // specular power, unused, point size, min point size
+  float misc[4];         // specular power, specular added (1) or not (0), point size, min size
   float misc2[4];        // max point size, point scale A, B, C
   float viewport[4];     // x, y, width, height in pixels
   float pixelOffset[4];  // clip-space shift that puts pixel centres where D3D9 has them

@@ -70,7 +70,6 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
     key->specularSource = ResolveSource(r[D3DRS_SPECULARMATERIALSOURCE], colorVertex, layout);
     key->emissiveSource = ResolveSource(r[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, layout);
   }
-  key->specularAdd = r[D3DRS_SPECULARENABLE] != 0;
   key->flatShading = r[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
 
   if (r[D3DRS_FOGENABLE]) {
@@ -132,18 +131,22 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
     key->stageCount = static_cast<uint8_t>(i + 1);
   }
 
-  // The specular colour is worth computing and passing on only where a pixel sees it.
-  bool specularRead = key->specularAdd != 0;
+  // The specular colour is worth computing and passing on only where a pixel may see it: a
+  // stage argument, or the add after the stages when there is a colour to add (lit by a light,
+  // or the vertex's own when unlit).
   auto isSpecular = [](uint8_t arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR; };
+  bool stagesRead = false;
   for (int i = 0; i < key->stageCount; ++i) {
     const FfpStageKey& st = key->stages[i];
     for (uint8_t arg :
          {st.colorArg0, st.colorArg1, st.colorArg2, st.alphaArg0, st.alphaArg1, st.alphaArg2}) {
-      specularRead = specularRead || isSpecular(arg);
+      stagesRead = stagesRead || isSpecular(arg);
     }
   }
-  key->specularUsed = specularRead;
-  key->specular = key->lighting && key->lightCount > 0 && specularRead;
+  const bool addable = key->lighting ? key->lightCount > 0 : key->hasSpecular != 0;
+  key->specularToStages = stagesRead;
+  key->specularUsed = stagesRead || addable;
+  key->specular = key->lighting && key->lightCount > 0 && key->specularUsed;
 
   // Normalising applies to the transformed normal wherever it is used: lighting, and the
   // texture coordinates generated from it (sphere maps, reflections), lit or not.
@@ -160,14 +163,13 @@ void BuildFfpKey(const StateMirror& s, const VertexLayout& layout, uint32_t text
 
 FfpKey VertexShaderKey(const FfpKey& key) {
   FfpKey k = key;
-  // The pixel stages: operations and arguments, specular add, table fog's formula, the alpha
+  // The pixel stages: operations and arguments, table fog's formula, the alpha
   // test and point-sprite coordinates.
   for (FfpStageKey& st : k.stages) {
     st.colorOp = st.colorArg0 = st.colorArg1 = st.colorArg2 = 0;
     st.alphaOp = st.alphaArg0 = st.alphaArg1 = st.alphaArg2 = 0;
     st.resultArg = 0;
   }
-  k.specularAdd = 0;
   k.alphaFunc = 0;
   k.pointSprite = 0;
   if (k.fog == FogKind::kTable) k.fogMode = 0;
@@ -180,9 +182,9 @@ FfpKey FragmentShaderKey(const FfpKey& key) {
   // What the pixel stage reads: the interpolants the vertex stage hands over and the cascade.
   k.flatShading = key.flatShading;
   k.specularUsed = key.specularUsed;
+  k.specularToStages = key.specularToStages;
   k.fog = key.fog;
   if (key.fog == FogKind::kTable) k.fogMode = key.fogMode;
-  k.specularAdd = key.specularAdd;
   k.alphaFunc = key.alphaFunc;
   k.pointSprite = key.pointSprite;
   k.stageCount = key.stageCount;

@@ -46,9 +46,12 @@ struct FfpKey {
   uint8_t fogMode;         // D3DFOG_LINEAR / EXP / EXP2
   uint8_t fogFromDeviceZ;  // affine projection: distance is z in [0, 1]
   uint8_t rangeFog;
-  uint8_t alphaFunc;     // 0 = alpha test off
-  uint8_t specularAdd;   // D3DRS_SPECULARENABLE
-  uint8_t specularUsed;  // the specular colour reaches a pixel: added, or a stage argument
+  uint8_t alphaFunc;  // 0 = alpha test off
+  // The specular colour may reach a pixel: a stage reads it, or there is one to add.
+  // D3DRS_SPECULARENABLE itself is a uniform, not part of the key: demos switch it per object,
+  // and a program switch costs far more than a uniform.
+  uint8_t specularUsed;
+  uint8_t specularToStages;  // a stage argument reads the specular colour
   // Drawing points (a point list, or polygons filled as points): only then does the vertex
   // program write a point size, and only then do sprites and scaling matter.
   uint8_t points, pointSprite, pointScale;

@@ -64,6 +64,11 @@ std::string GenerateVertexShader(const FfpKey& k) {
   // output of every vertex.
   s << Interp(k) << "out vec4 vDiffuse;\n";
   if (k.specularUsed) s << Interp(k) << "out vec4 vSpecular;\n";
+  // D3DRS_SPECULARENABLE comes from the vertex block: changing the pixel stage's program or
+  // constants makes a software rasteriser store its whole fragment state again, and demos
+  // switch specular per object. The vertex stage scales the colour it hands on by it, unless
+  // a stage argument needs the colour itself; then the switch travels beside it.
+  if (k.specularToStages) s << "flat out float vSpecularAdd;\n";
   if (k.fog != FogKind::kNone) s << "out float vFog;\n";
   for (int i = 0; i < static_cast<int>(kStageCount); ++i) {
     if (StageSamples(k, i)) s << "out vec2 vTexCoord" << i << ";\n";
@@ -74,6 +79,7 @@ std::string GenerateVertexShader(const FfpKey& k) {
   if (k.hasSpecular) s << "  vec4 aSpecular = aSpecularStored.bgra;\n";
 #endif
   s << "  vec3 P = vec3(0.0);\n  vec3 N = vec3(0.0);\n";
+  if (k.specularToStages) s << "  vSpecularAdd = uMisc.y;\n";
   if (k.pretransformed) {
     // Screen-space x, y (pixel centres on integers), depth z and 1/w. Our targets are
     // stored top row first, so screen y maps to window y unflipped.
@@ -100,7 +106,12 @@ std::string GenerateVertexShader(const FfpKey& k) {
 
   // Colours reaching the pixel stages.
   const char* vertexDiffuse = k.hasDiffuse ? "aDiffuse" : "vec4(1.0)";
-  const char* vertexSpecular = k.hasSpecular ? "aSpecular" : "vec4(0.0)";
+  const char* vertexSpecular = !k.hasSpecular        ? "vec4(0.0)"
+                               : k.specularToStages ? "aSpecular"
+                                                    : "vec4(aSpecular.rgb * uMisc.y, aSpecular.a)";
+  // Unless a stage argument reads it, the lights' specular term is summed only while
+  // SPECULARENABLE is on, and is black otherwise.
+  const char* specularLit = k.specularToStages ? "NdotL > 0.0" : "uMisc.y != 0.0 && NdotL > 0.0";
   if (k.lighting) {
     s << "  vec3 ambientSum = vec3(0.0), diffuseSum = vec3(0.0), specularSum = vec3(0.0);\n";
     if (k.lightCount > 0) {
@@ -133,7 +144,7 @@ std::string GenerateVertexShader(const FfpKey& k) {
         << "    float NdotL = dot(N, L);\n"
         << "    diffuseSum += uLightDiffuse[" << i << "].rgb * max(NdotL, 0.0) * att;\n";
       if (k.specular) {
-        s << "    if (NdotL > 0.0) {\n"
+        s << "    if (" << specularLit << ") {\n"
           << "      vec3 H = normalize(L + V);\n"
           << "      float NdotH = dot(N, H);\n"
           << "      if (NdotH > 0.0)\n"
@@ -331,6 +342,7 @@ std::string GenerateFragmentShader(const FfpKey& k) {
   s << kVersion << kFfpPixelBlockGlsl;
   s << Interp(k) << "in vec4 vDiffuse;\n";
   if (k.specularUsed) s << Interp(k) << "in vec4 vSpecular;\n";
+  if (k.specularToStages) s << "flat in float vSpecularAdd;\n";
   if (k.fog != FogKind::kNone) s << "in float vFog;\n";
   for (int i = 0; i < static_cast<int>(kStageCount); ++i) {
     if (!StageSamples(k, i)) continue;
@@ -368,7 +380,12 @@ std::string GenerateFragmentShader(const FfpKey& k) {
     }
     s << "    " << dst << " = vec4(rgb, a);\n  }\n";
   }
-  if (k.specularAdd) s << "  current.rgb = clamp(current.rgb + specular.rgb, 0.0, 1.0);\n";
+  if (k.specularToStages) {
+    s << "  if (vSpecularAdd != 0.0) current.rgb = clamp(current.rgb + specular.rgb, 0.0, 1.0);\n";
+  } else if (k.specularUsed) {
+    // Black unless SPECULARENABLE is on (scaled by the vertex stage).
+    s << "  current.rgb = clamp(current.rgb + specular.rgb, 0.0, 1.0);\n";
+  }
   if (k.fog == FogKind::kTable) {
     s << "  float d = vFog;\n";
     if (k.fogMode == D3DFOG_LINEAR) {
