@@ -106,7 +106,7 @@ std::string GenerateVertexShader(const FfpKey& k) {
 
   // Colours reaching the pixel stages.
   const char* vertexDiffuse = k.hasDiffuse ? "aDiffuse" : "vec4(1.0)";
-  const char* vertexSpecular = !k.hasSpecular        ? "vec4(0.0)"
+  const char* vertexSpecular = !k.hasSpecular       ? "vec4(0.0)"
                                : k.specularToStages ? "aSpecular"
                                                     : "vec4(aSpecular.rgb * uMisc.y, aSpecular.a)";
   // Unless a stage argument reads it, the lights' specular term is summed only while
