@@ -32,6 +32,40 @@ TEST_F(GlDeviceTest, ClearFillsViewportAndRectangles) {
   EXPECT_RGB_NEAR(FromColor(0xff336699), Pixel(31, 30), 0) << "and nothing outside it";
 }
 
+TEST_F(GlDeviceTest, ClearsLeaveTheDrawsWriteMaskAndScissorAlone) {
+  // No state changes between each clear and the draw after it: the draw must still use its
+  // own write mask and scissor, not what the clear needed.
+  UseClipSpace();
+  dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+  dev_->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED);
+  DrawClipQuad(-1, -1, 1, 1, 0.5f, 0xffffffff);
+  dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
+  DrawClipQuad(-1, -1, 1, 1, 0.5f, 0xffffffff);
+  EXPECT_RGB_NEAR((Rgba{255, 0, 0, 255}), ReadPixel(8, 8), 0)
+      << "the clear writes every channel, the draw after it red alone";
+  dev_->SetRenderState(D3DRS_COLORWRITEENABLE, 0xf);
+
+  dev_->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+  const RECT half{0, 0, kWidth / 2, kHeight};
+  dev_->SetScissorRect(&half);
+  DrawClipQuad(-1, -1, 1, 1, 0.5f, 0xff000000);
+  const D3DRECT corner{0, 0, 8, 8};
+  dev_->Clear(1, &corner, D3DCLEAR_TARGET, kGreen, 1.0f, 0);
+  DrawClipQuad(-1, -1, 1, 1, 0.5f, 0xffffffff);
+  ReadBackBuffer();
+  EXPECT_RGB_NEAR((Rgba{255, 255, 255, 255}), Pixel(kWidth / 2 - 1, kHeight - 1), 0)
+      << "the draw fills its own scissor rectangle, not the clear's";
+  EXPECT_RGB_NEAR((Rgba{255, 0, 0, 255}), Pixel(kWidth / 2, 8), 0);
+
+  dev_->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+  DrawClipQuad(-1, -1, 1, 1, 0.5f, 0xff000000);
+  dev_->Clear(1, &corner, D3DCLEAR_TARGET, kGreen, 1.0f, 0);
+  DrawClipQuad(-1, -1, 1, 1, 0.5f, 0xff0000ff);
+  ReadBackBuffer();
+  EXPECT_RGB_NEAR(FromColor(kBlue), Pixel(kWidth - 1, kHeight - 1), 0) << "scissor off";
+  EXPECT_RGB_NEAR(FromColor(kBlue), Pixel(4, 4), 0);
+}
+
 TEST_F(GlDeviceTest, TexturedQuadModulatesWithDiffuseAndStaysUpright) {
   // Top row red, green; bottom row blue, white.
   IDirect3DTexture9* tex = MakeTexture(2, 2, {kRed, kGreen, kBlue, 0xffffffff});

@@ -234,28 +234,47 @@ HRESULT GlDevice::DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     left = std::max(left, s.scissor.left), top = std::max(top, s.scissor.top);
     right = std::min(right, s.scissor.right), bottom = std::min(bottom, s.scissor.bottom);
   }
+  // The write masks and scissor the clear needs are recorded in the shadow; a mask it had to
+  // open has the next draw apply its render states again.
   GLbitfield bits = 0;
   if (flags & D3DCLEAR_TARGET) {
     bits |= GL_COLOR_BUFFER_BIT;
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (shadow_.colorMask != 0xf) {
+      glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+      shadow_.colorMask = 0xf;
+      s.dirty |= kDirtyRenderState;
+    }
     glClearColor(((color >> 16) & 0xff) / 255.0f, ((color >> 8) & 0xff) / 255.0f,
                  (color & 0xff) / 255.0f, targetHasAlpha_ ? (color >> 24) / 255.0f : 1.0f);
   }
   if (flags & D3DCLEAR_ZBUFFER) {
     bits |= GL_DEPTH_BUFFER_BIT;
-    glDepthMask(GL_TRUE);
+    if (shadow_.depthMask != 1) {
+      glDepthMask(GL_TRUE);
+      shadow_.depthMask = 1;
+      s.dirty |= kDirtyRenderState;
+    }
     gl_compat::ClearDepth(z);
   }
   if (flags & D3DCLEAR_STENCIL) {
     bits |= GL_STENCIL_BUFFER_BIT;
     glStencilMask(0xff);
+    s.dirty |= kDirtyRenderState;  // the stencil write mask is not in the shadow
     glClearStencil(static_cast<GLint>(stencil & 0xff));
   }
-  glEnable(GL_SCISSOR_TEST);
+  const D3DSURFACE_DESC& target = RenderTarget()->Desc();
   auto clearRect = [&](LONG l, LONG t, LONG r, LONG b) {
     l = std::max(l, left), t = std::max(t, top), r = std::min(r, right), b = std::min(b, bottom);
     if (l >= r || t >= b) return;
-    glScissor(l, t, r - l, b - t);  // targets are stored top row first: no y flip
+    // The whole target (the usual clear) needs no scissor.
+    const bool whole = l == 0 && t == 0 && r == static_cast<LONG>(target.Width) &&
+                       b == static_cast<LONG>(target.Height);
+    const int scissor = whole ? 0 : 1;
+    if (scissor != shadow_.scissor) {
+      scissor ? glEnable(GL_SCISSOR_TEST) : glDisable(GL_SCISSOR_TEST);
+      shadow_.scissor = scissor;
+    }
+    if (scissor) glScissor(l, t, r - l, b - t);  // targets are stored top row first: no y flip
     glClear(bits);
   };
   if (count == 0) {
@@ -263,7 +282,8 @@ HRESULT GlDevice::DoClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
   } else {
     for (DWORD i = 0; i < count; ++i) clearRect(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
   }
-  InvalidateShadow();
+  // The next draw sets its own scissor rectangle again.
+  s.dirty |= kDirtyScissor;
   return D3D_OK;
 }
 
@@ -295,7 +315,12 @@ HRESULT GlDevice::DoPresent() {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    shadow_.scissor = 0;
+    if (shadow_.colorMask != 0xf) {
+      glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+      shadow_.colorMask = 0xf;
+      State().dirty |= kDirtyRenderState;
+    }
     // The one flip of the frame: our row 0 is the top, the window's is the bottom.
     const bool sameSize = dw == static_cast<int>(w) && dh == static_cast<int>(h);
     glBlitFramebuffer(0, 0, static_cast<GLint>(w), static_cast<GLint>(h), 0, dh, dw, 0,
@@ -306,8 +331,7 @@ HRESULT GlDevice::DoPresent() {
     vexil::sys::WaitForBrowserFrame();
 #endif
     currentFbo_ = ~0u;
-    State().dirty |= kDirtyTargets;
-    InvalidateShadow();
+    State().dirty |= kDirtyTargets | kDirtyScissor;
   } else {
     glFlush();
   }

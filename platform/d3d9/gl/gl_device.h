@@ -118,6 +118,7 @@ class GlDevice final : public Device {
   GLuint DepthBufferOf(Surface* surface);
   GLuint TextureOf(Texture* texture);
   void UploadDirtyLevels(Texture* texture);
+  // Binds the buffer only to create it or to send what was written since.
   GLuint BufferOf(ResourceCore* owner, BufferStorage& storage, GLenum target);
   GLuint FramebufferFor(Surface* color, Surface* depth);
   GLuint SamplerFor(DWORD stage);
@@ -154,7 +155,7 @@ class GlDevice final : public Device {
   uintptr_t inputOffset_ = 0;
   UINT inputStride_ = 0;
   DWORD inputFvf_ = ~0u;
-  GLuint elementBuffer_ = ~0u;
+  GLuint elementBuffer_ = ~0u;  // the VAO's element buffer binding
   // What each texture unit has bound, and the sampler object each stage's states ask for
   // (looked up again only when the stage's sampler states change).
   std::array<GLuint, kStageCount> unitTexture_{};

@@ -419,9 +419,11 @@ HRESULT GlDevice::DoDraw(const DrawCall& call) {
                  static_cast<GLsizei>(call.elementCount));
     return D3D_OK;
   }
-  // Binding the element buffer is VAO state: BufferOf binds it, so track it here.
   const GLuint ib = BufferOf(call.indices, call.indices->storage, GL_ELEMENT_ARRAY_BUFFER);
-  elementBuffer_ = ib;
+  if (ib != elementBuffer_) {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib);
+    elementBuffer_ = ib;
+  }
   const size_t indexSize = call.indices->IndexSize();
 #ifdef VEXIL_GLES
   // GL ES 3.0 has no base vertex: the vertex input starts that many vertices later instead.

@@ -337,17 +337,22 @@ GLuint GlDevice::BufferOf(ResourceCore* owner, BufferStorage& storage, GLenum ta
   const GLenum usage = (storage.Usage() & D3DUSAGE_DYNAMIC) || storage.discardPending
                            ? GL_DYNAMIC_DRAW
                            : GL_STATIC_DRAW;
+  // Binding an element buffer changes the vertex array's state: remember which one is bound.
+  const auto bind = [this, target, owner] {
+    glBindBuffer(target, owner->gpuName);
+    if (target == GL_ELEMENT_ARRAY_BUFFER) elementBuffer_ = owner->gpuName;
+  };
   if (!owner->gpuName) {
     glGenBuffers(1, &owner->gpuName);
-    glBindBuffer(target, owner->gpuName);
+    bind();
     glBufferData(target, storage.Size(), storage.Data(), usage);
     storage.dirtyBegin = storage.dirtyEnd = 0;
     storage.discardPending = false;
     if (GivesCopyUp(storage, target)) storage.DropCopy();
     return owner->gpuName;
   }
-  glBindBuffer(target, owner->gpuName);
   if (storage.dirtyEnd > storage.dirtyBegin) {
+    bind();
     if (storage.dirtyBegin == 0 && storage.dirtyEnd == storage.Size()) {
       // Orphan: the driver hands out fresh storage instead of waiting for draws in flight.
       glBufferData(target, storage.Size(), storage.Data(), GL_DYNAMIC_DRAW);
