@@ -109,6 +109,48 @@ TEST_F(GlDeviceTest, SecondStageModulatesTheFirst) {
   half->Release();
 }
 
+// A stage's result saturates before the next stage reads it: what went below 0 or above 1 is
+// not carried on. The second stage (current + or - the texture) shows where it would be.
+TEST_F(GlDeviceTest, EachStageSaturatesBeforeTheNextReadsIt) {
+  IDirect3DTexture9* tex = MakeTexture(1, 1, {0xff806040});
+  UseClipSpace();
+  dev_->SetTexture(0, tex);
+  dev_->SetTexture(1, tex);
+  dev_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+  struct Case {
+    DWORD firstOp, secondOp;
+    D3DCOLOR diffuse;
+    Rgba expected;
+    const char* what;
+  };
+  const Case cases[] = {
+      // Texture - white is below 0: 0, plus the texture. Carried on, nearly black.
+      {D3DTOP_SUBTRACT, D3DTOP_ADD, 0xffffffff, {0x80, 0x60, 0x40, 255}, "SUBTRACT stops at 0"},
+      // Texture x white x 4 is above 1: 1, minus the texture. Carried on, 255, 255, 192.
+      {D3DTOP_MODULATE4X,
+       D3DTOP_SUBTRACT,
+       0xffffffff,
+       {127, 159, 191, 255},
+       "MODULATE4X stops at 1"},
+      // a + b - ab stays within [0, 1] by itself.
+      {D3DTOP_ADDSMOOTH, D3DTOP_SUBTRACT, 0xff808080, {64, 80, 96, 255}, "ADDSMOOTH"},
+  };
+  for (const Case& c : cases) {
+    dev_->SetTextureStageState(0, D3DTSS_COLOROP, c.firstOp);
+    dev_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    dev_->SetTextureStageState(1, D3DTSS_COLOROP, c.secondOp);
+    dev_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    dev_->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    dev_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    DrawClipQuad(-1, -1, 1, 1, 0.5f, c.diffuse);
+    EXPECT_RGB_NEAR(c.expected, ReadPixel(30, 20), 1) << c.what;
+  }
+  dev_->SetTexture(0, nullptr);
+  dev_->SetTexture(1, nullptr);
+  tex->Release();
+}
+
 TEST_F(GlDeviceTest, AlphaTestComparesWithTheReference) {
   UseClipSpace();
   dev_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);

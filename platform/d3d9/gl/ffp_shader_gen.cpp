@@ -31,6 +31,13 @@ std::string Interp(const FfpKey& k) {
   return k.flatShading ? "flat " : "";
 }
 
+// The specular colour handed from the vertex to the pixel stage: its alpha only where a stage
+// argument may read it; the add after the stages takes the colour alone, and an interpolant
+// fewer is work saved on every pixel.
+const char* SpecularInterpolant(const FfpKey& k) {
+  return k.specularToStages ? "vec4 vSpecular;\n" : "vec3 vSpecular;\n";
+}
+
 // GLSL 3.30 natively; GLSL ES 3.00 (WebGL 2) in the browser, with full precision throughout
 // as desktop GL computes.
 #ifdef VEXIL_GLES
@@ -63,7 +70,7 @@ std::string GenerateVertexShader(const FfpKey& k) {
   // Only what the pixel stages read is passed on: a software rasteriser pays for every
   // output of every vertex.
   s << Interp(k) << "out vec4 vDiffuse;\n";
-  if (k.specularUsed) s << Interp(k) << "out vec4 vSpecular;\n";
+  if (k.specularUsed) s << Interp(k) << "out " << SpecularInterpolant(k);
   // D3DRS_SPECULARENABLE comes from the vertex block: changing the pixel stage's program or
   // constants makes a software rasteriser store its whole fragment state again, and demos
   // switch specular per object. The vertex stage scales the colour it hands on by it, unless
@@ -106,9 +113,9 @@ std::string GenerateVertexShader(const FfpKey& k) {
 
   // Colours reaching the pixel stages.
   const char* vertexDiffuse = k.hasDiffuse ? "aDiffuse" : "vec4(1.0)";
-  const char* vertexSpecular = !k.hasSpecular       ? "vec4(0.0)"
+  const char* vertexSpecular = !k.hasSpecular ? (k.specularToStages ? "vec4(0.0)" : "vec3(0.0)")
                                : k.specularToStages ? "aSpecular"
-                                                    : "vec4(aSpecular.rgb * uMisc.y, aSpecular.a)";
+                                                    : "aSpecular.rgb * uMisc.y";
   // Unless a stage argument reads it, the lights' specular term is summed only while
   // SPECULARENABLE is on, and is black otherwise.
   const char* specularLit = k.specularToStages ? "NdotL > 0.0" : "uMisc.y != 0.0 && NdotL > 0.0";
@@ -159,9 +166,11 @@ std::string GenerateVertexShader(const FfpKey& k) {
       << "  vec4 Ce = " << SourceExpr(k.emissiveSource, "uMatEmissive") << ";\n"
       << "  vDiffuse = clamp(vec4(Ce.rgb + Ca.rgb * (uGlobalAmbient.rgb + ambientSum) +\n"
       << "                        Cd.rgb * diffuseSum, Cd.a), 0.0, 1.0);\n";
-    if (k.specularUsed) {
+    if (k.specularToStages) {
       s << "  vSpecular = vec4(clamp(Cs.rgb * specularSum, 0.0, 1.0), "
         << (k.hasSpecular ? "aSpecular.a" : "0.0") << ");\n";
+    } else if (k.specularUsed) {
+      s << "  vSpecular = clamp(Cs.rgb * specularSum, 0.0, 1.0);\n";
     }
   } else {
     s << "  vDiffuse = " << vertexDiffuse << ";\n";
@@ -335,13 +344,39 @@ std::string Op(DWORD op, const FfpStageKey& st, int stage, bool alpha) {
   }
 }
 
+// Every stage argument lies in [0, 1]: colours and factors are bytes, textures are unorm
+// formats, the interpolated colours are clamped per vertex and each stage's result is. These
+// operations keep such values in [0, 1] (products, selections, blends and lerps between two),
+// so their clamp would only cost the pixel stage instructions on every pixel.
+bool KeepsUnitRange(DWORD op) {
+  switch (op) {
+    case D3DTOP_SELECTARG1:
+    case D3DTOP_SELECTARG2:
+    case D3DTOP_MODULATE:
+    case D3DTOP_ADDSMOOTH:  // a + b - ab = 1 - (1 - a)(1 - b)
+    case D3DTOP_BLENDDIFFUSEALPHA:
+    case D3DTOP_BLENDTEXTUREALPHA:
+    case D3DTOP_BLENDFACTORALPHA:
+    case D3DTOP_BLENDCURRENTALPHA:
+    case D3DTOP_LERP:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The stage's result for `op`: clamped to [0, 1] as D3D9 saturates it, unless it cannot leave it.
+std::string Saturated(DWORD op, const std::string& expression) {
+  return KeepsUnitRange(op) ? expression : "clamp(" + expression + ", 0.0, 1.0)";
+}
+
 }  // namespace
 
 std::string GenerateFragmentShader(const FfpKey& k) {
   std::ostringstream s;
   s << kVersion << kFfpPixelBlockGlsl;
   s << Interp(k) << "in vec4 vDiffuse;\n";
-  if (k.specularUsed) s << Interp(k) << "in vec4 vSpecular;\n";
+  if (k.specularUsed) s << Interp(k) << "in " << SpecularInterpolant(k);
   if (k.specularToStages) s << "flat in float vSpecularAdd;\n";
   if (k.fog != FogKind::kNone) s << "in float vFog;\n";
   for (int i = 0; i < static_cast<int>(kStageCount); ++i) {
@@ -351,7 +386,9 @@ std::string GenerateFragmentShader(const FfpKey& k) {
   s << "out vec4 fragColor;\n";
   s << "void main() {\n"
        "  vec4 diffuse = vDiffuse;\n"
-    << (k.specularUsed ? "  vec4 specular = vSpecular;\n" : "  vec4 specular = vec4(0.0);\n")
+    << (k.specularToStages ? "  vec4 specular = vSpecular;\n"
+        : k.specularUsed   ? "  vec4 specular = vec4(vSpecular, 0.0);\n"
+                           : "  vec4 specular = vec4(0.0);\n")
     << "  vec4 current = diffuse;\n"
        "  vec4 temp = vec4(0.0);\n";
   for (int i = 0; i < k.stageCount; ++i) {
@@ -371,12 +408,12 @@ std::string GenerateFragmentShader(const FfpKey& k) {
       }
     }
     const std::string dst = st.resultArg == D3DTA_TEMP ? "temp" : "current";
-    s << "    vec3 rgb = clamp(" << Op(st.colorOp, st, i, false) << ", 0.0, 1.0);\n";
+    s << "    vec3 rgb = " << Saturated(st.colorOp, Op(st.colorOp, st, i, false)) << ";\n";
     if (st.alphaOp == D3DTOP_DISABLE) {
       // Undefined in D3D9's documentation; the alpha that reached the stage carries on.
       s << "    float a = current.a;\n";
     } else {
-      s << "    float a = clamp(" << Op(st.alphaOp, st, i, true) << ", 0.0, 1.0);\n";
+      s << "    float a = " << Saturated(st.alphaOp, Op(st.alphaOp, st, i, true)) << ";\n";
     }
     s << "    " << dst << " = vec4(rgb, a);\n  }\n";
   }
