@@ -2,6 +2,7 @@
 // program with plain uniforms (specular switched by a uniform), the same ten state changes and
 // draws into the 640 x 480 framebuffer object.
 #include <cmath>
+#include <string>
 
 #include "raw_frame.h"
 #include "scene.h"
@@ -26,13 +27,10 @@ uniform bool uSpecular;
 out vec4 vDiffuse;
 out vec3 vSpecular;
 out vec2 vTexCoord;
+vec4 FromD3D(vec4 c);
 void main() {
   vec4 p = uWorldView * vec4(aPosition, 1.0);
-  vec4 clip = uProjection * p;
-  // D3D9's pixel centres: just under half a pixel right and down, as the layer shifts them.
-  const vec2 pixelOffset = vec2(63.0 / 64.0 / 640.0, 63.0 / 64.0 / 480.0);
-  gl_Position = vec4(clip.x + pixelOffset.x * clip.w, -clip.y + pixelOffset.y * clip.w,
-                     2.0 * clip.z - clip.w, clip.w);
+  gl_Position = FromD3D(uProjection * p);
   vec3 n = normalize(mat3(uWorldView) * aNormal);
   float nl = dot(n, uLightDir);
   // Ambient light (the global one plus the light's white ambient) reaches the picture through
@@ -66,7 +64,8 @@ class RawGrid : public RawFrame {
   RawGrid() {
     if (!RawFrame::ok()) return;
     const Scene& s = BenchScene();
-    program_ = RawGlContext::Program(kVertexShader, kFragmentShader);
+    const std::string vertex = std::string(kVertexShader) + kClipFromD3D;
+    program_ = RawGlContext::Program(vertex.c_str(), kFragmentShader);
     glUseProgram(program_);
     glUniformMatrix4fv(glGetUniformLocation(program_, "uWorldView"), 1, GL_FALSE, s.view);
     glUniformMatrix4fv(glGetUniformLocation(program_, "uProjection"), 1, GL_FALSE, s.projection);

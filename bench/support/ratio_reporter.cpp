@@ -37,13 +37,24 @@ void RatioReporter::Finalize() {
 std::vector<char*> WithInterleavedRepetitions(int argc, char** argv, int repetitions) {
   static std::string flags[3];
   std::vector<char*> args(argv, argv + argc);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0) return args;
+  const auto given = [&](const char* flag) {
+    for (int i = 1; i < argc; ++i) {
+      if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0) return true;
+    }
+    return false;
+  };
+  // Repetitions asked for on the command line are interleaved too: run one benchmark's
+  // repetitions after the other's and a drift of the machine's speed falls on one side alone.
+  if (!given("--benchmark_repetitions")) {
+    flags[0] = "--benchmark_repetitions=" + std::to_string(repetitions);
+    flags[1] = "--benchmark_report_aggregates_only=true";
+    args.push_back(flags[0].data());
+    args.push_back(flags[1].data());
   }
-  flags[0] = "--benchmark_repetitions=" + std::to_string(repetitions);
-  flags[1] = "--benchmark_enable_random_interleaving=true";
-  flags[2] = "--benchmark_report_aggregates_only=true";
-  for (std::string& flag : flags) args.push_back(flag.data());
+  if (!given("--benchmark_enable_random_interleaving")) {
+    flags[2] = "--benchmark_enable_random_interleaving=true";
+    args.push_back(flags[2].data());
+  }
   return args;
 }
 

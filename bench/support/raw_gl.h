@@ -52,9 +52,13 @@ constexpr GLuint kTexCoordAttribute = 3;
 // takes its colour from the material would.
 void FvfAttributes(unsigned fvf, bool readColor = true);
 
-// Clip space as the layer leaves it: D3D depth 0..w remapped, y negated (targets are stored
-// top row first).
+// Clip space as the layer leaves it for a 640 x 480 target: D3D depth 0..w remapped, y negated
+// (targets are stored top row first), and D3D9's pixel centres: the picture moved just under
+// half a pixel right and down, as the layer moves it.
 constexpr const char* kClipFromD3D =
-    "vec4 FromD3D(vec4 c) { return vec4(c.x, -c.y, 2.0 * c.z - c.w, c.w); }\n";
+    "vec4 FromD3D(vec4 c) {\n"
+    "  const vec2 pixelOffset = vec2(63.0 / 64.0 / 640.0, 63.0 / 64.0 / 480.0);\n"
+    "  return vec4(c.x + pixelOffset.x * c.w, -c.y + pixelOffset.y * c.w, 2.0 * c.z - c.w, c.w);\n"
+    "}\n";
 
 }  // namespace vexil_bench
